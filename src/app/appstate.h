@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+namespace tavelon {
+
+// The values the subsystems share: paths formed at start-up and the few flags the long loops and
+// the event handlers use to see each other. One object, created with the form and handed to the
+// subsystem classes.
+struct AppState
+{
+    // Folder paths end in the platform's separator.
+    QString AppPath;
+    QString AppTitle = QStringLiteral("Brimholt Tavelon");
+    QString IniFile;
+    QString FramesPath;
+    QString ClipsPath;
+    QString LanguagePath;
+
+    QString ClipPath;
+    QString VideoName;
+    QString CurrentFramePath;
+    QString LanguageName;
+
+    bool MakingVideo = false;
+    int PlayDirection = 0;
+    int OverlayMargin = 0;
+    int OverlayShadow = 0;
+
+    // Sets AppPath (separator appended) and the paths formed from it.
+    void setProgramFolder(const QString &folder);
+};
+
+} // namespace tavelon

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+namespace tavelon {
+
+// The platform's folder separator, as one character of text.
+QString pathSeparator();
+
+// True when path names a file that can be opened for reading (a folder is false).
+bool FileExists(const QString &path);
+// True when path names an existing folder, with or without a trailing separator.
+bool FolderExists(const QString &path);
+// Creates every missing level of the folder path (path gets a trailing separator). False when a
+// level cannot be made, e.g. through an existing file. Never changes the current folder.
+bool CreatePath(QString &path);
+// Appends the separator when the last character is not one (an empty text gets one).
+void AddBackslash(QString &path);
+// The text after the last separator, one trailing separator removed first.
+QString LastPathPart(const QString &path);
+
+} // namespace tavelon
