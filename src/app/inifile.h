@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+namespace tavelon {
+
+// Private-profile (INI) settings files: "[Section]" lines and "Key=Value" lines.
+// Section and key names match without regard to letter case; blanks around keys and values are
+// trimmed; a present but empty value reads as the default; values are cut to 2,047 characters.
+QString GetIniString(const QString &section, const QString &key, const QString &file,
+                     const QString &defaultValue);
+
+// Replaces the key's value in place, keeping every other line, and creates the file, the section
+// and the key as needed. The file is replaced atomically. False when the file cannot be written.
+bool WriteIniString(const QString &section, const QString &key, const QString &value, const QString &file);
+
+} // namespace tavelon
