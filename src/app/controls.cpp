@@ -77,6 +77,7 @@ void CheckBox::setValue(int value)
     if (m_value == value)
         return;
     m_value = value;
+    emit valueChanged();
     emit clicked();
 }
 
@@ -91,6 +92,7 @@ void TextBox::setText(const QString &text)
     if (m_text == text)
         return;
     m_text = text;
+    emit textChanged();
     emit changed();
 }
 
@@ -150,6 +152,7 @@ bool ScrollBar::setValue(int value)
         return false;
     if (value != m_value) {
         m_value = value;
+        emit valueChanged();
         emit changed();
     }
     return true;
@@ -163,6 +166,7 @@ bool ScrollBar::setMinimum(int v)
     emit rangeChanged();
     if (!inRange(m_value)) {
         m_value = v;
+        emit valueChanged();
         emit changed();
     }
     return true;
@@ -176,6 +180,7 @@ bool ScrollBar::setMaximum(int v)
     emit rangeChanged();
     if (!inRange(m_value)) {
         m_value = v;
+        emit valueChanged();
         emit changed();
     }
     return true;

@@ -98,6 +98,9 @@ public:
     void click();
 
 signals:
+    // valueChanged() is for views and comes first; clicked() is the form's event and may run long
+    // (playback runs inside it), so views must not wait for it.
+    void valueChanged();
     void clicked();
 
 private:
@@ -118,6 +121,8 @@ public:
     void setMaxLength(int n) { m_maxLength = n; }
 
 signals:
+    // textChanged() is for views and comes first; changed() is the form's event.
+    void textChanged();
     void changed();
 
 private:
@@ -177,6 +182,8 @@ public:
     void setSteps(int smallChange, int largeChange);
 
 signals:
+    // valueChanged() is for views and comes first; changed() is the form's event.
+    void valueChanged();
     void changed();
     void rangeChanged();
 

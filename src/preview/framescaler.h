@@ -9,4 +9,18 @@ namespace tavelon {
 // outside dst is clipped. dst keeps its size and format.
 void stretchInto(const QImage &src, QImage &dst, int width, int height);
 
+// How stretchInto() may share its work with a second thread.
+enum class ScaleThreads {
+    Auto,   // split when the picture is large enough to gain from it
+    Single, // always on the calling thread
+    Split,  // always in two halves when a second thread is free
+};
+
+// stretchInto() with a choice of threads; every choice gives the same pixels.
+void stretchInto(const QImage &src, QImage &dst, int width, int height, ScaleThreads threads);
+
+// The whole of src stretched to width × height, as a new RGB32 picture; a null picture when src is
+// null or a size is not positive.
+QImage stretched(const QImage &src, int width, int height);
+
 } // namespace tavelon

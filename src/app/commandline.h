@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace tavelon {
+
+// What the batch mode applies to the form before it makes the video, in the order listed.
+struct BatchOptions
+{
+    QString clip;
+    std::optional<QString> format;
+    std::optional<QString> fps;
+    std::optional<QString> width;
+    std::optional<QString> height;
+    std::optional<int> speed;
+    std::optional<int> direction;
+    bool box = false;
+    bool border = false;
+    std::optional<QString> text;
+    std::optional<int> position;
+    std::optional<int> size;
+    std::optional<int> color;
+    bool overlay = false;
+    QString compressor = QStringLiteral("uncompressed");
+    std::optional<int> quality;
+    std::optional<int> keyframes;
+    std::optional<int> datarate;
+    bool overwrite = false;
+    bool beep = false;
+};
+
+struct CommandLine
+{
+    enum class Mode { Window, ListClips, ListCompressors, MakeVideo, Help, Version };
+    Mode mode = Mode::Window;
+    QString root; // empty: the executable's folder
+    BatchOptions batch;
+};
+
+// Parses the arguments after the program name. On a usage error returns nullopt and sets error to
+// a one-line reason.
+std::optional<CommandLine> parseCommandLine(const QStringList &args, QString *error);
+
+// The text --help prints.
+QString usageText();
+
+} // namespace tavelon

@@ -1,0 +1,126 @@
+#include "clips/cliplist.h"
+
+#include <QCoreApplication>
+
+#include "app/fileservices.h"
+#include "app/inifile.h"
+#include "app/mainform.h"
+#include "app/numbertext.h"
+#include "clips/clipscan.h"
+#include "clips/clipsettings.h"
+#include "clips/formatpresets.h"
+
+namespace tavelon {
+
+ClipList::ClipList(MainForm &form, QObject *parent) : QObject(parent), m_form(form)
+{
+    connect(&form.List1, &ListControl::clicked, this, &ClipList::List1_Click);
+}
+
+void ClipList::refreshFrameList()
+{
+    m_form.lvwFiles.clear();
+    for (const QString &name : listFrames(m_form.state.ClipPath))
+        m_form.lvwFiles.addItem(name);
+}
+
+void ClipList::InitMyself()
+{
+    MainForm &f = m_form;
+    f.Label2.setCaption(QStringLiteral(" ") + f.Text1.text() + QStringLiteral(" "));
+    for (const FormatPreset &row : formatPresets())
+        f.cboFormats.addItem(row.name);
+    f.cboFormats.setText(f.cboFormats.item(4));
+    for (int i = 6; i <= 9; ++i)
+        f.cboPosition.addItem(f.UiText(i));
+    for (int i = 10; i <= 13; ++i)
+        f.cboSize.addItem(f.UiText(i));
+    for (const char *d : {"Normal (Vorwärts)", "Rückwärts", "Vorwärts + Rückwärts"})
+        f.cboDirections.addItem(QString::fromUtf8(d));
+
+    f.Dir1.clear();
+    for (const QString &clip : listClips(f.state.FramesPath))
+        f.Dir1.addItem(f.state.FramesPath + clip);
+    if (!FolderExists(f.state.ClipsPath)) {
+        QString clips = f.state.ClipsPath;
+        CreatePath(clips);
+    }
+    for (const QString &entry : f.Dir1.items())
+        f.List1.addItem(LastPathPart(entry));
+    // Select the first clip (the empty name when there is none) and load it.
+    f.List1.setText(f.List1.item(0));
+    List1_Click();
+    emit f.focusDummyRequested();
+}
+
+void ClipList::List1_Click()
+{
+    MainForm &f = m_form;
+    f.state.ClipPath = f.state.FramesPath + f.List1.text() + pathSeparator();
+    refreshFrameList();
+    QCoreApplication::processEvents();
+    f.slPre.setMaximum(f.lvwFiles.count() - 1);
+    f.lbl(0)->setCaption(f.UiText(4) + QStringLiteral(": ") + QString::number(f.slPre.maximum() + 1));
+    f.slPre.setValue(0);
+    if (slPre_Change)
+        slPre_Change();
+    QCoreApplication::processEvents();
+
+    // Starting format from the first frame's height.
+    if (f.picTemp.image().height() < 400) {
+        f.cboFormats.setText(QStringLiteral("VCD PAL"));
+        f.txtFPS.setText(QStringLiteral("25"));
+        f.txtWidth.setText(QStringLiteral("352"));
+        f.txtHeight.setText(QStringLiteral("288"));
+    } else {
+        f.cboFormats.setText(QStringLiteral("DVD PAL"));
+        f.txtFPS.setText(QStringLiteral("25"));
+        f.txtWidth.setText(QStringLiteral("720"));
+        f.txtHeight.setText(QStringLiteral("576"));
+    }
+
+    const ClipSettings ini(f.state.ClipPath);
+    const QString format = ini.read(ClipSettings::Format, QString());
+    if (!format.isEmpty()) {
+        f.cboFormats.setText(format);
+        f.txtFPS.setText(ini.read(ClipSettings::FrameRate, QStringLiteral("25")));
+        f.txtWidth.setText(ini.read(ClipSettings::Width, QStringLiteral("720")));
+        f.txtHeight.setText(ini.read(ClipSettings::Height, QStringLiteral("576")));
+    }
+    if (auto speed = integerValueOf(ini.read(ClipSettings::Speed, QStringLiteral("8"))))
+        f.scrlSpeed.setValue(*speed);
+    if (auto direction = integerValueOf(ini.read(ClipSettings::Direction, QStringLiteral("0")))) {
+        if (f.cboDirections.setListIndex(*direction))
+            f.cboDirections.setText(f.cboDirections.item(*direction));
+    }
+    applySpeedLimit(f);
+    if (auto box = integerValueOf(ini.read(ClipSettings::Box, QStringLiteral("0"))))
+        f.Check2.setValue(*box);
+    if (auto border = integerValueOf(ini.read(ClipSettings::Border, QStringLiteral("0"))))
+        f.Check3.setValue(*border);
+    f.Text1.setText(ini.read(ClipSettings::Text, QStringLiteral("© BRIMHOLT")));
+
+    const QString pos = ini.read(ClipSettings::Pos, QString());
+    if (!pos.isEmpty()) {
+        if (auto i = integerValueOf(pos))
+            f.cboPosition.setText(f.cboPosition.item(*i));
+    } else {
+        f.cboPosition.setText(f.UiText(9));
+    }
+    const QString size = ini.read(ClipSettings::Size, QString());
+    if (!size.isEmpty()) {
+        if (auto i = integerValueOf(size))
+            f.cboSize.setText(f.cboSize.item(*i));
+    } else {
+        f.cboSize.setText(f.UiText(11));
+    }
+
+    if (f.Check1.value() == 1) {
+        if (RevertPicPre)
+            RevertPicPre();
+        if (PrintCopyright)
+            PrintCopyright();
+    }
+}
+
+} // namespace tavelon

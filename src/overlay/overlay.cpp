@@ -1,0 +1,149 @@
+#include "overlay/overlay.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+
+#include "app/mainform.h"
+#include "overlay/labelsize.h"
+#include "overlay/overlaylayout.h"
+#include "preview/framescaler.h"
+
+namespace tavelon {
+
+namespace {
+
+constexpr int kDefaultPoints = 12;
+
+int pointsOf(const Label &label)
+{
+    const int p = label.font().pointSize();
+    return p > 0 ? p : kDefaultPoints;
+}
+
+void setPoints(Label &label, int points)
+{
+    if (label.font().pointSize() == points)
+        return;
+    QFont f = label.font();
+    f.setPointSize(points);
+    label.setFont(f);
+}
+
+QString padded(const QString &text)
+{
+    return QLatin1Char(' ') + text + QLatin1Char(' ');
+}
+
+// Fonts and painters need a QGuiApplication; without one (a console-only run) the sizes are still
+// set, but nothing is measured or drawn.
+bool fontsAvailable()
+{
+    return qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr;
+}
+
+// Colours are plain 24-bit values; an alpha from elsewhere must not make the overlay see-through.
+QColor opaque(const QColor &c)
+{
+    return QColor::fromRgb(c.rgb());
+}
+
+} // namespace
+
+Overlay::Overlay(MainForm &form) : m_form(form) {}
+
+void Overlay::SetLabelSize()
+{
+    const QStringList sizes = {m_form.UiText(10), m_form.UiText(11), m_form.UiText(12), m_form.UiText(13)};
+    if (const std::optional<int> p = previewPointSize(m_form.cboSize.text(), sizes))
+        setPoints(m_form.Label2, *p);
+    m_form.Label3.setCaption(padded(m_form.Text1.text()));
+
+    const VideoTextScale video =
+        videoTextScale(m_form.cboFormats.text(), pointsOf(m_form.Label2), m_form.txtHeight.text());
+    setPoints(m_form.Label3, video.points);
+    m_form.state.OverlayMargin = video.margin;
+    m_form.state.OverlayShadow = video.shadow;
+
+    if (!fontsAvailable())
+        return;
+    if (m_family.isEmpty())
+        m_family = overlayFontFamily();
+    m_preview.update(m_family, pointsOf(m_form.Label2), m_form.Label2.caption());
+    m_video.update(m_family, pointsOf(m_form.Label3), m_form.Label3.caption());
+}
+
+void Overlay::RevertPicPre()
+{
+    QImage &pre = m_form.picPre.image();
+    if (pre.isNull())
+        return;
+    const QImage &frame = m_form.picTemp.image();
+    if (frame.isNull())
+        pre.fill(m_form.picPre.backColor());
+    else
+        stretchInto(frame, pre, pre.width() + 3, pre.height() + 3);
+    m_form.picPre.refresh();
+}
+
+void Overlay::PrintCopyright()
+{
+    SetLabelSize();
+    QImage &pre = m_form.picPre.image();
+    if (pre.isNull())
+        return;
+    const bool box = m_form.Check2.value() == 1;
+    const bool border = m_form.Check3.value() == 1;
+    const QSize outer(MainForm::kPreviewOuterWidth, MainForm::kPreviewOuterHeight);
+    const QPoint anchor = previewAnchor(corner(), outer, m_preview.size(), box || border);
+    paint(pre, m_preview, anchor, border ? previewBorder(anchor, m_preview.size()) : QList<ColoredRect>(), 1);
+    m_form.picPre.refresh();
+}
+
+void Overlay::PrintCopyrightAVI()
+{
+    SetLabelSize();
+    QImage &frame = m_form.picSave.image();
+    if (frame.isNull())
+        return;
+    const bool box = m_form.Check2.value() == 1;
+    const bool border = m_form.Check3.value() == 1;
+    const int m = m_form.state.OverlayMargin;
+    const QPoint anchor = videoAnchor(corner(), frame.size(), m_video.size(), box || border, m);
+    paint(frame, m_video, anchor, border ? videoBorder(anchor, m_video.size(), m) : QList<ColoredRect>(),
+          m_form.state.OverlayShadow);
+    m_form.picSave.refresh();
+}
+
+OverlayCorner Overlay::corner() const
+{
+    return overlayCorner(m_form.cboPosition.text(),
+                         {m_form.UiText(6), m_form.UiText(7), m_form.UiText(8), m_form.UiText(9)});
+}
+
+void Overlay::paint(QImage &image, const TextBlock &block, const QPoint &anchor,
+                    const QList<ColoredRect> &bars, int shadow) const
+{
+    if (!fontsAvailable())
+        return;
+    QPainter p(&image);
+    if (!p.isActive())
+        return;
+    const QColor textColor = opaque(m_form.Label2.foreColor());
+    if (m_form.Check2.value() == 1)
+        p.fillRect(boxRect(anchor, block.size()), opaque(m_form.Label3.backColor()));
+    for (const ColoredRect &bar : bars)
+        p.fillRect(bar.rect, bar.color == BarColor::Black ? QColor(Qt::black) : textColor);
+
+    // The text's line top sits at the anchor: the baseline is one ascent below it.
+    const QString text = m_form.Text1.text();
+    const QPoint baseline = anchor + QPoint(0, block.ascent());
+    p.setRenderHint(QPainter::TextAntialiasing, true);
+    p.setFont(block.font());
+    p.setPen(Qt::black);
+    p.drawText(baseline + QPoint(shadow, shadow), text);
+    p.setPen(textColor);
+    p.drawText(baseline, text);
+}
+
+} // namespace tavelon

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include "overlay/overlaylayout.h"
+#include "overlay/textblock.h"
+
+class QImage;
+
+namespace tavelon {
+
+class MainForm;
+
+// The text overlay of the preview and the video frames. Measures the text at preview and video
+// size (SetLabelSize), restores the clean preview (RevertPicPre) and draws the overlay onto the
+// preview (PrintCopyright) or into the video frame picSave (PrintCopyrightAVI), all from the
+// option controls of the form.
+class Overlay
+{
+public:
+    explicit Overlay(MainForm &form);
+    Overlay(const Overlay &) = delete;
+    Overlay &operator=(const Overlay &) = delete;
+
+    // Sets Label2's size (preview) and Label3's caption and size (video), OverlayMargin and
+    // OverlayShadow, and measures both labels.
+    void SetLabelSize();
+    // Paints the clean frame of picTemp over picPre (the preview's background when there is no
+    // frame yet), scaled like the frame display.
+    void RevertPicPre();
+    // Draws the overlay onto picPre at preview size. Callers that redraw call RevertPicPre first.
+    void PrintCopyright();
+    // Draws the overlay into picSave's image at video size; once per written frame.
+    void PrintCopyrightAVI();
+
+    // The measured text blocks of Label2 (preview) and Label3 (video), as of the last SetLabelSize.
+    const TextBlock &previewBlock() const { return m_preview; }
+    const TextBlock &videoBlock() const { return m_video; }
+    // The font family the overlay resolved "Arial" to (see overlayFontFamily()); empty until the
+    // first SetLabelSize.
+    QString fontFamily() const { return m_family; }
+
+private:
+    OverlayCorner corner() const;
+    void paint(QImage &image, const TextBlock &block, const QPoint &anchor, const QList<ColoredRect> &bars,
+               int shadow) const;
+
+    MainForm &m_form;
+    QString m_family;
+    TextBlock m_preview;
+    TextBlock m_video;
+};
+
+} // namespace tavelon

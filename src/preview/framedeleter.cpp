@@ -1,0 +1,58 @@
+#include "preview/framedeleter.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+
+#include "app/mainform.h"
+#include "app/messages.h"
+
+namespace tavelon {
+
+FrameDeleter::FrameDeleter(MainForm &form, QObject *parent) : QObject(parent), m_form(form)
+{
+    connect(&form.cmdDelFrame, &CheckBox::clicked, this, &FrameDeleter::cmdDelFrame_Click);
+}
+
+bool FrameDeleter::removeFrameFile(const QString &path)
+{
+    if (path.isEmpty() || !QFileInfo(path).isFile())
+        return false;
+    QFile file(path);
+    if (file.moveToTrash())
+        return true;
+    return file.remove();
+}
+
+void FrameDeleter::cmdDelFrame_Click()
+{
+    emit m_form.focusDummyRequested();
+    if (m_form.cmdDelFrame.value() != 1)
+        return;
+    m_form.cmdDelFrame.setValue(0);
+    // No frame is removed while a video is written: the writer walks the frame list.
+    if (m_form.state.MakingVideo)
+        return;
+    if (m_form.messages) {
+        const MessageAnswer answer = m_form.messages->show(m_form.state.AppTitle, m_form.UiText(3),
+                                                           MessageButtons::YesNo, MessageIcon::Question,
+                                                           MessageAnswer::Yes);
+        if (answer != MessageAnswer::Yes)
+            return;
+    }
+    int pos = m_form.slPre.value();
+    removeFrameFile(m_form.state.CurrentFramePath);
+    QCoreApplication::processEvents();
+    if (refreshFrameList)
+        refreshFrameList();
+    QCoreApplication::processEvents();
+    m_form.slPre.setMaximum(m_form.lvwFiles.count() - 1);
+    m_form.lbl(0)->setCaption(m_form.UiText(4) + QStringLiteral(": ") + QString::number(m_form.slPre.maximum() + 1));
+    if (pos > m_form.slPre.maximum())
+        pos = m_form.slPre.maximum();
+    m_form.slPre.setValue(pos);
+    m_form.lblCurFrame.setCaption(QString::number(m_form.slPre.value() + 1));
+    emit m_form.slPre.changed();
+}
+
+} // namespace tavelon

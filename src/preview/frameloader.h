@@ -1,0 +1,95 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+namespace tavelon {
+
+// Size and modification time of a file, as seen when it was opened. Two stamps of the same path
+// that differ mean the file was replaced or rewritten in between.
+struct FileStamp
+{
+    qint64 size = -1;
+    qint64 modifiedMs = 0;
+
+    friend bool operator==(const FileStamp &, const FileStamp &) = default;
+};
+
+// The whole contents of a frame file and the stamp it had when it was read.
+struct FrameFile
+{
+    QByteArray bytes;
+    FileStamp stamp;
+};
+
+// Loads frame files (BMP or JPEG, told apart by their first bytes, whatever the extension) into
+// RGB32 pictures at their own size. JPEG goes through TurboJPEG, common uncompressed 24/32-bit BMP
+// through a single-pass copy, other BMP variants through QImageReader.
+//
+// Loading is split in two steps so that a caller can read the next frame ahead on another thread:
+// readFile() touches only the file system and may run on any thread; decode() needs the loader's
+// decoder and its buffers, so one loader serves one thread at a time. A file read ahead may change
+// or vanish before its turn: at its turn the caller compares isUnchanged(path, stamp) and reads the
+// file again when it is false, so the frame is used as it is at its turn (missing then means
+// missing, and the previous picture stays).
+//
+// Every failure (missing, unreadable, truncated or corrupt file, a header claiming more pixels than
+// the file can hold or more than maxFrameSide on a side) is a false / std::nullopt result that
+// leaves the caller's picture untouched.
+class FrameLoader
+{
+public:
+    static constexpr int maxFrameSide = 16384;
+
+    FrameLoader();
+    ~FrameLoader();
+    FrameLoader(const FrameLoader &) = delete;
+    FrameLoader &operator=(const FrameLoader &) = delete;
+
+    // Reads the whole file with one read. nullopt when it cannot be opened (missing, locked, a
+    // folder), is empty, larger than any frame can be, or shrinks while it is read.
+    static std::optional<FrameFile> readFile(const QString &path);
+    // The file's stamp now; nullopt when it does not exist.
+    static std::optional<FileStamp> stampOf(const QString &path);
+    // True when path still has the given stamp.
+    static bool isUnchanged(const QString &path, const FileStamp &stamp);
+
+    // Decodes a frame file's bytes into image (RGB32, the frame's own size). On success the
+    // picture's old pixel buffer is kept for the next decode of the same size, so a caller that
+    // decodes frame after frame into the same QImage allocates nothing. On failure image is not
+    // touched.
+    bool decode(const QByteArray &bytes, QImage &image);
+    std::optional<QImage> decode(const QByteArray &bytes);
+
+    // Like decode(), for a picture that will be shown shrunk to about atLeast: a JPEG is decoded at
+    // the smallest of TurboJPEG's scaling factors that still gives at least atLeast on both sides
+    // (never larger than the frame); other frames come at their own size.
+    bool decodeReduced(const QByteArray &bytes, QSize atLeast, QImage &image);
+
+    // readFile() and decode() in one.
+    bool load(const QString &path, QImage &image);
+    std::optional<QImage> load(const QString &path);
+
+    struct TjHandleDeleter
+    {
+        void operator()(void *handle) const;
+    };
+
+private:
+    bool decodeJpeg(const QByteArray &bytes, QSize atLeast, QImage &image);
+    bool decodeBmp(const QByteArray &bytes, QImage &image);
+    bool decodeWithQt(const QByteArray &bytes, const char *format, QImage &image);
+    // m_spare sized for a frame, reusing its buffer when it is not shared; false when it cannot
+    // be allocated.
+    bool prepareSpare(int width, int height);
+
+    std::unique_ptr<void, TjHandleDeleter> m_tj;
+    QImage m_spare;
+};
+
+} // namespace tavelon

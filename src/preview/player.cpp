@@ -1,0 +1,136 @@
+#include "preview/player.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+
+#include "app/mainform.h"
+
+namespace tavelon {
+
+Player::Player(MainForm &form, QObject *parent) : QObject(parent), m_form(form)
+{
+    connect(&form.cmdPlay, &CheckBox::clicked, this, &Player::cmdPlay_Click);
+    connect(&form.cmdStop, &CommandButton::clicked, this, &Player::cmdStop_Click);
+    connect(&form.cboDirections, &ListControl::clicked, this, &Player::cboDirections_Click);
+}
+
+void Player::cmdPlay_Click()
+{
+    emit m_form.focusDummyRequested();
+    const bool playing = m_form.cmdPlay.value() == 1;
+    for (Control *c : std::initializer_list<Control *>{&m_form.cmdDelFrame, &m_form.cmdFirst, &m_form.cmdBack,
+                                                       &m_form.cmdNext, &m_form.cmdLast})
+        c->setEnabled(!playing);
+    if (playing) {
+        StopRequested = false;
+        PlayFrames();
+    }
+}
+
+void Player::cmdStop_Click()
+{
+    emit m_form.focusDummyRequested();
+    StopRequested = true;
+    emit stopRequested();
+    m_form.cmdPlay.setValue(0);
+}
+
+void Player::cboDirections_Click()
+{
+    m_form.state.PlayDirection = m_form.cboDirections.listIndex();
+    if (m_form.state.PlayDirection == 1)
+        m_form.slPre.setValue(m_form.slPre.maximum());
+    else
+        m_form.slPre.setValue(0);
+    emit m_form.slPre.changed();
+}
+
+float Player::frameDelay(int speed)
+{
+    if (speed > 25)
+        return 0.01f;
+    if (speed <= 0)
+        return 1.0f;
+    return float(1.0 / double(speed));
+}
+
+bool Player::step(int i)
+{
+    QCoreApplication::processEvents();
+    if (StopRequested)
+        return false;
+    ++m_steps;
+    // An index past the end of another clip selected meanwhile is skipped; the wait still runs.
+    m_form.slPre.setValue(i);
+    emit stepped(i);
+    WaitFrameDelay(frameDelay(m_form.scrlSpeed.value()));
+    return true;
+}
+
+bool Player::runForward(int from)
+{
+    const int n = m_form.lvwFiles.count();
+    for (int i = from; i <= n - 1; ++i) {
+        if (!step(i))
+            return false;
+    }
+    return true;
+}
+
+bool Player::runBackward(int from)
+{
+    for (int i = from; i >= 0; --i) {
+        if (!step(i))
+            return false;
+    }
+    return true;
+}
+
+void Player::PlayFrames()
+{
+    for (;;) {
+        const quint64 stepsBefore = m_steps;
+        if (m_form.state.PlayDirection == 0 && !runForward(0))
+            return;
+        if (m_form.state.PlayDirection == 1 && !runBackward(m_form.lvwFiles.count() - 1))
+            return;
+        if (m_form.state.PlayDirection == 2) {
+            if (!runForward(0) || !runBackward(m_form.lvwFiles.count() - 2))
+                return;
+        }
+        if (StopRequested)
+            return;
+        // A pass without a single step (no frames) would spin without letting the window run:
+        // playback ends then, as after a pass without repeat.
+        if (m_form.chkRepeat.value() != 1 || m_steps == stepsBefore) {
+            m_form.cmdPlay.setValue(0);
+            return;
+        }
+    }
+}
+
+void Player::WaitFrameDelay(float seconds)
+{
+    QElapsedTimer clock;
+    clock.start();
+    const qint64 delayNs = qint64(double(seconds) * 1e9);
+    while (!StopRequested) {
+        const qint64 left = delayNs - clock.nsecsElapsed();
+        if (left <= 0)
+            return;
+        // Sleep in the event loop until the delay is over or a stop arrives, so the window
+        // stays responsive without a busy wait.
+        QEventLoop loop;
+        QTimer timer;
+        timer.setSingleShot(true);
+        timer.setTimerType(Qt::PreciseTimer);
+        connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+        connect(this, &Player::stopRequested, &loop, &QEventLoop::quit);
+        timer.start(int((left + 999999) / 1000000));
+        loop.exec();
+    }
+}
+
+} // namespace tavelon

@@ -1,0 +1,114 @@
+#include "preview/preview.h"
+
+#include <QImage>
+
+#include "app/mainform.h"
+#include "preview/frameloader.h"
+#include "preview/framescaler.h"
+
+namespace tavelon {
+
+Preview::Preview(MainForm &form, QObject *parent)
+    : QObject(parent), m_form(form), m_loader(std::make_unique<FrameLoader>())
+{
+    connect(&form.slPre, &ScrollBar::changed, this, &Preview::slPre_Change);
+    connect(&form.cmdFirst, &CommandButton::clicked, this, &Preview::cmdFirst_Click);
+    connect(&form.cmdBack, &CommandButton::clicked, this, &Preview::cmdBack_Click);
+    connect(&form.cmdNext, &CommandButton::clicked, this, &Preview::cmdNext_Click);
+    connect(&form.cmdLast, &CommandButton::clicked, this, &Preview::cmdLast_Click);
+    connect(&form.scrlSpeed, &ScrollBar::changed, this, &Preview::scrlSpeed_Change);
+}
+
+Preview::~Preview()
+{
+    if (m_prefetch.valid())
+        m_prefetch.wait();
+}
+
+QSize Preview::stretchSize()
+{
+    return {MainForm::kPreviewInnerWidth + 3, MainForm::kPreviewInnerHeight + 3};
+}
+
+void Preview::prefetch(int index)
+{
+    if (m_prefetch.valid())
+        m_prefetch.wait();
+    if (index < 0 || index >= m_form.lvwFiles.count()) {
+        m_prefetch = {};
+        m_prefetchPath.clear();
+        return;
+    }
+    m_prefetchPath = m_form.state.ClipPath + m_form.lvwFiles.item(index);
+    m_prefetch = std::async(std::launch::async, [path = m_prefetchPath] { return FrameLoader::readFile(path); });
+}
+
+bool Preview::loadFrame(const QString &path, QImage &img)
+{
+    if (m_prefetch.valid() && path == m_prefetchPath) {
+        std::optional<FrameFile> file = m_prefetch.get();
+        m_prefetchPath.clear();
+        // A file that changed or vanished since it was read is taken as it is now.
+        if (file && FrameLoader::isUnchanged(path, file->stamp))
+            return m_loader->decode(file->bytes, img);
+    }
+    return m_loader->load(path, img);
+}
+
+void Preview::slPre_Change()
+{
+    const int index = m_form.slPre.value();
+    m_form.lblCurFrame.setCaption(QString::number(index + 1));
+    m_form.state.CurrentFramePath = m_form.state.ClipPath + m_form.lvwFiles.item(index);
+    // A missing, locked or undecodable file leaves the previous picture.
+    if (index < 0 || index >= m_form.lvwFiles.count() || !loadFrame(m_form.state.CurrentFramePath, m_form.picTemp.image()))
+        return;
+    if (m_form.state.MakingVideo)
+        return;
+    const QSize s = stretchSize();
+    stretchInto(m_form.picTemp.image(), m_form.picPre.image(), s.width(), s.height());
+    m_form.picPre.refresh();
+    if (m_form.Check1.value() == 1 && printCopyright)
+        printCopyright();
+}
+
+void Preview::cmdFirst_Click()
+{
+    emit m_form.focusDummyRequested();
+    if (m_form.lvwFiles.count() == 0)
+        return;
+    m_form.slPre.setValue(0);
+}
+
+void Preview::cmdBack_Click()
+{
+    emit m_form.focusDummyRequested();
+    if (m_form.lvwFiles.count() == 0 || m_form.slPre.value() == 0)
+        return;
+    m_form.slPre.setValue(m_form.slPre.value() - 1);
+}
+
+void Preview::cmdNext_Click()
+{
+    emit m_form.focusDummyRequested();
+    const int n = m_form.lvwFiles.count();
+    if (n == 0 || m_form.slPre.value() == n - 1)
+        return;
+    m_form.slPre.setValue(m_form.slPre.value() + 1);
+}
+
+void Preview::cmdLast_Click()
+{
+    emit m_form.focusDummyRequested();
+    const int n = m_form.lvwFiles.count();
+    if (n == 0)
+        return;
+    m_form.slPre.setValue(n - 1);
+}
+
+void Preview::scrlSpeed_Change()
+{
+    m_form.lblSpeed.setCaption(QString::number(m_form.scrlSpeed.value()));
+}
+
+} // namespace tavelon

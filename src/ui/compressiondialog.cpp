@@ -1,0 +1,109 @@
+#include "ui/compressiondialog.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QSlider>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace tavelon {
+
+CompressionDialog::CompressionDialog(QWidget *parent)
+    : QDialog(parent), m_compressors(availableCompressors()), m_codec(new QComboBox(this)),
+      m_quality(new QSlider(Qt::Horizontal, this)), m_qualityValue(new QLabel(this)),
+      m_keyFrames(new QSpinBox(this)), m_dataRate(new QSpinBox(this))
+{
+    setWindowTitle(tr("Videokomprimierung"));
+
+    m_codec->setObjectName(QStringLiteral("codec"));
+    for (const CompressorInfo &c : m_compressors)
+        m_codec->addItem(c.description, c.id);
+
+    m_quality->setObjectName(QStringLiteral("quality"));
+    m_quality->setRange(0, 100);
+    m_quality->setPageStep(10);
+    m_qualityValue->setMinimumWidth(m_qualityValue->fontMetrics().horizontalAdvance(QStringLiteral("100")));
+
+    m_keyFrames->setObjectName(QStringLiteral("keyFrames"));
+    m_keyFrames->setRange(0, 9999);
+    m_keyFrames->setSpecialValueText(tr("Standard"));
+    m_keyFrames->setSuffix(tr(" Frames"));
+
+    m_dataRate->setObjectName(QStringLiteral("dataRate"));
+    m_dataRate->setRange(0, 200000);
+    m_dataRate->setSingleStep(100);
+    m_dataRate->setSpecialValueText(tr("Aus"));
+    m_dataRate->setSuffix(tr(" KBit/s"));
+
+    auto *qualityRow = new QHBoxLayout;
+    qualityRow->addWidget(m_quality);
+    qualityRow->addWidget(m_qualityValue);
+
+    auto *form = new QFormLayout;
+    form->addRow(tr("Komprimierungsprogramm:"), m_codec);
+    form->addRow(tr("Komprimierungsqualität:"), qualityRow);
+    form->addRow(tr("Keyframe alle:"), m_keyFrames);
+    form->addRow(tr("Datenrate:"), m_dataRate);
+
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+
+    connect(m_codec, &QComboBox::currentIndexChanged, this, &CompressionDialog::updateEnabled);
+    connect(m_quality, &QSlider::valueChanged, m_qualityValue,
+            [this](int value) { m_qualityValue->setNum(value); });
+    setOptions(CompressOptions{});
+}
+
+void CompressionDialog::setOptions(const CompressOptions &options)
+{
+    const int index = m_codec->findData(options.codec);
+    m_codec->setCurrentIndex(index >= 0 ? index : 0);
+    m_quality->setValue(options.quality);
+    m_qualityValue->setNum(m_quality->value());
+    m_keyFrames->setValue(options.keyFrameEvery);
+    m_dataRate->setValue(options.dataRateKbps);
+    updateEnabled();
+}
+
+CompressOptions CompressionDialog::options() const
+{
+    CompressOptions o;
+    o.codec = m_codec->currentData().toString();
+    o.quality = m_quality->value();
+    o.keyFrameEvery = m_keyFrames->value();
+    o.dataRateKbps = m_dataRate->value();
+    return o;
+}
+
+void CompressionDialog::updateEnabled()
+{
+    const int index = m_codec->currentIndex();
+    const bool valid = index >= 0 && index < int(m_compressors.size());
+    const CompressorInfo none;
+    const CompressorInfo &c = valid ? m_compressors[std::size_t(index)] : none;
+    m_quality->setEnabled(c.hasQuality);
+    m_qualityValue->setEnabled(c.hasQuality);
+    m_keyFrames->setEnabled(c.hasKeyFrames);
+    m_dataRate->setEnabled(c.hasDataRate);
+}
+
+DialogCompressionChooser::DialogCompressionChooser(QWidget *parent) : m_parent(parent) {}
+
+int DialogCompressionChooser::chooseCompression(CompressOptions &options)
+{
+    CompressionDialog dialog(m_parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return 0;
+    options = dialog.options();
+    return 1;
+}
+
+} // namespace tavelon

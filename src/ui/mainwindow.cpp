@@ -1,0 +1,394 @@
+#include "ui/mainwindow.h"
+
+#include <algorithm>
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+#include "app/mainform.h"
+#include "ui/classicframe.h"
+#include "ui/classicscrollbar.h"
+#include "ui/colorswatch.h"
+#include "ui/controlbinding.h"
+#include "ui/previewview.h"
+#include "ui/wrappingbutton.h"
+
+namespace tavelon {
+
+namespace {
+
+// Height the classic combo boxes have whatever their font.
+constexpr int kComboHeight = 21;
+constexpr QSize kSymbolSize(16, 16);
+
+QString objectNameFor(const Control &c)
+{
+    return c.index() >= 0 ? QStringLiteral("%1(%2)").arg(c.name()).arg(c.index()) : c.name();
+}
+
+QFont fontOf(const QStringList &families, int points, bool bold)
+{
+    QFont f;
+    f.setFamilies(families);
+    f.setPointSize(points);
+    f.setBold(bold);
+    return f;
+}
+
+// The classic forms' text font; Arial's metric twin stands in where Arial is missing.
+QFont windowFont()
+{
+    return fontOf({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("Helvetica")}, 8,
+                  false);
+}
+
+QFont makeVideoFont()
+{
+    return fontOf({QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans")}, 12,
+                  true);
+}
+
+QLabel *newLabel(Label &model, QWidget *parent, Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter)
+{
+    auto *label = new QLabel(parent);
+    label->setAlignment(alignment);
+    bindLabel(model, label);
+    return label;
+}
+
+// Widens a label to its text where the table's width is too narrow for this font (the classic font
+// is narrower), at most to the right edge of its container; never narrower than the table's width.
+void fitToText(QLabel *label, Label &model, int tableWidth)
+{
+    auto fit = [label, tableWidth] {
+        const int text = QFontMetrics(label->font()).horizontalAdvance(label->text());
+        const int room = label->parentWidget()->width() - label->x() - 2;
+        label->resize(std::max(tableWidth, std::min(text, room)), label->height());
+    };
+    fit();
+    QObject::connect(&model, &Control::captionChanged, label, fit);
+    QObject::connect(&model, &Label::fontChanged, label, fit);
+}
+
+QLineEdit *newTextBox(TextBox &model, QWidget *parent, Qt::Alignment alignment)
+{
+    auto *edit = new QLineEdit(parent);
+    edit->setAlignment(alignment);
+    QPalette pal = edit->palette();
+    pal.setColor(QPalette::Base, Qt::white);
+    pal.setColor(QPalette::Active, QPalette::Text, Qt::black);
+    pal.setColor(QPalette::Inactive, QPalette::Text, Qt::black);
+    edit->setPalette(pal);
+    bindTextBox(model, edit);
+    return edit;
+}
+
+QComboBox *newComboBox(ListControl &model, QWidget *parent)
+{
+    auto *combo = new QComboBox(parent);
+    bindComboBox(model, combo);
+    return combo;
+}
+
+QScrollBar *newScrollBar(ScrollBar &model, QWidget *parent, bool tracking)
+{
+    auto *bar = new ClassicScrollBar(Qt::Horizontal, parent);
+    bar->setTracking(tracking);
+    bindScrollBar(model, bar);
+    return bar;
+}
+
+QPushButton *newSymbolButton(QWidget *parent)
+{
+    auto *button = new QPushButton(parent);
+    button->setIconSize(kSymbolSize);
+    return button;
+}
+
+} // namespace
+
+MainWindow::MainWindow(MainForm &form, QWidget *parent) : QWidget(parent), m_form(form)
+{
+    setWindowTitle(form.state.AppTitle);
+    setFixedSize(kClientWidth, kClientHeight);
+    setFont(windowFont());
+
+    buildClipFrame();
+    buildOptionsFrame();
+    buildOverlayFrame();
+    buildFrameCounter();
+    buildPlayer();
+
+    // The hidden text box of the classic form: it takes the focus so that no visible control shows
+    // a focus mark. It lies outside the client area and draws nothing.
+    m_dummy = new QWidget(this);
+    m_dummy->setObjectName(QStringLiteral("dummy"));
+    m_dummy->setFocusPolicy(Qt::ClickFocus);
+    m_dummy->setGeometry(-10, -10, 1, 1);
+    connect(&form, &MainForm::focusDummyRequested, m_dummy, [this] { m_dummy->setFocus(Qt::OtherFocusReason); });
+
+    qApp->installEventFilter(this);
+}
+
+MainWindow::~MainWindow()
+{
+    setBusy(false);
+}
+
+template <class W> W *MainWindow::place(W *widget, Control &model, const QRect &geometry)
+{
+    widget->setObjectName(objectNameFor(model));
+    widget->setGeometry(geometry);
+    m_widgets.insert(&model, widget);
+    return widget;
+}
+
+void MainWindow::buildClipFrame()
+{
+    auto *frame = new ClassicFrame(this);
+    bindFrame(m_form.Frame2, frame);
+    place(frame, m_form.Frame2, {516, 12, 229, 425});
+
+    auto *list = new QListWidget(frame);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    bindListBox(m_form.List1, list);
+    place(list, m_form.List1, {12, 20, 205, 394});
+}
+
+void MainWindow::buildOptionsFrame()
+{
+    auto *frame = new ClassicFrame(this);
+    bindFrame(m_form.fraPre, frame);
+    place(frame, m_form.fraPre, {372, 11, 133, 237});
+
+    m_formats = place(newComboBox(m_form.cboFormats, frame), m_form.cboFormats, {13, 25, 107, kComboHeight});
+    // Every key is thrown away while the format box has the focus: formats are chosen with the mouse.
+    m_formats->installEventFilter(this);
+    m_formats->view()->installEventFilter(this);
+
+    place(newLabel(*m_form.lbl(1), frame), *m_form.lbl(1), {16, 59, 40, 13});
+    place(newLabel(*m_form.lbl(2), frame), *m_form.lbl(2), {88, 59, 16, 13});
+    place(newTextBox(m_form.txtFPS, frame, Qt::AlignHCenter), m_form.txtFPS, {56, 56, 25, 19});
+    place(newLabel(*m_form.lbl(3), frame), *m_form.lbl(3), {23, 83, 33, 13});
+    place(newTextBox(m_form.txtWidth, frame, Qt::AlignHCenter), m_form.txtWidth, {56, 80, 45, 19});
+    place(newLabel(*m_form.lbl(4), frame), *m_form.lbl(4), {24, 107, 32, 13});
+    place(newTextBox(m_form.txtHeight, frame, Qt::AlignHCenter), m_form.txtHeight, {56, 104, 45, 19});
+
+    QLabel *speedCaption = place(newLabel(*m_form.lbl(7), frame, Qt::AlignLeft | Qt::AlignTop), *m_form.lbl(7),
+                                 {20, 135, 92, 29});
+    speedCaption->setWordWrap(true);
+
+    // The speed number and the scale caption grow to their text, so that two digits show whole.
+    fitToText(place(newLabel(m_form.lblSpeed, frame), m_form.lblSpeed, {89, 148, 6, 13}), m_form.lblSpeed, 6);
+    place(newScrollBar(m_form.scrlSpeed, frame, true), m_form.scrlSpeed, {12, 164, 109, 17});
+    fitToText(place(newLabel(*m_form.lbl(8), frame), *m_form.lbl(8), {8, 184, 114, 13}), *m_form.lbl(8), 114);
+    place(newComboBox(m_form.cboDirections, frame), m_form.cboDirections, {8, 208, 118, kComboHeight});
+}
+
+void MainWindow::buildOverlayFrame()
+{
+    auto *frame = new ClassicFrame(this);
+    bindFrame(m_form.Frame3, frame);
+    place(frame, m_form.Frame3, {12, 356, 353, 80});
+
+    place(newLabel(m_form.Label1, frame, Qt::AlignRight | Qt::AlignVCenter), m_form.Label1, {161, 11, 38, 11});
+    int left = 206;
+    for (int i : MainForm::picColorIndexes()) {
+        auto *swatch = new ColorSwatch(frame);
+        bindSwatch(*m_form.picColor(i), swatch);
+        place(swatch, *m_form.picColor(i), {left, 12, 15, 14});
+        left += 18;
+    }
+
+    const struct
+    {
+        CheckBox &model;
+        QRect geometry;
+    } checks[] = {
+        {m_form.Check1, {8, 29, 137, 17}},
+        {m_form.Check3, {177, 30, 70, 16}},
+        {m_form.Check2, {275, 30, 48, 16}},
+    };
+    for (const auto &c : checks) {
+        auto *box = new QCheckBox(frame);
+        bindCheckBox(c.model, box, CaptionStyle::Text);
+        place(box, c.model, c.geometry);
+    }
+
+    place(newTextBox(m_form.Text1, frame, Qt::AlignLeft), m_form.Text1, {8, 49, 161, 19});
+    place(newComboBox(m_form.cboPosition, frame), m_form.cboPosition, {177, 49, 89, kComboHeight});
+    place(newComboBox(m_form.cboSize, frame), m_form.cboSize, {274, 49, 71, kComboHeight});
+}
+
+void MainWindow::buildFrameCounter()
+{
+    auto *frame = new ClassicFrame(this);
+    bindFrame(m_form.Frame1, frame);
+    place(frame, m_form.Frame1, {372, 260, 133, 89});
+
+    place(newLabel(*m_form.lbl(5), frame, Qt::AlignCenter), *m_form.lbl(5), {8, 8, 117, 14});
+    place(newLabel(m_form.lblCurFrame, frame, Qt::AlignCenter), m_form.lblCurFrame, {23, 24, 87, 25});
+    place(newLabel(*m_form.lbl(0), frame, Qt::AlignCenter), *m_form.lbl(0), {8, 53, 117, 14});
+
+    m_progress = new QLabel(frame);
+    m_progress->setObjectName(QStringLiteral("lblProgress"));
+    m_progress->setTextFormat(Qt::PlainText);
+    m_progress->setAlignment(Qt::AlignCenter);
+    m_progress->setGeometry(4, 70, 125, 14);
+    QPalette pal = m_progress->palette();
+    pal.setColor(QPalette::WindowText, QColor(96, 96, 96));
+    m_progress->setPalette(pal);
+    m_progress->hide();
+}
+
+void MainWindow::buildPlayer()
+{
+    place(new PreviewView(m_form.picPre, this), m_form.picPre,
+          {12, 11, MainForm::kPreviewOuterWidth, MainForm::kPreviewOuterHeight});
+    place(newScrollBar(m_form.slPre, this, false), m_form.slPre, {12, 303, 351, 17});
+
+    const struct
+    {
+        CommandButton &model;
+        int left;
+    } steps[] = {{m_form.cmdFirst, 12}, {m_form.cmdBack, 51}, {m_form.cmdNext, 90}, {m_form.cmdLast, 129},
+                 {m_form.cmdStop, 207}};
+    for (const auto &s : steps) {
+        QPushButton *button = newSymbolButton(this);
+        bindCommandButton(s.model, button, CaptionStyle::Symbol);
+        place(button, s.model, {s.left, 324, 33, 26});
+    }
+    const struct
+    {
+        CheckBox &model;
+        int left;
+    } toggles[] = {{m_form.cmdPlay, 168}, {m_form.cmdDelFrame, 330}};
+    for (const auto &t : toggles) {
+        QPushButton *button = newSymbolButton(this);
+        bindCheckBox(t.model, button, CaptionStyle::Symbol);
+        place(button, t.model, {t.left, 324, 33, 26});
+    }
+
+    auto *repeat = new QCheckBox(this);
+    bindCheckBox(m_form.chkRepeat, repeat, CaptionStyle::Text);
+    place(repeat, m_form.chkRepeat, {245, 328, 83, 17});
+
+    auto *makeVideo = new WrappingButton(this);
+    makeVideo->setFont(makeVideoFont());
+    bindCommandButton(m_form.Command1, makeVideo, CaptionStyle::Text);
+    place(makeVideo, m_form.Command1, {372, 360, 135, 77});
+}
+
+void MainWindow::setBusy(bool busy)
+{
+    if (busy == m_busy)
+        return;
+    m_busy = busy;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void MainWindow::setTopMost(bool onTop)
+{
+    if (isTopMost() == onTop)
+        return;
+    const bool shown = isVisible();
+    // Changing the flag re-creates the native window, which hides it.
+    setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    if (shown)
+        show();
+}
+
+bool MainWindow::isTopMost() const
+{
+    return windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+}
+
+void MainWindow::setProgressText(const QString &text)
+{
+    m_progress->setText(text);
+    m_progress->setVisible(!text.isEmpty());
+}
+
+QString MainWindow::progressText() const
+{
+    return m_progress->text();
+}
+
+bool MainWindow::handlePlayerKey(const QKeyEvent *event)
+{
+    if (event->modifiers() & ~Qt::KeypadModifier)
+        return false;
+    if (qobject_cast<QLineEdit *>(QApplication::focusWidget()))
+        return false;
+    switch (event->key()) {
+    case Qt::Key_Left:
+        m_form.cmdBack.click();
+        return true;
+    case Qt::Key_Right:
+        m_form.cmdNext.click();
+        return true;
+    case Qt::Key_Home:
+        m_form.cmdFirst.click();
+        return true;
+    case Qt::Key_End:
+        m_form.cmdLast.click();
+        return true;
+    case Qt::Key_Space:
+        // A held key would start and stop in turn.
+        if (!event->isAutoRepeat()) {
+            if (m_form.cmdPlay.value() == 0)
+                m_form.cmdPlay.click();
+            else
+                m_form.cmdStop.click();
+        }
+        return true;
+    case Qt::Key_Delete:
+        if (!event->isAutoRepeat())
+            m_form.cmdDelFrame.click();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool MainWindow::isFormatBoxKey(QObject *watched, const QEvent *event) const
+{
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
+        return false;
+    if (watched == m_formats)
+        return true;
+    // In the open list only Escape works, to close it without a choice.
+    return watched == m_formats->view() && static_cast<const QKeyEvent *>(event)->key() != Qt::Key_Escape;
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    // Key presses reach the application's filter once for every widget they pass on their way up;
+    // the first one inside this window decides.
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
+        static_cast<QWidget *>(watched)->window() == this && handlePlayerKey(static_cast<QKeyEvent *>(event)))
+        return true;
+    if (isFormatBoxKey(watched, event))
+        return true;
+    return QWidget::eventFilter(watched, event);
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    emit closed();
+}
+
+} // namespace tavelon

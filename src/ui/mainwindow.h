@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QHash>
+#include <QWidget>
+
+class QComboBox;
+class QKeyEvent;
+class QLabel;
+
+namespace tavelon {
+
+class Control;
+class MainForm;
+
+// The main window: shows the controls of a MainForm at their classic places and hands the user's
+// actions to them. It holds no logic of its own; the form must outlive it.
+//
+// Beyond the classic program, keys work as player buttons while no text box has the focus: Left and
+// Right step back and forward, Home and End go to the first and last frame, Space plays and stops,
+// Delete asks to delete the frame shown. Each does what a click on that button does.
+class MainWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    static constexpr int kClientWidth = 756;
+    static constexpr int kClientHeight = 446;
+
+    explicit MainWindow(MainForm &form, QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    MainForm &form() const { return m_form; }
+
+    // The widget that shows a control; nullptr for the auxiliary controls, which have none.
+    QWidget *widgetFor(const Control *control) const { return m_widgets.value(control); }
+
+    // The busy mouse pointer over the whole program (while a video is made).
+    void setBusy(bool busy);
+    bool isBusy() const { return m_busy; }
+
+    // Keeps the window above all others, or back to normal; a shown window stays shown.
+    void setTopMost(bool onTop);
+    bool isTopMost() const;
+
+    // A short status line under the frame counter ("Frame 12 / 40" while a video is made); the
+    // empty text hides it.
+    void setProgressText(const QString &text);
+    QString progressText() const;
+
+signals:
+    // The user closed the window.
+    void closed();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    template <class W> W *place(W *widget, Control &model, const QRect &geometry);
+    void buildClipFrame();
+    void buildOptionsFrame();
+    void buildOverlayFrame();
+    void buildFrameCounter();
+    void buildPlayer();
+    bool handlePlayerKey(const QKeyEvent *event);
+    bool isFormatBoxKey(QObject *watched, const QEvent *event) const;
+
+    MainForm &m_form;
+    QHash<const Control *, QWidget *> m_widgets;
+    QWidget *m_dummy = nullptr;
+    QLabel *m_progress = nullptr;
+    QComboBox *m_formats = nullptr;
+    bool m_busy = false;
+};
+
+} // namespace tavelon

@@ -1,0 +1,75 @@
+#include "video/bmpwriter.h"
+
+#include "video/bmpformat.h"
+
+#include <cstdint>
+#include <limits>
+#include <new>
+#include <vector>
+
+#include <QFile>
+#include <QImage>
+#include <QString>
+
+namespace tavelon {
+
+namespace {
+
+constexpr std::int32_t kPixelsPerMetre = 2835; // 72 dpi
+
+} // namespace
+
+bool writeBmp24(const QImage &image, const QString &path)
+{
+    if (image.isNull())
+        return false;
+    const bool direct = image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32;
+    const QImage converted = direct ? QImage() : image.convertToFormat(QImage::Format_RGB32);
+    const QImage &src = direct ? image : converted;
+    if (src.isNull())
+        return false;
+
+    const int width = src.width();
+    const int height = src.height();
+    const std::int64_t stride = dibStride(width, 24);
+    const std::int64_t imageSize = stride * height;
+    const std::int64_t fileSize = kBmpFileHeaderSize + kBmpInfoHeaderSize + imageSize;
+    if (fileSize > std::numeric_limits<std::int32_t>::max())
+        return false;
+
+    thread_local std::vector<std::uint8_t> buffer;
+    try {
+        buffer.resize(std::size_t(fileSize));
+    } catch (const std::bad_alloc &) {
+        return false;
+    }
+    std::uint8_t *out = buffer.data();
+    const int bitOffset = kBmpFileHeaderSize + kBmpInfoHeaderSize;
+    writeFileHeader({kBmpType, std::int32_t(fileSize), 0, 0, bitOffset}, out);
+    writeInfoHeader({kBmpInfoHeaderSize, width, height, 1, 24, kBiRgb, std::int32_t(imageSize), kPixelsPerMetre,
+                     kPixelsPerMetre, 0, 0},
+                    out + kBmpFileHeaderSize);
+
+    // Bottom-up: the first row in the file is the image's last.
+    std::uint8_t *row = out + bitOffset;
+    for (int y = height - 1; y >= 0; --y, row += stride) {
+        const auto *px = reinterpret_cast<const QRgb *>(src.constScanLine(y));
+        std::uint8_t *d = row;
+        for (int x = 0; x < width; ++x, d += 3) {
+            d[0] = std::uint8_t(qBlue(px[x]));
+            d[1] = std::uint8_t(qGreen(px[x]));
+            d[2] = std::uint8_t(qRed(px[x]));
+        }
+        for (std::int64_t pad = std::int64_t(width) * 3; pad < stride; ++pad)
+            row[pad] = 0;
+    }
+
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+        return false;
+    const bool written = f.write(reinterpret_cast<const char *>(out), fileSize) == fileSize;
+    f.close();
+    return written && f.error() == QFileDevice::NoError;
+}
+
+} // namespace tavelon

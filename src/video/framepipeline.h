@@ -1,0 +1,111 @@
+#pragma once
+
+#include "video/compressors.h"
+
+#include <array>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+#include <QString>
+
+struct AVFormatContext;
+struct AVStream;
+
+namespace tavelon {
+
+// The frame layout an AVI video format block (BITMAPINFO) describes.
+struct FrameFormat
+{
+    int width = 0;
+    int height = 0; // rows, always positive
+    bool bottomUp = true;
+    int bitCount = 24;
+    std::int64_t stride = 0;    // bytes per row, padded to 4
+    std::int64_t imageSize = 0; // stride × height
+};
+
+// The layout of a 24- or 32-bit BI_RGB BITMAPINFO block of size bytes; nullopt for anything else
+// or for frames wider or taller than 16384 pixels.
+std::optional<FrameFormat> frameFormatFromBitmapInfo(const void *format, std::int64_t size);
+
+// Turns DIB frames into packets of one AVI stream on a thread of its own: stored as they are, or
+// converted with libswscale and encoded. Samples wait in a small pool of reused buffers.
+class FramePipeline
+{
+public:
+    struct Result
+    {
+        std::unique_ptr<FramePipeline> pipeline;
+        int error = 0;
+        QString errorText;
+    };
+
+    // Sets up stream st of ctx for frames of format with timeBase (seconds per sample):
+    // compressor null stores the frames as bottom-up DIBs; otherwise its encoder is opened with
+    // options. The stream's parameters are set; the caller writes the file header and calls
+    // start().
+    static Result create(AVFormatContext *ctx, AVStream *st, int timeBaseNum, int timeBaseDen,
+                         const FrameFormat &format, const CompressorInfo *compressor, const CompressOptions &options);
+    ~FramePipeline();
+
+    bool start();
+    // Copies one frame for the worker, waiting while all buffers are busy. The code of the
+    // first failure so far, 0 otherwise.
+    int write(std::int64_t position, const void *data, std::int64_t size, bool keyFrame);
+    // Lets the worker encode and write what is queued, flushes the encoder and ends the thread.
+    int finish();
+    QString errorText() const;
+
+private:
+    struct Codec;
+    struct Sample
+    {
+        std::vector<std::uint8_t> bytes;
+        std::int64_t position = 0;
+        bool keyFrame = false;
+    };
+
+    FramePipeline(AVFormatContext *ctx, AVStream *st, const FrameFormat &format);
+    bool allocateSamples();
+    void run();
+    int storeFrame(const Sample &sample);
+    int encodeFrame(const Sample &sample);
+    int drainEncoder(bool flush);
+    int writePacket();
+    int fail(int code, const QString &text);
+    int error() const;
+
+    static constexpr int kSamples = 3;
+
+    AVFormatContext *m_ctx;
+    AVStream *m_st;
+    FrameFormat m_format;
+    int m_timeBaseNum = 1;
+    int m_timeBaseDen = 1;
+    std::unique_ptr<Codec> m_codec; // FFmpeg state of the worker; no encoder when frames are stored
+
+    // Pool samples: bottom-up rows of the frame, one column / row wider where padded.
+    bool m_padRight = false;
+    bool m_padBottom = false;
+    int m_sampleWidth = 0;
+    int m_sampleHeight = 0;
+    std::int64_t m_sampleStride = 0;
+    std::array<Sample, kSamples> m_samples;
+    std::deque<int> m_free;
+    std::deque<int> m_ready;
+    std::int64_t m_lastPosition = -1;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_finishing = false;
+    int m_error = 0;
+    QString m_errorText;
+    std::thread m_thread;
+};
+
+} // namespace tavelon

@@ -1,0 +1,225 @@
+#include "app/inifile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+using namespace tavelon;
+
+namespace {
+
+class IniFile : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(tmp.isValid()); }
+
+    QString path(const QString &name = QStringLiteral("Clip.ini")) const { return tmp.filePath(name); }
+    static void put(const QString &file, const QByteArray &bytes)
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_EQ(f.write(bytes), bytes.size());
+    }
+    static QByteArray bytesOf(const QString &file)
+    {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+    }
+
+    QTemporaryDir tmp;
+};
+
+struct Lookup
+{
+    const char *name;
+    const char *section, *key, *expected;
+};
+
+} // namespace
+
+TEST_F(IniFile, ReadsByRules)
+{
+    put(path(), "pre=outside any section\r\n"
+                "; comment=not a key\r\n"
+                "[ClipSettings]\r\n"
+                "Format=DVD PAL\r\n"
+                "  Width \t=   720 \t\r\n"
+                "Height=\r\n"
+                "junk line without equals\n"
+                "=no key\r"
+                "[unclosed\r\n"
+                "\x01\x02\x7F binary=ish\r\n"
+                "Fps=25\r\n"
+                "fps=30\r\n"
+                "[Other]\r\n"
+                "Only=other\r\n"
+                "[CLIPSETTINGS]\r\n"
+                "Speed=8\r\n");
+    const Lookup rows[] = {
+        {"upper-case names find mixed-case names", "CLIPSETTINGS", "FORMAT", "DVD PAL"},
+        {"blanks around key and value are trimmed", "clipsettings", "width", "720"},
+        {"empty value reads as the default", "ClipSettings", "Height", "dflt"},
+        {"missing key", "ClipSettings", "Missing", "dflt"},
+        {"missing section", "Missing", "Format", "dflt"},
+        {"key before any section", "ClipSettings", "pre", "dflt"},
+        {"comment is no key", "ClipSettings", "; comment", "dflt"},
+        {"lines after junk still read", "ClipSettings", "Fps", "25"},
+        {"duplicate key: first wins", "ClipSettings", "FPS", "25"},
+        {"duplicate section: first wins", "ClipSettings", "Speed", "dflt"},
+        {"other section", "other", "only", "other"},
+    };
+    for (const Lookup &r : rows)
+        EXPECT_EQ(GetIniString(r.section, r.key, path(), "dflt"), QString::fromUtf8(r.expected)) << r.name;
+}
+
+TEST_F(IniFile, FilesThatAreNoSettingsReadAsDefaults)
+{
+    put(path("empty.ini"), "");
+    put(path("binary.ini"), QByteArray("[S]\r\nk=v\r\n\0\xFF\xFE", 12));
+    ASSERT_TRUE(QDir(tmp.path()).mkdir("folder.ini"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(path("fifo.ini")).constData(), 0600), 0); // reading would block
+    for (const char *name : {"empty.ini", "binary.ini", "folder.ini", "fifo.ini", "missing.ini"})
+        EXPECT_EQ(GetIniString("S", "k", path(name), "d"), "d") << name;
+
+    // Writing never turns a binary file or a folder into a settings file.
+    EXPECT_FALSE(WriteIniString("S", "k", "v", path("binary.ini")));
+    EXPECT_EQ(bytesOf(path("binary.ini")).size(), 12);
+    EXPECT_FALSE(WriteIniString("S", "k", "v", path("folder.ini")));
+}
+
+TEST_F(IniFile, LongValuesAreCutAndLongLinesAreHarmless)
+{
+    const QString value3000(3000, u'x');
+    ASSERT_TRUE(WriteIniString("S", "Long", value3000, path()));
+    EXPECT_EQ(GetIniString("S", "long", path(), ""), QString(2047, u'x'));
+
+    // A surrogate pair at the cut is not split.
+    ASSERT_TRUE(WriteIniString("S", "Emoji", QString(2046, u'x') + QStringLiteral(u"😀"), path()));
+    EXPECT_EQ(GetIniString("S", "Emoji", path(), ""), QString(2046, u'x'));
+
+    const QByteArray megabyte(1 << 20, 'j');
+    put(path("big.ini"), "[S]\r\n" + megabyte + "\r\nk=v\r\nbig=" + megabyte + "\r\n");
+    EXPECT_EQ(GetIniString("S", "k", path("big.ini"), ""), "v");
+    EXPECT_EQ(GetIniString("S", "big", path("big.ini"), "").size(), 2047);
+    ASSERT_TRUE(WriteIniString("S", "k", "w", path("big.ini")));
+    EXPECT_EQ(bytesOf(path("big.ini")), "[S]\r\n" + megabyte + "\r\nk=w\r\nbig=" + megabyte + "\r\n");
+}
+
+TEST_F(IniFile, WritesInPlaceKeepingEveryOtherLine)
+{
+    EXPECT_TRUE(WriteIniString("ClipSettings", "Format", "DVD PAL", path()));
+    EXPECT_EQ(bytesOf(path()), "[ClipSettings]\r\nFormat=DVD PAL\r\n");
+
+    put(path(), "; top\n[A]\nx=1\n  y = 2\n\n[B]\nz=3");
+    const struct
+    {
+        const char *section, *key, *value;
+        QByteArray expected;
+    } steps[] = {
+        {"a", "Y", "20", "; top\n[A]\nx=1\nY=20\r\n\n[B]\nz=3"},
+        {"A", "new", "n", "; top\n[A]\nx=1\nY=20\r\nnew=n\r\n\n[B]\nz=3"},
+        {"C", "k", "v", "; top\n[A]\nx=1\nY=20\r\nnew=n\r\n\n[B]\nz=3\r\n[C]\r\nk=v\r\n"},
+        {"b", "Z", "", "; top\n[A]\nx=1\nY=20\r\nnew=n\r\n\n[B]\nZ=\r\n[C]\r\nk=v\r\n"},
+    };
+    for (const auto &s : steps) {
+        ASSERT_TRUE(WriteIniString(s.section, s.key, s.value, path()));
+        EXPECT_EQ(bytesOf(path()), s.expected) << s.section << "/" << s.key;
+    }
+    EXPECT_EQ(GetIniString("A", "y", path(), ""), "20");
+
+    // Names and values that could not be read back as written are refused, the file unchanged.
+    const QByteArray before = bytesOf(path());
+    EXPECT_FALSE(WriteIniString("A", "a=b", "v", path()));
+    EXPECT_FALSE(WriteIniString("A", "k", "two\r\nlines", path()));
+    EXPECT_FALSE(WriteIniString("A]", "k", "v", path()));
+    EXPECT_FALSE(WriteIniString("A", " ", "v", path()));
+    EXPECT_EQ(bytesOf(path()), before);
+}
+
+TEST_F(IniFile, EncodingRoundTrips)
+{
+    ASSERT_TRUE(WriteIniString("ClipSettings", "Text", QStringLiteral(u"© BRIMHOLT"), path()));
+    EXPECT_EQ(bytesOf(path()), "[ClipSettings]\r\nText=\xA9 BRIMHOLT\r\n");
+    EXPECT_EQ(GetIniString("ClipSettings", "Text", path(), ""), QStringLiteral(u"© BRIMHOLT"));
+
+    // One character outside 1252 makes the whole file UTF-8; nothing is lost.
+    ASSERT_TRUE(WriteIniString("ClipSettings", "Greek", QStringLiteral(u"Ω 日本"), path()));
+    EXPECT_EQ(bytesOf(path()),
+              "[ClipSettings]\r\nText=\xC2\xA9 BRIMHOLT\r\nGreek=\xCE\xA9 \xE6\x97\xA5\xE6\x9C\xAC\r\n");
+    EXPECT_EQ(GetIniString("ClipSettings", "Text", path(), ""), QStringLiteral(u"© BRIMHOLT"));
+    EXPECT_EQ(GetIniString("ClipSettings", "Greek", path(), ""), QStringLiteral(u"Ω 日本"));
+
+    put(path("win.ini"), "[Labels]\r\nHeight=H\xF6he\r\nEuro=\x80\r\n");
+    EXPECT_EQ(GetIniString("Labels", "Height", path("win.ini"), ""), QStringLiteral(u"Höhe"));
+    EXPECT_EQ(GetIniString("Labels", "Euro", path("win.ini"), ""), QStringLiteral(u"€"));
+
+    // 1252 bytes of "Ã©" would read as UTF-8 "é", so such a file is written as UTF-8.
+    ASSERT_TRUE(WriteIniString("S", "k", QStringLiteral(u"Ã©"), path("mojibake.ini")));
+    EXPECT_EQ(GetIniString("S", "k", path("mojibake.ini"), ""), QStringLiteral(u"Ã©"));
+
+    put(path("bom.ini"), "\xEF\xBB\xBF[Labels]\r\nHeight=H\xC3\xB6he\r\n");
+    EXPECT_EQ(GetIniString("Labels", "Height", path("bom.ini"), ""), QStringLiteral(u"Höhe"));
+}
+
+TEST_F(IniFile, FailedWriteLeavesTheOldFileWhole)
+{
+    const QByteArray old = "[S]\r\nk=old\r\n";
+    // The temporary file beside a 250-character name needs a name longer than a folder entry
+    // may be, so the write fails before the old file is touched, whoever runs the test.
+    const QString longName = path(QString(246, u'n') + ".ini");
+    put(longName, old);
+    EXPECT_FALSE(WriteIniString("S", "k", "new", longName));
+    EXPECT_EQ(bytesOf(longName), old);
+
+    EXPECT_FALSE(WriteIniString("S", "k", "new", path("missing-folder/Clip.ini")));
+}
+
+TEST_F(IniFile, ReadOnlyFolderRefusesTheWrite)
+{
+    const QString folder = path("ro");
+    ASSERT_TRUE(QDir(tmp.path()).mkdir("ro"));
+    const QString file = folder + "/Clip.ini";
+    put(file, "[S]\r\nk=old\r\n");
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+    const bool canCreate = QFile(folder + "/probe").open(QIODevice::WriteOnly);
+    if (canCreate) {
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        GTEST_SKIP()
+            << "permissions do not stop this user (root); FailedWriteLeavesTheOldFileWhole covers it";
+    }
+    EXPECT_FALSE(WriteIniString("S", "k", "new", file));
+    EXPECT_EQ(bytesOf(file), "[S]\r\nk=old\r\n");
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+// Writing one key never changes what the other keys read, whatever junk the file holds, and the
+// written key reads back.
+TEST_F(IniFile, RandomFilesKeepOtherKeysAcrossAWrite)
+{
+    const QByteArray pieces[] = {
+        "[S]", "[T]", "[s ",  "]",        "=",    "k",    "x",    "K = ",         " ",       "\t", ";",
+        "\r",  "\n",  "\r\n", "\xC3\xA9", "\xE9", "\xC3", "\x80", "\xEF\xBB\xBF", "\xCE\xA9"};
+    const QString values[] = {QStringLiteral(u"v"), QStringLiteral(u"© BRIMHOLT"), QStringLiteral(u"Ω"),
+                              QStringLiteral(u"Ã©"), QString()};
+    QRandomGenerator rng(1252);
+    for (int round = 0; round < 150; ++round) {
+        QByteArray junk;
+        for (int n = rng.bounded(60); n > 0; --n)
+            junk += pieces[rng.bounded(int(std::size(pieces)))];
+        put(path(), junk);
+        const auto others = [&] {
+            return QStringList{GetIniString("S", "x", path(), "-"), GetIniString("T", "k", path(), "-"),
+                               GetIniString("T", "x", path(), "-"), GetIniString("s", "K = ", path(), "-")};
+        };
+        const QStringList before = others();
+        const QString value = values[rng.bounded(int(std::size(values)))];
+        ASSERT_TRUE(WriteIniString("S", "k", value, path())) << junk.toHex().constData();
+        EXPECT_EQ(GetIniString("S", "k", path(), "-"), value.isEmpty() ? "-" : value)
+            << junk.toHex().constData();
+        EXPECT_EQ(others(), before) << junk.toHex().constData();
+    }
+}

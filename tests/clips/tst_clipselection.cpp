@@ -1,0 +1,218 @@
+// Selecting a clip: starting format, Clip.ini restore rules and the order of the handlers it raises;
+// the format presets and the speed limit.
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+#include "app/numbertext.h"
+#include "clips/formatpresets.h"
+#include "formfixture.h"
+
+using namespace tavelon;
+using namespace tavelon::test;
+
+namespace {
+
+struct StartFormatCase
+{
+    const char *name;
+    QSize frame;
+    const char *format;
+    const char *width;
+    const char *height;
+};
+
+class StartFormat : public ::testing::TestWithParam<StartFormatCase>
+{
+};
+
+TEST_P(StartFormat, FollowsFirstFrameHeight)
+{
+    const StartFormatCase &c = GetParam();
+    FormFixture fx;
+    fx.makeClip(QStringLiteral("Garten"), 2, c.frame);
+    fx.start();
+    EXPECT_EQ(fx.form.cboFormats.text(), QLatin1String(c.format));
+    EXPECT_EQ(fx.form.txtFPS.text(), QLatin1String("25"));
+    EXPECT_EQ(fx.form.txtWidth.text(), QLatin1String(c.width));
+    EXPECT_EQ(fx.form.txtHeight.text(), QLatin1String(c.height));
+}
+
+INSTANTIATE_TEST_SUITE_P(Clips, StartFormat,
+                         ::testing::Values(StartFormatCase{"small", {320, 240}, "VCD PAL", "352", "288"},
+                                           StartFormatCase{"large", {640, 480}, "DVD PAL", "720", "576"},
+                                           StartFormatCase{"exactly400", {64, 400}, "DVD PAL", "720", "576"}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST(ClipSelection, ClipsListedInNameOrderAndFirstSelected)
+{
+    FormFixture fx;
+    for (const char *c : {"b", "A", "c"})
+        fx.makeClip(QLatin1String(c), 1);
+    fx.start();
+    EXPECT_EQ(fx.form.List1.items(), (QStringList{"A", "b", "c"}));
+    EXPECT_EQ(fx.form.List1.text(), QLatin1String("A"));
+    EXPECT_EQ(fx.form.state.ClipPath, fx.clipPath(QStringLiteral("A")));
+    EXPECT_TRUE(QFileInfo(fx.root() + QStringLiteral("Clips")).isDir());
+}
+
+TEST(ClipSelection, EmptyClipListSelectsEmptyName)
+{
+    FormFixture fx;
+    fx.start();
+    EXPECT_EQ(fx.form.List1.count(), 0);
+    EXPECT_EQ(fx.form.state.ClipPath, fx.framesPath() + QLatin1Char('/'));
+    EXPECT_EQ(fx.form.lbl(0)->caption(), QLatin1String("Frames: 0"));
+    EXPECT_FALSE(QFileInfo(fx.framesPath()).exists()) << "a missing Frames folder is not created";
+}
+
+TEST(ClipSelection, FrameCountAndFirstFrame)
+{
+    FormFixture fx;
+    fx.makeClip(QStringLiteral("Garten"), 12);
+    fx.start();
+    EXPECT_EQ(fx.form.lbl(0)->caption(), QLatin1String("Frames: 12"));
+    EXPECT_EQ(fx.form.slPre.maximum(), 11);
+    EXPECT_EQ(fx.form.slPre.value(), 0);
+    EXPECT_EQ(fx.form.picTemp.image().pixelColor(1, 1), FormFixture::frameColor(0));
+}
+
+TEST(ClipSelection, RestoreRules)
+{
+    struct Case
+    {
+        const char *name;
+        const char *ini;
+        const char *format, *fps, *width, *height;
+        int speed, speedMax;
+    };
+    const Case cases[] = {
+        {"hdWithoutWidth", "Format=HD 16:9\r\n", "HD 16:9", "25", "720", "576", 8, 25},
+        {"widthWithoutFormat", "Width=1920\r\n", "VCD PAL", "25", "352", "288", 8, 25},
+        {"speedWithinRate", "Format=DVD PAL\r\nFrameRate=25\r\nSpeed=20\r\n", "DVD PAL", "25", "720", "576", 20, 25},
+        {"speedAboveRate", "Format=VCD PAL\r\nFrameRate=10\r\nSpeed=20\r\n", "VCD PAL", "10", "720", "576", 8, 10},
+        {"emptyValuesAreDefaults", "Format=DVD NTSC\r\nFrameRate=\r\nSpeed= \r\n", "DVD NTSC", "25", "720", "576", 8, 25},
+        {"speedOutOfRangeSkipped", "Speed=70000\r\n", "VCD PAL", "25", "352", "288", 8, 25},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        FormFixture fx;
+        fx.makeClip(QStringLiteral("Garten"), 1);
+        fx.writeClipIni(QStringLiteral("Garten"), QLatin1String(c.ini));
+        fx.start();
+        EXPECT_EQ(fx.form.cboFormats.text(), QLatin1String(c.format));
+        EXPECT_EQ(fx.form.txtFPS.text(), QLatin1String(c.fps));
+        EXPECT_EQ(fx.form.txtWidth.text(), QLatin1String(c.width));
+        EXPECT_EQ(fx.form.txtHeight.text(), QLatin1String(c.height));
+        EXPECT_EQ(fx.form.scrlSpeed.value(), c.speed);
+        EXPECT_EQ(fx.form.scrlSpeed.maximum(), c.speedMax);
+    }
+}
+
+TEST(ClipSelection, PositionSizeAndOverlayOptions)
+{
+    FormFixture fx;
+    fx.makeClip(QStringLiteral("a"), 1);
+    fx.makeClip(QStringLiteral("b"), 1);
+    fx.writeClipIni(QStringLiteral("a"), QStringLiteral("Pos=0\r\nSize=3\r\nText=Hallo\r\nBox=1\r\nBorder=1\r\n"));
+    fx.start();
+    EXPECT_EQ(fx.form.cboPosition.text(), QLatin1String("Links oben"));
+    EXPECT_EQ(fx.form.cboSize.text(), QLatin1String("Riesig"));
+    EXPECT_EQ(fx.form.Text1.text(), QLatin1String("Hallo"));
+    EXPECT_EQ(fx.form.Check2.value(), 0) << "the border applied after the box clears it";
+    EXPECT_EQ(fx.form.Check3.value(), 1);
+
+    fx.form.Check1.setValue(1);
+    fx.form.List1.setText(QStringLiteral("b"));
+    fx.form.List1.setListIndex(1);
+    EXPECT_EQ(fx.form.cboPosition.text(), QLatin1String("Rechts unten")) << "missing Pos";
+    EXPECT_EQ(fx.form.cboSize.text(), QLatin1String("Mittel"));
+    EXPECT_EQ(fx.form.Text1.text(), QString::fromUtf8("© BRIMHOLT"));
+    EXPECT_EQ(fx.form.Check1.value(), 1) << "the overlay switch is not part of a clip's settings";
+}
+
+TEST(ClipSelection, PosAboveLastEntryGivesEmptyText)
+{
+    FormFixture fx;
+    fx.makeClip(QStringLiteral("a"), 1);
+    fx.writeClipIni(QStringLiteral("a"), QStringLiteral("Pos=7\r\n"));
+    fx.start();
+    EXPECT_EQ(fx.form.cboPosition.text(), QString());
+}
+
+TEST(ClipSelection, HandlersRunInOrder)
+{
+    FormFixture fx;
+    fx.makeClip(QStringLiteral("a"), 3);
+    fx.writeClipIni(QStringLiteral("a"),
+                    QStringLiteral("Format=DVD PAL\r\nDirection=1\r\nBox=1\r\nBorder=1\r\nText=X\r\n"));
+    QStringList events;
+    QObject::connect(&fx.form.slPre, &ScrollBar::changed, [&] { events << QStringLiteral("slPre"); });
+    QObject::connect(&fx.form.cboDirections, &ListControl::clicked, [&] { events << QStringLiteral("direction"); });
+    QObject::connect(&fx.form.Check2, &CheckBox::clicked,
+                     [&] { events << QStringLiteral("box%1").arg(fx.form.Check2.value()); });
+    QObject::connect(&fx.form.Check3, &CheckBox::clicked,
+                     [&] { events << QStringLiteral("border%1").arg(fx.form.Check3.value()); });
+    QObject::connect(&fx.form.Text1, &TextBox::changed, [&] { events << QStringLiteral("text"); });
+    fx.start();
+    // The direction handler moves the preview to the last frame (a change event of the slider).
+    // Handlers nest: ticking the border clears the box from inside the border's handler.
+    EXPECT_EQ(events, (QStringList{"direction", "slPre", "slPre", "box1", "box0", "border1", "text"}));
+    EXPECT_EQ(fx.form.state.PlayDirection, 1);
+    EXPECT_EQ(fx.form.slPre.value(), 2);
+}
+
+TEST(FormatPresets, RowsFillTheBoxes)
+{
+    FormFixture fx;
+    fx.makeClip(QStringLiteral("a"), 1);
+    fx.start();
+    for (const FormatPreset &row : formatPresets()) {
+        fx.form.cboFormats.setListIndex(int(fx.form.cboFormats.items().indexOf(row.name)));
+        EXPECT_EQ(fx.form.txtFPS.text(), row.fps);
+        EXPECT_EQ(fx.form.txtWidth.text(), row.width);
+        EXPECT_EQ(fx.form.txtHeight.text(), row.height);
+    }
+    EXPECT_EQ(formatPresets().size(), 8);
+    EXPECT_EQ(formatPresets().at(3).name, QLatin1String("SVCD NTSC"));
+    EXPECT_EQ(formatPresets().at(3).fps + formatPresets().at(3).width + formatPresets().at(3).height,
+              QLatin1String("30480480"));
+}
+
+TEST(FormatPresets, SpeedLimit)
+{
+    FormFixture fx;
+    fx.makeClip(QStringLiteral("a"), 1);
+    fx.start();
+    const int dvdNtsc = int(fx.form.cboFormats.items().indexOf(QStringLiteral("DVD NTSC")));
+    const int vcdPal = int(fx.form.cboFormats.items().indexOf(QStringLiteral("VCD PAL")));
+    fx.form.scrlSpeed.setValue(20);
+    fx.form.cboFormats.setListIndex(dvdNtsc);
+    EXPECT_EQ(fx.form.scrlSpeed.value(), 20);
+    EXPECT_EQ(fx.form.scrlSpeed.maximum(), 30);
+    fx.form.scrlSpeed.setValue(28);
+    fx.form.cboFormats.setListIndex(vcdPal);
+    EXPECT_EQ(fx.form.scrlSpeed.value(), 8);
+    EXPECT_EQ(fx.form.scrlSpeed.maximum(), 25);
+    // A text that is no format changes none of the boxes, but the limit still applies.
+    fx.form.txtFPS.setText(QStringLiteral("abc"));
+    fx.form.cboFormats.setText(QStringLiteral("Eigenes"));
+    emit fx.form.cboFormats.clicked();
+    EXPECT_EQ(fx.form.txtWidth.text(), QLatin1String("352"));
+    EXPECT_EQ(fx.form.scrlSpeed.maximum(), 0);
+}
+
+TEST(NumberText, IntegerValue)
+{
+    EXPECT_EQ(integerValueOf(QStringLiteral("  25 fps")), 25);
+    EXPECT_EQ(integerValueOf(QStringLiteral("abc")), 0);
+    EXPECT_EQ(integerValueOf(QStringLiteral("2.5")), 2);
+    EXPECT_EQ(integerValueOf(QStringLiteral("3.5")), 4);
+    EXPECT_EQ(integerValueOf(QStringLiteral("-1.5")), -2);
+    EXPECT_EQ(integerValueOf(QStringLiteral("32767")), 32767);
+    EXPECT_EQ(integerValueOf(QStringLiteral("32768")), std::nullopt);
+    EXPECT_EQ(integerValueOf(QStringLiteral("-32769")), std::nullopt);
+    EXPECT_DOUBLE_EQ(numberValueOf(QStringLiteral("12.75x")), 12.75);
+}
+
+} // namespace

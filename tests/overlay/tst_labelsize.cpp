@@ -1,0 +1,124 @@
+#include <gtest/gtest.h>
+
+#include <QFontDatabase>
+#include <QFontInfo>
+
+#include "overlay/labelsize.h"
+#include "overlaytestsupport.h"
+
+namespace tavelon::test {
+namespace {
+
+TEST(LabelSizeRules, PixelSizeAt96Dpi)
+{
+    const std::pair<int, int> rows[] = {{8, 11}, {10, 13}, {12, 16}, {14, 19}, {20, 27}, {28, 37}};
+    for (auto [points, pixels] : rows)
+        EXPECT_EQ(pixelSizeForPoints(points), pixels) << points << " pt";
+}
+
+TEST(LabelSizeRules, VideoScaleByFormat)
+{
+    struct Row
+    {
+        const char *format;
+        const char *height;
+        int previewPoints;
+        VideoTextScale expected;
+    };
+    const Row rows[] = {
+        {"VCD PAL", "288", 10, {10, 7, 1}},
+        {"SVCD PAL", "576", 10, {20, 14, 2}},
+        {"DVD NTSC", "480", 12, {24, 14, 2}},
+        {"vcd", "576", 10, {20, 14, 2}}, // case-sensitive: an open format, f = 2
+        {"HD 16:9", "720", 10, {25, 17, 2}},
+        {"Full-HD 16:9", "1080", 10, {37, 26, 3}},
+        {"Eigenes", "144", 10, {5, 3, 1}},
+        {"Eigenes", " 1080.5", 8, {30, 26, 3}}, // halves to even: 1080
+        {"Eigenes", "0", 10, {10, 7, 1}},
+        {"Eigenes", "abc", 10, {10, 7, 1}},
+        {"Eigenes", "99999", 10, {10, 7, 1}}, // outside the 16-bit range: no value
+        {"Eigenes", "20", 8, {1, 0, 1}},      // never below 1 point
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(std::string(row.format) + " / " + row.height);
+        const VideoTextScale v =
+            videoTextScale(QString::fromUtf8(row.format), row.previewPoints, QString::fromUtf8(row.height));
+        EXPECT_EQ(v.points, row.expected.points);
+        EXPECT_EQ(v.margin, row.expected.margin);
+        EXPECT_EQ(v.shadow, row.expected.shadow);
+    }
+}
+
+TEST(LabelSizeFont, ArialResolvesToArialOrLiberationSans)
+{
+    const QStringList families = QFontDatabase::families();
+    const bool hasArial = families.contains(QStringLiteral("Arial"));
+    const bool hasLiberation = families.contains(QStringLiteral("Liberation Sans"));
+    if (!hasArial && !hasLiberation)
+        GTEST_SKIP() << "Neither Arial nor Liberation Sans (fonts-liberation2) is installed: the overlay "
+                        "text falls back to the system's sans font and its pixels differ from the design.";
+    const QFontInfo info(overlayFont(overlayFontFamily(), 10));
+    EXPECT_EQ(info.family(), hasArial ? QStringLiteral("Arial") : QStringLiteral("Liberation Sans"));
+    EXPECT_TRUE(info.bold());
+    EXPECT_EQ(info.pixelSize(), 13);
+}
+
+class SetLabelSizeTest : public OverlayTest
+{
+protected:
+    int previewPoints() const { return form.Label2.font().pointSize(); }
+    int videoPoints() const { return form.Label3.font().pointSize(); }
+};
+
+TEST_F(SetLabelSizeTest, UnknownSizeTextKeepsPreviousSize)
+{
+    form.cboSize.setText(QStringLiteral("Unbekannt"));
+    overlay->SetLabelSize();
+    EXPECT_EQ(previewPoints(), 12);
+    form.cboSize.setText(QStringLiteral("Klein"));
+    overlay->SetLabelSize();
+    EXPECT_EQ(previewPoints(), 8);
+    form.cboSize.setText(QStringLiteral("klein"));
+    overlay->SetLabelSize();
+    EXPECT_EQ(previewPoints(), 8);
+}
+
+TEST_F(SetLabelSizeTest, VcdToDvdDoublesOnlyVideoSize)
+{
+    form.cboSize.setText(QStringLiteral("Gross"));
+    overlay->SetLabelSize();
+    const QSize previewBlock = overlay->previewBlock().size();
+    EXPECT_EQ(previewPoints(), 12);
+    EXPECT_EQ(videoPoints(), 12);
+    EXPECT_EQ(overlay->videoBlock().size(), previewBlock);
+    EXPECT_EQ(form.state.OverlayMargin, 7);
+    EXPECT_EQ(form.state.OverlayShadow, 1);
+
+    form.cboFormats.setText(QStringLiteral("DVD PAL"));
+    overlay->SetLabelSize();
+    EXPECT_EQ(previewPoints(), 12);
+    EXPECT_EQ(videoPoints(), 24);
+    EXPECT_EQ(overlay->previewBlock().size(), previewBlock);
+    EXPECT_NEAR(overlay->videoBlock().width(), 2 * previewBlock.width(), 4);
+    EXPECT_EQ(form.state.OverlayMargin, 14);
+    EXPECT_EQ(form.state.OverlayShadow, 2);
+}
+
+TEST_F(SetLabelSizeTest, HdRuleDoesNotDependOnPreviousFormat)
+{
+    for (const char *previous : {"VCD PAL", "DVD PAL", "Full-HD 16:9"}) {
+        SCOPED_TRACE(previous);
+        form.cboFormats.setText(QString::fromUtf8(previous));
+        overlay->SetLabelSize();
+        form.cboFormats.setText(QStringLiteral("Full-HD 16:9"));
+        form.txtHeight.setText(QStringLiteral("1080"));
+        overlay->SetLabelSize();
+        EXPECT_EQ(videoPoints(), 37);
+        EXPECT_EQ(form.state.OverlayMargin, 26);
+        EXPECT_EQ(form.state.OverlayShadow, 3);
+        form.txtHeight.setText(QStringLiteral("288"));
+    }
+}
+
+} // namespace
+} // namespace tavelon::test

@@ -1,0 +1,333 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QtEndian>
+
+#include "preview/frameloader.h"
+#include "preview/framescaler.h"
+
+using namespace tavelon;
+
+namespace {
+
+// Distinct colours in every 8×8 block, so swapped channels, flips and row offsets show.
+QImage blocks(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(
+                x, y,
+                qRgb((x / 8 * 53 + y / 8 * 17) % 256, (x / 8 * 29 + y / 8 * 101) % 256, (40 + y) % 256));
+    return image;
+}
+
+// A plain BI_RGB bitmap file of 24 or 32 bits, bottom-up unless topDown.
+QByteArray bmpBytes(const QImage &image, int bitCount, bool topDown)
+{
+    const int w = image.width();
+    const int h = image.height();
+    const int stride = (w * bitCount + 31) / 32 * 4;
+    QByteArray bytes(54 + stride * h, '\0');
+    auto *p = reinterpret_cast<uchar *>(bytes.data());
+    p[0] = 'B';
+    p[1] = 'M';
+    qToLittleEndian<quint32>(bytes.size(), p + 2);
+    qToLittleEndian<quint32>(54, p + 10);
+    qToLittleEndian<quint32>(40, p + 14);
+    qToLittleEndian<qint32>(w, p + 18);
+    qToLittleEndian<qint32>(topDown ? -h : h, p + 22);
+    qToLittleEndian<quint16>(1, p + 26);
+    qToLittleEndian<quint16>(bitCount, p + 28);
+    for (int y = 0; y < h; ++y) {
+        uchar *row = p + 54 + stride * (topDown ? y : h - 1 - y);
+        for (int x = 0; x < w; ++x, row += bitCount / 8) {
+            const QRgb c = image.pixel(x, y);
+            row[0] = qBlue(c);
+            row[1] = qGreen(c);
+            row[2] = qRed(c);
+        }
+    }
+    return bytes;
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+// Largest difference of any channel (alpha included) between two pictures; 256 for other sizes.
+int maxDiff(const QImage &a, const QImage &b)
+{
+    if (a.size() != b.size())
+        return 256;
+    int worst = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y);
+            const QRgb q = b.pixel(x, y);
+            worst = std::max({worst, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                              std::abs(qBlue(p) - qBlue(q)), std::abs(qAlpha(p) - qAlpha(q))});
+        }
+    return worst;
+}
+
+class FrameFiles : public ::testing::Test
+{
+protected:
+    QString path(const QString &name) const { return dir.filePath(name); }
+    // A JPEG written by Qt, and Qt's own reading of it as the reference.
+    QByteArray jpeg(const QImage &image, QImage *reference = nullptr)
+    {
+        const QString file = path(QStringLiteral("ref.jpg"));
+        EXPECT_TRUE(image.save(file, "JPG", 95));
+        if (reference)
+            *reference = QImage(file).convertToFormat(QImage::Format_RGB32);
+        return fileBytes(file);
+    }
+    QByteArray qtBmp(const QImage &image)
+    {
+        const QString file = path(QStringLiteral("ref.bmp"));
+        EXPECT_TRUE(image.save(file, "BMP"));
+        return fileBytes(file);
+    }
+
+    QTemporaryDir dir;
+    FrameLoader loader;
+};
+
+TEST_F(FrameFiles, DecodesJpegAndBmpVariantsByContent)
+{
+    const QImage source = blocks(61, 37);
+    QImage jpegReference;
+    const QByteArray jpegData = jpeg(blocks(64, 48), &jpegReference);
+    const QImage indexed = source.convertToFormat(QImage::Format_Indexed8);
+    const struct
+    {
+        const char *name;
+        QByteArray bytes;
+        QImage expected;
+        int tolerance;
+    } rows[] = {
+        {"frame.jpg", jpegData, jpegReference, 2},
+        {"jpeg-named.bmp", jpegData, jpegReference, 2},
+        {"bottom-up-24.bmp", bmpBytes(source, 24, false), source, 0},
+        {"top-down-24.bmp", bmpBytes(source, 24, true), source, 0},
+        {"bottom-up-32.bmp", bmpBytes(source, 32, false), source, 0},
+        {"top-down-32.bmp", bmpBytes(source, 32, true), source, 0},
+        {"qt-written-24.bmp", qtBmp(source.convertToFormat(QImage::Format_RGB888)), source, 0},
+        {"palette-8.bmp", qtBmp(indexed), indexed.convertToFormat(QImage::Format_RGB32), 0},
+        {"bmp-named.jpg", bmpBytes(source, 24, false), source, 0},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        writeFile(path(row.name), row.bytes);
+        const std::optional<QImage> image = loader.load(path(row.name));
+        ASSERT_TRUE(image);
+        EXPECT_EQ(image->format(), QImage::Format_RGB32);
+        EXPECT_LE(maxDiff(*image, row.expected), row.tolerance);
+    }
+}
+
+TEST_F(FrameFiles, BrokenFilesFailAndLeaveThePictureAlone)
+{
+    const QByteArray goodJpeg = jpeg(blocks(64, 48));
+    const QByteArray goodBmp = bmpBytes(blocks(40, 30), 24, false);
+    QByteArray hugeBmp = goodBmp;
+    qToLittleEndian<qint32>(100000, hugeBmp.data() + 18);
+    qToLittleEndian<qint32>(100000, hugeBmp.data() + 22);
+    QByteArray bigBmp = goodBmp;
+    qToLittleEndian<qint32>(4000, bigBmp.data() + 18);
+    qToLittleEndian<qint32>(-4000, bigBmp.data() + 22);
+    QByteArray bigJpeg = goodJpeg;
+    const qsizetype sof = bigJpeg.indexOf("\xFF\xC0");
+    ASSERT_GT(sof, 0);
+    qToBigEndian<quint16>(16000, bigJpeg.data() + sof + 5);
+    qToBigEndian<quint16>(16000, bigJpeg.data() + sof + 7);
+    const QByteArray palette = qtBmp(blocks(40, 30).convertToFormat(QImage::Format_Indexed8));
+
+    const struct
+    {
+        const char *name;
+        std::optional<QByteArray> bytes; // nullopt: no such file
+    } rows[] = {
+        {"missing.jpg", std::nullopt},
+        {"empty.jpg", QByteArray()},
+        {"truncated.jpg", goodJpeg.left(goodJpeg.size() / 2)},
+        {"truncated.bmp", goodBmp.left(goodBmp.size() - 100)},
+        {"truncated-palette.bmp", palette.left(palette.size() - 100)},
+        {"huge-header.bmp", hugeBmp},
+        {"larger-than-file.bmp", bigBmp},
+        {"larger-than-file.jpg", bigJpeg},
+        {"text.jpg", QByteArray("just some text\n")},
+        {"header-only.bmp", goodBmp.left(30)},
+    };
+    const QImage sentinel = blocks(4, 4);
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        if (row.bytes)
+            writeFile(path(row.name), *row.bytes);
+        QImage picture = sentinel;
+        EXPECT_FALSE(loader.load(path(row.name), picture));
+        EXPECT_EQ(picture.cacheKey(), sentinel.cacheKey());
+        EXPECT_FALSE(loader.load(path(row.name)));
+    }
+    QImage picture = sentinel;
+    EXPECT_FALSE(loader.load(dir.path(), picture)) << "a folder is no frame";
+    EXPECT_EQ(picture.cacheKey(), sentinel.cacheKey());
+}
+
+TEST_F(FrameFiles, ReusedBufferNeverChangesAPictureSomeoneStillHolds)
+{
+    const QImage a = blocks(32, 16);
+    const QImage b = a.mirrored(true, false);
+    const QImage c = a.mirrored(false, true);
+    QImage picture;
+    ASSERT_TRUE(loader.decode(bmpBytes(a, 24, false), picture));
+    const QImage held = picture;
+    ASSERT_TRUE(loader.decode(bmpBytes(b, 24, false), picture));
+    ASSERT_TRUE(loader.decode(bmpBytes(c, 24, false), picture));
+    EXPECT_EQ(maxDiff(held, a), 0);
+    EXPECT_EQ(maxDiff(picture, c), 0);
+    EXPECT_FALSE(loader.decode(QByteArray("BM"), picture));
+    EXPECT_EQ(maxDiff(picture, c), 0);
+}
+
+TEST_F(FrameFiles, ReadAheadNoticesAReplacedOrVanishedFile)
+{
+    const QString file = path(QStringLiteral("next.bmp"));
+    writeFile(file, bmpBytes(blocks(8, 8), 24, false));
+    const std::optional<FrameFile> read = FrameLoader::readFile(file);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->bytes, fileBytes(file));
+    EXPECT_TRUE(FrameLoader::isUnchanged(file, read->stamp));
+    writeFile(file, bmpBytes(blocks(16, 8), 24, false));
+    EXPECT_FALSE(FrameLoader::isUnchanged(file, read->stamp));
+    QFile::remove(file);
+    EXPECT_FALSE(FrameLoader::isUnchanged(file, read->stamp));
+    EXPECT_FALSE(FrameLoader::readFile(file));
+}
+
+TEST_F(FrameFiles, ReducedDecodeTakesTheSmallestScaleThatCovers)
+{
+    const QByteArray jpegData = jpeg(blocks(640, 480));
+    const struct
+    {
+        QByteArray bytes;
+        QSize atLeast;
+        QSize expected;
+    } rows[] = {
+        {jpegData, QSize(351, 287), QSize(400, 300)}, // 5/8; 1/2 would be too narrow
+        {jpegData, QSize(80, 60), QSize(80, 60)},
+        {jpegData, QSize(1000, 1000), QSize(640, 480)},
+        {bmpBytes(blocks(64, 48), 24, false), QSize(8, 8), QSize(64, 48)},
+    };
+    for (const auto &row : rows) {
+        QImage picture;
+        ASSERT_TRUE(loader.decodeReduced(row.bytes, row.atLeast, picture));
+        EXPECT_EQ(picture.size(), row.expected);
+    }
+}
+
+TEST(FrameScaler, SolidColourStaysExact)
+{
+    const QRgb colour = qRgb(0x12, 0xA4, 0xF7);
+    const struct
+    {
+        QSize from;
+        QSize to;
+        QImage::Format dstFormat;
+    } rows[] = {
+        {{1920, 1080}, {351, 287}, QImage::Format_RGB32}, {{176, 144}, {351, 287}, QImage::Format_RGB32},
+        {{640, 480}, {720, 576}, QImage::Format_RGB32},   {{7, 5}, {3, 11}, QImage::Format_RGB32},
+        {{1, 1}, {5, 5}, QImage::Format_RGB32},           {{90, 60}, {45, 61}, QImage::Format_RGB888},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(QStringLiteral("%1x%2").arg(row.to.width()).arg(row.to.height()).toStdString());
+        QImage src(row.from, QImage::Format_RGB32);
+        src.fill(colour);
+        QImage dst(row.to, row.dstFormat);
+        dst.fill(Qt::black);
+        stretchInto(src, dst, row.to.width(), row.to.height());
+        QImage expected(row.to, QImage::Format_RGB32);
+        expected.fill(colour);
+        EXPECT_EQ(maxDiff(dst.convertToFormat(QImage::Format_RGB32), expected), 0);
+    }
+}
+
+TEST(FrameScaler, AveragesAreasAndInterpolatesBetweenCentres)
+{
+    QImage checker(64, 64, QImage::Format_RGB32);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x)
+            checker.setPixel(x, y, (x + y) % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
+    QImage grey(32, 32, QImage::Format_RGB32);
+    grey.fill(qRgb(128, 128, 128));
+    EXPECT_LE(maxDiff(stretched(checker, 32, 32), grey), 1);
+
+    // Each output pixel of a 3:1 shrink sees exactly its own three source columns.
+    QImage halves(90, 2, QImage::Format_RGB32);
+    halves.fill(Qt::black);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 45; x < 90; ++x)
+            halves.setPixel(x, y, qRgb(255, 255, 255));
+    const QImage shrunk = stretched(halves, 30, 2);
+    EXPECT_EQ(shrunk.pixel(14, 1), qRgb(0, 0, 0));
+    EXPECT_EQ(shrunk.pixel(15, 0), qRgb(255, 255, 255));
+
+    const QImage enlarged = stretched(halves.copy(44, 0, 2, 1), 4, 1);
+    EXPECT_EQ(qRed(enlarged.pixel(0, 0)), 0);
+    EXPECT_EQ(qRed(enlarged.pixel(1, 0)), 64);
+    EXPECT_EQ(qRed(enlarged.pixel(2, 0)), 191);
+    EXPECT_EQ(qRed(enlarged.pixel(3, 0)), 255);
+}
+
+TEST(FrameScaler, EnlargedFrameFillsTheTargetAndIsClippedToDst)
+{
+    const QImage src = blocks(176, 144);
+    const QImage full = stretched(src, 351, 287);
+    EXPECT_EQ(full.pixel(0, 0), src.pixel(0, 0));
+    EXPECT_EQ(full.pixel(350, 286), src.pixel(175, 143));
+
+    const QRgb sentinel = qRgb(255, 0, 255);
+    QImage preview(348, 284, QImage::Format_RGB32);
+    preview.fill(sentinel);
+    stretchInto(src, preview, 351, 287);
+    EXPECT_EQ(maxDiff(preview, full.copy(0, 0, 348, 284)), 0);
+
+    QImage wide(400, 300, QImage::Format_RGB32);
+    wide.fill(sentinel);
+    stretchInto(src, wide, 351, 287);
+    EXPECT_EQ(maxDiff(wide.copy(0, 0, 351, 287), full), 0);
+    EXPECT_EQ(wide.pixel(351, 0), sentinel);
+    EXPECT_EQ(wide.pixel(0, 287), sentinel);
+}
+
+TEST(FrameScaler, SplitWorkGivesTheSamePixels)
+{
+    QImage src(1920, 1080, QImage::Format_RGB32);
+    quint32 seed = 1;
+    for (int y = 0; y < src.height(); ++y)
+        for (int x = 0; x < src.width(); ++x)
+            src.setPixel(x, y, (seed = seed * 1664525u + 1013904223u) | 0xFF000000u);
+    for (const QSize size : {QSize(351, 287), QSize(720, 576), QSize(2000, 1201)}) {
+        QImage single(size, QImage::Format_RGB32);
+        QImage split(size, QImage::Format_RGB32);
+        stretchInto(src, single, size.width(), size.height(), ScaleThreads::Single);
+        stretchInto(src, split, size.width(), size.height(), ScaleThreads::Split);
+        EXPECT_EQ(single, split) << size.width();
+    }
+}
+
+} // namespace

@@ -1,0 +1,222 @@
+// Navigation, playback passes and frame deletion, driven through the form's controls.
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include "formfixture.h"
+
+using namespace tavelon;
+using namespace tavelon::test;
+
+namespace {
+
+struct Played
+{
+    QList<int> shown; // slider values that showed a frame
+    QList<int> steps; // every index a pass assigned
+};
+
+Played record(FormFixture &fx)
+{
+    Played p;
+    QObject::connect(&fx.form.slPre, &ScrollBar::changed, [&fx, &p] { p.shown << fx.form.slPre.value(); });
+    return p;
+}
+
+class PlayerTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { qputenv("XDG_DATA_HOME", (fx.root() + QStringLiteral("xdg")).toUtf8()); }
+    void startWith(int frames)
+    {
+        fx.makeClip(QStringLiteral("clip"), frames);
+        fx.start();
+        fx.form.scrlSpeed.setMaximum(30);
+        fx.form.scrlSpeed.setValue(30); // 10 ms a frame keeps the tests short
+    }
+    QList<int> play(int direction)
+    {
+        fx.form.cboDirections.setListIndex(direction);
+        QList<int> shown;
+        auto c = QObject::connect(&fx.form.slPre, &ScrollBar::changed,
+                                  [&] { shown << fx.form.slPre.value(); });
+        fx.form.cmdPlay.click();
+        QObject::disconnect(c);
+        return shown;
+    }
+    FormFixture fx;
+};
+
+TEST_F(PlayerTest, PassOrderForEachDirection)
+{
+    startWith(5);
+    EXPECT_EQ(play(0), (QList<int>{1, 2, 3, 4}));    // starts on frame 0 already shown
+    EXPECT_EQ(play(1), (QList<int>{3, 2, 1, 0}));    // starts on the last frame
+    EXPECT_EQ(play(2), (QList<int>{1, 2, 3, 4, 3, 2, 1, 0}));
+    EXPECT_EQ(fx.form.cmdPlay.value(), 0) << "the end of a pass raises the play button";
+    EXPECT_TRUE(fx.form.cmdNext.isEnabled());
+    EXPECT_TRUE(fx.form.cmdDelFrame.isEnabled());
+}
+
+TEST_F(PlayerTest, StepsIncludeUnchangedFramesAndOneFrameClips)
+{
+    startWith(1);
+    for (int direction : {0, 1, 2}) {
+        QList<int> steps;
+        auto c = QObject::connect((&fx.logic->player), &Player::stepped, [&](int i) { steps << i; });
+        fx.form.cboDirections.setListIndex(direction);
+        fx.form.cmdPlay.click();
+        QObject::disconnect(c);
+        EXPECT_EQ(steps, QList<int>{0}) << "direction " << direction;
+    }
+}
+
+TEST_F(PlayerTest, StopDuringWaitEndsPlayback)
+{
+    startWith(5);
+    fx.form.scrlSpeed.setValue(1); // one second a frame
+    fx.form.chkRepeat.setValue(1);
+    QTimer::singleShot(50, [&] { fx.form.cmdStop.click(); });
+    QElapsedTimer t;
+    t.start();
+    const QList<int> shown = play(0);
+    EXPECT_LT(t.elapsed(), 900);
+    EXPECT_TRUE(shown.isEmpty());
+    EXPECT_EQ(fx.form.cmdPlay.value(), 0);
+    EXPECT_TRUE((&fx.logic->player)->StopRequested);
+}
+
+TEST_F(PlayerTest, RepeatWithoutFramesEnds)
+{
+    fx.start();
+    fx.form.chkRepeat.setValue(1);
+    fx.form.cmdPlay.click();
+    EXPECT_EQ(fx.form.cmdPlay.value(), 0);
+}
+
+TEST_F(PlayerTest, PlayingDisablesStepButtons)
+{
+    startWith(3);
+    bool disabledWhilePlaying = false;
+    QObject::connect((&fx.logic->player), &Player::stepped,
+                     [&] { disabledWhilePlaying = !fx.form.cmdNext.isEnabled() && !fx.form.cmdDelFrame.isEnabled(); });
+    play(0);
+    EXPECT_TRUE(disabledWhilePlaying);
+}
+
+TEST(FrameDelay, Speeds)
+{
+    EXPECT_FLOAT_EQ(Player::frameDelay(1), 1.0f);
+    EXPECT_FLOAT_EQ(Player::frameDelay(8), 0.125f);
+    EXPECT_FLOAT_EQ(Player::frameDelay(25), 0.04f);
+    EXPECT_FLOAT_EQ(Player::frameDelay(26), 0.01f);
+    EXPECT_FLOAT_EQ(Player::frameDelay(30), 0.01f);
+}
+
+TEST_F(PlayerTest, NavigationLimits)
+{
+    startWith(3);
+    fx.form.cmdBack.click();
+    EXPECT_EQ(fx.form.slPre.value(), 0);
+    fx.form.cmdLast.click();
+    EXPECT_EQ(fx.form.slPre.value(), 2);
+    EXPECT_EQ(fx.form.lblCurFrame.caption(), QLatin1String("3"));
+    fx.form.cmdNext.click();
+    EXPECT_EQ(fx.form.slPre.value(), 2);
+    fx.form.cmdFirst.click();
+    EXPECT_EQ(fx.form.slPre.value(), 0);
+    EXPECT_EQ(fx.form.state.CurrentFramePath, fx.clipPath(QStringLiteral("clip")) + QStringLiteral("f000.bmp"));
+}
+
+TEST_F(PlayerTest, NavigationOnEmptyClipDoesNothing)
+{
+    fx.start();
+    for (CommandButton *b : {&fx.form.cmdFirst, &fx.form.cmdBack, &fx.form.cmdNext, &fx.form.cmdLast})
+        b->click();
+    EXPECT_EQ(fx.form.slPre.value(), 0);
+}
+
+TEST_F(PlayerTest, UnreadableFrameKeepsPicture)
+{
+    startWith(3);
+    QFile f(fx.clipPath(QStringLiteral("clip")) + QStringLiteral("f001.bmp"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write("not a picture");
+    f.close();
+    const QImage before = fx.form.picPre.image();
+    fx.form.cmdNext.click();
+    EXPECT_EQ(fx.form.lblCurFrame.caption(), QLatin1String("2"));
+    EXPECT_TRUE(fx.form.state.CurrentFramePath.endsWith(QLatin1String("f001.bmp")));
+    EXPECT_EQ(fx.form.picPre.image(), before);
+    EXPECT_EQ(fx.form.picTemp.image().pixelColor(0, 0), FormFixture::frameColor(0));
+}
+
+TEST_F(PlayerTest, PreviewFillsInnerAreaWhileNotMakingVideo)
+{
+    startWith(2);
+    EXPECT_EQ(fx.form.picPre.image().pixelColor(347, 283), FormFixture::frameColor(0));
+    fx.form.state.MakingVideo = true;
+    fx.form.cmdNext.click();
+    EXPECT_EQ(fx.form.picTemp.image().pixelColor(0, 0), FormFixture::frameColor(1));
+    EXPECT_EQ(fx.form.picPre.image().pixelColor(10, 10), FormFixture::frameColor(0)) << "writer draws the preview";
+}
+
+struct DeleteCase
+{
+    const char *name;
+    int frames;
+    int index;
+    MessageAnswer answer;
+    int framesLeft;
+    int shownIndex;
+    const char *shownFile;
+};
+
+class Deletion : public ::testing::TestWithParam<DeleteCase>
+{
+};
+
+TEST_P(Deletion, UpdatesListSliderAndLabels)
+{
+    const DeleteCase &c = GetParam();
+    FormFixture fx;
+    qputenv("XDG_DATA_HOME", (fx.root() + QStringLiteral("xdg")).toUtf8());
+    fx.makeClip(QStringLiteral("clip"), c.frames);
+    fx.start();
+    fx.form.slPre.setValue(c.index);
+    fx.messages.queueAnswer(c.answer);
+    fx.form.cmdDelFrame.click();
+    EXPECT_EQ(fx.form.cmdDelFrame.value(), 0) << "the button springs back";
+    ASSERT_EQ(fx.messages.messages().size(), 1);
+    EXPECT_EQ(fx.messages.messages().at(0).text, QLatin1String("Aktuellen Frame wirklich löschen ?"));
+    EXPECT_EQ(fx.messages.messages().at(0).defaultAnswer, MessageAnswer::Yes);
+    EXPECT_EQ(QDir(fx.clipPath(QStringLiteral("clip"))).entryList(QDir::Files).size(), c.framesLeft);
+    EXPECT_EQ(fx.form.lbl(0)->caption(), QStringLiteral("Frames: %1").arg(c.framesLeft));
+    EXPECT_EQ(fx.form.slPre.value(), c.shownIndex);
+    EXPECT_EQ(fx.form.lblCurFrame.caption(), QString::number(c.shownIndex + 1));
+    if (c.shownFile)
+        EXPECT_TRUE(fx.form.state.CurrentFramePath.endsWith(QLatin1String(c.shownFile)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Frames, Deletion,
+    ::testing::Values(DeleteCase{"middle", 10, 3, MessageAnswer::Yes, 9, 3, "f004.bmp"},
+                      DeleteCase{"last", 10, 9, MessageAnswer::Yes, 9, 8, "f008.bmp"},
+                      DeleteCase{"only", 1, 0, MessageAnswer::Yes, 0, -1, nullptr},
+                      DeleteCase{"answerNo", 4, 2, MessageAnswer::No, 4, 2, "f002.bmp"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(DeletionRefused, WhileMakingVideo)
+{
+    FormFixture fx;
+    fx.makeClip(QStringLiteral("clip"), 2);
+    fx.start();
+    fx.form.state.MakingVideo = true;
+    fx.form.cmdDelFrame.click();
+    EXPECT_TRUE(fx.messages.messages().isEmpty());
+    EXPECT_EQ(QDir(fx.clipPath(QStringLiteral("clip"))).entryList(QDir::Files).size(), 2);
+}
+
+} // namespace

@@ -1,0 +1,444 @@
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "app/mainform.h"
+#include "ui/mainwindow.h"
+#include "ui/webdingsicon.h"
+
+using namespace tavelon;
+
+namespace {
+
+class MainWindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        window.show();
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        emit form.focusDummyRequested();
+    }
+
+    template <class W = QWidget> W *widget(const QString &name) const
+    {
+        return window.findChild<W *>(name);
+    }
+
+    MainForm form;
+    MainWindow window{form};
+};
+
+// Positions from the layout tables; -1 where the table leaves a value open.
+struct Placement
+{
+    const char *name;
+    const char *container; // "" for the window
+    int left, top, width, height;
+};
+
+const Placement kPlacements[] = {
+    {"Frame2", "", 516, 12, 229, 425},
+    {"List1", "Frame2", 12, 20, 205, 394},
+    {"fraPre", "", 372, 11, 133, 237},
+    {"cboFormats", "fraPre", 13, 25, 107, -1},
+    {"lbl(1)", "fraPre", 16, 59, 40, 13},
+    {"lbl(2)", "fraPre", 88, 59, 16, 13},
+    {"txtFPS", "fraPre", 56, 56, 25, 19},
+    {"lbl(3)", "fraPre", 23, 83, 33, 13},
+    {"txtWidth", "fraPre", 56, 80, 45, 19},
+    {"lbl(4)", "fraPre", 24, 107, 32, 13},
+    {"txtHeight", "fraPre", 56, 104, 45, 19},
+    {"lbl(7)", "fraPre", 20, 135, 92, 29},
+    {"lblSpeed", "fraPre", 89, 148, -1, 13},
+    {"scrlSpeed", "fraPre", 12, 164, 109, 17},
+    {"lbl(8)", "fraPre", 8, 184, -1, 13},
+    {"cboDirections", "fraPre", 8, 208, 118, -1},
+    {"Command1(0)", "", 372, 360, 135, 77},
+    {"picPre", "", 12, 11, 352, 288},
+    {"slPre", "", 12, 303, 351, 17},
+    {"cmdFirst", "", 12, 324, 33, 26},
+    {"cmdBack", "", 51, 324, 33, 26},
+    {"cmdNext", "", 90, 324, 33, 26},
+    {"cmdLast", "", 129, 324, 33, 26},
+    {"cmdPlay", "", 168, 324, 33, 26},
+    {"cmdStop", "", 207, 324, 33, 26},
+    {"chkRepeat", "", 245, 328, 83, 17},
+    {"cmdDelFrame", "", 330, 324, 33, 26},
+    {"Frame1", "", 372, 260, 133, 89},
+    {"lbl(5)", "Frame1", -1, -1, -1, -1},
+    {"lblCurFrame", "Frame1", -1, -1, 87, 25},
+    {"lbl(0)", "Frame1", -1, -1, -1, -1},
+    {"Frame3", "", 12, 356, 353, 80},
+    {"Label1", "Frame3", 161, 11, 38, 11},
+    {"picColor(8)", "Frame3", 206, 12, 15, 14},
+    {"picColor(0)", "Frame3", 224, 12, 15, 14},
+    {"picColor(3)", "Frame3", 278, 12, 15, 14},
+    {"picColor(6)", "Frame3", 332, 12, 15, 14},
+    {"Check1", "Frame3", 8, 29, 137, 17},
+    {"Check3", "Frame3", 177, 30, 70, 16},
+    {"Check2", "Frame3", 275, 30, 48, 16},
+    {"Text1", "Frame3", 8, 49, 161, 19},
+    {"cboPosition", "Frame3", 177, 49, 89, -1},
+    {"cboSize", "Frame3", 274, 49, 71, -1},
+};
+
+TEST_F(MainWindowTest, EveryControlSitsAtItsPlace)
+{
+    EXPECT_EQ(window.size(), QSize(756, 446));
+    EXPECT_EQ(window.minimumSize(), window.maximumSize());
+    for (const Placement &p : kPlacements) {
+        SCOPED_TRACE(p.name);
+        QWidget *w = widget(QString::fromLatin1(p.name));
+        ASSERT_NE(w, nullptr);
+        const QWidget *container = *p.container ? widget(QString::fromLatin1(p.container)) : &window;
+        EXPECT_EQ(w->parentWidget(), container);
+        const QRect g = w->geometry();
+        for (auto [want, got] : {std::pair{p.left, g.left()}, std::pair{p.top, g.top()},
+                                 std::pair{p.width, g.width()}, std::pair{p.height, g.height()}}) {
+            if (want >= 0) {
+                EXPECT_EQ(got, want);
+            }
+        }
+        // Inside its container, and visible.
+        EXPECT_TRUE(container->rect().contains(g));
+        EXPECT_TRUE(w->isVisible());
+    }
+}
+
+TEST_F(MainWindowTest, OnlyTheVisibleControlsHaveWidgets)
+{
+    const QStringList auxiliary = {"lstComments", "Dir1",  "lvwFiles",      "picSave",      "picTemp",
+                                   "dummy",       "Label2", "Label3", "picFramCol(2)", "picFramCol(3)"};
+    for (Control *c : form.controls()) {
+        const QString name = c->index() >= 0 ? QStringLiteral("%1(%2)").arg(c->name()).arg(c->index()) : c->name();
+        SCOPED_TRACE(name.toStdString());
+        QWidget *w = window.widgetFor(c);
+        if (auxiliary.contains(name)) {
+            EXPECT_EQ(w, nullptr);
+        } else {
+            ASSERT_NE(w, nullptr);
+            EXPECT_EQ(w->objectName(), name);
+        }
+    }
+    // The focus sink is a plain widget, outside the client area.
+    QWidget *dummy = widget("dummy");
+    ASSERT_NE(dummy, nullptr);
+    EXPECT_EQ(qobject_cast<QLineEdit *>(dummy), nullptr);
+    EXPECT_FALSE(window.rect().intersects(dummy->geometry()));
+    EXPECT_EQ(QApplication::focusWidget(), dummy);
+}
+
+TEST_F(MainWindowTest, DesignTimeLook)
+{
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Brimholt Tavelon"));
+    EXPECT_EQ(widget<QGroupBox>("Frame2")->title(), QStringLiteral("Gefundene Clips:"));
+    EXPECT_EQ(widget<QGroupBox>("Frame1")->title(), QString());
+    EXPECT_EQ(widget<QPushButton>("Command1(0)")->text(), QStringLiteral("Video Fertigstellen"));
+    EXPECT_TRUE(widget<QPushButton>("Command1(0)")->font().bold());
+    // The scale caption shows whole, at least as wide as laid out.
+    auto *scale = widget<QLabel>("lbl(8)");
+    EXPECT_EQ(scale->text(), QStringLiteral("langsamer        schneller"));
+    EXPECT_GE(scale->width(), 114);
+    EXPECT_GE(scale->width(), scale->fontMetrics().horizontalAdvance(scale->text()));
+    EXPECT_EQ(widget("cmdDelFrame")->toolTip(), QStringLiteral("Aktuellen Frame löschen"));
+
+    auto background = [](QWidget *w) { return w->autoFillBackground() ? w->palette().color(QPalette::Window) : QColor(); };
+    EXPECT_EQ(background(widget("Frame1")), QColor(0xFF, 0xE0, 0xC0));
+    EXPECT_EQ(background(widget("Frame3")), QColor(192, 255, 192));
+    EXPECT_EQ(background(widget("lblCurFrame")), QColor(0xE0, 0xE0, 0xE0));
+    EXPECT_EQ(widget("lblCurFrame")->palette().color(QPalette::WindowText), QColor(0, 0, 128));
+    EXPECT_TRUE(widget("lblCurFrame")->font().bold());
+
+    auto *fps = widget<QLineEdit>("txtFPS");
+    EXPECT_EQ(fps->text(), QStringLiteral("25"));
+    EXPECT_EQ(fps->maxLength(), 2);
+    EXPECT_EQ(widget<QLineEdit>("txtWidth")->maxLength(), 4);
+    EXPECT_EQ(fps->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+    EXPECT_EQ(widget<QLineEdit>("Text1")->palette().color(QPalette::Base), QColor(Qt::white));
+
+    // The format box shows its design-time text although its list is still empty.
+    auto *formats = widget<QComboBox>("cboFormats");
+    EXPECT_EQ(formats->currentIndex(), -1);
+    EXPECT_EQ(formats->placeholderText(), QStringLiteral("Full-HD 16:9"));
+    EXPECT_FALSE(formats->isEditable());
+
+    EXPECT_FALSE(widget<QScrollBar>("slPre")->hasTracking());
+    EXPECT_TRUE(widget<QScrollBar>("scrlSpeed")->hasTracking());
+    EXPECT_EQ(widget<QScrollBar>("scrlSpeed")->value(), 8);
+}
+
+TEST_F(MainWindowTest, WebdingsCaptionsShowAsSymbols)
+{
+    for (const char *name : {"cmdFirst", "cmdBack", "cmdNext", "cmdLast", "cmdStop", "cmdPlay", "cmdDelFrame"}) {
+        SCOPED_TRACE(name);
+        auto *b = widget<QPushButton>(QString::fromLatin1(name));
+        EXPECT_FALSE(b->icon().isNull());
+        EXPECT_TRUE(b->text().isEmpty());
+    }
+    // A language file's caption: another symbol character, or plain text.
+    form.cmdPlay.setCaption(QStringLiteral(";"));
+    EXPECT_FALSE(widget<QPushButton>("cmdPlay")->icon().isNull());
+    form.cmdPlay.setCaption(QStringLiteral("Play"));
+    EXPECT_TRUE(widget<QPushButton>("cmdPlay")->icon().isNull());
+    EXPECT_EQ(widget<QPushButton>("cmdPlay")->text(), QStringLiteral("Play"));
+    form.cmdPlay.setCaption(QStringLiteral("x"));
+    EXPECT_EQ(widget<QPushButton>("cmdPlay")->text(), QStringLiteral("x"));
+
+    EXPECT_TRUE(webdingsIcon(QLatin1Char('x')).isNull());
+    const QImage cross = webdingsIcon(QLatin1Char('r')).pixmap(16, 16).toImage();
+    const QColor middle = cross.pixelColor(8, 8);
+    EXPECT_GT(middle.red(), 200);
+    EXPECT_LT(middle.green(), 60);
+    EXPECT_EQ(cross.pixelColor(8, 1).alpha(), 0);
+}
+
+TEST_F(MainWindowTest, ModelChangesShowInTheWidgets)
+{
+    form.lbl(5)->setCaption(QStringLiteral("Bild: "));
+    EXPECT_EQ(widget<QLabel>("lbl(5)")->text(), QStringLiteral("Bild: "));
+    form.Frame3.setCaption(QStringLiteral("Overlay"));
+    EXPECT_EQ(widget<QGroupBox>("Frame3")->title(), QStringLiteral("Overlay"));
+    form.cmdFirst.setToolTip(QStringLiteral("First frame"));
+    EXPECT_EQ(widget("cmdFirst")->toolTip(), QStringLiteral("First frame"));
+    form.cmdNext.setEnabled(false);
+    EXPECT_FALSE(widget("cmdNext")->isEnabled());
+    form.Check1.setValue(1);
+    EXPECT_TRUE(widget<QCheckBox>("Check1")->isChecked());
+    form.cmdPlay.setValue(1);
+    EXPECT_TRUE(widget<QPushButton>("cmdPlay")->isChecked());
+
+    // Items and the choice; choosing from code raises the model's event once, not again through
+    // the widget.
+    QSignalSpy directions(&form.cboDirections, &ListControl::clicked);
+    for (const char *item : {"Normal (Vorwärts)", "Rückwärts", "Vorwärts + Rückwärts"})
+        form.cboDirections.addItem(QString::fromUtf8(item));
+    form.cboDirections.setListIndex(1);
+    auto *combo = widget<QComboBox>("cboDirections");
+    EXPECT_EQ(combo->count(), 3);
+    EXPECT_EQ(combo->currentText(), QStringLiteral("Rückwärts"));
+    EXPECT_EQ(directions.count(), 1);
+
+    QSignalSpy clips(&form.List1, &ListControl::clicked);
+    for (const char *clip : {"A", "b", "c"})
+        form.List1.addItem(QString::fromLatin1(clip));
+    form.List1.setListIndex(2);
+    EXPECT_EQ(widget<QListWidget>("List1")->currentRow(), 2);
+    EXPECT_EQ(clips.count(), 1);
+    form.List1.clear();
+    EXPECT_EQ(widget<QListWidget>("List1")->count(), 0);
+
+    QSignalSpy slider(&form.slPre, &ScrollBar::changed);
+    form.slPre.setMaximum(10);
+    form.slPre.setValue(4);
+    EXPECT_EQ(widget<QScrollBar>("slPre")->maximum(), 10);
+    EXPECT_EQ(widget<QScrollBar>("slPre")->value(), 4);
+    EXPECT_EQ(slider.count(), 1);
+
+    // A text longer than the limit, set from code, shows whole; the limit returns with a short one.
+    form.txtFPS.setText(QStringLiteral("100"));
+    EXPECT_EQ(widget<QLineEdit>("txtFPS")->text(), QStringLiteral("100"));
+    form.txtFPS.setText(QStringLiteral("30"));
+    EXPECT_EQ(widget<QLineEdit>("txtFPS")->maxLength(), 2);
+}
+
+TEST_F(MainWindowTest, PreviewShowsThePictureInsideItsBorder)
+{
+    QImage img(MainForm::kPreviewInnerWidth + 3, MainForm::kPreviewInnerHeight + 3, QImage::Format_RGB32);
+    img.fill(Qt::red);
+    form.picPre.setImage(img);
+    const QImage shot = widget("picPre")->grab().toImage();
+    EXPECT_EQ(shot.pixelColor(2, 2), QColor(Qt::red));
+    EXPECT_EQ(shot.pixelColor(349, 285), QColor(Qt::red));
+    EXPECT_NE(shot.pixelColor(0, 0), QColor(Qt::red));
+    EXPECT_NE(shot.pixelColor(351, 287), QColor(Qt::red));
+}
+
+TEST_F(MainWindowTest, UserActionsReachTheModelOnce)
+{
+    QSignalSpy next(&form.cmdNext, &CommandButton::clicked);
+    QTest::mouseClick(widget("cmdNext"), Qt::LeftButton);
+    EXPECT_EQ(next.count(), 1);
+
+    auto *play = widget<QPushButton>("cmdPlay");
+    QTest::mouseClick(play, Qt::LeftButton);
+    EXPECT_EQ(form.cmdPlay.value(), 1);
+    EXPECT_TRUE(play->isChecked());
+    QTest::mouseClick(play, Qt::LeftButton);
+    EXPECT_EQ(form.cmdPlay.value(), 0);
+    EXPECT_FALSE(play->isChecked());
+
+    // The delete button's handler raises it again; the widget follows.
+    int deletions = 0;
+    QObject::connect(&form.cmdDelFrame, &CheckBox::clicked, [&] {
+        if (form.cmdDelFrame.value() == 1) {
+            ++deletions;
+            form.cmdDelFrame.setValue(0);
+        }
+    });
+    QTest::mouseClick(widget("cmdDelFrame"), Qt::LeftButton);
+    EXPECT_EQ(deletions, 1);
+    EXPECT_FALSE(widget<QPushButton>("cmdDelFrame")->isChecked());
+
+    QSignalSpy swatch(form.picColor(3), &Picture::clicked);
+    QTest::mouseClick(widget("picColor(3)"), Qt::LeftButton);
+    EXPECT_EQ(swatch.count(), 1);
+
+    QSignalSpy text(&form.Text1, &TextBox::changed);
+    QTest::keyClicks(widget("Text1"), QStringLiteral("X"));
+    EXPECT_EQ(form.Text1.text(), QStringLiteral("© BRIMHOLTX"));
+    EXPECT_EQ(text.count(), 1);
+
+    for (const char *clip : {"A", "b", "c"})
+        form.List1.addItem(QString::fromLatin1(clip));
+    QSignalSpy clips(&form.List1, &ListControl::clicked);
+    auto *list = widget<QListWidget>("List1");
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
+    EXPECT_EQ(form.List1.listIndex(), 1);
+    EXPECT_EQ(form.List1.text(), QStringLiteral("b"));
+    EXPECT_EQ(clips.count(), 1);
+
+    for (const char *item : {"Normal (Vorwärts)", "Rückwärts", "Vorwärts + Rückwärts"})
+        form.cboDirections.addItem(QString::fromUtf8(item));
+    QSignalSpy directions(&form.cboDirections, &ListControl::clicked);
+    emit widget<QComboBox>("cboDirections")->activated(2);
+    EXPECT_EQ(form.cboDirections.listIndex(), 2);
+    EXPECT_EQ(directions.count(), 1);
+}
+
+TEST_F(MainWindowTest, KeysInTheFormatBoxChangeNothing)
+{
+    for (const char *name : {"VCD PAL", "DVD PAL", "Full-HD 16:9"})
+        form.cboFormats.addItem(QString::fromLatin1(name));
+    form.cboFormats.setText(QStringLiteral("DVD PAL"));
+    QSignalSpy clicked(&form.cboFormats, &ListControl::clicked);
+    auto *combo = widget<QComboBox>("cboFormats");
+    combo->setFocus();
+    QTest::keyClicks(combo, QStringLiteral("VCD"));
+    for (Qt::Key key : {Qt::Key_Down, Qt::Key_Up, Qt::Key_PageDown, Qt::Key_Return})
+        QTest::keyClick(combo, key);
+    QTest::keyClick(combo, Qt::Key_Down, Qt::AltModifier);
+    EXPECT_EQ(form.cboFormats.text(), QStringLiteral("DVD PAL"));
+    EXPECT_EQ(combo->currentIndex(), 1);
+    EXPECT_EQ(clicked.count(), 0);
+    EXPECT_FALSE(combo->view()->isVisible());
+}
+
+TEST_F(MainWindowTest, SliderShowsTheFrameOnlyWhenTheThumbIsReleased)
+{
+    form.slPre.setMaximum(9);
+    auto *bar = widget<QScrollBar>("slPre");
+    bar->setSliderDown(true);
+    bar->setSliderPosition(5);
+    EXPECT_EQ(form.slPre.value(), 0);
+    bar->setSliderDown(false);
+    EXPECT_EQ(form.slPre.value(), 5);
+
+    // The speed follows the thumb while it moves.
+    auto *speed = widget<QScrollBar>("scrlSpeed");
+    speed->setSliderDown(true);
+    speed->setSliderPosition(12);
+    EXPECT_EQ(form.scrlSpeed.value(), 12);
+    speed->setSliderDown(false);
+}
+
+struct KeyCase
+{
+    const char *name;
+    Qt::Key key;
+    CommandButton MainForm::*button;
+};
+
+class PlayerKeyTest : public MainWindowTest, public ::testing::WithParamInterface<KeyCase>
+{
+};
+
+TEST_P(PlayerKeyTest, KeyClicksItsButtonUnlessDisabledOrTyping)
+{
+    CommandButton &button = form.*GetParam().button;
+    QSignalSpy spy(&button, &CommandButton::clicked);
+    QTest::keyClick(QApplication::focusWidget(), GetParam().key);
+    EXPECT_EQ(spy.count(), 1);
+
+    button.setEnabled(false);
+    QTest::keyClick(QApplication::focusWidget(), GetParam().key);
+    EXPECT_EQ(spy.count(), 1);
+    button.setEnabled(true);
+
+    // In a text box the key edits the text.
+    widget("txtWidth")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), GetParam().key);
+    EXPECT_EQ(spy.count(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, PlayerKeyTest,
+                         ::testing::Values(KeyCase{"Left", Qt::Key_Left, &MainForm::cmdBack},
+                                           KeyCase{"Right", Qt::Key_Right, &MainForm::cmdNext},
+                                           KeyCase{"Home", Qt::Key_Home, &MainForm::cmdFirst},
+                                           KeyCase{"End", Qt::Key_End, &MainForm::cmdLast}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(MainWindowTest, SpacePlaysAndStopsDeleteAsksToDelete)
+{
+    QSignalSpy stop(&form.cmdStop, &CommandButton::clicked);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    EXPECT_EQ(form.cmdPlay.value(), 1);
+    EXPECT_TRUE(widget<QPushButton>("cmdPlay")->isChecked());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    EXPECT_EQ(stop.count(), 1);
+
+    QSignalSpy del(&form.cmdDelFrame, &CheckBox::clicked);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
+    EXPECT_EQ(del.count(), 1);
+    form.cmdDelFrame.setValue(0);
+    form.cmdDelFrame.setEnabled(false);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
+    EXPECT_EQ(form.cmdDelFrame.value(), 0);
+
+    // A space typed into the overlay text is text.
+    form.cmdPlay.setValue(0);
+    widget("Text1")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    EXPECT_EQ(form.cmdPlay.value(), 0);
+    EXPECT_EQ(form.Text1.text(), QStringLiteral("© BRIMHOLT "));
+}
+
+TEST_F(MainWindowTest, BusyPointerTopMostAndProgress)
+{
+    window.setBusy(true);
+    window.setBusy(true);
+    ASSERT_NE(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    window.setBusy(false);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    window.setTopMost(true);
+    EXPECT_TRUE(window.isTopMost());
+    EXPECT_TRUE(window.isVisible());
+    window.setTopMost(false);
+    EXPECT_FALSE(window.isTopMost());
+    EXPECT_TRUE(window.isVisible());
+
+    auto *progress = widget<QLabel>("lblProgress");
+    ASSERT_NE(progress, nullptr);
+    EXPECT_FALSE(progress->isVisible());
+    window.setProgressText(QStringLiteral("Frame 3 / 40"));
+    EXPECT_TRUE(progress->isVisible());
+    EXPECT_TRUE(widget("Frame1")->rect().contains(progress->geometry()));
+    window.setProgressText(QString());
+    EXPECT_FALSE(progress->isVisible());
+}
+
+} // namespace

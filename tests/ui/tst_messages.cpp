@@ -1,0 +1,135 @@
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include "app/scriptedmessages.h"
+#include "ui/messagebox.h"
+
+using namespace tavelon;
+
+namespace {
+
+const QString kTitle = QStringLiteral("Brimholt Tavelon");
+
+TEST(ScriptedMessages, QuestionsTakeQueuedAnswersThenTheirDefault)
+{
+    ScriptedMessages m;
+    m.queueAnswer(MessageAnswer::No);
+    m.queueAnswer(MessageAnswer::Yes);
+    // An OK message leaves the queue alone.
+    m.inform(kTitle, QStringLiteral("Fertig"), MessageIcon::Information);
+    EXPECT_EQ(m.show(kTitle, QStringLiteral("a"), MessageButtons::YesNo, MessageIcon::Question, MessageAnswer::Yes),
+              MessageAnswer::No);
+    EXPECT_EQ(m.show(kTitle, QStringLiteral("b"), MessageButtons::YesNo, MessageIcon::Question, MessageAnswer::No),
+              MessageAnswer::Yes);
+    EXPECT_EQ(m.show(kTitle, QStringLiteral("c"), MessageButtons::YesNo, MessageIcon::Question, MessageAnswer::No),
+              MessageAnswer::No);
+    EXPECT_EQ(m.pendingAnswers(), 0);
+
+    ASSERT_EQ(m.count(), 4);
+    const RecordedMessage &first = m.messages().at(0);
+    EXPECT_EQ(first.title, kTitle);
+    EXPECT_EQ(first.text, QStringLiteral("Fertig"));
+    EXPECT_EQ(first.buttons, MessageButtons::Ok);
+    EXPECT_EQ(first.icon, MessageIcon::Information);
+    EXPECT_EQ(first.answer, MessageAnswer::Ok);
+    EXPECT_EQ(m.messages().at(2).defaultAnswer, MessageAnswer::No);
+    EXPECT_EQ(m.last().text, QStringLiteral("c"));
+    m.clear();
+    EXPECT_EQ(m.count(), 0);
+}
+
+TEST(StderrMessages, AnswersAndLines)
+{
+    struct Row
+    {
+        std::optional<MessageAnswer> configured;
+        MessageButtons buttons;
+        MessageAnswer defaultAnswer;
+        MessageAnswer expected;
+    };
+    const Row rows[] = {
+        {std::nullopt, MessageButtons::YesNo, MessageAnswer::No, MessageAnswer::No},
+        {MessageAnswer::Yes, MessageButtons::YesNo, MessageAnswer::No, MessageAnswer::Yes},
+        {MessageAnswer::No, MessageButtons::YesNo, MessageAnswer::Yes, MessageAnswer::No},
+        {MessageAnswer::Ok, MessageButtons::YesNo, MessageAnswer::Yes, MessageAnswer::Yes},
+        {MessageAnswer::Yes, MessageButtons::Ok, MessageAnswer::Ok, MessageAnswer::Ok},
+    };
+    for (const Row &r : rows)
+        EXPECT_EQ(StderrMessages(r.configured).answerFor(r.buttons, r.defaultAnswer), r.expected);
+
+    EXPECT_EQ(StderrMessages::formatLine(kTitle, QStringLiteral("Soll die Datei\r\nüberschrieben werden ?"),
+                                         MessageButtons::YesNo, MessageIcon::Question, MessageAnswer::No),
+              QStringLiteral("Brimholt Tavelon: Question: Soll die Datei überschrieben werden ? (Yes/No) -> No"));
+    EXPECT_EQ(StderrMessages::formatLine(kTitle, QStringLiteral("Fehler"), MessageButtons::Ok, MessageIcon::Stop,
+                                         MessageAnswer::Ok),
+              QStringLiteral("Brimholt Tavelon: Error: Fehler"));
+    EXPECT_EQ(StderrMessages::formatLine(kTitle, QStringLiteral("x"), MessageButtons::Ok, MessageIcon::None,
+                                         MessageAnswer::Ok),
+              QStringLiteral("Brimholt Tavelon: x"));
+}
+
+struct BoxCase
+{
+    MessageButtons buttons;
+    MessageIcon icon;
+    MessageAnswer defaultAnswer;
+    QMessageBox::Icon boxIcon;
+    MessageAnswer enterAnswer;
+};
+
+class MessageBoxTest : public ::testing::TestWithParam<BoxCase>
+{
+};
+
+// The box shows what was asked, and Enter answers the default button.
+TEST_P(MessageBoxTest, EnterAnswersTheDefault)
+{
+    const BoxCase c = GetParam();
+    QWidget parent;
+    MessageBoxService service(&parent);
+    QString seenTitle, seenText;
+    QMessageBox::Icon seenIcon = QMessageBox::NoIcon;
+    QWidget *seenParent = nullptr;
+    QTimer::singleShot(0, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        seenTitle = box->windowTitle();
+        seenText = box->text();
+        seenIcon = box->icon();
+        seenParent = box->parentWidget();
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    EXPECT_EQ(service.show(kTitle, QStringLiteral("Frage"), c.buttons, c.icon, c.defaultAnswer), c.enterAnswer);
+    EXPECT_EQ(seenTitle, kTitle);
+    EXPECT_EQ(seenText, QStringLiteral("Frage"));
+    EXPECT_EQ(seenIcon, c.boxIcon);
+    EXPECT_EQ(seenParent, &parent);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Boxes, MessageBoxTest,
+    ::testing::Values(
+        BoxCase{MessageButtons::YesNo, MessageIcon::Question, MessageAnswer::Yes, QMessageBox::Question,
+                MessageAnswer::Yes},
+        BoxCase{MessageButtons::YesNo, MessageIcon::Question, MessageAnswer::No, QMessageBox::Question,
+                MessageAnswer::No},
+        BoxCase{MessageButtons::Ok, MessageIcon::Stop, MessageAnswer::Ok, QMessageBox::Critical, MessageAnswer::Ok},
+        BoxCase{MessageButtons::Ok, MessageIcon::Warning, MessageAnswer::Ok, QMessageBox::Warning,
+                MessageAnswer::Ok}));
+
+TEST(MessageBoxService, ClosingAQuestionAnswersNo)
+{
+    EXPECT_EQ(MessageBoxService::answerOf(QMessageBox::NoButton, MessageButtons::YesNo), MessageAnswer::No);
+    EXPECT_EQ(MessageBoxService::answerOf(QMessageBox::NoButton, MessageButtons::Ok), MessageAnswer::Ok);
+    QMessageBox box;
+    MessageBoxService::configure(box, kTitle, QStringLiteral("t"), MessageButtons::YesNo, MessageIcon::Question,
+                                 MessageAnswer::Yes);
+    EXPECT_EQ(box.escapeButton(), box.button(QMessageBox::No));
+}
+
+} // namespace

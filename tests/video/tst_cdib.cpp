@@ -1,0 +1,221 @@
+#include "video/cdib.h"
+
+#include "videotestsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+
+using namespace tavelon;
+using namespace tavelon::test;
+
+namespace {
+
+const QString kTitle = QStringLiteral("Brimholt Tavelon");
+
+QByteArray bytesAt(const void *p, int size)
+{
+    return QByteArray(static_cast<const char *>(p), size);
+}
+
+// Every property, so that two loads can be compared field by field.
+QList<int> allFields(const cDIB &d)
+{
+    return {d.BitCount(),       d.Height(),   d.Width(),        d.Compression(), d.SizeInfoHeader(),
+            d.SizeImage(),      d.Planes(),   d.ClrImportant(), d.ClrUsed(),     d.XPPM(),
+            d.YPPM(),           d.FileType(), d.SizeFileHeader(), d.BitOffset(), d.SizeBitmapInfo()};
+}
+
+class CDibTest : public ::testing::Test
+{
+protected:
+    QString path(const QString &name) const { return dir.filePath(name); }
+    QString file(const QString &name, const QByteArray &bytes) const
+    {
+        const QString p = path(name);
+        EXPECT_TRUE(writeFile(p, bytes));
+        return p;
+    }
+
+    QTemporaryDir dir;
+    RecordingMessages messages;
+    cDIB dib{&messages, kTitle};
+};
+
+TEST_F(CDibTest, Loads24BitFileWithoutColourTable)
+{
+    const QByteArray bytes = BmpBuilder{5, 3, 24, 0}.build();
+    ASSERT_TRUE(dib.CreateFromFile(file("a.bmp", bytes)));
+    EXPECT_TRUE(messages.messages.isEmpty());
+    EXPECT_EQ(allFields(dib), (QList<int>{24, 3, 5, 0, 40, 48, 1, 0, 0, 2835, 3780, 19778, 102, 54, 40}));
+    EXPECT_EQ(bytesAt(dib.PointerToBitmapInfo(), dib.SizeBitmapInfo()), bytes.mid(14, 40));
+    EXPECT_EQ(bytesAt(dib.PointerToBits(), dib.SizeImage()), bytes.mid(54));
+}
+
+TEST_F(CDibTest, Loads8BitFileWithPalette)
+{
+    const QByteArray bytes = BmpBuilder{7, 2, 8, 256}.build();
+    ASSERT_TRUE(dib.CreateFromFile(file("p.bmp", bytes)));
+    EXPECT_EQ(dib.BitOffset(), 1078);
+    EXPECT_EQ(dib.SizeBitmapInfo(), 1064);
+    EXPECT_EQ(dib.ClrUsed(), 256);
+    EXPECT_EQ(bytesAt(dib.PointerToBitmapInfo(), 1064), bytes.mid(14, 1064));
+    EXPECT_EQ(bytesAt(dib.PointerToBits(), dib.SizeImage()), bytes.mid(1078));
+}
+
+TEST_F(CDibTest, ZeroImageSizeOfUncompressedBitmapIsComputed)
+{
+    QByteArray bytes = BmpBuilder{5, -3, 24, 0}.build(); // top-down, stride 16
+    put32(bytes, 34, 0);
+    const QString p = file("zero.bmp", bytes);
+    ASSERT_TRUE(dib.CreateFromFile(p));
+    EXPECT_EQ(dib.SizeImage(), 48);
+    EXPECT_EQ(dib.Height(), -3);
+    ASSERT_TRUE(dib.WriteToFile(path("zero-out.bmp")));
+    EXPECT_EQ(readFile(path("zero-out.bmp")), bytes);
+}
+
+TEST_F(CDibTest, WriteToFileReproducesTheBitmapBytes)
+{
+    for (const BmpBuilder &b : {BmpBuilder{5, 3, 24, 0}, BmpBuilder{9, 4, 8, 256}, BmpBuilder{3, 3, 32, 0}}) {
+        SCOPED_TRACE(b.bitCount);
+        const QByteArray bytes = b.build();
+        // Bytes behind the pixel data are not part of the bitmap.
+        ASSERT_TRUE(dib.CreateFromFile(file("in.bmp", bytes + QByteArray("trailing"))));
+        // An existing longer file is replaced, not overwritten in part.
+        ASSERT_TRUE(writeFile(path("out.bmp"), QByteArray(4096, 'x')));
+        ASSERT_TRUE(dib.WriteToFile(path("out.bmp")));
+        EXPECT_EQ(readFile(path("out.bmp")), bytes);
+    }
+}
+
+TEST_F(CDibTest, SecondLoadReplacesEveryField)
+{
+    cDIB expected(&messages, kTitle);
+    ASSERT_TRUE(expected.CreateFromFile(file("b.bmp", BmpBuilder{3, 2, 24, 0}.build())));
+    ASSERT_TRUE(dib.CreateFromFile(file("a.bmp", BmpBuilder{9, 4, 8, 256}.build())));
+    ASSERT_TRUE(dib.CreateFromFile(path("b.bmp")));
+    EXPECT_EQ(allFields(dib), allFields(expected));
+    EXPECT_EQ(bytesAt(dib.PointerToBits(), dib.SizeImage()),
+              bytesAt(expected.PointerToBits(), expected.SizeImage()));
+}
+
+// Files whose header does not fit their bytes: false with the unsupported-format message, and
+// the object keeps the bitmap it held.
+TEST_F(CDibTest, RejectsHeadersThatDoNotFitTheFile)
+{
+    const QByteArray good = BmpBuilder{4, 3, 24, 0}.build(); // 36 pixel bytes
+    const struct
+    {
+        const char *name;
+        std::function<QByteArray()> bytes;
+    } cases[] = {
+        {"not BM", [] { return QByteArray::fromHex("ffd8ffe000104a46494600") + QByteArray(100, '\0'); }},
+        {"empty", [] { return QByteArray(); }},
+        {"shorter than the headers", [&] { return good.left(30); }},
+        {"pixel data cut short", [&] { return good.left(70); }},
+        {"bit offset below 54", [&] { QByteArray b = good; put32(b, 10, 20); return b; }},
+        {"bit offset past the end", [&] { QByteArray b = good; put32(b, 10, 5000); return b; }},
+        {"negative image size", [&] { QByteArray b = good; put32(b, 34, 0x80000000LL); return b; }},
+        {"absurd image size", [&] { QByteArray b = good; put32(b, 34, 0x7fffffffLL); return b; }},
+        {"image size below the rows", [&] { QByteArray b = good; put32(b, 34, 20); return b; }},
+        {"absurd width", [&] { QByteArray b = good; put32(b, 18, 100000); put32(b, 22, 100000); return b; }},
+        {"negative width", [&] { QByteArray b = good; put32(b, 18, -4); return b; }},
+        {"bad bit count", [&] { QByteArray b = good; put16(b, 28, 7); return b; }},
+        {"core header", [&] { QByteArray b = good; put32(b, 14, 12); return b; }},
+        {"info header past bit offset", [&] { QByteArray b = good; put32(b, 14, 124); return b; }},
+        {"zero size of RLE bitmap", [&] { QByteArray b = good; put32(b, 30, 1); put32(b, 34, 0); return b; }},
+    };
+    ASSERT_TRUE(dib.CreateFromFile(file("good.bmp", BmpBuilder{6, 2, 32, 0}.build())));
+    const QList<int> before = allFields(dib);
+    const QByteArray beforeBits = bytesAt(dib.PointerToBits(), dib.SizeImage());
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        messages.messages.clear();
+        const QString p = file(QStringLiteral("bad.bmp"), c.bytes());
+        EXPECT_FALSE(dib.CreateFromFile(p));
+        ASSERT_EQ(messages.messages.size(), 1);
+        EXPECT_EQ(messages.messages[0].text, QStringLiteral("File is not a supported bitmap format:\r\n") + p);
+        EXPECT_EQ(messages.messages[0].title, kTitle);
+        EXPECT_EQ(messages.messages[0].icon, MessageIcon::Information);
+        EXPECT_EQ(allFields(dib), before);
+        EXPECT_EQ(bytesAt(dib.PointerToBits(), dib.SizeImage()), beforeBits);
+        // The file was closed: it can be removed at once.
+        EXPECT_TRUE(QFile::remove(p));
+    }
+}
+
+TEST_F(CDibTest, MissingFileOrFolderGivesTheMissingFileMessage)
+{
+    for (const QString &p : {path("none.bmp"), dir.path()}) {
+        messages.messages.clear();
+        EXPECT_FALSE(dib.CreateFromFile(p));
+        ASSERT_EQ(messages.messages.size(), 1);
+        EXPECT_EQ(messages.messages[0].text, QStringLiteral("File does not exist:\r\n") + p);
+        EXPECT_EQ(messages.messages[0].icon, MessageIcon::Stop);
+        EXPECT_EQ(messages.messages[0].title, kTitle);
+    }
+}
+
+TEST_F(CDibTest, UnreadableFileGivesTheLockedMessage)
+{
+    const QString p = file("locked.bmp", BmpBuilder{}.build());
+    QFile::setPermissions(p, QFileDevice::Permissions());
+    if (QFileInfo(p).isReadable())
+        GTEST_SKIP() << "permissions do not restrict this user";
+    EXPECT_FALSE(dib.CreateFromFile(p));
+    ASSERT_EQ(messages.messages.size(), 1);
+    EXPECT_EQ(messages.messages[0].text, QStringLiteral("File is locked - cannot access:\r\n") + p);
+    EXPECT_EQ(messages.messages[0].icon, MessageIcon::Stop);
+}
+
+TEST_F(CDibTest, EmptyObjectHasNoPointersAndWritesNothing)
+{
+    EXPECT_EQ(dib.PointerToBits(), nullptr);
+    EXPECT_EQ(dib.PointerToBitmapInfo(), nullptr);
+    EXPECT_EQ(dib.SizeBitmapInfo(), 0);
+    EXPECT_EQ(dib.Width(), 0);
+    EXPECT_FALSE(dib.WriteToFile(path("empty.bmp")));
+}
+
+TEST_F(CDibTest, WriteToFileReportsFailures)
+{
+    ASSERT_TRUE(dib.CreateFromFile(file("a.bmp", BmpBuilder{}.build())));
+    EXPECT_FALSE(dib.WriteToFile(path("no/such/folder/a.bmp")));
+    if (QFile::exists(QStringLiteral("/dev/full"))) {
+        EXPECT_FALSE(dib.WriteToFile(QStringLiteral("/dev/full")));
+    }
+}
+
+TEST_F(CDibTest, AdoptsPackedDibsOfSixteenBitsAndMore)
+{
+    const QByteArray file24 = BmpBuilder{5, 3, 24, 0}.build();
+    const QByteArray packed24 = file24.mid(14);
+    ASSERT_TRUE(dib.CreateFromPackedDIBPointer(packed24.constData()));
+    EXPECT_EQ(dib.SizeFileHeader(), 48 + 54);
+    EXPECT_EQ(dib.BitOffset(), 54);
+    EXPECT_EQ(dib.SizeBitmapInfo(), 40);
+    EXPECT_EQ(dib.FileType(), 19778);
+    EXPECT_EQ(bytesAt(dib.PointerToBits(), 48), packed24.mid(40));
+    ASSERT_TRUE(dib.WriteToFile(path("packed.bmp")));
+    EXPECT_EQ(readFile(path("packed.bmp")), file24);
+
+    const QList<int> before = allFields(dib);
+    QByteArray zeroSize = packed24;
+    put32(zeroSize, 20, 0);
+    QByteArray tooSmall = packed24;
+    put32(tooSmall, 20, 10);
+    const QByteArray eightBit = BmpBuilder{4, 4, 8, 0}.build().mid(14);
+    for (const QByteArray &bad : {eightBit, zeroSize, tooSmall})
+        EXPECT_FALSE(dib.CreateFromPackedDIBPointer(bad.constData()));
+    EXPECT_FALSE(dib.CreateFromPackedDIBPointer(nullptr));
+    EXPECT_EQ(allFields(dib), before);
+    EXPECT_TRUE(messages.messages.isEmpty());
+}
+
+} // namespace
