@@ -52,8 +52,7 @@ class StderrMessages : public MessageService
 public:
     explicit StderrMessages(std::optional<MessageAnswer> questionAnswer = std::nullopt)
         : m_questionAnswer(questionAnswer)
-    {
-    }
+    {}
 
     MessageAnswer show(const QString &title, const QString &text, MessageButtons buttons, MessageIcon icon,
                        MessageAnswer defaultAnswer) override;
@@ -63,8 +62,8 @@ public:
 
     // The line written for a message, without the line end: "title: [icon: ]text", and for a
     // question " (Yes/No) -> answer". Line breaks inside the text become blanks.
-    static QString formatLine(const QString &title, const QString &text, MessageButtons buttons, MessageIcon icon,
-                              MessageAnswer answer);
+    static QString formatLine(const QString &title, const QString &text, MessageButtons buttons,
+                              MessageIcon icon, MessageAnswer answer);
 
 private:
     std::optional<MessageAnswer> m_questionAnswer;

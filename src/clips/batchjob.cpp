@@ -86,8 +86,13 @@ int runBatchJob(int argc, char **argv, const QString &programFolder, const Batch
         return BatchLocked;
     }
 
-    // No display needed: the form draws into pictures only.
+    // No display needed: the form draws into pictures only. Qt's own notes (a missing runtime
+    // folder, fonts) would mix into the one-line messages a script reads on stderr.
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &text) {
+        if (type == QtCriticalMsg || type == QtFatalMsg)
+            printLine(stderr, text);
+    });
     QGuiApplication app(argc, argv);
 
     MainForm form;

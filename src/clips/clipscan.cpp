@@ -9,6 +9,10 @@
 
 namespace tavelon {
 
+namespace {
+
+// Ascending without regard to letter case, independent of the locale; names that differ only in
+// case follow their exact text, so the order never depends on the file system's listing order.
 void sortNamesIgnoringCase(QStringList &names)
 {
     // Fold each name once, not in every comparison.
@@ -21,8 +25,6 @@ void sortNamesIgnoringCase(QStringList &names)
     for (auto &entry : keyed)
         names.append(std::move(entry.second));
 }
-
-namespace {
 
 // The names of the entries of folder that pass filters, in the order the file system gives them.
 QStringList entryNames(const QString &folder, QDir::Filters filters)

@@ -14,9 +14,4 @@ QStringList listClips(const QString &framesPath);
 // Empty when the folder is missing.
 QStringList listFrames(const QString &clipPath);
 
-// Sorts names ascending without regard to letter case, independent of the locale. Names that
-// differ only in case are ordered by their exact text, so the order never depends on the file
-// system's listing order.
-void sortNamesIgnoringCase(QStringList &names);
-
 } // namespace tavelon

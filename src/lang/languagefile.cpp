@@ -1,7 +1,6 @@
 #include "lang/languagefile.h"
 
 #include <algorithm>
-#include <cmath>
 #include <limits>
 
 #include <QFile>

@@ -7,12 +7,13 @@
 #include <mutex>
 #include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include <QImage>
 #include <QPainter>
 
-// The hot loops also get an AVX2 build; the loader picks the one the processor can run.
+// The hot loops also get an AVX2 build; the dynamic loader picks the one the processor supports.
 #if defined(__GNUC__) && defined(__x86_64__)
 #define TAVELON_CLONES __attribute__((target_clones("avx2", "default")))
 #else
@@ -35,7 +36,7 @@ using Float4 = float __attribute__((vector_size(16)));
 using Int4 = qint32 __attribute__((vector_size(16)));
 using Byte4 = uchar __attribute__((vector_size(4)));
 
-// Below this many multiply-adds (per channel) a second thread costs more than it saves.
+// Below this many pixel multiply-adds a second thread costs more than it saves.
 constexpr qint64 kSplitWork = 200'000;
 
 // The source pixels that make up each destination index along one axis.

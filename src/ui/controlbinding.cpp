@@ -51,7 +51,8 @@ void bindLabelLook(Label &model, QWidget *widget)
 
 void showButtonCaption(QAbstractButton *widget, const QString &caption, CaptionStyle style)
 {
-    const QIcon icon = style == CaptionStyle::Symbol && caption.size() == 1 ? webdingsIcon(caption.at(0)) : QIcon();
+    const QIcon icon =
+        style == CaptionStyle::Symbol && caption.size() == 1 ? webdingsIcon(caption.at(0)) : QIcon();
     widget->setIcon(icon);
     widget->setText(icon.isNull() ? caption : QString());
 }
@@ -107,15 +108,16 @@ void bindCheckBox(CheckBox &model, QAbstractButton *widget, CaptionStyle style)
     value();
     QObject::connect(&model, &Control::captionChanged, widget, caption);
     QObject::connect(&model, &CheckBox::valueChanged, widget, value);
-    QObject::connect(widget, &QAbstractButton::clicked, &model, [guard = QPointer<QAbstractButton>(widget), &model] {
-        // The handler may run long (playback) and may reset the value (the delete button springs
-        // back); the widget shows whatever the model holds afterwards.
-        model.click();
-        if (guard) {
-            const QSignalBlocker block(guard.data());
-            guard->setChecked(model.value() == 1);
-        }
-    });
+    QObject::connect(widget, &QAbstractButton::clicked, &model,
+                     [guard = QPointer<QAbstractButton>(widget), &model] {
+                         // The handler may run long (playback) and may reset the value (the delete button
+                         // springs back); the widget shows whatever the model holds afterwards.
+                         model.click();
+                         if (guard) {
+                             const QSignalBlocker block(guard.data());
+                             guard->setChecked(model.value() == 1);
+                         }
+                     });
 }
 
 void bindTextBox(TextBox &model, QLineEdit *widget)
@@ -130,7 +132,8 @@ void bindTextBox(TextBox &model, QLineEdit *widget)
     };
     text();
     QObject::connect(&model, &TextBox::textChanged, widget, text);
-    QObject::connect(widget, &QLineEdit::textEdited, &model, [&model](const QString &t) { model.setText(t); });
+    QObject::connect(widget, &QLineEdit::textEdited, &model,
+                     [&model](const QString &t) { model.setText(t); });
 }
 
 void bindComboBox(ListControl &model, QComboBox *widget)

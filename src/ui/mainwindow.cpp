@@ -47,14 +47,15 @@ QFont fontOf(const QStringList &families, int points, bool bold)
 // The classic forms' text font; Arial's metric twin stands in where Arial is missing.
 QFont windowFont()
 {
-    return fontOf({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("Helvetica")}, 8,
-                  false);
+    return fontOf({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("Helvetica")},
+                  8, false);
 }
 
 QFont makeVideoFont()
 {
-    return fontOf({QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans")}, 12,
-                  true);
+    return fontOf(
+        {QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans")}, 12,
+        true);
 }
 
 QLabel *newLabel(Label &model, QWidget *parent, Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter)
@@ -95,6 +96,11 @@ QLineEdit *newTextBox(TextBox &model, QWidget *parent, Qt::Alignment alignment)
 QComboBox *newComboBox(ListControl &model, QWidget *parent)
 {
     auto *combo = new QComboBox(parent);
+    // The style's combo boxes leave less room for text than the classic ones: "Rechts unten" must
+    // fit 89 pixels.
+    QFont font = parent->font();
+    font.setPointSizeF(7.5);
+    combo->setFont(font);
     bindComboBox(model, combo);
     return combo;
 }
@@ -134,13 +140,15 @@ MainWindow::MainWindow(MainForm &form, QWidget *parent) : QWidget(parent), m_for
     m_dummy->setObjectName(QStringLiteral("dummy"));
     m_dummy->setFocusPolicy(Qt::ClickFocus);
     m_dummy->setGeometry(-10, -10, 1, 1);
-    connect(&form, &MainForm::focusDummyRequested, m_dummy, [this] { m_dummy->setFocus(Qt::OtherFocusReason); });
+    connect(&form, &MainForm::focusDummyRequested, m_dummy,
+            [this] { m_dummy->setFocus(Qt::OtherFocusReason); });
 
     qApp->installEventFilter(this);
 }
 
 MainWindow::~MainWindow()
 {
+    qApp->removeEventFilter(this);
     setBusy(false);
 }
 
@@ -183,8 +191,8 @@ void MainWindow::buildOptionsFrame()
     place(newLabel(*m_form.lbl(4), frame), *m_form.lbl(4), {24, 107, 32, 13});
     place(newTextBox(m_form.txtHeight, frame, Qt::AlignHCenter), m_form.txtHeight, {56, 104, 45, 19});
 
-    QLabel *speedCaption = place(newLabel(*m_form.lbl(7), frame, Qt::AlignLeft | Qt::AlignTop), *m_form.lbl(7),
-                                 {20, 135, 92, 29});
+    QLabel *speedCaption = place(newLabel(*m_form.lbl(7), frame, Qt::AlignLeft | Qt::AlignTop),
+                                 *m_form.lbl(7), {20, 135, 92, 29});
     speedCaption->setWordWrap(true);
 
     // The speed number and the scale caption grow to their text, so that two digits show whole.
@@ -200,7 +208,8 @@ void MainWindow::buildOverlayFrame()
     bindFrame(m_form.Frame3, frame);
     place(frame, m_form.Frame3, {12, 356, 353, 80});
 
-    place(newLabel(m_form.Label1, frame, Qt::AlignRight | Qt::AlignVCenter), m_form.Label1, {161, 11, 38, 11});
+    place(newLabel(m_form.Label1, frame, Qt::AlignRight | Qt::AlignVCenter), m_form.Label1,
+          {161, 11, 38, 11});
     int left = 206;
     for (int i : MainForm::picColorIndexes()) {
         auto *swatch = new ColorSwatch(frame);
@@ -260,7 +269,10 @@ void MainWindow::buildPlayer()
     {
         CommandButton &model;
         int left;
-    } steps[] = {{m_form.cmdFirst, 12}, {m_form.cmdBack, 51}, {m_form.cmdNext, 90}, {m_form.cmdLast, 129},
+    } steps[] = {{m_form.cmdFirst, 12},
+                 {m_form.cmdBack, 51},
+                 {m_form.cmdNext, 90},
+                 {m_form.cmdLast, 129},
                  {m_form.cmdStop, 207}};
     for (const auto &s : steps) {
         QPushButton *button = newSymbolButton(this);

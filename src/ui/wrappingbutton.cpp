@@ -14,9 +14,10 @@ void WrappingButton::paintEvent(QPaintEvent *)
     option.text.clear();
     p.drawControl(QStyle::CE_PushButton, option);
 
-    const QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this).adjusted(2, 2, -2, -2);
-    p.drawItemText(area, Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic, option.palette, isEnabled(),
-                   caption, QPalette::ButtonText);
+    const QRect area =
+        style()->subElementRect(QStyle::SE_PushButtonContents, &option, this).adjusted(2, 2, -2, -2);
+    p.drawItemText(area, Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic, option.palette,
+                   isEnabled(), caption, QPalette::ButtonText);
 }
 
 } // namespace tavelon

@@ -94,10 +94,12 @@ int AviMuxer::createStream(const AviStreamInfo &info, int &index)
         return code(AviError::Released);
     if (info.fccType != kStreamTypeVideo || info.scale == 0 || info.rate == 0 || info.scale > INT_MAX ||
         info.rate > INT_MAX || !m_streams.empty())
-        return fail(code(AviError::StreamNotAllowed), QStringLiteral("creating the stream: not one video stream"));
+        return fail(code(AviError::StreamNotAllowed),
+                    QStringLiteral("creating the stream: not one video stream"));
     AVStream *st = avformat_new_stream(m_ctx.get(), nullptr);
     if (!st)
-        return fail(code(AviError::StreamNotAllowed), ffmpegErrorText("creating the stream", AVERROR(ENOMEM)));
+        return fail(code(AviError::StreamNotAllowed),
+                    ffmpegErrorText("creating the stream", AVERROR(ENOMEM)));
     // The AVI header takes its scale and rate from the stream's time base.
     st->time_base = AVRational{int(info.scale), int(info.rate)};
     st->avg_frame_rate = AVRational{int(info.rate), int(info.scale)};
@@ -113,7 +115,8 @@ int AviMuxer::setFormat(int index, const std::optional<CompressOptions> &options
         return code(AviError::Released);
     Stream &s = m_streams[std::size_t(index)];
     if (position != 0 || !format)
-        return fail(code(AviError::BadArgument), QStringLiteral("setting the format: no format at position 0"));
+        return fail(code(AviError::BadArgument),
+                    QStringLiteral("setting the format: no format at position 0"));
     const std::optional<FrameFormat> frame = frameFormatFromBitmapInfo(format, size);
     if (!frame || s.pipeline || m_headerWritten)
         return fail(code(AviError::UnsupportedFormat),
@@ -121,10 +124,11 @@ int AviMuxer::setFormat(int index, const std::optional<CompressOptions> &options
     const CompressOptions chosen = options.value_or(CompressOptions{});
     const std::optional<CompressorInfo> compressor = findCompressor(chosen.codec);
     if (!compressor)
-        return fail(code(AviError::CompressorUnavailable), QStringLiteral("no compressor %1").arg(chosen.codec));
+        return fail(code(AviError::CompressorUnavailable),
+                    QStringLiteral("no compressor %1").arg(chosen.codec));
 
-    FramePipeline::Result r = FramePipeline::create(m_ctx.get(), s.st, int(s.info.scale), int(s.info.rate), *frame,
-                                                    &*compressor, chosen);
+    FramePipeline::Result r = FramePipeline::create(m_ctx.get(), s.st, int(s.info.scale), int(s.info.rate),
+                                                    *frame, &*compressor, chosen);
     if (!r.pipeline)
         return fail(r.error, r.errorText);
     s.pipeline = std::move(r.pipeline);
@@ -211,7 +215,8 @@ QString AviFile::errorText() const
     return m_muxer->errorText();
 }
 
-AviStream::AviStream(std::shared_ptr<detail::AviMuxer> muxer, int index, std::optional<CompressOptions> options)
+AviStream::AviStream(std::shared_ptr<detail::AviMuxer> muxer, int index,
+                     std::optional<CompressOptions> options)
     : m_muxer(std::move(muxer)), m_index(index), m_options(std::move(options))
 {
     m_muxer->addHandle(m_index);

@@ -46,8 +46,8 @@ bool writeBmp24(const QImage &image, const QString &path)
     std::uint8_t *out = buffer.data();
     const int bitOffset = kBmpFileHeaderSize + kBmpInfoHeaderSize;
     writeFileHeader({kBmpType, std::int32_t(fileSize), 0, 0, bitOffset}, out);
-    writeInfoHeader({kBmpInfoHeaderSize, width, height, 1, 24, kBiRgb, std::int32_t(imageSize), kPixelsPerMetre,
-                     kPixelsPerMetre, 0, 0},
+    writeInfoHeader({kBmpInfoHeaderSize, width, height, 1, 24, kBiRgb, std::int32_t(imageSize),
+                     kPixelsPerMetre, kPixelsPerMetre, 0, 0},
                     out + kBmpFileHeaderSize);
 
     // Bottom-up: the first row in the file is the image's last.
@@ -64,10 +64,14 @@ bool writeBmp24(const QImage &image, const QString &path)
             row[pad] = 0;
     }
 
+    // The same file is rewritten every frame: overwriting its bytes in place and cutting it to
+    // length afterwards is many times cheaper than truncating it first, which frees and then
+    // allocates again all of its cached pages.
     QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+    if (!f.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
         return false;
-    const bool written = f.write(reinterpret_cast<const char *>(out), fileSize) == fileSize;
+    const bool written =
+        f.write(reinterpret_cast<const char *>(out), fileSize) == fileSize && f.resize(fileSize);
     f.close();
     return written && f.error() == QFileDevice::NoError;
 }

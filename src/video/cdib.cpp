@@ -77,7 +77,8 @@ bool cDIB::CreateFromFile(const QString &FileName)
             message(f.errorString(), false);
         return false;
     }
-    const QString unsupported = QStringLiteral("File is not a supported bitmap format:") + kLineBreak + FileName;
+    const QString unsupported =
+        QStringLiteral("File is not a supported bitmap format:") + kLineBreak + FileName;
     const qint64 size = f.size();
     if (size < kBmpFileHeaderSize + kBmpInfoHeaderSize || size > kMaxFileSize) {
         message(unsupported, false);

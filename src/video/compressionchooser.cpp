@@ -6,8 +6,7 @@ CompressionChooser::~CompressionChooser() = default;
 
 FixedCompressionChooser::FixedCompressionChooser(CompressOptions options, int result)
     : m_options(std::move(options)), m_result(result)
-{
-}
+{}
 
 int FixedCompressionChooser::chooseCompression(CompressOptions &options)
 {

@@ -12,15 +12,21 @@ std::vector<CompressorInfo> availableCompressors()
 {
     // id, description, FFmpeg encoder, quality, key frames, data rate
     static const CompressorInfo all[] = {
-        {QStringLiteral("uncompressed"), QStringLiteral("Full Frames (Uncompressed)"), {}, false, false, false},
+        {QStringLiteral("uncompressed"),
+         QStringLiteral("Full Frames (Uncompressed)"),
+         {},
+         false,
+         false,
+         false},
         {QStringLiteral("mjpeg"), QStringLiteral("Motion JPEG"), QStringLiteral("mjpeg"), true, false, false},
         {QStringLiteral("mpeg4"), QStringLiteral("MPEG-4 Part 2"), QStringLiteral("mpeg4"), true, true, true},
         {QStringLiteral("h264"), QStringLiteral("H.264 (x264)"), QStringLiteral("libx264"), true, true, true},
-        {QStringLiteral("ffv1"), QStringLiteral("FFV1 (lossless)"), QStringLiteral("ffv1"), false, true, false},
-        {QStringLiteral("huffyuv"), QStringLiteral("HuffYUV (lossless)"), QStringLiteral("huffyuv"), false, false,
+        {QStringLiteral("ffv1"), QStringLiteral("FFV1 (lossless)"), QStringLiteral("ffv1"), false, true,
          false},
-        {QStringLiteral("utvideo"), QStringLiteral("Ut Video (lossless)"), QStringLiteral("utvideo"), false, false,
-         false},
+        {QStringLiteral("huffyuv"), QStringLiteral("HuffYUV (lossless)"), QStringLiteral("huffyuv"), false,
+         false, false},
+        {QStringLiteral("utvideo"), QStringLiteral("Ut Video (lossless)"), QStringLiteral("utvideo"), false,
+         false, false},
     };
     std::vector<CompressorInfo> result;
     for (const CompressorInfo &c : all) {

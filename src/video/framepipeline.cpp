@@ -39,6 +39,11 @@ AVPixelFormat encoderPixelFormat(const QString &id)
     return AV_PIX_FMT_YUV420P;
 }
 
+FramePipeline::Result failure(AviError e, const QString &text)
+{
+    return {nullptr, code(e), text};
+}
+
 // A same-size converter from the DIB's pixels to the encoder's. Full-range output is asked for
 // through the context's options: sws_setColorspaceDetails does not change the range of an RGB
 // to YUV conversion, and the yuvj formats are deprecated.
@@ -98,29 +103,24 @@ struct FramePipeline::Codec
 
 FramePipeline::FramePipeline(AVFormatContext *ctx, AVStream *st, const FrameFormat &format)
     : m_ctx(ctx), m_st(st), m_format(format), m_codec(std::make_unique<Codec>())
-{
-}
+{}
 
 FramePipeline::~FramePipeline()
 {
     finish();
 }
 
-FramePipeline::Result FramePipeline::create(AVFormatContext *ctx, AVStream *st, int timeBaseNum, int timeBaseDen,
-                                            const FrameFormat &format, const CompressorInfo *compressor,
-                                            const CompressOptions &options)
+FramePipeline::Result FramePipeline::create(AVFormatContext *ctx, AVStream *st, int timeBaseNum,
+                                            int timeBaseDen, const FrameFormat &format,
+                                            const CompressorInfo *compressor, const CompressOptions &options)
 {
-    Result r;
     std::unique_ptr<FramePipeline> p(new FramePipeline(ctx, st, format));
     p->m_timeBaseNum = timeBaseNum;
     p->m_timeBaseDen = timeBaseDen;
     Codec &c = *p->m_codec;
     c.packet.reset(av_packet_alloc());
-    if (!c.packet) {
-        r.error = code(AviError::CodecOpenFailed);
-        r.errorText = ffmpegErrorText("allocating a packet", AVERROR(ENOMEM));
-        return r;
-    }
+    if (!c.packet)
+        return failure(AviError::CodecOpenFailed, ffmpegErrorText("allocating a packet", AVERROR(ENOMEM)));
     AVCodecParameters *par = st->codecpar;
     if (!compressor || compressor->encoder.isEmpty()) {
         // Stored frames: BI_RGB rows as the DIB holds them. The muxer option flipped_raw_rgb
@@ -132,23 +132,18 @@ FramePipeline::Result FramePipeline::create(AVFormatContext *ctx, AVStream *st, 
         par->height = format.height;
         par->format = format.bitCount == 32 ? AV_PIX_FMT_BGRA : AV_PIX_FMT_BGR24;
         par->bits_per_coded_sample = format.bitCount;
-        if (!p->allocateSamples()) {
-            r.error = code(AviError::CodecOpenFailed);
-            r.errorText = ffmpegErrorText("allocating frame buffers", AVERROR(ENOMEM));
-            return r;
-        }
-        r.pipeline = std::move(p);
-        return r;
+        if (!p->allocateSamples())
+            return failure(AviError::CodecOpenFailed,
+                           ffmpegErrorText("allocating frame buffers", AVERROR(ENOMEM)));
+        return {std::move(p), 0, {}};
     }
 
     const QString &id = compressor->id;
     const AVCodec *encoder = avcodec_find_encoder_by_name(compressor->encoder.toLatin1().constData());
     c.context.reset(encoder ? avcodec_alloc_context3(encoder) : nullptr);
-    if (!c.context) {
-        r.error = code(AviError::CompressorUnavailable);
-        r.errorText = QStringLiteral("no encoder %1").arg(compressor->encoder);
-        return r;
-    }
+    if (!c.context)
+        return failure(AviError::CompressorUnavailable,
+                       QStringLiteral("no encoder %1").arg(compressor->encoder));
     AVCodecContext *e = c.context.get();
     const AVPixelFormat pixelFormat = encoderPixelFormat(id);
     // 4:2:0 needs even sizes: odd frames are padded by one column or row repeating the last one
@@ -194,52 +189,34 @@ FramePipeline::Result FramePipeline::create(AVFormatContext *ctx, AVStream *st, 
     }
 
     int ret = avcodec_open2(e, encoder, nullptr);
-    if (ret < 0) {
-        r.error = code(AviError::CodecOpenFailed);
-        r.errorText = ffmpegErrorText("opening the encoder", ret);
-        return r;
-    }
+    if (ret < 0)
+        return failure(AviError::CodecOpenFailed, ffmpegErrorText("opening the encoder", ret));
     ret = avcodec_parameters_from_context(par, e);
-    if (ret < 0) {
-        r.error = code(AviError::CodecOpenFailed);
-        r.errorText = ffmpegErrorText("copying the encoder parameters", ret);
-        return r;
-    }
+    if (ret < 0)
+        return failure(AviError::CodecOpenFailed, ffmpegErrorText("copying the encoder parameters", ret));
     if (id == QLatin1String("mpeg4"))
         par->codec_tag = MKTAG('X', 'V', 'I', 'D'); // the tag most players map to MPEG-4 Part 2
 
     const AVPixelFormat source = format.bitCount == 32 ? AV_PIX_FMT_BGR0 : AV_PIX_FMT_BGR24;
     c.sws = makeConverter(width, height, source, pixelFormat, e->color_range == AVCOL_RANGE_JPEG);
-    if (!c.sws) {
-        r.error = code(AviError::CodecOpenFailed);
-        r.errorText = QStringLiteral("creating the pixel converter failed");
-        return r;
-    }
+    if (!c.sws)
+        return failure(AviError::CodecOpenFailed, QStringLiteral("creating the pixel converter failed"));
     for (AVFramePtr &frame : c.frames) {
         frame.reset(av_frame_alloc());
-        if (!frame) {
-            r.error = code(AviError::CodecOpenFailed);
-            r.errorText = ffmpegErrorText("allocating a frame", AVERROR(ENOMEM));
-            return r;
-        }
+        if (!frame)
+            return failure(AviError::CodecOpenFailed, ffmpegErrorText("allocating a frame", AVERROR(ENOMEM)));
         frame->format = pixelFormat;
         frame->width = e->width;
         frame->height = e->height;
         frame->color_range = e->color_range;
         ret = av_frame_get_buffer(frame.get(), 0);
-        if (ret < 0) {
-            r.error = code(AviError::CodecOpenFailed);
-            r.errorText = ffmpegErrorText("allocating a frame", ret);
-            return r;
-        }
+        if (ret < 0)
+            return failure(AviError::CodecOpenFailed, ffmpegErrorText("allocating a frame", ret));
     }
-    if (!p->allocateSamples()) {
-        r.error = code(AviError::CodecOpenFailed);
-        r.errorText = ffmpegErrorText("allocating frame buffers", AVERROR(ENOMEM));
-        return r;
-    }
-    r.pipeline = std::move(p);
-    return r;
+    if (!p->allocateSamples())
+        return failure(AviError::CodecOpenFailed,
+                       ffmpegErrorText("allocating frame buffers", AVERROR(ENOMEM)));
+    return {std::move(p), 0, {}};
 }
 
 bool FramePipeline::allocateSamples()
@@ -407,8 +384,8 @@ int FramePipeline::encodeFrame(const Sample &sample)
 
     // The bottom-up sample is read from its last row with a negative stride: flipped without a
     // copy.
-    const std::uint8_t *srcData[4] = {sample.bytes.data() + (m_sampleHeight - 1) * m_sampleStride, nullptr, nullptr,
-                                      nullptr};
+    const std::uint8_t *srcData[4] = {sample.bytes.data() + (m_sampleHeight - 1) * m_sampleStride, nullptr,
+                                      nullptr, nullptr};
     const int srcStride[4] = {-int(m_sampleStride), 0, 0, 0};
     sws_scale(c.sws.get(), srcData, srcStride, 0, m_sampleHeight, frame->data, frame->linesize);
     // The encoder's time base is the stream header's scale / rate, so the position is the pts.

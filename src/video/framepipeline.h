@@ -51,7 +51,8 @@ public:
     // options. The stream's parameters are set; the caller writes the file header and calls
     // start().
     static Result create(AVFormatContext *ctx, AVStream *st, int timeBaseNum, int timeBaseDen,
-                         const FrameFormat &format, const CompressorInfo *compressor, const CompressOptions &options);
+                         const FrameFormat &format, const CompressorInfo *compressor,
+                         const CompressOptions &options);
     ~FramePipeline();
 
     bool start();

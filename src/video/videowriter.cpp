@@ -103,7 +103,9 @@ void VideoWriter::MakeVideoFile(const QString &FileName, int FrameRate)
 
     // The format frame: the first frame of the first pass, without overlay.
     const int n = f.lvwFiles.count();
-    const int first = f.state.PlayDirection == 1 ? n - 1 : (f.state.PlayDirection == 0 || f.state.PlayDirection == 2) ? 0 : -1;
+    const int first = f.state.PlayDirection == 1                                   ? n - 1
+                      : (f.state.PlayDirection == 0 || f.state.PlayDirection == 2) ? 0
+                                                                                   : -1;
     if (first >= 0) {
         FrameLoader loader;
         loader.load(f.state.ClipPath + f.lvwFiles.item(first), f.picTemp.image());
@@ -133,7 +135,8 @@ void VideoWriter::MakeVideoFile(const QString &FileName, int FrameRate)
     run.store(aviMakeCompressedStream(run.compressed, run.source.get(), options));
     if (run.result != 0)
         return exitPath();
-    run.store(aviStreamSetFormat(run.compressed.get(), 0, cdib->PointerToBitmapInfo(), cdib->SizeBitmapInfo()));
+    run.store(
+        aviStreamSetFormat(run.compressed.get(), 0, cdib->PointerToBitmapInfo(), cdib->SizeBitmapInfo()));
     if (run.result != 0)
         return exitPath();
     if (setWindowTopMost)

@@ -1,6 +1,7 @@
 // Selecting a clip: starting format, Clip.ini restore rules and the order of the handlers it raises;
 // the format presets and the speed limit.
-#include <QSignalSpy>
+
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -156,8 +157,9 @@ TEST(ClipSelection, HandlersRunInOrder)
     QObject::connect(&fx.form.Text1, &TextBox::changed, [&] { events << QStringLiteral("text"); });
     fx.start();
     // The direction handler moves the preview to the last frame (a change event of the slider).
-    // Handlers nest: ticking the border clears the box from inside the border's handler.
-    EXPECT_EQ(events, (QStringList{"direction", "slPre", "slPre", "box1", "box0", "border1", "text"}));
+    // The recorder runs after each handler, so nested events show first: the direction's handler
+    // moves the slider and shows the frame, ticking the border clears the box from inside it.
+    EXPECT_EQ(events, (QStringList{"slPre", "slPre", "direction", "box1", "box0", "border1", "text"}));
     EXPECT_EQ(fx.form.state.PlayDirection, 1);
     EXPECT_EQ(fx.form.slPre.value(), 2);
 }

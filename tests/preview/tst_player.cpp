@@ -12,19 +12,6 @@ using namespace tavelon::test;
 
 namespace {
 
-struct Played
-{
-    QList<int> shown; // slider values that showed a frame
-    QList<int> steps; // every index a pass assigned
-};
-
-Played record(FormFixture &fx)
-{
-    Played p;
-    QObject::connect(&fx.form.slPre, &ScrollBar::changed, [&fx, &p] { p.shown << fx.form.slPre.value(); });
-    return p;
-}
-
 class PlayerTest : public ::testing::Test
 {
 protected:
@@ -190,14 +177,15 @@ TEST_P(Deletion, UpdatesListSliderAndLabels)
     fx.form.cmdDelFrame.click();
     EXPECT_EQ(fx.form.cmdDelFrame.value(), 0) << "the button springs back";
     ASSERT_EQ(fx.messages.messages().size(), 1);
-    EXPECT_EQ(fx.messages.messages().at(0).text, QLatin1String("Aktuellen Frame wirklich löschen ?"));
+    EXPECT_EQ(fx.messages.messages().at(0).text, QString::fromUtf8("Aktuellen Frame wirklich löschen ?"));
     EXPECT_EQ(fx.messages.messages().at(0).defaultAnswer, MessageAnswer::Yes);
     EXPECT_EQ(QDir(fx.clipPath(QStringLiteral("clip"))).entryList(QDir::Files).size(), c.framesLeft);
     EXPECT_EQ(fx.form.lbl(0)->caption(), QStringLiteral("Frames: %1").arg(c.framesLeft));
     EXPECT_EQ(fx.form.slPre.value(), c.shownIndex);
     EXPECT_EQ(fx.form.lblCurFrame.caption(), QString::number(c.shownIndex + 1));
-    if (c.shownFile)
+    if (c.shownFile) {
         EXPECT_TRUE(fx.form.state.CurrentFramePath.endsWith(QLatin1String(c.shownFile)));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#include <ostream>
 
 #include "app/mainform.h"
 #include "app/scriptedmessages.h"
@@ -42,3 +43,9 @@ private:
 };
 
 } // namespace tavelon::test
+
+// Readable QString values in test failures.
+inline void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}

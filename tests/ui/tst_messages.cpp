@@ -22,12 +22,15 @@ TEST(ScriptedMessages, QuestionsTakeQueuedAnswersThenTheirDefault)
     m.queueAnswer(MessageAnswer::Yes);
     // An OK message leaves the queue alone.
     m.inform(kTitle, QStringLiteral("Fertig"), MessageIcon::Information);
-    EXPECT_EQ(m.show(kTitle, QStringLiteral("a"), MessageButtons::YesNo, MessageIcon::Question, MessageAnswer::Yes),
-              MessageAnswer::No);
-    EXPECT_EQ(m.show(kTitle, QStringLiteral("b"), MessageButtons::YesNo, MessageIcon::Question, MessageAnswer::No),
-              MessageAnswer::Yes);
-    EXPECT_EQ(m.show(kTitle, QStringLiteral("c"), MessageButtons::YesNo, MessageIcon::Question, MessageAnswer::No),
-              MessageAnswer::No);
+    EXPECT_EQ(
+        m.show(kTitle, QStringLiteral("a"), MessageButtons::YesNo, MessageIcon::Question, MessageAnswer::Yes),
+        MessageAnswer::No);
+    EXPECT_EQ(
+        m.show(kTitle, QStringLiteral("b"), MessageButtons::YesNo, MessageIcon::Question, MessageAnswer::No),
+        MessageAnswer::Yes);
+    EXPECT_EQ(
+        m.show(kTitle, QStringLiteral("c"), MessageButtons::YesNo, MessageIcon::Question, MessageAnswer::No),
+        MessageAnswer::No);
     EXPECT_EQ(m.pendingAnswers(), 0);
 
     ASSERT_EQ(m.count(), 4);
@@ -62,11 +65,12 @@ TEST(StderrMessages, AnswersAndLines)
     for (const Row &r : rows)
         EXPECT_EQ(StderrMessages(r.configured).answerFor(r.buttons, r.defaultAnswer), r.expected);
 
-    EXPECT_EQ(StderrMessages::formatLine(kTitle, QStringLiteral("Soll die Datei\r\nüberschrieben werden ?"),
-                                         MessageButtons::YesNo, MessageIcon::Question, MessageAnswer::No),
-              QStringLiteral("Brimholt Tavelon: Question: Soll die Datei überschrieben werden ? (Yes/No) -> No"));
-    EXPECT_EQ(StderrMessages::formatLine(kTitle, QStringLiteral("Fehler"), MessageButtons::Ok, MessageIcon::Stop,
-                                         MessageAnswer::Ok),
+    EXPECT_EQ(
+        StderrMessages::formatLine(kTitle, QStringLiteral("Soll die Datei\r\nüberschrieben werden ?"),
+                                   MessageButtons::YesNo, MessageIcon::Question, MessageAnswer::No),
+        QStringLiteral("Brimholt Tavelon: Question: Soll die Datei überschrieben werden ? (Yes/No) -> No"));
+    EXPECT_EQ(StderrMessages::formatLine(kTitle, QStringLiteral("Fehler"), MessageButtons::Ok,
+                                         MessageIcon::Stop, MessageAnswer::Ok),
               QStringLiteral("Brimholt Tavelon: Error: Fehler"));
     EXPECT_EQ(StderrMessages::formatLine(kTitle, QStringLiteral("x"), MessageButtons::Ok, MessageIcon::None,
                                          MessageAnswer::Ok),
@@ -104,7 +108,8 @@ TEST_P(MessageBoxTest, EnterAnswersTheDefault)
         seenParent = box->parentWidget();
         QTest::keyClick(box, Qt::Key_Return);
     });
-    EXPECT_EQ(service.show(kTitle, QStringLiteral("Frage"), c.buttons, c.icon, c.defaultAnswer), c.enterAnswer);
+    EXPECT_EQ(service.show(kTitle, QStringLiteral("Frage"), c.buttons, c.icon, c.defaultAnswer),
+              c.enterAnswer);
     EXPECT_EQ(seenTitle, kTitle);
     EXPECT_EQ(seenText, QStringLiteral("Frage"));
     EXPECT_EQ(seenIcon, c.boxIcon);
@@ -113,22 +118,22 @@ TEST_P(MessageBoxTest, EnterAnswersTheDefault)
 
 INSTANTIATE_TEST_SUITE_P(
     Boxes, MessageBoxTest,
-    ::testing::Values(
-        BoxCase{MessageButtons::YesNo, MessageIcon::Question, MessageAnswer::Yes, QMessageBox::Question,
-                MessageAnswer::Yes},
-        BoxCase{MessageButtons::YesNo, MessageIcon::Question, MessageAnswer::No, QMessageBox::Question,
-                MessageAnswer::No},
-        BoxCase{MessageButtons::Ok, MessageIcon::Stop, MessageAnswer::Ok, QMessageBox::Critical, MessageAnswer::Ok},
-        BoxCase{MessageButtons::Ok, MessageIcon::Warning, MessageAnswer::Ok, QMessageBox::Warning,
-                MessageAnswer::Ok}));
+    ::testing::Values(BoxCase{MessageButtons::YesNo, MessageIcon::Question, MessageAnswer::Yes,
+                              QMessageBox::Question, MessageAnswer::Yes},
+                      BoxCase{MessageButtons::YesNo, MessageIcon::Question, MessageAnswer::No,
+                              QMessageBox::Question, MessageAnswer::No},
+                      BoxCase{MessageButtons::Ok, MessageIcon::Stop, MessageAnswer::Ok, QMessageBox::Critical,
+                              MessageAnswer::Ok},
+                      BoxCase{MessageButtons::Ok, MessageIcon::Warning, MessageAnswer::Ok,
+                              QMessageBox::Warning, MessageAnswer::Ok}));
 
 TEST(MessageBoxService, ClosingAQuestionAnswersNo)
 {
     EXPECT_EQ(MessageBoxService::answerOf(QMessageBox::NoButton, MessageButtons::YesNo), MessageAnswer::No);
     EXPECT_EQ(MessageBoxService::answerOf(QMessageBox::NoButton, MessageButtons::Ok), MessageAnswer::Ok);
     QMessageBox box;
-    MessageBoxService::configure(box, kTitle, QStringLiteral("t"), MessageButtons::YesNo, MessageIcon::Question,
-                                 MessageAnswer::Yes);
+    MessageBoxService::configure(box, kTitle, QStringLiteral("t"), MessageButtons::YesNo,
+                                 MessageIcon::Question, MessageAnswer::Yes);
     EXPECT_EQ(box.escapeButton(), box.button(QMessageBox::No));
 }
 

@@ -144,7 +144,8 @@ TEST_P(AviCodecTest, RoundTripsFramesRateSizeAndColours)
         options.codec = QString::fromLatin1(c.id);
         options.quality = 90;
         const QString avi = path(QStringLiteral("%1-%2.avi").arg(c.id).arg(size.width));
-        ASSERT_EQ(writeAvi(avi, path("temp.bmp"), options, twoColourFrames(size.width, size.height, 4), 12), 0);
+        ASSERT_EQ(writeAvi(avi, path("temp.bmp"), options, twoColourFrames(size.width, size.height, 4), 12),
+                  0);
 
         const std::optional<ProbeResult> p = probe(avi);
         ASSERT_TRUE(p);
@@ -161,14 +162,13 @@ TEST_P(AviCodecTest, RoundTripsFramesRateSizeAndColours)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Compressors, AviCodecTest,
-                         ::testing::Values(CodecCase{"uncompressed", "rawvideo", false, 0},
-                                           CodecCase{"mjpeg", "mjpeg", true, 12},
-                                           CodecCase{"mpeg4", "mpeg4", true, 12},
-                                           CodecCase{"h264", "h264", true, 12}, CodecCase{"ffv1", "ffv1", false, 0},
-                                           CodecCase{"huffyuv", "huffyuv", false, 0},
-                                           CodecCase{"utvideo", "utvideo", false, 0}),
-                         [](const auto &info) { return std::string(info.param.id); });
+INSTANTIATE_TEST_SUITE_P(
+    Compressors, AviCodecTest,
+    ::testing::Values(CodecCase{"uncompressed", "rawvideo", false, 0}, CodecCase{"mjpeg", "mjpeg", true, 12},
+                      CodecCase{"mpeg4", "mpeg4", true, 12}, CodecCase{"h264", "h264", true, 12},
+                      CodecCase{"ffv1", "ffv1", false, 0}, CodecCase{"huffyuv", "huffyuv", false, 0},
+                      CodecCase{"utvideo", "utvideo", false, 0}),
+    [](const auto &info) { return std::string(info.param.id); });
 
 TEST_F(AviTest, AbandonedRunKeepsTheFramesWritten)
 {
@@ -288,13 +288,15 @@ TEST_F(AviTest, RejectsCallsThatCannotWork)
 
     CompressOptions unknown;
     unknown.codec = QStringLiteral("cinepak");
-    EXPECT_EQ(aviMakeCompressedStream(compressed, stream.get(), unknown), int(AviError::CompressorUnavailable));
+    EXPECT_EQ(aviMakeCompressedStream(compressed, stream.get(), unknown),
+              int(AviError::CompressorUnavailable));
     EXPECT_EQ(aviStreamWrite(stream.get(), 0, 1, frame.constData(), frame.size(), kAviKeyFrame),
               int(AviError::FormatNotSet));
     const QByteArray format8 = BmpBuilder{8, 4, 8, 256}.build().mid(14, 1064);
     EXPECT_EQ(aviStreamSetFormat(stream.get(), 0, format8.constData(), format8.size()),
               int(AviError::UnsupportedFormat));
-    EXPECT_EQ(aviStreamSetFormat(stream.get(), 0, format24.constData(), 20), int(AviError::UnsupportedFormat));
+    EXPECT_EQ(aviStreamSetFormat(stream.get(), 0, format24.constData(), 20),
+              int(AviError::UnsupportedFormat));
 
     ASSERT_EQ(aviStreamSetFormat(stream.get(), 0, format24.constData(), format24.size()), 0);
     EXPECT_EQ(aviStreamSetFormat(stream.get(), 0, format24.constData(), format24.size()),

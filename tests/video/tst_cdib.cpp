@@ -26,9 +26,9 @@ QByteArray bytesAt(const void *p, int size)
 // Every property, so that two loads can be compared field by field.
 QList<int> allFields(const cDIB &d)
 {
-    return {d.BitCount(),       d.Height(),   d.Width(),        d.Compression(), d.SizeInfoHeader(),
-            d.SizeImage(),      d.Planes(),   d.ClrImportant(), d.ClrUsed(),     d.XPPM(),
-            d.YPPM(),           d.FileType(), d.SizeFileHeader(), d.BitOffset(), d.SizeBitmapInfo()};
+    return {d.BitCount(),  d.Height(),   d.Width(),          d.Compression(), d.SizeInfoHeader(),
+            d.SizeImage(), d.Planes(),   d.ClrImportant(),   d.ClrUsed(),     d.XPPM(),
+            d.YPPM(),      d.FileType(), d.SizeFileHeader(), d.BitOffset(),   d.SizeBitmapInfo()};
 }
 
 class CDibTest : public ::testing::Test
@@ -119,17 +119,74 @@ TEST_F(CDibTest, RejectsHeadersThatDoNotFitTheFile)
         {"empty", [] { return QByteArray(); }},
         {"shorter than the headers", [&] { return good.left(30); }},
         {"pixel data cut short", [&] { return good.left(70); }},
-        {"bit offset below 54", [&] { QByteArray b = good; put32(b, 10, 20); return b; }},
-        {"bit offset past the end", [&] { QByteArray b = good; put32(b, 10, 5000); return b; }},
-        {"negative image size", [&] { QByteArray b = good; put32(b, 34, 0x80000000LL); return b; }},
-        {"absurd image size", [&] { QByteArray b = good; put32(b, 34, 0x7fffffffLL); return b; }},
-        {"image size below the rows", [&] { QByteArray b = good; put32(b, 34, 20); return b; }},
-        {"absurd width", [&] { QByteArray b = good; put32(b, 18, 100000); put32(b, 22, 100000); return b; }},
-        {"negative width", [&] { QByteArray b = good; put32(b, 18, -4); return b; }},
-        {"bad bit count", [&] { QByteArray b = good; put16(b, 28, 7); return b; }},
-        {"core header", [&] { QByteArray b = good; put32(b, 14, 12); return b; }},
-        {"info header past bit offset", [&] { QByteArray b = good; put32(b, 14, 124); return b; }},
-        {"zero size of RLE bitmap", [&] { QByteArray b = good; put32(b, 30, 1); put32(b, 34, 0); return b; }},
+        {"bit offset below 54",
+         [&] {
+             QByteArray b = good;
+             put32(b, 10, 20);
+             return b;
+         }},
+        {"bit offset past the end",
+         [&] {
+             QByteArray b = good;
+             put32(b, 10, 5000);
+             return b;
+         }},
+        {"negative image size",
+         [&] {
+             QByteArray b = good;
+             put32(b, 34, 0x80000000LL);
+             return b;
+         }},
+        {"absurd image size",
+         [&] {
+             QByteArray b = good;
+             put32(b, 34, 0x7fffffffLL);
+             return b;
+         }},
+        {"image size below the rows",
+         [&] {
+             QByteArray b = good;
+             put32(b, 34, 20);
+             return b;
+         }},
+        {"absurd width",
+         [&] {
+             QByteArray b = good;
+             put32(b, 18, 100000);
+             put32(b, 22, 100000);
+             return b;
+         }},
+        {"negative width",
+         [&] {
+             QByteArray b = good;
+             put32(b, 18, -4);
+             return b;
+         }},
+        {"bad bit count",
+         [&] {
+             QByteArray b = good;
+             put16(b, 28, 7);
+             return b;
+         }},
+        {"core header",
+         [&] {
+             QByteArray b = good;
+             put32(b, 14, 12);
+             return b;
+         }},
+        {"info header past bit offset",
+         [&] {
+             QByteArray b = good;
+             put32(b, 14, 124);
+             return b;
+         }},
+        {"zero size of RLE bitmap",
+         [&] {
+             QByteArray b = good;
+             put32(b, 30, 1);
+             put32(b, 34, 0);
+             return b;
+         }},
     };
     ASSERT_TRUE(dib.CreateFromFile(file("good.bmp", BmpBuilder{6, 2, 32, 0}.build())));
     const QList<int> before = allFields(dib);
@@ -140,7 +197,8 @@ TEST_F(CDibTest, RejectsHeadersThatDoNotFitTheFile)
         const QString p = file(QStringLiteral("bad.bmp"), c.bytes());
         EXPECT_FALSE(dib.CreateFromFile(p));
         ASSERT_EQ(messages.messages.size(), 1);
-        EXPECT_EQ(messages.messages[0].text, QStringLiteral("File is not a supported bitmap format:\r\n") + p);
+        EXPECT_EQ(messages.messages[0].text,
+                  QStringLiteral("File is not a supported bitmap format:\r\n") + p);
         EXPECT_EQ(messages.messages[0].title, kTitle);
         EXPECT_EQ(messages.messages[0].icon, MessageIcon::Information);
         EXPECT_EQ(allFields(dib), before);

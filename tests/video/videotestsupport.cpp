@@ -81,13 +81,14 @@ std::optional<ProbeResult> probe(const QString &path)
 {
     QProcess p;
     p.start(QStringLiteral("ffprobe"),
-            {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-select_streams"), QStringLiteral("v:0"),
-             QStringLiteral("-count_frames"), QStringLiteral("-show_entries"),
-             QStringLiteral("stream=codec_name,width,height,r_frame_rate,nb_read_frames"), QStringLiteral("-of"),
-             QStringLiteral("json"), path});
+            {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-select_streams"),
+             QStringLiteral("v:0"), QStringLiteral("-count_frames"), QStringLiteral("-show_entries"),
+             QStringLiteral("stream=codec_name,width,height,r_frame_rate,nb_read_frames"),
+             QStringLiteral("-of"), QStringLiteral("json"), path});
     if (!p.waitForFinished(30000) || p.exitCode() != 0)
         return std::nullopt;
-    const QJsonArray streams = QJsonDocument::fromJson(p.readAllStandardOutput()).object().value("streams").toArray();
+    const QJsonArray streams =
+        QJsonDocument::fromJson(p.readAllStandardOutput()).object().value("streams").toArray();
     if (streams.isEmpty())
         return std::nullopt;
     const QJsonObject s = streams.first().toObject();
@@ -98,9 +99,10 @@ std::optional<ProbeResult> probe(const QString &path)
 QByteArray decodeRgb24(const QString &path)
 {
     QProcess p;
-    p.start(QStringLiteral("ffmpeg"), {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"), path,
-                                       QStringLiteral("-f"), QStringLiteral("rawvideo"), QStringLiteral("-pix_fmt"),
-                                       QStringLiteral("rgb24"), QStringLiteral("-")});
+    p.start(QStringLiteral("ffmpeg"),
+            {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"), path, QStringLiteral("-f"),
+             QStringLiteral("rawvideo"), QStringLiteral("-pix_fmt"), QStringLiteral("rgb24"),
+             QStringLiteral("-")});
     if (!p.waitForFinished(30000) || p.exitCode() != 0)
         return {};
     return p.readAllStandardOutput();
@@ -112,8 +114,8 @@ int colourDistance(const QByteArray &rgb, int width, int height, int frame, int 
     if (offset + 3 > rgb.size())
         return 256;
     const auto *px = reinterpret_cast<const unsigned char *>(rgb.constData() + offset);
-    return std::max({std::abs(px[0] - colour.red()), std::abs(px[1] - colour.green()),
-                     std::abs(px[2] - colour.blue())});
+    return std::max(
+        {std::abs(px[0] - colour.red()), std::abs(px[1] - colour.green()), std::abs(px[2] - colour.blue())});
 }
 
 } // namespace tavelon::test

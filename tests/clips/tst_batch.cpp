@@ -1,0 +1,155 @@
+// The batch mode as a user runs it: the program itself, its exit codes, stdout and stderr, and the
+// files it writes, checked with ffprobe.
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+#include "app/inifile.h"
+#include "app/instancelock.h"
+#include "formfixture.h"
+#include "videotestsupport.h"
+
+using namespace tavelon;
+using namespace tavelon::test;
+
+namespace {
+
+struct Result
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+class BatchTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!haveFfmpegTools())
+            GTEST_SKIP() << "ffprobe/ffmpeg are not installed";
+        fx.makeClip(QStringLiteral("Garten"), 3);
+    }
+    Result run(QStringList args)
+    {
+        QProcess p;
+        p.setProgram(QStringLiteral(TAVELON_BIN));
+        p.setArguments(QStringList{QStringLiteral("--root"), fx.root()} + args);
+        p.start();
+        p.waitForFinished(120000);
+        return {p.exitCode(), QString::fromLocal8Bit(p.readAllStandardOutput()),
+                QString::fromLocal8Bit(p.readAllStandardError())};
+    }
+    QString clipIni(const QString &key)
+    {
+        return GetIniString(QStringLiteral("ClipSettings"), key,
+                            fx.clipPath(QStringLiteral("Garten")) + QStringLiteral("Clip.ini"), QString());
+    }
+    FormFixture fx;
+};
+
+TEST_F(BatchTest, MakesTheVideoAndPrintsOnlyItsPath)
+{
+    const Result r = run({"--make-video", "Garten", "--format", "VCD NTSC", "--width", "40", "--height", "30",
+                          "--speed", "99", "--direction", "2", "--compressor", "mjpeg"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QString path = fx.root() + QStringLiteral("Clips/Garten.avi");
+    EXPECT_EQ(r.out, QDir::cleanPath(path) + QLatin1Char('\n'));
+    const auto p = probe(path);
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->codecName, QLatin1String("mjpeg"));
+    EXPECT_EQ(p->width, 40) << "--width after --format overrides the preset";
+    EXPECT_EQ(p->height, 30);
+    EXPECT_EQ(p->frameRate, QLatin1String("30/1")) << "speed kept within the scroll bar's range";
+    EXPECT_EQ(p->frames, 5) << "forward and back";
+    EXPECT_EQ(clipIni(QStringLiteral("Format")), QLatin1String("VCD NTSC"));
+    EXPECT_EQ(clipIni(QStringLiteral("Width")), QLatin1String("40"));
+    EXPECT_EQ(clipIni(QStringLiteral("Speed")), QLatin1String("30"));
+    EXPECT_EQ(clipIni(QStringLiteral("Direction")), QLatin1String("2"));
+}
+
+TEST_F(BatchTest, OverlayOptionsReachTheFrames)
+{
+    const Result r = run({"--make-video", "Garten", "--format", "VCD PAL", "--overlay", "--box", "--position", "0",
+                          "--text", "Wald", "--color", "1"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QString path = fx.root() + QStringLiteral("Clips/Garten.avi");
+    const QByteArray rgb = decodeRgb24(path);
+    ASSERT_FALSE(rgb.isEmpty());
+    // VCD, top left, box: anchor (7 + 3 + 7, 7 + 6), so the box starts at (12, 12), left of the text.
+    EXPECT_LT(colourDistance(rgb, 352, 288, 0, 14, 20, QColor(64, 64, 64)), 8);
+    EXPECT_EQ(clipIni(QStringLiteral("Pos")), QLatin1String("0"));
+    EXPECT_EQ(clipIni(QStringLiteral("Box")), QLatin1String("1"));
+    EXPECT_EQ(clipIni(QStringLiteral("Text")), QLatin1String("Wald"));
+    EXPECT_EQ(clipIni(QStringLiteral("Copyright")), QLatin1String("1"));
+}
+
+TEST_F(BatchTest, ExistingVideoGetsNextNameUnlessOverwrite)
+{
+    ASSERT_EQ(run({"--make-video", "Garten"}).exitCode, 0);
+    const Result second = run({"--make-video", "Garten"});
+    EXPECT_EQ(second.exitCode, 0);
+    EXPECT_TRUE(second.out.trimmed().endsWith(QLatin1String("Garten_2.avi")));
+    EXPECT_TRUE(second.err.contains(QLatin1String("Garten.avi"))) << "the question is reported";
+    const Result third = run({"--make-video", "Garten", "--overwrite"});
+    EXPECT_TRUE(third.out.trimmed().endsWith(QLatin1String("Garten.avi")));
+}
+
+TEST_F(BatchTest, UsageErrorsExitTwo)
+{
+    for (const QStringList &args : {QStringList{"--make-video", "Nirgends"}, QStringList{"--make-video", "Garten", "--format", "PAL"},
+                                    QStringList{"--make-video", "Garten", "--compressor", "nope"},
+                                    QStringList{"--make-video", "Garten", "--size", "4"}, QStringList{"--frobnicate"}}) {
+        const Result r = run(args);
+        EXPECT_EQ(r.exitCode, 2) << args.join(QLatin1Char(' ')).toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
+        EXPECT_EQ(r.err.count(QLatin1Char('\n')), 1) << r.err.toStdString();
+    }
+    EXPECT_FALSE(QDir(fx.root() + QStringLiteral("Clips")).exists() &&
+                 !QDir(fx.root() + QStringLiteral("Clips")).entryList(QDir::Files).isEmpty());
+}
+
+TEST_F(BatchTest, FailureExitsOneWithTheLanguageFilesText)
+{
+    QDir().mkpath(fx.root() + QStringLiteral("Language"));
+    QFile ini(fx.root() + QStringLiteral("Halvane.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[Orrin's Halvane]\r\nLanguage=English\r\n");
+    ini.close();
+    QFile lng(fx.root() + QStringLiteral("Language/English3.lng"));
+    ASSERT_TRUE(lng.open(QIODevice::WriteOnly));
+    lng.write("#22\r\nlstComments\r\n-1\r\nFrames could not be loaded!\r\n");
+    for (int i = 1; i < 22; ++i)
+        lng.write(QByteArray("Text ") + QByteArray::number(i) + "\r\n");
+    lng.write("\r\n---\r\n");
+    lng.close();
+    const Result r = run({"--make-video", "Garten", "--width", "0"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.out.isEmpty());
+    EXPECT_TRUE(r.err.contains(QLatin1String("Frames could not be loaded!"))) << r.err.toStdString();
+}
+
+TEST_F(BatchTest, AnotherCopyOnTheSameFolderExitsThree)
+{
+    InstanceLock lock(fx.root());
+    ASSERT_TRUE(lock.tryLock());
+    const Result r = run({"--make-video", "Garten"});
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_EQ(r.err.count(QLatin1Char('\n')), 1);
+}
+
+TEST_F(BatchTest, ListsClipsAndCompressors)
+{
+    fx.makeClip(QStringLiteral("-x"), 1);
+    EXPECT_EQ(run({"--list-clips"}).out, QStringLiteral("-x\nGarten\n"));
+    const Result r = run({"--make-video", "-x"});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QString compressors = run({"--list-compressors"}).out;
+    EXPECT_TRUE(compressors.startsWith(QLatin1String("uncompressed ")));
+    for (const char *id : {"mjpeg", "mpeg4", "ffv1"})
+        EXPECT_TRUE(compressors.contains(QLatin1String(id)));
+}
+
+} // namespace

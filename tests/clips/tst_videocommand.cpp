@@ -1,0 +1,239 @@
+// The make-video command and the video writer on real files, checked with ffprobe and ffmpeg.
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include "app/inifile.h"
+#include "formfixture.h"
+#include "video/compressionchooser.h"
+#include "videotestsupport.h"
+
+using namespace tavelon;
+using namespace tavelon::test;
+
+namespace {
+
+class VideoCommandTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!haveFfmpegTools())
+            GTEST_SKIP() << "ffprobe/ffmpeg are not installed";
+        fx.logic->command.beep = [this] { ++beeps; };
+        fx.logic->command.writer().chooser = &chooser;
+    }
+    void start(int frames, QSize size = QSize(64, 48))
+    {
+        fx.makeClip(QStringLiteral("Garten"), frames, size);
+        fx.start();
+        // A tiny video keeps the test fast: 32 × 24 pixels.
+        fx.form.txtWidth.setText(QStringLiteral("32"));
+        fx.form.txtHeight.setText(QStringLiteral("24"));
+    }
+    QString video(const QString &name = QStringLiteral("Garten")) const
+    {
+        return fx.root() + QStringLiteral("Clips/") + name + QStringLiteral(".avi");
+    }
+    // The colour index of every frame of the video, by its centre pixel.
+    QList<int> frameColours(const QString &path)
+    {
+        const auto p = probe(path);
+        EXPECT_TRUE(p.has_value());
+        if (!p)
+            return {};
+        const QByteArray rgb = decodeRgb24(path);
+        QList<int> order;
+        for (int f = 0; f < p->frames; ++f) {
+            int best = -1;
+            for (int c = 0; c < 10; ++c) {
+                if (colourDistance(rgb, p->width, p->height, f, p->width / 2, p->height / 2, FormFixture::frameColor(c)) < 40)
+                    best = c;
+            }
+            order << best;
+        }
+        return order;
+    }
+
+    FormFixture fx;
+    FixedCompressionChooser chooser;
+    int beeps = 0;
+};
+
+TEST_F(VideoCommandTest, DirectionsWriteFramesInOrder)
+{
+    start(3);
+    const struct
+    {
+        int direction;
+        QList<int> frames;
+    } cases[] = {{0, {0, 1, 2}}, {1, {2, 1, 0}}, {2, {0, 1, 2, 1, 0}}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.direction);
+        fx.form.cboDirections.setListIndex(c.direction);
+        fx.messages.queueAnswer(MessageAnswer::Yes); // replace the video of the case before
+        fx.logic->command.Command1_Click(0);
+        EXPECT_EQ(frameColours(video()), c.frames);
+        const auto p = probe(video());
+        ASSERT_TRUE(p);
+        EXPECT_EQ(p->width, 32);
+        EXPECT_EQ(p->height, 24);
+        EXPECT_EQ(p->frameRate, QLatin1String("8/1"));
+    }
+    EXPECT_EQ(beeps, 3);
+    EXPECT_FALSE(QFile::exists(fx.root() + QStringLiteral("temp.bmp")));
+    EXPECT_TRUE(fx.messages.messages().size() >= 2);
+}
+
+TEST_F(VideoCommandTest, OneFrameGivesOneSampleInEveryDirection)
+{
+    start(1);
+    for (int direction : {0, 1, 2}) {
+        fx.form.cboDirections.setListIndex(direction);
+        fx.messages.queueAnswer(MessageAnswer::Yes);
+        fx.logic->command.Command1_Click(0);
+        EXPECT_EQ(frameColours(video()), QList<int>{0}) << direction;
+    }
+}
+
+TEST_F(VideoCommandTest, RateClampedToOneThroughThirty)
+{
+    start(2);
+    VideoWriter &writer = fx.logic->command.writer();
+    fx.form.state.MakingVideo = true;
+    writer.setFrameSize(32, 24);
+    for (auto [rate, expected] : {std::pair{0, "1/1"}, std::pair{45, "30/1"}, std::pair{12, "12/1"}}) {
+        const QString path = fx.root() + QStringLiteral("Clips/rate%1.avi").arg(rate);
+        writer.MakeVideoFile(path, rate);
+        const auto p = probe(path);
+        ASSERT_TRUE(p);
+        EXPECT_EQ(p->frameRate, QLatin1String(expected));
+    }
+}
+
+TEST_F(VideoCommandTest, MissingFrameRepeatsThePreviousOne)
+{
+    start(3);
+    QFile::remove(fx.clipPath(QStringLiteral("Garten")) + QStringLiteral("f001.bmp"));
+    QFile bad(fx.clipPath(QStringLiteral("Garten")) + QStringLiteral("f002.bmp"));
+    // Frame 1 vanishes after the list was read; frame 2 is corrupt.
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    bad.write("BM this is not a bitmap");
+    bad.close();
+    fx.logic->command.Command1_Click(0);
+    EXPECT_EQ(frameColours(video()), (QList<int>{0, 0, 0}));
+}
+
+TEST_F(VideoCommandTest, OverlayIsBurntIn)
+{
+    start(2, QSize(352, 288));
+    fx.form.txtWidth.setText(QStringLiteral("352"));
+    fx.form.txtHeight.setText(QStringLiteral("288"));
+    fx.form.cboFormats.setText(QStringLiteral("VCD PAL"));
+    fx.form.Check2.setValue(1);
+    fx.form.Check1.setValue(1);
+    fx.logic->command.Command1_Click(0);
+    const QByteArray rgb = decodeRgb24(video());
+    ASSERT_FALSE(rgb.isEmpty());
+    // The box (RGB 64,64,64) sits in the bottom right corner of every frame.
+    EXPECT_LT(colourDistance(rgb, 352, 288, 0, 352 - 20, 288 - 16, QColor(64, 64, 64)), 8);
+    EXPECT_LT(colourDistance(rgb, 352, 288, 1, 10, 10, FormFixture::frameColor(1)), 8);
+}
+
+TEST_F(VideoCommandTest, CancelLeavesNoFile)
+{
+    start(2);
+    FixedCompressionChooser cancel({}, 0);
+    fx.logic->command.writer().chooser = &cancel;
+    fx.logic->command.Command1_Click(0);
+    EXPECT_FALSE(QFile::exists(video()));
+    EXPECT_EQ(beeps, 0);
+    EXPECT_TRUE(fx.messages.messages().isEmpty());
+    EXPECT_FALSE(QFile::exists(fx.root() + QStringLiteral("temp.bmp")));
+    EXPECT_TRUE(QFile::exists(fx.clipPath(QStringLiteral("Garten")) + QStringLiteral("Clip.ini")))
+        << "the options are stored whether or not the video succeeded";
+}
+
+TEST_F(VideoCommandTest, OverwriteQuestionAndNaming)
+{
+    start(1);
+    QDir().mkpath(fx.root() + QStringLiteral("Clips"));
+    for (const char *name : {"Garten.avi", "Garten_2.avi"}) {
+        QFile f(fx.root() + QStringLiteral("Clips/") + QLatin1String(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("old");
+    }
+    fx.messages.queueAnswer(MessageAnswer::No);
+    fx.logic->command.Command1_Click(0);
+    ASSERT_EQ(fx.messages.messages().size(), 1);
+    EXPECT_EQ(fx.messages.messages().at(0).text,
+              QString::fromUtf8("Soll die bereits existierende Datei 'Garten.avi' überschrieben werden ?"));
+    EXPECT_EQ(fx.messages.messages().at(0).defaultAnswer, MessageAnswer::No);
+    EXPECT_TRUE(QFile::exists(video(QStringLiteral("Garten_3"))));
+    EXPECT_EQ(QFileInfo(video()).size(), 3) << "the kept file is untouched";
+    EXPECT_EQ(GetIniString(QStringLiteral("ClipSettings"), QStringLiteral("ClipName"),
+                           fx.clipPath(QStringLiteral("Garten")) + QStringLiteral("Clip.ini"), QString()),
+              QLatin1String("Garten"));
+
+    fx.messages.queueAnswer(MessageAnswer::Yes);
+    fx.logic->command.Command1_Click(0);
+    EXPECT_GT(QFileInfo(video()).size(), 3) << "Yes replaces the file";
+}
+
+TEST_F(VideoCommandTest, ClipIniKeysInOrder)
+{
+    start(2);
+    fx.form.cboPosition.setText(QStringLiteral("nirgends"));
+    fx.form.Text1.setText(QString::fromUtf8("© Wald"));
+    fx.logic->command.Command1_Click(0);
+    QFile ini(fx.clipPath(QStringLiteral("Garten")) + QStringLiteral("Clip.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    const QString text = QString::fromLatin1(ini.readAll());
+    const QStringList lines = text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    EXPECT_EQ(lines, (QStringList{"[ClipSettings]", "ClipName=Garten", "Format=VCD PAL", "FrameRate=25", "Width=32",
+                                  "Height=24", "Speed=8", "Direction=0", "Copyright=0",
+                                  QString::fromLatin1("Text=\xA9 Wald"), "Border=0", "Box=0", "Pos=0", "Size=1"}));
+}
+
+TEST_F(VideoCommandTest, FrameSizeNotAWholeNumberStopsAtFormatFrame)
+{
+    start(2);
+    fx.form.txtWidth.setText(QStringLiteral("0"));
+    fx.logic->command.Command1_Click(0);
+    ASSERT_EQ(fx.messages.messages().size(), 1);
+    EXPECT_EQ(fx.messages.messages().at(0).text, QLatin1String("Frames konnten nicht geladen werden !"));
+    EXPECT_FALSE(QFile::exists(video())) << "an empty result is removed";
+    EXPECT_EQ(beeps, 0);
+}
+
+TEST_F(VideoCommandTest, SecondRequestWhileWritingIsRefused)
+{
+    start(3);
+    int nested = 0;
+    QObject::connect(&fx.logic->command.writer(), &VideoWriter::progress, [&] {
+        fx.form.Command1.click();
+        fx.logic->command.Command1_Click(0);
+        ++nested;
+    });
+    fx.logic->command.Command1_Click(0);
+    EXPECT_EQ(nested, 3);
+    EXPECT_EQ(QDir(fx.root() + QStringLiteral("Clips")).entryList(QDir::Files).size(), 1);
+    EXPECT_FALSE(fx.form.state.MakingVideo);
+    EXPECT_TRUE(fx.form.List1.isEnabled());
+    EXPECT_TRUE(fx.form.Command1.isEnabled());
+}
+
+TEST_F(VideoCommandTest, AbortClosesTheFileSoItPlays)
+{
+    start(6);
+    QObject::connect(&fx.logic->command.writer(), &VideoWriter::progress, [&](int i, int) {
+        if (i == 2)
+            fx.logic->shutdown();
+    });
+    fx.logic->command.Command1_Click(0);
+    EXPECT_EQ(frameColours(video()), (QList<int>{0, 1}));
+    EXPECT_EQ(beeps, 0);
+}
+
+} // namespace
