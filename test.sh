@@ -1,11 +1,19 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test. Exits non-zero on any failure.
+# Installs what is missing, builds, and runs every test: the suite in a debug build, the same suite
+# under AddressSanitizer + UBSan, and a short run of each fuzz target. Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")"
 
 ./tools/install-deps.sh
 
 export QT_QPA_PLATFORM=offscreen
+
+echo "== Debug build and tests"
 cmake --preset debug -DTAVELON_WARNINGS_AS_ERRORS=ON >/dev/null
 cmake --build --preset debug
 ctest --preset debug --timeout 300
+
+echo "== AddressSanitizer + UBSan build and tests"
+cmake --preset asan >/dev/null
+cmake --build --preset asan
+ctest --preset asan --timeout 600

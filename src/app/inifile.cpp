@@ -176,9 +176,10 @@ qsizetype findKey(const std::vector<Line> &lines, const SectionRange &range, QSt
     return -1;
 }
 
-bool hasLineBreak(const QString &s)
+// Line breaks would split the entry; a NUL makes the reader refuse the whole file.
+bool hasBreakingChar(const QString &s)
 {
-    return s.contains(u'\n') || s.contains(u'\r');
+    return s.contains(u'\n') || s.contains(u'\r') || s.contains(QChar(0));
 }
 
 } // namespace
@@ -215,7 +216,7 @@ bool WriteIniString(const QString &section, const QString &key, const QString &v
     // Names and values that would not read back as written (or would break other lines) are refused.
     if (file.isEmpty() || sectionText.isEmpty() || keyText.isEmpty() || sectionText.contains(u']') ||
         keyText.contains(u'=') || keyText.startsWith(u';') || keyText.startsWith(u'[') ||
-        hasLineBreak(sectionText) || hasLineBreak(keyText) || hasLineBreak(value))
+        hasBreakingChar(sectionText) || hasBreakingChar(keyText) || hasBreakingChar(value))
         return false;
 
     const std::optional<QByteArray> bytes = readFileBytes(file, true);
@@ -272,7 +273,9 @@ bool WriteIniString(const QString &section, const QString &key, const QString &v
     if (!out.open(QIODevice::WriteOnly))
         return false;
     const QByteArray encoded = encodeText(text);
-    if (out.write(encoded) != encoded.size()) {
+    // commit() does not see a failed flush of the write buffer (a full disk) and would put the
+    // short file in place of the old one, so the buffer is flushed and checked here.
+    if (out.write(encoded) != encoded.size() || !out.flush()) {
         out.cancelWriting();
         return false;
     }

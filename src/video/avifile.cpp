@@ -11,6 +11,7 @@ extern "C" {
 #include <libavutil/opt.h>
 }
 
+#include "video/avirepair.h"
 #include "video/framepipeline.h"
 
 namespace tavelon {
@@ -197,7 +198,11 @@ int AviMuxer::close()
     const int ret = avio_closep(&m_ctx->pb);
     if (ret < 0)
         fail(code(AviError::WriteFailed), ffmpegErrorText("closing the file", ret));
+    const QString path = QString::fromUtf8(m_ctx->url);
     m_ctx.reset();
+    // After a failed write (a full disk) the file ends inside a frame, with its sizes unset.
+    if (m_firstError != 0)
+        trimUnfinishedAvi(path);
     return m_firstError;
 }
 

@@ -11,14 +11,14 @@
 namespace tavelon {
 
 // Our AVI layer over FFmpeg, shaped like the calls the video writer makes. Every call returns 0
-// for success and an AviError code otherwise. Handles are owned by unique_ptrs; "release" is a
-// reset that reports what finishing the handle cost.
+// for success and an AviError code otherwise. Handles are owned by unique_ptrs; a "release" is a
+// reset that returns the first failure met while finishing the handle.
 //
 // A stream converts and encodes on a thread of its own: a write copies the sample into one of a
 // few reused buffers (waiting while all are busy) and returns. A failure while encoding or
 // writing shows in a later write or in the release. Releasing the file always finishes the
 // streams and writes the index, so the frames written so far play, also after an error.
-// Files past 1 GB become OpenDML (AVI 2.0) files.
+// Files past 1 GB become OpenDML (AVI 2.0) files. All calls come from one thread.
 
 enum class AviError : int {
     Ok = 0,

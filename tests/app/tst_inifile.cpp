@@ -137,6 +137,11 @@ TEST_F(IniFile, WritesInPlaceKeepingEveryOtherLine)
     EXPECT_FALSE(WriteIniString("A", "k", "two\r\nlines", path()));
     EXPECT_FALSE(WriteIniString("A]", "k", "v", path()));
     EXPECT_FALSE(WriteIniString("A", " ", "v", path()));
+    // A NUL anywhere would make the reader refuse the whole file.
+    const QString nul(QChar(0));
+    EXPECT_FALSE(WriteIniString("A", "k", "x" + nul + "y", path()));
+    EXPECT_FALSE(WriteIniString("A" + nul, "k", "v", path()));
+    EXPECT_FALSE(WriteIniString("A", nul + "k", "v", path()));
     EXPECT_EQ(bytesOf(path()), before);
 }
 

@@ -53,18 +53,6 @@ TEST(CompressionDialog, EnablesTheSettingsOfTheChosenCompressor)
     }
 }
 
-TEST(CompressionDialog, ReturnsWhatWasSet)
-{
-    CompressionDialog dialog;
-    const CompressOptions chosen{QStringLiteral("mpeg4"), 40, 25, 3000};
-    dialog.setOptions(chosen);
-    EXPECT_EQ(dialog.options(), chosen);
-    const Controls c = controlsOf(dialog);
-    c.quality->setValue(85);
-    c.keyFrames->setValue(0);
-    EXPECT_EQ(dialog.options(), (CompressOptions{QStringLiteral("mpeg4"), 85, 0, 3000}));
-}
-
 // Closes the dialog that the chooser opens, as the user would, after changing the codec.
 int chooseAndClose(DialogCompressionChooser &chooser, CompressOptions &options, bool accept)
 {

@@ -225,16 +225,6 @@ TEST_F(AviTest, HigherQualityGivesLargerFiles)
     }
 }
 
-TEST_F(AviTest, QualityMapsToQuantiserAndRateFactor)
-{
-    EXPECT_EQ(qscaleForQuality(100), 2);
-    EXPECT_EQ(qscaleForQuality(0), 31);
-    EXPECT_EQ(qscaleForQuality(50), 17);
-    EXPECT_EQ(qscaleForQuality(150), 2);
-    EXPECT_EQ(crfForQuality(100), 18);
-    EXPECT_EQ(crfForQuality(0), 51);
-}
-
 TEST_F(AviTest, StreamWithoutFormatLeavesAnEmptyFile)
 {
     // A cancelled compression dialog: the file was opened and the stream created.

@@ -1,0 +1,180 @@
+// Preview figures: showing one frame (slPre_Change: load, scale, draw), selecting a clip of
+// 10,000 frames, and how long played frames last against their delay.
+//
+//   preview_bench [folder]     works in folder (default: a new temporary folder)
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <unistd.h>
+#include <vector>
+
+#include "app/mainform.h"
+#include "clips/formlogic.h"
+#include "lang/uitext.h"
+
+using namespace tavelon;
+
+namespace {
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+double mean(const std::vector<double> &v)
+{
+    double s = 0;
+    for (double x : v)
+        s += x;
+    return v.empty() ? 0 : s / double(v.size());
+}
+
+// A detailed synthetic frame: gradients, shapes and text change from frame to frame.
+QImage pattern(QSize size, int i)
+{
+    QImage img(size, QImage::Format_RGB32);
+    QPainter p(&img);
+    QLinearGradient g(0, 0, size.width(), size.height());
+    g.setColorAt(0, QColor::fromHsv((i * 5) % 360, 180, 220));
+    g.setColorAt(1, QColor::fromHsv((i * 5 + 120) % 360, 200, 90));
+    p.fillRect(img.rect(), g);
+    for (int k = 0; k < 40; ++k) {
+        p.setBrush(QColor::fromHsv((k * 37 + i) % 360, 200, 200));
+        p.drawEllipse(QPoint((k * 97 + i * 3) % size.width(), (k * 53) % size.height()), size.width() / 30,
+                      size.height() / 20);
+    }
+    p.setPen(Qt::white);
+    p.drawText(img.rect(), Qt::AlignCenter, QString::number(i));
+    return img;
+}
+
+void makeClip(const QString &dir, QSize size, const char *format, int count)
+{
+    QDir().mkpath(dir);
+    for (int i = 0; i < count; ++i)
+        pattern(size, i).save(dir + QStringLiteral("/f%1.%2").arg(i, 5, 10, QLatin1Char('0')).arg(QLatin1String(format)),
+                              nullptr, 90);
+}
+
+struct Program
+{
+    explicit Program(const QString &root)
+    {
+        form.state.setProgramFolder(root);
+        logic = std::make_unique<FormLogic>(form);
+        FillLanguageList(form);
+    }
+    MainForm form;
+    std::unique_ptr<FormLogic> logic;
+};
+
+void showFrames(const QString &root, const char *clip)
+{
+    Program prog(root);
+    prog.logic->clipList.InitMyself();
+    MainForm &f = prog.form;
+    f.List1.setListIndex(int(f.List1.items().indexOf(QLatin1String(clip))));
+    f.Check1.setValue(1);
+    std::vector<double> times;
+    const int n = f.lvwFiles.count();
+    for (int k = 0; k < 60; ++k) {
+        QElapsedTimer t;
+        t.start();
+        f.slPre.setValue((k + 1) % n);
+        times.push_back(t.nsecsElapsed() / 1e6);
+    }
+    std::printf("  show one frame, %-22s median %6.2f ms\n", clip, median(times));
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QTemporaryDir tmp;
+    const QString root = argc > 1 ? QString::fromLocal8Bit(argv[1]) : tmp.path();
+    const QString frames = root + QStringLiteral("/Frames/");
+
+    std::printf("Preparing frames in %s ...\n", qPrintable(root));
+    makeClip(frames + QStringLiteral("jpg640"), {640, 480}, "jpg", 8);
+    makeClip(frames + QStringLiteral("bmp640"), {640, 480}, "bmp", 8);
+    makeClip(frames + QStringLiteral("jpg1920"), {1920, 1080}, "jpg", 8);
+    makeClip(frames + QStringLiteral("bmp1920"), {1920, 1080}, "bmp", 8);
+    // 10,000 frames: hard links to one Full-HD JPEG, so the folder is quick to make.
+    const QString big = frames + QStringLiteral("zz10000");
+    makeClip(big, {1920, 1080}, "jpg", 1);
+    const QByteArray first = QFile::encodeName(big + QStringLiteral("/f00000.jpg"));
+    for (int i = 1; i < 10000; ++i) {
+        const QByteArray name = QFile::encodeName(big + QStringLiteral("/f%1.jpg").arg(i, 5, 10, QLatin1Char('0')));
+        if (::link(first.constData(), name.constData()) != 0)
+            QFile::copy(QString::fromLocal8Bit(first), QString::fromLocal8Bit(name));
+    }
+    makeClip(frames + QStringLiteral("play1920"), {1920, 1080}, "jpg", 200);
+
+    std::printf("Showing frames (slPre_Change with the overlay on):\n");
+    for (const char *clip : {"jpg640", "bmp640", "jpg1920", "bmp1920"})
+        showFrames(root, clip);
+
+    {
+        Program prog(root);
+        prog.logic->clipList.InitMyself();
+        std::vector<double> times;
+        for (int k = 0; k < 7; ++k) {
+            prog.form.List1.setListIndex(0);
+            QElapsedTimer t;
+            t.start();
+            prog.form.List1.setListIndex(int(prog.form.List1.items().indexOf(QStringLiteral("zz10000"))));
+            times.push_back(t.nsecsElapsed() / 1e6);
+        }
+        std::printf("Selecting a clip of %d frames: median %.1f ms (until the first frame shows)\n",
+                    prog.form.lvwFiles.count(), median(times));
+    }
+
+    {
+        Program prog(root);
+        prog.logic->clipList.InitMyself();
+        MainForm &f = prog.form;
+        f.List1.setListIndex(int(f.List1.items().indexOf(QStringLiteral("play1920"))));
+        f.cboFormats.setListIndex(int(f.cboFormats.items().indexOf(QStringLiteral("DVD NTSC"))));
+        // A frame starts when the slider moves (before it is shown) and lasts until the next one.
+        QElapsedTimer clock;
+        clock.start();
+        std::vector<double> show;
+        std::vector<double> frameTimes;
+        double frameStart = -1;
+        QObject::connect(&f.slPre, &ScrollBar::valueChanged, [&] {
+            const double now = clock.nsecsElapsed() / 1e6;
+            if (frameStart >= 0)
+                frameTimes.push_back(now - frameStart);
+            frameStart = now;
+        });
+        QObject::connect(&prog.logic->player, &Player::stepped,
+                         [&] { show.push_back(clock.nsecsElapsed() / 1e6 - frameStart); });
+        std::printf("Playback of 200 Full-HD JPEG frames:\n");
+        for (int speed : {8, 25, 30}) {
+            f.scrlSpeed.setValue(speed);
+            f.cboDirections.setListIndex(0);
+            show.clear();
+            frameTimes.clear();
+            frameStart = -1;
+            f.cmdPlay.setValue(1);
+            const double delay = Player::frameDelay(speed) * 1000.0;
+            const double showMedian = median(show);
+            const double frameMean = mean(frameTimes);
+            std::printf("  speed %2d: delay %6.2f ms, median show %5.2f ms, mean frame %6.2f ms, slack %+5.2f ms "
+                        "(target <= +2)\n",
+                        speed, delay, showMedian, frameMean, frameMean - delay - showMedian);
+        }
+    }
+    return 0;
+}

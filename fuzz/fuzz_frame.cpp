@@ -1,0 +1,84 @@
+// A frame file shown by the preview: the input is written as the only frame of a clip folder and
+// Preview::slPre_Change() loads it into picTemp, scales it into picPre and, with Check1 on, draws
+// the overlay. The last byte picks the file's extension, Check1, a read-ahead, box and border;
+// the one before it the overlay's corner and size.
+
+#include <QDir>
+#include <QGuiApplication>
+
+#include "app/mainform.h"
+#include "fuzzsupport.h"
+#include "lang/uitext.h"
+#include "overlay/overlay.h"
+#include "preview/frameloader.h"
+#include "preview/preview.h"
+
+using namespace tavelon;
+using namespace tavelon::fuzz;
+
+namespace {
+
+std::size_t pixelSum(const QImage &image)
+{
+    std::size_t sum = 0;
+    for (int y = 0; y < image.height(); y += 7) {
+        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); x += 5)
+            sum += line[x];
+    }
+    return sum;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "fuzz_frame";
+    static char *argv[] = {name, nullptr};
+    // Fonts and painters need the application object for the whole run.
+    static QGuiApplication app(argc, argv);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    const std::uint8_t flags = size > 0 ? data[size - 1] : 0;
+    const std::uint8_t options = size > 1 ? data[size - 2] : 0;
+    static const QString clip = [] {
+        const QString path = scratchPath(QStringLiteral("Clip"));
+        require(QDir().mkpath(path));
+        return path + QLatin1Char('/');
+    }();
+    const QString name = flags & 1 ? QStringLiteral("f.jpg") : QStringLiteral("f.bmp");
+    require(writeFile(clip + name, data, size));
+
+    MainForm form;
+    for (const QString &text : builtInUiTexts())
+        form.lstComments.addItem(text);
+    form.state.ClipPath = clip;
+    form.lvwFiles.addItem(name);
+    form.cboPosition.setText(form.UiText(6 + (options & 3)));
+    form.cboSize.setText(form.UiText(10 + (options >> 2 & 3)));
+    form.Check2.setValue(flags >> 3 & 1);
+    form.Check3.setValue(flags >> 4 & 1);
+    form.Check1.setValue(flags >> 1 & 1);
+
+    Overlay overlay(form);
+    Preview preview(form);
+    preview.printCopyright = [&overlay] { overlay.PrintCopyright(); };
+    if (flags & 4)
+        preview.prefetch(0);
+    preview.slPre_Change();
+
+    const QImage &frame = form.picTemp.image();
+    require(frame.isNull() || (frame.width() >= 1 && frame.height() >= 1 &&
+                               frame.width() <= FrameLoader::maxFrameSide &&
+                               frame.height() <= FrameLoader::maxFrameSide &&
+                               frame.format() == QImage::Format_RGB32));
+    const QImage &shown = form.picPre.image();
+    require(shown.size() == QSize(MainForm::kPreviewInnerWidth, MainForm::kPreviewInnerHeight));
+    consume(pixelSum(shown) + std::size_t(frame.width() + frame.height()));
+    return 0;
+}
