@@ -17,3 +17,4 @@ echo "== AddressSanitizer + UBSan build and tests"
 cmake --preset asan >/dev/null
 cmake --build --preset asan
 ctest --preset asan --timeout 600
+./tools/fuzz.sh 30

@@ -13,8 +13,8 @@ namespace {
 
 struct Fields
 {
-    int bitCount, height, width, compression, sizeInfoHeader, sizeImage, planes, clrImportant, clrUsed, xppm, yppm,
-        fileType, sizeFileHeader, bitOffset, sizeBitmapInfo;
+    int bitCount, height, width, compression, sizeInfoHeader, sizeImage, planes, clrImportant, clrUsed, xppm,
+        yppm, fileType, sizeFileHeader, bitOffset, sizeBitmapInfo;
 
     explicit Fields(const cDIB &d)
         : bitCount(d.BitCount()), height(d.Height()), width(d.Width()), compression(d.Compression()),
@@ -22,8 +22,7 @@ struct Fields
           clrImportant(d.ClrImportant()), clrUsed(d.ClrUsed()), xppm(d.XPPM()), yppm(d.YPPM()),
           fileType(d.FileType()), sizeFileHeader(d.SizeFileHeader()), bitOffset(d.BitOffset()),
           sizeBitmapInfo(d.SizeBitmapInfo())
-    {
-    }
+    {}
     bool operator==(const Fields &) const = default;
 
     std::size_t sum() const
@@ -53,7 +52,8 @@ void checkLoadedFile(cDIB &dib, const std::uint8_t *data, std::size_t size)
 {
     const Fields fields(dib);
     require(fields.fileType == kBmpType && fields.sizeInfoHeader >= kBmpInfoHeaderSize);
-    require(qint64(fields.bitOffset) >= kBmpFileHeaderSize + qint64(fields.sizeInfoHeader) && fields.sizeImage >= 0);
+    require(qint64(fields.bitOffset) >= kBmpFileHeaderSize + qint64(fields.sizeInfoHeader) &&
+            fields.sizeImage >= 0);
     const std::size_t held = std::size_t(fields.bitOffset) + std::size_t(fields.sizeImage);
     require(held <= size && fields.sizeBitmapInfo == fields.bitOffset - kBmpFileHeaderSize);
     require(dib.PointerToBits() && dib.PointerToBitmapInfo());

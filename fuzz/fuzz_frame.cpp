@@ -73,10 +73,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     preview.slPre_Change();
 
     const QImage &frame = form.picTemp.image();
-    require(frame.isNull() || (frame.width() >= 1 && frame.height() >= 1 &&
-                               frame.width() <= FrameLoader::maxFrameSide &&
-                               frame.height() <= FrameLoader::maxFrameSide &&
-                               frame.format() == QImage::Format_RGB32));
+    require(frame.isNull() ||
+            (frame.width() >= 1 && frame.height() >= 1 && frame.width() <= FrameLoader::maxFrameSide &&
+             frame.height() <= FrameLoader::maxFrameSide && frame.format() == QImage::Format_RGB32));
     const QImage &shown = form.picPre.image();
     require(shown.size() == QSize(MainForm::kPreviewInnerWidth, MainForm::kPreviewInnerHeight));
     consume(pixelSum(shown) + std::size_t(frame.width() + frame.height()));

@@ -43,7 +43,8 @@ bool writeFile(const QString &path, const std::uint8_t *data, std::size_t size)
 
 bool writeFile(const QString &path, const QByteArray &bytes)
 {
-    return writeFile(path, reinterpret_cast<const std::uint8_t *>(bytes.constData()), std::size_t(bytes.size()));
+    return writeFile(path, reinterpret_cast<const std::uint8_t *>(bytes.constData()),
+                     std::size_t(bytes.size()));
 }
 
 QByteArray readFile(const QString &path)
@@ -54,7 +55,8 @@ QByteArray readFile(const QString &path)
 
 bool sameBytes(const QByteArray &bytes, const std::uint8_t *data, std::size_t size)
 {
-    return std::size_t(bytes.size()) == size && (size == 0 || std::memcmp(bytes.constData(), data, size) == 0);
+    return std::size_t(bytes.size()) == size &&
+           (size == 0 || std::memcmp(bytes.constData(), data, size) == 0);
 }
 
 void consume(std::size_t value)

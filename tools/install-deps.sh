@@ -12,6 +12,7 @@ packages=(
     ffmpeg fonts-liberation2
     clang libclang-rt-14-dev
     xvfb xauth
+    time bc
 )
 
 missing=()

@@ -52,7 +52,8 @@ std::optional<QByteArray> readFileBytes(const QString &file, bool missingIsEmpty
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly))
         return std::nullopt;
-    QByteArray bytes = f.read(kMaxFileSize + 1);
+    // readAll() allocates what the file holds; read(kMaxFileSize + 1) would allocate 16 MB every time.
+    QByteArray bytes = f.readAll();
     if (f.error() != QFileDevice::NoError || bytes.size() > kMaxFileSize || bytes.contains('\0'))
         return std::nullopt;
     return bytes;

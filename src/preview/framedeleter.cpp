@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 #include "app/mainform.h"
 #include "app/messages.h"
@@ -14,12 +15,30 @@ FrameDeleter::FrameDeleter(MainForm &form, QObject *parent) : QObject(parent), m
     connect(&form.cmdDelFrame, &CheckBox::clicked, this, &FrameDeleter::cmdDelFrame_Click);
 }
 
+namespace {
+
+// Qt's trash falls back to the current folder when it cannot set up the home trash (the data
+// folder is missing or read-only), so the trash is used only where that cannot happen.
+bool homeTrashUsable()
+{
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (data.isEmpty())
+        return false;
+    const QFileInfo trash(data + QStringLiteral("/Trash"));
+    if (trash.exists())
+        return trash.isDir();
+    const QFileInfo folder(data);
+    return folder.isDir() && folder.isWritable();
+}
+
+} // namespace
+
 bool FrameDeleter::removeFrameFile(const QString &path)
 {
     if (path.isEmpty() || !QFileInfo(path).isFile())
         return false;
     QFile file(path);
-    if (file.moveToTrash())
+    if (homeTrashUsable() && file.moveToTrash())
         return true;
     return file.remove();
 }

@@ -104,6 +104,7 @@ std::optional<FrameFile> FrameLoader::readFile(const QString &path)
     FrameFile frame;
     frame.stamp.size = file.size();
     frame.stamp.modifiedMs = file.fileTime(QFileDevice::FileModificationTime).toMSecsSinceEpoch();
+    frame.stamp.changedMs = file.fileTime(QFileDevice::FileMetadataChangeTime).toMSecsSinceEpoch();
     if (frame.stamp.size <= 0 || frame.stamp.size > kMaxFileBytes)
         return std::nullopt;
     frame.bytes = QByteArray(frame.stamp.size, Qt::Uninitialized);
@@ -122,7 +123,8 @@ std::optional<FileStamp> FrameLoader::stampOf(const QString &path)
     const QFileInfo info(path);
     if (!info.isFile())
         return std::nullopt;
-    return FileStamp{info.size(), info.lastModified().toMSecsSinceEpoch()};
+    return FileStamp{info.size(), info.lastModified().toMSecsSinceEpoch(),
+                     info.metadataChangeTime().toMSecsSinceEpoch()};
 }
 
 bool FrameLoader::isUnchanged(const QString &path, const FileStamp &stamp)
@@ -181,8 +183,12 @@ bool FrameLoader::decodeJpeg(const QByteArray &bytes, QSize atLeast, QImage &ima
     int height = 0;
     int subsampling = 0;
     int colorspace = 0;
-    if (tjDecompressHeader3(m_tj.get(), data, size, &width, &height, &subsampling, &colorspace) != 0)
+    if (tjDecompressHeader3(m_tj.get(), data, size, &width, &height, &subsampling, &colorspace) != 0) {
+        // After a failed header read (a cut-off file) TurboJPEG 2.1 reports the next file's header
+        // as read, without its size; a fresh handle reads it properly.
+        m_tj.reset(tjInitDecompress());
         return false;
+    }
     if (!isPlausibleSize(width, height) || qint64(width) * height > bytes.size() * kJpegMaxPixelsPerByte)
         return false;
     // TurboJPEG cannot turn CMYK into RGB; Qt's reader can.

@@ -10,12 +10,13 @@
 
 namespace tavelon {
 
-// Size and modification time of a file, as seen when it was opened. Two stamps of the same path
-// that differ mean the file was replaced or rewritten in between.
+// Size, modification and status-change time of a file, as seen when it was opened. Two stamps of
+// the same path that differ mean the file was replaced, rewritten or made unreadable in between.
 struct FileStamp
 {
     qint64 size = -1;
     qint64 modifiedMs = 0;
+    qint64 changedMs = 0;
 
     friend bool operator==(const FileStamp &, const FileStamp &) = default;
 };

@@ -9,7 +9,8 @@
 namespace tavelon {
 
 Preview::Preview(MainForm &form, QObject *parent)
-    : QObject(parent), m_form(form), m_loader(std::make_unique<FrameLoader>())
+    : QObject(parent), m_form(form), m_loader(std::make_unique<FrameLoader>()),
+      m_prefetchLoader(std::make_unique<FrameLoader>())
 {
     connect(&form.slPre, &ScrollBar::changed, this, &Preview::slPre_Change);
     connect(&form.cmdFirst, &CommandButton::clicked, this, &Preview::cmdFirst_Click);
@@ -20,6 +21,11 @@ Preview::Preview(MainForm &form, QObject *parent)
 }
 
 Preview::~Preview()
+{
+    waitForPrefetch();
+}
+
+void Preview::waitForPrefetch()
 {
     if (m_prefetch.valid())
         m_prefetch.wait();
@@ -32,25 +38,44 @@ QSize Preview::stretchSize()
 
 void Preview::prefetch(int index)
 {
-    if (m_prefetch.valid())
-        m_prefetch.wait();
-    if (index < 0 || index >= m_form.lvwFiles.count()) {
-        m_prefetch = {};
-        m_prefetchPath.clear();
-        return;
+    if (m_prefetch.valid()) {
+        // A read-ahead nobody asked for: keep its picture buffer for the next one.
+        Prefetched unused = m_prefetch.get();
+        if (m_recycled.isNull())
+            m_recycled = std::move(unused.image);
     }
+    m_prefetchPath.clear();
+    if (index < 0 || index >= m_form.lvwFiles.count())
+        return;
     m_prefetchPath = m_form.state.ClipPath + m_form.lvwFiles.item(index);
-    m_prefetch = std::async(std::launch::async, [path = m_prefetchPath] { return FrameLoader::readFile(path); });
+    m_prefetch = std::async(std::launch::async,
+                            [path = m_prefetchPath, image = std::move(m_recycled), loader = m_prefetchLoader.get()]() mutable {
+                                Prefetched p;
+                                p.file = FrameLoader::readFile(path);
+                                p.image = std::move(image);
+                                if (p.file)
+                                    p.decoded = loader->decode(p.file->bytes, p.image);
+                                return p;
+                            });
+    m_recycled = QImage();
 }
 
 bool Preview::loadFrame(const QString &path, QImage &img)
 {
     if (m_prefetch.valid() && path == m_prefetchPath) {
-        std::optional<FrameFile> file = m_prefetch.get();
+        Prefetched p = m_prefetch.get();
         m_prefetchPath.clear();
-        // A file that changed or vanished since it was read is taken as it is now.
-        if (file && FrameLoader::isUnchanged(path, file->stamp))
-            return m_loader->decode(file->bytes, img);
+        // A file that changed or vanished since it was read ahead is taken as it is now.
+        if (p.file && FrameLoader::isUnchanged(path, p.file->stamp)) {
+            if (!p.decoded) {
+                m_recycled = std::move(p.image);
+                return false;
+            }
+            std::swap(img, p.image);
+            m_recycled = std::move(p.image);
+            return true;
+        }
+        m_recycled = std::move(p.image);
     }
     return m_loader->load(path, img);
 }

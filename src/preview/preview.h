@@ -35,7 +35,8 @@ public:
     // Loads a frame file into img; false (img untouched) when it is missing or cannot be decoded.
     // A file read ahead is used only when it is unchanged at its turn.
     bool loadFrame(const QString &path, QImage &img);
-    // Starts reading frame index's file on another thread, for a loadFrame() that follows.
+    // Starts reading and decoding frame index's file on another thread, for a loadFrame() that
+    // follows (the video writer reads the next frame while it composes the current one).
     void prefetch(int index);
 
     // Inner size of the preview picture plus three pixels each way: the frame always fills it.
@@ -44,8 +45,19 @@ public:
 private:
     MainForm &m_form;
     std::unique_ptr<FrameLoader> m_loader;
+    struct Prefetched
+    {
+        std::optional<FrameFile> file;
+        QImage image;
+        bool decoded = false;
+    };
+    void waitForPrefetch();
+    // The read-ahead thread's own decoder (a loader serves one thread at a time) and a picture
+    // buffer handed back and forth, so frames of one size allocate nothing.
+    std::unique_ptr<FrameLoader> m_prefetchLoader;
+    QImage m_recycled;
     QString m_prefetchPath;
-    std::future<std::optional<FrameFile>> m_prefetch;
+    std::future<Prefetched> m_prefetch;
 };
 
 } // namespace tavelon

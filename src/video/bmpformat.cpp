@@ -1,6 +1,7 @@
 #include "video/bmpformat.h"
 
 #include <cstdlib>
+#include <limits>
 
 namespace tavelon {
 
@@ -93,9 +94,11 @@ std::optional<std::int64_t> uncompressedImageSize(const BitmapInfoHeader &h)
     if (h.compression != kBiRgb && h.compression != kBiBitfields)
         return std::nullopt;
     const std::int64_t stride = dibStride(h.width, h.bitCount);
-    if (stride == 0 || h.height == 0)
+    const std::int64_t rows = std::llabs(std::int64_t(h.height));
+    // Near 2^31 on both sides the product leaves the 64-bit range: no file holds such a bitmap.
+    if (stride == 0 || rows == 0 || stride > std::numeric_limits<std::int64_t>::max() / rows)
         return std::nullopt;
-    return stride * std::llabs(std::int64_t(h.height));
+    return stride * rows;
 }
 
 } // namespace tavelon

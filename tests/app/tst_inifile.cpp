@@ -139,10 +139,11 @@ TEST_F(IniFile, WritesInPlaceKeepingEveryOtherLine)
     EXPECT_FALSE(WriteIniString("A", " ", "v", path()));
     // A NUL anywhere would make the reader refuse the whole file.
     const QString nul(QChar(0));
-    EXPECT_FALSE(WriteIniString("A", "k", "x" + nul + "y", path()));
-    EXPECT_FALSE(WriteIniString("A" + nul, "k", "v", path()));
-    EXPECT_FALSE(WriteIniString("A", nul + "k", "v", path()));
-    EXPECT_EQ(bytesOf(path()), before);
+    const QStringList withNul[] = {{"A" + nul, "k", "v"}, {"A", nul + "k", "v"}, {"A", "k", "x" + nul + "y"}};
+    for (const QStringList &w : withNul) {
+        EXPECT_FALSE(WriteIniString(w[0], w[1], w[2], path()));
+        EXPECT_EQ(bytesOf(path()), before);
+    }
 }
 
 TEST_F(IniFile, EncodingRoundTrips)

@@ -156,6 +156,14 @@ TEST_F(CDibTest, RejectsHeadersThatDoNotFitTheFile)
              put32(b, 22, 100000);
              return b;
          }},
+        {"rows beyond 64 bits",
+         [&] {
+             QByteArray b = good;
+             put32(b, 18, 0x7fffffffLL);
+             put32(b, 22, 0x7fffffffLL);
+             put16(b, 28, 32);
+             return b;
+         }},
         {"negative width",
          [&] {
              QByteArray b = good;

@@ -1,0 +1,358 @@
+// Input that breaks under the program's feet: frames that vanish or get cut while the video is
+// written, clips and frames folders that are missing, unreadable or files, and settings and
+// language files that are folders, empty or binary.
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <optional>
+#include <random>
+
+#include "faultsupport.h"
+#include "formfixture.h"
+#include "lang/uitext.h"
+#include "video/compressionchooser.h"
+#include "videotestsupport.h"
+
+using namespace tavelon;
+using namespace tavelon::test;
+
+namespace {
+
+const QString kClip = QStringLiteral("Garten");
+
+class BrokenInputTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!haveFfmpegTools())
+            GTEST_SKIP() << "ffprobe/ffmpeg are not installed";
+        fx.logic->command.writer().chooser = &chooser;
+        fx.logic->command.beep = [] {};
+    }
+    QString video(const QString &name = kClip) const
+    {
+        return fx.root() + QStringLiteral("Clips/") + name + QStringLiteral(".avi");
+    }
+    void makeVideo()
+    {
+        fx.form.txtWidth.setText(QStringLiteral("32"));
+        fx.form.txtHeight.setText(QStringLiteral("24"));
+        fx.logic->command.Command1_Click(0);
+    }
+    QStringList errors() const
+    {
+        QStringList texts;
+        for (const RecordedMessage &m : fx.messages.messages()) {
+            if (m.buttons == MessageButtons::Ok)
+                texts << m.text;
+        }
+        return texts;
+    }
+    bool chmod(const QString &path, QFile::Permissions p) { return QFile::setPermissions(path, p); }
+
+    FormFixture fx;
+    FixedCompressionChooser chooser;
+};
+
+// ---- A frame changes while the video is written ----------------------------------------------
+
+enum class Damage { Remove, TruncateHalf, TruncateEmpty, CorruptSameSize, Folder, Unreadable };
+
+struct FrameCase
+{
+    const char *name;
+    Damage damage;
+    const char *extension;
+    int direction;
+};
+
+class VanishingFrameTest : public BrokenInputTest, public ::testing::WithParamInterface<FrameCase>
+{
+protected:
+    static bool damage(const QString &path, Damage how)
+    {
+        QFile f(path);
+        switch (how) {
+        case Damage::Remove:
+            return f.remove();
+        case Damage::TruncateHalf:
+            return f.resize(f.size() / 2);
+        case Damage::TruncateEmpty:
+            return f.resize(0);
+        case Damage::CorruptSameSize: {
+            // The signature stays, everything after it is zero.
+            const qint64 size = f.size();
+            return f.open(QIODevice::ReadWrite) && f.seek(2) && f.write(QByteArray(size - 2, '\0')) == size - 2;
+        }
+        case Damage::Folder:
+            return f.remove() && QDir().mkdir(path);
+        case Damage::Unreadable:
+            return f.setPermissions({});
+        }
+        return false;
+    }
+};
+
+// Frames 1 (already read ahead) and 3 change after frame 0 is written: each is replaced in the
+// video by the frame before it, and the video keeps its length.
+TEST_P(VanishingFrameTest, PreviousFrameIsRepeated)
+{
+    const FrameCase c = GetParam();
+    QStringList names;
+    for (int i = 0; i < 5; ++i)
+        names << QStringLiteral("f%1.%2").arg(i).arg(QLatin1String(c.extension));
+    writeFrames(fx.clipPath(kClip), names);
+    std::optional<PermissionsEnforced> enforced;
+    if (c.damage == Damage::Unreadable)
+        enforced.emplace();
+    fx.start();
+    fx.form.cboDirections.setListIndex(c.direction);
+    bool damaged = false;
+    QObject::connect(&fx.logic->command.writer(), &VideoWriter::progress, [&](int i, int) {
+        if (i == 1)
+            damaged = damage(fx.clipPath(kClip) + names.at(1), c.damage) &&
+                      damage(fx.clipPath(kClip) + names.at(3), c.damage);
+    });
+    makeVideo();
+    ASSERT_TRUE(damaged);
+    if (c.damage == Damage::Unreadable && !isUnreadable(fx.clipPath(kClip) + names.at(1)))
+        GTEST_SKIP() << "file permissions do not bind this process (root without a way to drop CAP_DAC_OVERRIDE)";
+
+    EXPECT_TRUE(errors().isEmpty());
+    const QList<int> expected = c.direction == 0 ? QList<int>{0, 0, 2, 2, 4} : QList<int>{0, 0, 2, 2, 4, 4, 2, 2, 0};
+    EXPECT_EQ(frameColours(video()), expected);
+    EXPECT_TRUE(playCheck(video()).ok);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Frames, VanishingFrameTest,
+    ::testing::Values(FrameCase{"RemovedBmp", Damage::Remove, "bmp", 0},
+                      FrameCase{"HalfBmp", Damage::TruncateHalf, "bmp", 0},
+                      FrameCase{"EmptyBmp", Damage::TruncateEmpty, "bmp", 0},
+                      FrameCase{"CorruptBmp", Damage::CorruptSameSize, "bmp", 0},
+                      FrameCase{"FolderBmp", Damage::Folder, "bmp", 0},
+                      FrameCase{"UnreadableBmp", Damage::Unreadable, "bmp", 0},
+                      FrameCase{"RemovedJpgBackAndForth", Damage::Remove, "jpg", 2},
+                      FrameCase{"HalfJpgBackAndForth", Damage::TruncateHalf, "jpg", 2},
+                      FrameCase{"EmptyJpgBackAndForth", Damage::TruncateEmpty, "jpg", 2},
+                      FrameCase{"CorruptJpgBackAndForth", Damage::CorruptSameSize, "jpg", 2},
+                      FrameCase{"FolderJpgBackAndForth", Damage::Folder, "jpg", 2},
+                      FrameCase{"UnreadableJpgBackAndForth", Damage::Unreadable, "jpg", 2}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// ---- Folders ----------------------------------------------------------------------------------
+
+TEST_F(BrokenInputTest, MissingClipsFolderIsCreated)
+{
+    fx.makeClip(kClip, 3, QSize(32, 24));
+    fx.start();
+    EXPECT_TRUE(QFileInfo(fx.root() + QStringLiteral("Clips")).isDir());
+    makeVideo();
+    EXPECT_TRUE(errors().isEmpty());
+    EXPECT_EQ(playCheck(video()).frames, 3);
+}
+
+// The clips folder vanishes after start-up, or is a file: the video cannot be created, which is
+// reported; the file stays as it was and the clip's options are stored all the same.
+TEST_F(BrokenInputTest, ClipsFolderGoneOrAFile)
+{
+    for (const bool isFile : {false, true}) {
+        SCOPED_TRACE(isFile ? "a file" : "removed");
+        FormFixture local;
+        local.logic->command.writer().chooser = &chooser;
+        local.logic->command.beep = [] {};
+        local.makeClip(kClip, 2, QSize(32, 24));
+        const QString clips = local.root() + QStringLiteral("Clips");
+        if (isFile)
+            ASSERT_TRUE(writeFile(clips, "not a folder"));
+        local.start();
+        if (!isFile)
+            ASSERT_TRUE(QDir(clips).removeRecursively());
+        local.form.txtWidth.setText(QStringLiteral("32"));
+        local.form.txtHeight.setText(QStringLiteral("24"));
+        local.logic->command.Command1_Click(0);
+        ASSERT_EQ(local.messages.count(), 1);
+        EXPECT_EQ(local.messages.last().text, local.form.UiText(1));
+        EXPECT_EQ(readFile(clips), isFile ? QByteArray("not a folder") : QByteArray());
+        EXPECT_EQ(QFileInfo(clips).isFile(), isFile);
+        EXPECT_TRUE(QFile::exists(local.clipPath(kClip) + QStringLiteral("Clip.ini")));
+        EXPECT_FALSE(QFile::exists(local.root() + QStringLiteral("temp.bmp")));
+        EXPECT_TRUE(local.form.List1.isEnabled());
+    }
+}
+
+// The frames folder or the clip's folder cannot be listed: no clip or no frame, a video without
+// frames at most, nothing changed in the frames folder.
+TEST_F(BrokenInputTest, UnreadableFramesOrClipFolder)
+{
+    for (const bool wholeFolder : {true, false}) {
+        SCOPED_TRACE(wholeFolder ? "Frames" : "Frames/Garten");
+        FormFixture local;
+        local.logic->command.writer().chooser = &chooser;
+        local.logic->command.beep = [] {};
+        local.makeClip(kClip, 2, QSize(32, 24));
+        const QString locked = wholeFolder ? local.framesPath() : local.clipPath(kClip);
+        const auto before = snapshot(local.framesPath());
+        ASSERT_TRUE(chmod(locked, {}));
+        {
+            PermissionsEnforced enforced;
+            if (!isUnreadable(locked)) {
+                chmod(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+                GTEST_SKIP() << "file permissions do not bind this process (root without a way to drop "
+                                "CAP_DAC_OVERRIDE)";
+            }
+            local.start();
+            EXPECT_EQ(local.form.List1.count(), wholeFolder ? 0 : 1);
+            EXPECT_EQ(local.form.lvwFiles.count(), 0);
+            local.form.txtWidth.setText(QStringLiteral("32"));
+            local.form.txtHeight.setText(QStringLiteral("24"));
+            local.logic->command.Command1_Click(0);
+        }
+        ASSERT_TRUE(chmod(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        const QString name = wholeFolder ? QString() : kClip;
+        const QString made = local.root() + QStringLiteral("Clips/") + name + QStringLiteral(".avi");
+        if (QFile::exists(made)) {
+            const PlayResult r = playCheck(made);
+            EXPECT_TRUE(r.ok) << r.errors.toStdString();
+            EXPECT_EQ(r.frames, 0);
+        }
+        EXPECT_EQ(snapshot(local.framesPath()), before) << "not even a Clip.ini can be written there";
+        EXPECT_FALSE(QFile::exists(local.root() + QStringLiteral("temp.bmp")));
+    }
+}
+
+// Deleting a frame where the desktop has no home trash (no data folder) removes the file; it
+// never turns up in a "files" folder of the current folder. With a data folder it goes to the
+// trash there.
+TEST_F(BrokenInputTest, DeletedFrameNeverLandsInTheCurrentFolder)
+{
+    const bool hadData = qEnvironmentVariableIsSet("XDG_DATA_HOME");
+    const QByteArray oldData = qgetenv("XDG_DATA_HOME");
+    const QString oldCurrent = QDir::currentPath();
+    for (const bool haveDataFolder : {false, true}) {
+        SCOPED_TRACE(haveDataFolder ? "data folder" : "no data folder");
+        FormFixture local;
+        const QString data = local.root() + QStringLiteral("data");
+        const QString current = local.root() + QStringLiteral("current");
+        if (haveDataFolder)
+            QDir().mkpath(data);
+        QDir().mkpath(current);
+        qputenv("XDG_DATA_HOME", QFile::encodeName(data));
+        QDir::setCurrent(current);
+        local.makeClip(kClip, 3, QSize(32, 24));
+        local.start();
+        local.form.cmdNext.click();
+        local.messages.queueAnswer(MessageAnswer::Yes);
+        local.form.cmdDelFrame.click();
+        QDir::setCurrent(oldCurrent);
+        EXPECT_FALSE(QFile::exists(local.clipPath(kClip) + QStringLiteral("f001.bmp")));
+        EXPECT_EQ(local.form.lvwFiles.count(), 2);
+        EXPECT_TRUE(QDir(current).isEmpty());
+        EXPECT_EQ(QFile::exists(data + QStringLiteral("/Trash/files/f001.bmp")), haveDataFolder);
+    }
+    if (hadData)
+        qputenv("XDG_DATA_HOME", oldData);
+    else
+        qunsetenv("XDG_DATA_HOME");
+}
+
+// ---- Settings and language files --------------------------------------------------------------
+
+QByteArray noise(int size, unsigned seed)
+{
+    std::mt19937 gen(seed);
+    QByteArray bytes(size, '\0');
+    for (char &b : bytes)
+        b = char(gen() & 0xff);
+    return bytes;
+}
+
+// What lies at a path: nothing, a folder, or a file with these bytes.
+struct Entry
+{
+    enum Kind { None, Folder, File } kind = None;
+    QByteArray bytes;
+
+    static Entry folder() { return {Folder, {}}; }
+    static Entry file(const QByteArray &bytes) { return {File, bytes}; }
+    void place(const QString &path) const
+    {
+        QDir().mkpath(QFileInfo(path).path());
+        if (kind == Folder)
+            QDir().mkpath(path);
+        else if (kind == File)
+            writeFile(path, bytes);
+    }
+};
+
+struct OddFileCase
+{
+    const char *name;
+    Entry halvane;  // Halvane.ini
+    Entry language; // Language/English3.lng
+    // The UiText table: nullopt for the built-in one; not checked when checkTable is false.
+    std::optional<QStringList> table;
+    bool checkTable = true;
+};
+
+const QByteArray kEnglish = "[Orrin's Halvane]\r\nLanguage=English\r\n";
+
+class OddFileTest : public BrokenInputTest, public ::testing::WithParamInterface<OddFileCase>
+{};
+
+TEST_P(OddFileTest, BuiltInTextsOrTheFilesRulesAndAVideo)
+{
+    const OddFileCase c = GetParam();
+    c.halvane.place(fx.root() + QStringLiteral("Halvane.ini"));
+    c.language.place(fx.root() + QStringLiteral("Language/English3.lng"));
+    fx.makeClip(kClip, 2, QSize(32, 24));
+    fx.start();
+
+    if (c.checkTable)
+        EXPECT_EQ(fx.form.lstComments.items(), c.table.value_or(builtInUiTexts()));
+    EXPECT_EQ(fx.form.cboPosition.count(), 4);
+    EXPECT_EQ(fx.form.cboSize.count(), 4);
+    // The overlay with whatever texts the table gave, drawn on the preview and into the video.
+    fx.form.Check2.setValue(1);
+    fx.form.Check1.setValue(1);
+    fx.form.cmdNext.click();
+    makeVideo();
+    EXPECT_TRUE(errors().isEmpty());
+    const PlayResult r = playCheck(video());
+    EXPECT_TRUE(r.ok) << r.errors.toStdString();
+    EXPECT_EQ(r.frames, 2);
+}
+
+QByteArray utf16(const QByteArray &latin1)
+{
+    const QString text = QString::fromLatin1(latin1);
+    return QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, OddFileTest,
+    ::testing::Values(
+        OddFileCase{"SettingsFileIsAFolder", Entry::folder(), {}, std::nullopt},
+        OddFileCase{"SettingsFileEmpty", Entry::file({}), {}, std::nullopt},
+        OddFileCase{"SettingsFileBinary", Entry::file(noise(4096, 1)), {}, std::nullopt},
+        OddFileCase{"SettingsFileUtf16", Entry::file(utf16(kEnglish)),
+                    Entry::file("#0\r\nlstComments\r\n-1\r\nX\r\n"), std::nullopt},
+        OddFileCase{"LanguageFileIsAFolder", Entry::file(kEnglish), Entry::folder(), std::nullopt},
+        OddFileCase{"LanguageFileEmpty", Entry::file(kEnglish), Entry::file({}), QStringList()},
+        OddFileCase{"LanguageFileBinary", Entry::file(kEnglish), Entry::file(noise(65536, 2)), std::nullopt,
+                    false},
+        OddFileCase{"LanguageFileBinaryAfterAList", Entry::file(kEnglish),
+                    Entry::file(QByteArray("#3\r\nlstComments\r\n-1\r\n") + noise(4096, 3)), std::nullopt,
+                    false},
+        OddFileCase{"LanguageFileHugeCount", Entry::file(kEnglish),
+                    Entry::file("#99999999999999999999\r\nlstComments\r\n-1\r\nA\r\nB"), QStringList{"A", "B"}},
+        OddFileCase{"LanguageFileCutInsideBlock", Entry::file(kEnglish), Entry::file("#22\r\nlstComments"),
+                    QStringList()}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+} // namespace

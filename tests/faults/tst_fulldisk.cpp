@@ -1,0 +1,158 @@
+// A full disk while the make-video command writes the AVI, temp.bmp and Clip.ini: a small tmpfs
+// stands for the disk, filled up to a few pages.
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include "app/inifile.h"
+#include "clips/clipsettings.h"
+#include "faultsupport.h"
+#include "formfixture.h"
+#include "video/compressionchooser.h"
+#include "videotestsupport.h"
+
+using namespace tavelon;
+using namespace tavelon::test;
+
+namespace {
+
+const QString kClip = QStringLiteral("Garten");
+constexpr int kFrames = 20; // 20 uncompressed 32 × 24 frames: about 52 KB of AVI
+const char *const kKeys[] = {"ClipName", "Format", "FrameRate", "Width", "Height", "Speed",  "Direction",
+                             "Copyright", "Text",  "Border",    "Box",   "Pos",    "Size"};
+
+class FullDiskTest : public ::testing::TestWithParam<qint64>
+{
+protected:
+    void SetUp() override
+    {
+        if (!haveFfmpegTools())
+            GTEST_SKIP() << "ffprobe/ffmpeg are not installed";
+        fx.logic->command.writer().chooser = &chooser;
+        fx.logic->command.beep = [] {};
+    }
+    // The clip, its old Clip.ini and an old video of it; the answer No keeps that video.
+    void makeProgramFolder()
+    {
+        fx.makeClip(kClip, kFrames, QSize(32, 24));
+        QString ini = QStringLiteral("; written by hand\r\n");
+        for (const char *key : kKeys)
+            ini += QLatin1String(key) + QStringLiteral("=alt\r\n");
+        ini += QStringLiteral("[Andere]\r\nWert=1\r\n");
+        fx.writeClipIni(kClip, ini);
+        QDir().mkpath(fx.root() + QStringLiteral("Clips"));
+        ASSERT_TRUE(writeFile(fx.root() + QStringLiteral("Clips/Garten.avi"), "RIFF old video"));
+    }
+    void makeVideo()
+    {
+        fx.start();
+        fx.form.txtWidth.setText(QStringLiteral("32"));
+        fx.form.txtHeight.setText(QStringLiteral("24"));
+        fx.form.Text1.setText(QStringLiteral("Neu"));
+        fx.messages.queueAnswer(MessageAnswer::No);
+        fx.logic->command.Command1_Click(0);
+    }
+    // The error reports among the messages (the overwrite question excluded).
+    QStringList errors() const
+    {
+        QStringList texts;
+        for (const RecordedMessage &m : fx.messages.messages()) {
+            if (m.buttons == MessageButtons::Ok)
+                texts << m.text;
+        }
+        return texts;
+    }
+    // A video left by the failed run plays, with no more frames than the clip has.
+    void expectPlayable(const QString &video, int atLeast)
+    {
+        if (atLeast == 0 && !QFile::exists(video))
+            return;
+        const PlayResult r = playCheck(video);
+        EXPECT_TRUE(r.ok) << r.errors.toStdString();
+        EXPECT_GE(r.frames, atLeast);
+        EXPECT_LE(r.frames, kFrames);
+    }
+
+    FormFixture fx;
+    FixedCompressionChooser chooser;
+};
+
+// The clips folder is full: the writer fails part-way, reports it once, and what it wrote plays.
+TEST_P(FullDiskTest, ClipsFolderFull)
+{
+    const qint64 leave = GetParam();
+    TmpfsMount disk(fx.root() + QStringLiteral("Clips"), 1024);
+    if (!disk.isMounted())
+        GTEST_SKIP() << disk.why();
+    makeProgramFolder();
+    ASSERT_TRUE(fillUp(fx.root() + QStringLiteral("Clips/filler"), leave));
+    const auto before = snapshot(fx.root());
+
+    makeVideo();
+
+    EXPECT_EQ(errors(), QStringList{fx.form.UiText(1)});
+    const auto after = snapshot(fx.root());
+    for (auto it = before.begin(); it != before.end(); ++it) {
+        if (!it.key().endsWith(QLatin1String("Clip.ini")))
+            EXPECT_EQ(after.value(it.key()), it.value()) << it.key().toStdString();
+    }
+    EXPECT_FALSE(after.contains(QStringLiteral("temp.bmp")));
+    // From four free pages on, the header and at least one frame fit.
+    expectPlayable(fx.root() + QStringLiteral("Clips/Garten_2.avi"), leave >= 16384 ? 1 : 0);
+    EXPECT_FALSE(fx.form.state.MakingVideo);
+    EXPECT_TRUE(fx.form.List1.isEnabled());
+}
+
+// The whole program folder is full: temp.bmp, the AVI and Clip.ini share the little room left.
+// Clip.ini keeps every value either old or new and loses no line; nothing else changes.
+TEST_P(FullDiskTest, ProgramFolderFull)
+{
+    const qint64 leave = GetParam();
+    TmpfsMount disk(fx.root(), 1024);
+    if (!disk.isMounted())
+        GTEST_SKIP() << disk.why();
+    makeProgramFolder();
+    const QString iniPath = fx.clipPath(kClip) + QStringLiteral("Clip.ini");
+    ASSERT_TRUE(fillUp(fx.root() + QStringLiteral("filler"), leave));
+    const auto before = snapshot(fx.root());
+
+    makeVideo();
+
+    const QStringList reported = errors();
+    ASSERT_EQ(reported.size(), 1);
+    if (leave == 0)
+        EXPECT_EQ(reported.at(0), fx.form.UiText(0)) << "temp.bmp cannot be written";
+    else
+        EXPECT_TRUE(reported.at(0) == fx.form.UiText(0) || reported.at(0) == fx.form.UiText(1));
+    const auto after = snapshot(fx.root());
+    for (auto it = before.begin(); it != before.end(); ++it) {
+        if (it.key() != QStringLiteral("Frames/Garten/Clip.ini"))
+            EXPECT_EQ(after.value(it.key()), it.value()) << it.key().toStdString();
+    }
+    for (const QString &name : after.keys())
+        EXPECT_TRUE(before.contains(name) || name == QLatin1String("Clips/Garten_2.avi")) << name.toStdString();
+    expectPlayable(fx.root() + QStringLiteral("Clips/Garten_2.avi"), 0);
+
+    if (leave == 0)
+        EXPECT_EQ(after.value(QStringLiteral("Frames/Garten/Clip.ini")),
+                  before.value(QStringLiteral("Frames/Garten/Clip.ini")));
+    // The values the command meant to store, written where there is room.
+    QFile::remove(fx.root() + QStringLiteral("filler"));
+    const QString wanted = fx.root() + QStringLiteral("wanted/");
+    QDir().mkpath(wanted);
+    ClipSettings(wanted).writeFrom(fx.form);
+    for (const char *key : kKeys) {
+        const QString value = GetIniString(QStringLiteral("ClipSettings"), QLatin1String(key), iniPath, QString());
+        const QString meant = GetIniString(QStringLiteral("ClipSettings"), QLatin1String(key),
+                                           wanted + QStringLiteral("Clip.ini"), QString());
+        EXPECT_TRUE(value == QLatin1String("alt") || value == meant) << key << ": " << value.toStdString();
+    }
+    EXPECT_EQ(GetIniString(QStringLiteral("Andere"), QStringLiteral("Wert"), iniPath, QString()),
+              QLatin1String("1"));
+}
+
+INSTANTIATE_TEST_SUITE_P(FreeBytes, FullDiskTest, ::testing::Values(0, 4096, 8192, 16384, 36864),
+                         [](const auto &info) { return "free" + std::to_string(info.param); });
+
+} // namespace
