@@ -6,6 +6,8 @@
 #include <QImage>
 #include <QProcess>
 
+#include <algorithm>
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/statvfs.h>
@@ -21,8 +23,9 @@ TmpfsMount::TmpfsMount(const QString &folder, int kilobytes)
 {
     QDir().mkpath(folder);
     QProcess p;
-    p.start(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
-                                      QStringLiteral("size=%1k").arg(kilobytes), QStringLiteral("tmpfs"), folder});
+    p.start(QStringLiteral("mount"),
+            {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+             QStringLiteral("size=%1k").arg(kilobytes), QStringLiteral("tmpfs"), folder});
     if (!p.waitForFinished(10000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
         m_why = QStringLiteral("cannot mount a tmpfs (needs root or CAP_SYS_ADMIN): ") +
                 QString::fromLocal8Bit(p.readAllStandardError()).trimmed() + p.errorString();
@@ -67,9 +70,25 @@ QMap<QString, QByteArray> snapshot(const QString &folder)
     while (it.hasNext()) {
         const QString path = it.next();
         QFile f(path);
-        files.insert(base.relativeFilePath(path), f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("?"));
+        files.insert(base.relativeFilePath(path),
+                     f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("?"));
     }
     return files;
+}
+
+QStringList differences(const QMap<QString, QByteArray> &before, const QMap<QString, QByteArray> &after,
+                        const QStringList &except)
+{
+    QStringList paths = before.keys() + after.keys();
+    paths.removeDuplicates();
+    paths.removeIf([&](const QString &path) {
+        return before.value(path) == after.value(path) && before.contains(path) == after.contains(path);
+    });
+    paths.removeIf([&](const QString &path) {
+        return std::any_of(except.begin(), except.end(), [&](const QString &e) { return path.endsWith(e); });
+    });
+    paths.sort();
+    return paths;
 }
 
 void writeFrames(const QString &folder, const QStringList &names, QSize size)
@@ -89,13 +108,17 @@ PlayResult playCheck(const QString &path)
     p.start(QStringLiteral("ffprobe"),
             {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-count_frames"),
              QStringLiteral("-select_streams"), QStringLiteral("v:0"), QStringLiteral("-show_entries"),
-             QStringLiteral("stream=nb_read_frames"), QStringLiteral("-of"), QStringLiteral("csv=p=0"), path});
+             QStringLiteral("stream=nb_read_frames"), QStringLiteral("-of"), QStringLiteral("csv=p=0"),
+             path});
     PlayResult r;
     if (!p.waitForFinished(30000))
         return r;
     r.errors = QString::fromLocal8Bit(p.readAllStandardError()).trimmed();
-    bool number = false;
-    r.frames = QString::fromLatin1(p.readAllStandardOutput()).trimmed().toInt(&number);
+    // A stream without a single frame has no count.
+    const QString count = QString::fromLatin1(p.readAllStandardOutput()).trimmed();
+    bool number = count == QLatin1String("N/A");
+    if (!number)
+        r.frames = count.toInt(&number);
     r.ok = p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0 && number && r.errors.isEmpty();
     return r;
 }

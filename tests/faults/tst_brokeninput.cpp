@@ -87,7 +87,8 @@ protected:
         case Damage::CorruptSameSize: {
             // The signature stays, everything after it is zero.
             const qint64 size = f.size();
-            return f.open(QIODevice::ReadWrite) && f.seek(2) && f.write(QByteArray(size - 2, '\0')) == size - 2;
+            return f.open(QIODevice::ReadWrite) && f.seek(2) &&
+                   f.write(QByteArray(size - 2, '\0')) == size - 2;
         }
         case Damage::Folder:
             return f.remove() && QDir().mkdir(path);
@@ -121,10 +122,12 @@ TEST_P(VanishingFrameTest, PreviousFrameIsRepeated)
     makeVideo();
     ASSERT_TRUE(damaged);
     if (c.damage == Damage::Unreadable && !isUnreadable(fx.clipPath(kClip) + names.at(1)))
-        GTEST_SKIP() << "file permissions do not bind this process (root without a way to drop CAP_DAC_OVERRIDE)";
+        GTEST_SKIP()
+            << "file permissions do not bind this process (root without a way to drop CAP_DAC_OVERRIDE)";
 
     EXPECT_TRUE(errors().isEmpty());
-    const QList<int> expected = c.direction == 0 ? QList<int>{0, 0, 2, 2, 4} : QList<int>{0, 0, 2, 2, 4, 4, 2, 2, 0};
+    const QList<int> expected =
+        c.direction == 0 ? QList<int>{0, 0, 2, 2, 4} : QList<int>{0, 0, 2, 2, 4, 4, 2, 2, 0};
     EXPECT_EQ(frameColours(video()), expected);
     EXPECT_TRUE(playCheck(video()).ok);
 }
@@ -168,11 +171,13 @@ TEST_F(BrokenInputTest, ClipsFolderGoneOrAFile)
         local.logic->command.beep = [] {};
         local.makeClip(kClip, 2, QSize(32, 24));
         const QString clips = local.root() + QStringLiteral("Clips");
-        if (isFile)
+        if (isFile) {
             ASSERT_TRUE(writeFile(clips, "not a folder"));
+        }
         local.start();
-        if (!isFile)
+        if (!isFile) {
             ASSERT_TRUE(QDir(clips).removeRecursively());
+        }
         local.form.txtWidth.setText(QStringLiteral("32"));
         local.form.txtHeight.setText(QStringLiteral("24"));
         local.logic->command.Command1_Click(0);
@@ -303,7 +308,8 @@ struct OddFileCase
 const QByteArray kEnglish = "[Orrin's Halvane]\r\nLanguage=English\r\n";
 
 class OddFileTest : public BrokenInputTest, public ::testing::WithParamInterface<OddFileCase>
-{};
+{
+};
 
 TEST_P(OddFileTest, BuiltInTextsOrTheFilesRulesAndAVideo)
 {
@@ -313,8 +319,9 @@ TEST_P(OddFileTest, BuiltInTextsOrTheFilesRulesAndAVideo)
     fx.makeClip(kClip, 2, QSize(32, 24));
     fx.start();
 
-    if (c.checkTable)
+    if (c.checkTable) {
         EXPECT_EQ(fx.form.lstComments.items(), c.table.value_or(builtInUiTexts()));
+    }
     EXPECT_EQ(fx.form.cboPosition.count(), 4);
     EXPECT_EQ(fx.form.cboSize.count(), 4);
     // The overlay with whatever texts the table gave, drawn on the preview and into the video.
@@ -336,23 +343,24 @@ QByteArray utf16(const QByteArray &latin1)
 
 INSTANTIATE_TEST_SUITE_P(
     Files, OddFileTest,
-    ::testing::Values(
-        OddFileCase{"SettingsFileIsAFolder", Entry::folder(), {}, std::nullopt},
-        OddFileCase{"SettingsFileEmpty", Entry::file({}), {}, std::nullopt},
-        OddFileCase{"SettingsFileBinary", Entry::file(noise(4096, 1)), {}, std::nullopt},
-        OddFileCase{"SettingsFileUtf16", Entry::file(utf16(kEnglish)),
-                    Entry::file("#0\r\nlstComments\r\n-1\r\nX\r\n"), std::nullopt},
-        OddFileCase{"LanguageFileIsAFolder", Entry::file(kEnglish), Entry::folder(), std::nullopt},
-        OddFileCase{"LanguageFileEmpty", Entry::file(kEnglish), Entry::file({}), QStringList()},
-        OddFileCase{"LanguageFileBinary", Entry::file(kEnglish), Entry::file(noise(65536, 2)), std::nullopt,
-                    false},
-        OddFileCase{"LanguageFileBinaryAfterAList", Entry::file(kEnglish),
-                    Entry::file(QByteArray("#3\r\nlstComments\r\n-1\r\n") + noise(4096, 3)), std::nullopt,
-                    false},
-        OddFileCase{"LanguageFileHugeCount", Entry::file(kEnglish),
-                    Entry::file("#99999999999999999999\r\nlstComments\r\n-1\r\nA\r\nB"), QStringList{"A", "B"}},
-        OddFileCase{"LanguageFileCutInsideBlock", Entry::file(kEnglish), Entry::file("#22\r\nlstComments"),
-                    QStringList()}),
+    ::testing::Values(OddFileCase{"SettingsFileIsAFolder", Entry::folder(), {}, std::nullopt},
+                      OddFileCase{"SettingsFileEmpty", Entry::file({}), {}, std::nullopt},
+                      OddFileCase{"SettingsFileBinary", Entry::file(noise(4096, 1)), {}, std::nullopt},
+                      OddFileCase{"SettingsFileUtf16", Entry::file(utf16(kEnglish)),
+                                  Entry::file("#0\r\nlstComments\r\n-1\r\nX\r\n"), std::nullopt},
+                      OddFileCase{"LanguageFileIsAFolder", Entry::file(kEnglish), Entry::folder(),
+                                  std::nullopt},
+                      OddFileCase{"LanguageFileEmpty", Entry::file(kEnglish), Entry::file({}), QStringList()},
+                      OddFileCase{"LanguageFileBinary", Entry::file(kEnglish), Entry::file(noise(65536, 2)),
+                                  std::nullopt, false},
+                      OddFileCase{"LanguageFileBinaryAfterAList", Entry::file(kEnglish),
+                                  Entry::file(QByteArray("#3\r\nlstComments\r\n-1\r\n") + noise(4096, 3)),
+                                  std::nullopt, false},
+                      OddFileCase{"LanguageFileHugeCount", Entry::file(kEnglish),
+                                  Entry::file("#99999999999999999999\r\nlstComments\r\n-1\r\nA\r\nB"),
+                                  QStringList{"A", "B"}},
+                      OddFileCase{"LanguageFileCutInsideBlock", Entry::file(kEnglish),
+                                  Entry::file("#22\r\nlstComments"), QStringList()}),
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

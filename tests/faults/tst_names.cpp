@@ -122,16 +122,15 @@ TEST_P(NamesTest, EndToEnd)
         EXPECT_EQ(m.buttons, MessageButtons::YesNo) << m.text.toStdString();
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Names, NamesTest,
-    ::testing::Values(NameCase{"Blanks", "mit Leerzeichen", "frame %1.bmp", true},
-                      NameCase{"Apostrophe", "it's", "a'%1.bmp", true},
-                      NameCase{"DoubleQuotes", "sag \"hallo\"", "\"%1\".bmp", true},
-                      NameCase{"Umlauts", "Grüße", "%1 Größe.bmp", true},
-                      NameCase{"Japanese", "日本", "日本%1.bmp", false},
-                      NameCase{"Greek", "Ελληνικά", "Ελ %1.bmp", false},
-                      NameCase{"LeadingDash", "-x", "-%1.bmp", true},
-                      NameCase{"LeadingDashes", "--root", "--%1.bmp", true}),
-    [](const auto &info) { return std::string(info.param.id); });
+INSTANTIATE_TEST_SUITE_P(Names, NamesTest,
+                         ::testing::Values(NameCase{"Blanks", "mit Leerzeichen", "frame %1.bmp", true},
+                                           NameCase{"Apostrophe", "it's", "a'%1.bmp", true},
+                                           NameCase{"DoubleQuotes", "sag \"hallo\"", "\"%1\".bmp", true},
+                                           NameCase{"Umlauts", "Grüße", "%1 Größe.bmp", true},
+                                           NameCase{"Japanese", "日本", "日本%1.bmp", false},
+                                           NameCase{"Greek", "Ελληνικά", "Ελ %1.bmp", false},
+                                           NameCase{"LeadingDash", "-x", "-%1.bmp", true},
+                                           NameCase{"LeadingDashes", "--root", "--%1.bmp", true}),
+                         [](const auto &info) { return std::string(info.param.id); });
 
 } // namespace
