@@ -40,8 +40,11 @@ void VideoCommand::Command1_Click(int index)
     m_running = true;
     m_lastVideo.clear();
     f.state.MakingVideo = true;
+    // A second video, a deleted frame or a playback started now would change what the writer
+    // walks through; those controls wait until the video is done.
     f.Command1.setEnabled(false);
     f.cmdDelFrame.setEnabled(false);
+    f.cmdPlay.setEnabled(false);
     emit started();
 
     const std::optional<int> width = integerValueOf(f.txtWidth.text());
@@ -86,6 +89,7 @@ void VideoCommand::Command1_Click(int index)
     f.List1.setEnabled(true);
     f.cboFormats.setEnabled(true);
     f.Command1.setEnabled(true);
+    f.cmdPlay.setEnabled(true);
     f.cmdDelFrame.setEnabled(f.cmdPlay.value() == 0);
     f.state.MakingVideo = false;
     m_running = false;

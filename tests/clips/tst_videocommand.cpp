@@ -212,6 +212,8 @@ TEST_F(VideoCommandTest, SecondRequestWhileWritingIsRefused)
     start(3);
     int nested = 0;
     QObject::connect(&fx.logic->command.writer(), &VideoWriter::progress, [&] {
+        EXPECT_FALSE(fx.form.cmdPlay.isEnabled());
+        EXPECT_FALSE(fx.form.cmdDelFrame.isEnabled());
         fx.form.Command1.click();
         fx.logic->command.Command1_Click(0);
         ++nested;

@@ -15,7 +15,12 @@ namespace {
 class PlayerTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { qputenv("XDG_DATA_HOME", (fx.root() + QStringLiteral("xdg")).toUtf8()); }
+    void SetUp() override
+    {
+        // Deleted frames go to a trash of the test's own, never the user's.
+        QDir().mkpath(fx.root() + QStringLiteral("xdg"));
+        qputenv("XDG_DATA_HOME", (fx.root() + QStringLiteral("xdg")).toUtf8());
+    }
     void startWith(int frames)
     {
         fx.makeClip(QStringLiteral("clip"), frames);
@@ -169,6 +174,7 @@ TEST_P(Deletion, UpdatesListSliderAndLabels)
 {
     const DeleteCase &c = GetParam();
     FormFixture fx;
+    QDir().mkpath(fx.root() + QStringLiteral("xdg"));
     qputenv("XDG_DATA_HOME", (fx.root() + QStringLiteral("xdg")).toUtf8());
     fx.makeClip(QStringLiteral("clip"), c.frames);
     fx.start();
