@@ -10,7 +10,8 @@ namespace tavelon {
 
 std::vector<CompressorInfo> availableCompressors()
 {
-    // id, description, FFmpeg encoder, quality, key frames, data rate
+    // id, description, FFmpeg encoder, quality, key frames, data rate. Only codecs whose AVI files
+    // play in the common players; Ut Video, for one, is unknown to GStreamer's AVI reader.
     static const CompressorInfo all[] = {
         {QStringLiteral("uncompressed"),
          QStringLiteral("Full Frames (Uncompressed)"),
@@ -24,8 +25,6 @@ std::vector<CompressorInfo> availableCompressors()
         {QStringLiteral("ffv1"), QStringLiteral("FFV1 (lossless)"), QStringLiteral("ffv1"), false, true,
          false},
         {QStringLiteral("huffyuv"), QStringLiteral("HuffYUV (lossless)"), QStringLiteral("huffyuv"), false,
-         false, false},
-        {QStringLiteral("utvideo"), QStringLiteral("Ut Video (lossless)"), QStringLiteral("utvideo"), false,
          false, false},
     };
     std::vector<CompressorInfo> result;

@@ -34,8 +34,6 @@ AVPixelFormat encoderPixelFormat(const QString &id)
         return AV_PIX_FMT_BGR0;
     if (id == QLatin1String("huffyuv"))
         return AV_PIX_FMT_RGB24;
-    if (id == QLatin1String("utvideo"))
-        return AV_PIX_FMT_GBRP;
     return AV_PIX_FMT_YUV420P;
 }
 

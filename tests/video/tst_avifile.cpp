@@ -166,8 +166,7 @@ INSTANTIATE_TEST_SUITE_P(
     Compressors, AviCodecTest,
     ::testing::Values(CodecCase{"uncompressed", "rawvideo", false, 0}, CodecCase{"mjpeg", "mjpeg", true, 12},
                       CodecCase{"mpeg4", "mpeg4", true, 12}, CodecCase{"h264", "h264", true, 12},
-                      CodecCase{"ffv1", "ffv1", false, 0}, CodecCase{"huffyuv", "huffyuv", false, 0},
-                      CodecCase{"utvideo", "utvideo", false, 0}),
+                      CodecCase{"ffv1", "ffv1", false, 0}, CodecCase{"huffyuv", "huffyuv", false, 0}),
     [](const auto &info) { return std::string(info.param.id); });
 
 TEST_F(AviTest, AbandonedRunKeepsTheFramesWritten)
