@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QGuiApplication>
 
+#include "app/fileservices.h"
 #include "app/mainform.h"
 #include "fuzzsupport.h"
 #include "lang/uitext.h"
@@ -47,9 +48,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const std::uint8_t flags = size > 0 ? data[size - 1] : 0;
     const std::uint8_t options = size > 1 ? data[size - 2] : 0;
     static const QString clip = [] {
-        const QString path = scratchPath(QStringLiteral("Clip"));
+        QString path = scratchPath(QStringLiteral("Clip"));
         require(QDir().mkpath(path));
-        return path + QLatin1Char('/');
+        AddBackslash(path);
+        return path;
     }();
     const QString name = flags & 1 ? QStringLiteral("f.jpg") : QStringLiteral("f.bmp");
     require(writeFile(clip + name, data, size));
