@@ -138,12 +138,12 @@ void playPcm(const PcmSound &sound)
         pa_context_get_state(context.get()) != PA_CONTEXT_READY)
         return;
 
-    pa_sample_spec spec{};
-    spec.format = sound.bits == 8 ? PA_SAMPLE_U8 : PA_SAMPLE_S16LE;
-    spec.rate = std::uint32_t(sound.rate);
-    spec.channels = std::uint8_t(sound.channels);
+    pa_sample_spec sampleFormat{};
+    sampleFormat.format = sound.bits == 8 ? PA_SAMPLE_U8 : PA_SAMPLE_S16LE;
+    sampleFormat.rate = std::uint32_t(sound.rate);
+    sampleFormat.channels = std::uint8_t(sound.channels);
     const std::unique_ptr<pa_stream, StreamClose> stream(
-        pa_stream_new(context.get(), "BEEP", &spec, nullptr));
+        pa_stream_new(context.get(), "BEEP", &sampleFormat, nullptr));
     if (!stream ||
         pa_stream_connect_playback(stream.get(), nullptr, nullptr, PA_STREAM_NOFLAGS, nullptr, nullptr) < 0)
         return;
