@@ -3,6 +3,7 @@
 #include "video/bmpformat.h"
 
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <new>
 #include <vector>
@@ -55,7 +56,14 @@ bool writeBmp24(const QImage &image, const QString &path)
     for (int y = height - 1; y >= 0; --y, row += stride) {
         const auto *px = reinterpret_cast<const QRgb *>(src.constScanLine(y));
         std::uint8_t *d = row;
-        for (int x = 0; x < width; ++x, d += 3) {
+        int x = 0;
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+        // A pixel's bytes in memory are blue, green, red, alpha: copy all four and let the next
+        // pixel overwrite the alpha byte. The last pixel of the row gets its three bytes alone.
+        for (; x + 1 < width; ++x, d += 3)
+            std::memcpy(d, px + x, 4);
+#endif
+        for (; x < width; ++x, d += 3) {
             d[0] = std::uint8_t(qBlue(px[x]));
             d[1] = std::uint8_t(qGreen(px[x]));
             d[2] = std::uint8_t(qRed(px[x]));

@@ -13,6 +13,7 @@ extern "C" {
 
 #include "video/avifile.h"
 #include "video/bmpformat.h"
+#include "video/yuvconvert.h"
 
 namespace tavelon {
 
@@ -20,6 +21,9 @@ namespace {
 
 constexpr int kMaxFrameSide = 16384;
 constexpr int kEncoderThreads = 2;
+// From this many rows on, bgr24ToYuv420pFull() gives swscale's values (within one step); on
+// shorter frames swscale filters chroma differently at the edges.
+constexpr int kOwnConverterMinRows = 8;
 
 int code(AviError e)
 {
@@ -91,7 +95,7 @@ struct FramePipeline::Codec
 {
     AVPacketPtr packet;
     AVCodecContextPtr context; // null: frames are stored as they are
-    SwsContextPtr sws;
+    SwsContextPtr sws;         // null when bgr24ToYuv420pFull() converts
     // Encoders with frame threads keep references to frames they were given; a small ring lets
     // the next frame be converted without waiting or copying.
     std::array<AVFramePtr, 3> frames;
@@ -196,8 +200,13 @@ FramePipeline::Result FramePipeline::create(AVFormatContext *ctx, AVStream *st, 
         par->codec_tag = MKTAG('X', 'V', 'I', 'D'); // the tag most players map to MPEG-4 Part 2
 
     const AVPixelFormat source = format.bitCount == 32 ? AV_PIX_FMT_BGR0 : AV_PIX_FMT_BGR24;
-    c.sws = makeConverter(width, height, source, pixelFormat, e->color_range == AVCOL_RANGE_JPEG);
-    if (!c.sws)
+    const bool fullRange = e->color_range == AVCOL_RANGE_JPEG;
+    // swscale's generic path for full-range output costs several times our own loop.
+    const bool ownConverter = source == AV_PIX_FMT_BGR24 && pixelFormat == AV_PIX_FMT_YUV420P && fullRange &&
+                              height >= kOwnConverterMinRows;
+    if (!ownConverter)
+        c.sws = makeConverter(width, height, source, pixelFormat, fullRange);
+    if (!ownConverter && !c.sws)
         return failure(AviError::CodecOpenFailed, QStringLiteral("creating the pixel converter failed"));
     for (AVFramePtr &frame : c.frames) {
         frame.reset(av_frame_alloc());
@@ -385,7 +394,11 @@ int FramePipeline::encodeFrame(const Sample &sample)
     const std::uint8_t *srcData[4] = {sample.bytes.data() + (m_sampleHeight - 1) * m_sampleStride, nullptr,
                                       nullptr, nullptr};
     const int srcStride[4] = {-int(m_sampleStride), 0, 0, 0};
-    sws_scale(c.sws.get(), srcData, srcStride, 0, m_sampleHeight, frame->data, frame->linesize);
+    if (c.sws)
+        sws_scale(c.sws.get(), srcData, srcStride, 0, m_sampleHeight, frame->data, frame->linesize);
+    else
+        bgr24ToYuv420pFull(srcData[0], srcStride[0], m_sampleWidth, m_sampleHeight, frame->data,
+                           frame->linesize);
     // The encoder's time base is the stream header's scale / rate, so the position is the pts.
     frame->pts = sample.position;
     frame->quality = c.frameQuality;

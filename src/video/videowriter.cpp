@@ -154,10 +154,11 @@ void VideoWriter::MakeVideoFile(const QString &FileName, int FrameRate)
         f.slPre.setValue(i);
         if (prefetchFrame && nextIndex >= 0)
             prefetchFrame(nextIndex);
-        stretchInto(f.picTemp.image(), save, save.width(), save.height());
+        // Single-threaded: the read-ahead decode and the encoder keep the other core busy.
+        stretchInto(f.picTemp.image(), save, save.width(), save.height(), ScaleThreads::Single);
         if (f.Check1.value() == 1 && printCopyrightAVI)
             printCopyrightAVI();
-        stretchInto(save, f.picPre.image(), preview.width(), preview.height());
+        stretchInto(save, f.picPre.image(), preview.width(), preview.height(), ScaleThreads::Single);
         f.picPre.refresh();
         roundTrip();
         run.store(aviStreamWrite(run.compressed.get(), position, 1, cdib->PointerToBits(), cdib->SizeImage(),

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <cmath>
+
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -312,6 +316,76 @@ TEST(FrameScaler, EnlargedFrameFillsTheTargetAndIsClippedToDst)
     EXPECT_EQ(maxDiff(wide.copy(0, 0, 351, 287), full), 0);
     EXPECT_EQ(wide.pixel(351, 0), sentinel);
     EXPECT_EQ(wide.pixel(0, 287), sentinel);
+}
+
+// The exact area average of src over destination pixel (x, y) of a width × height shrink, per
+// channel.
+std::array<double, 3> areaAverage(const QImage &src, int width, int height, int x, int y)
+{
+    const double sx = double(src.width()) / width;
+    const double sy = double(src.height()) / height;
+    std::array<double, 3> sum{};
+    for (int j = int(y * sy); j < src.height() && j < (y + 1) * sy; ++j) {
+        const double wy = std::min<double>(j + 1, (y + 1) * sy) - std::max<double>(j, y * sy);
+        for (int i = int(x * sx); i < src.width() && i < (x + 1) * sx; ++i) {
+            const double w = wy * (std::min<double>(i + 1, (x + 1) * sx) - std::max<double>(i, x * sx));
+            const QRgb p = src.pixel(i, j);
+            sum[0] += w * qRed(p);
+            sum[1] += w * qGreen(p);
+            sum[2] += w * qBlue(p);
+        }
+    }
+    for (double &c : sum)
+        c /= sx * sy;
+    return sum;
+}
+
+TEST(FrameScaler, ShrinksMatchTheExactAreaAverage)
+{
+    // Noise, so that a tap read from the wrong pixel or weighted wrongly shows. The sizes are the
+    // video and preview formats, an odd source, and shrinks needing more than eight taps.
+    const struct
+    {
+        QSize from;
+        QSize to;
+        QSize dst;
+    } rows[] = {
+        {{1920, 1080}, {720, 576}, {720, 576}},
+        {{1920, 1080}, {352, 288}, {352, 288}},
+        {{1920, 1080}, {351, 287}, {348, 284}},
+        {{1280, 720}, {720, 576}, {720, 576}},
+        {{720, 576}, {351, 287}, {348, 284}},
+        {{1921, 1081}, {37, 19}, {37, 19}},
+        {{13, 7}, {5, 3}, {5, 3}},
+        {{641, 480}, {90, 61}, {90, 61}},
+    };
+    quint32 seed = 3;
+    for (const auto &row : rows) {
+        SCOPED_TRACE(QStringLiteral("%1x%2 -> %3x%4")
+                         .arg(row.from.width())
+                         .arg(row.from.height())
+                         .arg(row.to.width())
+                         .arg(row.to.height())
+                         .toStdString());
+        QImage src(row.from, QImage::Format_RGB32);
+        for (int y = 0; y < src.height(); ++y)
+            for (int x = 0; x < src.width(); ++x)
+                src.setPixel(x, y, (seed = seed * 1664525u + 1013904223u) | 0xFF000000u);
+        QImage dst(row.dst, QImage::Format_RGB32);
+        stretchInto(src, dst, row.to.width(), row.to.height(), ScaleThreads::Single);
+        double worst = 0;
+        for (int y = 0; y < dst.height(); ++y)
+            for (int x = 0; x < dst.width(); ++x) {
+                const std::array<double, 3> expected =
+                    areaAverage(src, row.to.width(), row.to.height(), x, y);
+                const QRgb p = dst.pixel(x, y);
+                ASSERT_EQ(qAlpha(p), 255);
+                worst = std::max({worst, std::abs(qRed(p) - expected[0]), std::abs(qGreen(p) - expected[1]),
+                                  std::abs(qBlue(p) - expected[2])});
+            }
+        // Rounding to whole values costs half a step; the fixed-point weights may cost a bit more.
+        EXPECT_LT(worst, 1.0);
+    }
 }
 
 TEST(FrameScaler, SplitWorkGivesTheSamePixels)

@@ -1,0 +1,176 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+extern "C" {
+#include <libavutil/opt.h>
+#include <libswscale/swscale.h>
+}
+
+#include "video/yuvconvert.h"
+
+using namespace tavelon;
+
+namespace {
+
+struct Yuv
+{
+    int width;
+    int height;
+    std::vector<std::uint8_t> y, u, v;
+
+    Yuv(int w, int h)
+        : width(w), height(h), y(std::size_t(w * h)), u(std::size_t((w + 1) / 2 * ((h + 1) / 2))), v(u.size())
+    {}
+    std::uint8_t *planes[3] = {};
+    int strides[3] = {};
+    void bind()
+    {
+        planes[0] = y.data();
+        planes[1] = u.data();
+        planes[2] = v.data();
+        strides[0] = width;
+        strides[1] = strides[2] = (width + 1) / 2;
+    }
+};
+
+// swscale set up as the pipeline sets it up for other formats: full range in and out, bilinear.
+// From 8 rows on the two agree; shorter frames stay with swscale.
+Yuv swscaleReference(const std::vector<std::uint8_t> &bgr, int width, int height)
+{
+    std::unique_ptr<SwsContext, decltype(&sws_freeContext)> sws(sws_alloc_context(), &sws_freeContext);
+    av_opt_set_int(sws.get(), "srcw", width, 0);
+    av_opt_set_int(sws.get(), "srch", height, 0);
+    av_opt_set_int(sws.get(), "dstw", width, 0);
+    av_opt_set_int(sws.get(), "dsth", height, 0);
+    av_opt_set_int(sws.get(), "src_format", AV_PIX_FMT_BGR24, 0);
+    av_opt_set_int(sws.get(), "dst_format", AV_PIX_FMT_YUV420P, 0);
+    av_opt_set_int(sws.get(), "sws_flags", SWS_BILINEAR, 0);
+    av_opt_set_int(sws.get(), "src_range", 1, 0);
+    av_opt_set_int(sws.get(), "dst_range", 1, 0);
+    EXPECT_GE(sws_init_context(sws.get(), nullptr, nullptr), 0);
+    // swscale's vector loops may write past the end of a row: give it padded rows, then copy.
+    const int cw = (width + 1) / 2;
+    const int ch = (height + 1) / 2;
+    const int lumaStride = (width + 63) / 64 * 64;
+    const int chromaStride = (cw + 63) / 64 * 64;
+    std::vector<std::uint8_t> padded[3] = {std::vector<std::uint8_t>(std::size_t(lumaStride * height + 64)),
+                                           std::vector<std::uint8_t>(std::size_t(chromaStride * ch + 64)),
+                                           std::vector<std::uint8_t>(std::size_t(chromaStride * ch + 64))};
+    std::uint8_t *planes[3] = {padded[0].data(), padded[1].data(), padded[2].data()};
+    const int strides[3] = {lumaStride, chromaStride, chromaStride};
+    const std::uint8_t *src[4] = {bgr.data(), nullptr, nullptr, nullptr};
+    const int srcStride[4] = {width * 3, 0, 0, 0};
+    sws_scale(sws.get(), src, srcStride, 0, height, planes, strides);
+    Yuv out(width, height);
+    for (int y = 0; y < height; ++y)
+        std::copy_n(planes[0] + y * lumaStride, width, out.y.begin() + y * width);
+    for (int y = 0; y < ch; ++y) {
+        std::copy_n(planes[1] + y * chromaStride, cw, out.u.begin() + y * cw);
+        std::copy_n(planes[2] + y * chromaStride, cw, out.v.begin() + y * cw);
+    }
+    return out;
+}
+
+int maxDiff(const std::vector<std::uint8_t> &a, const std::vector<std::uint8_t> &b)
+{
+    int m = 0;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        m = std::max(m, std::abs(int(a[i]) - int(b[i])));
+    return m;
+}
+
+std::vector<std::uint8_t> picture(const std::string &kind, int width, int height)
+{
+    std::vector<std::uint8_t> bgr(std::size_t(width * height * 3));
+    std::uint32_t seed = 7;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            std::uint8_t *p = bgr.data() + (y * width + x) * 3;
+            for (int c = 0; c < 3; ++c) {
+                seed = seed * 1664525u + 1013904223u;
+                if (kind == "noise")
+                    p[c] = std::uint8_t(seed >> 24);
+                else if (kind == "gradient")
+                    p[c] = std::uint8_t((x * (c + 1) + y * (3 - c)) * 255 / (4 * (width + height)));
+                else // saturated corners of the colour cube, where chroma reaches its limits
+                    p[c] = ((x / 2 + y / 2 * 3) >> c) & 1 ? 255 : 0;
+            }
+        }
+    return bgr;
+}
+
+TEST(YuvConvert, MatchesSwscaleWithinOne)
+{
+    const struct
+    {
+        const char *kind;
+        int width;
+        int height;
+    } rows[] = {{"noise", 720, 576}, {"gradient", 720, 576}, {"cube", 64, 48},
+                {"noise", 2, 8},     {"noise", 34, 10},      {"cube", 352, 288}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(std::string(row.kind) + " " + std::to_string(row.width) + "x" +
+                     std::to_string(row.height));
+        const std::vector<std::uint8_t> bgr = picture(row.kind, row.width, row.height);
+        const Yuv expected = swscaleReference(bgr, row.width, row.height);
+        Yuv ours(row.width, row.height);
+        ours.bind();
+        bgr24ToYuv420pFull(bgr.data(), row.width * 3, row.width, row.height, ours.planes, ours.strides);
+        EXPECT_LE(maxDiff(ours.y, expected.y), 1);
+        EXPECT_LE(maxDiff(ours.u, expected.u), 1);
+        EXPECT_LE(maxDiff(ours.v, expected.v), 1);
+    }
+}
+
+TEST(YuvConvert, BottomUpRowsAndOddSizes)
+{
+    // Read from its last row with a negative stride, a bottom-up picture gives the same planes as
+    // its top-down twin.
+    const int w = 10;
+    const int h = 6;
+    const std::vector<std::uint8_t> topDown = picture("noise", w, h);
+    std::vector<std::uint8_t> bottomUp(topDown.size());
+    for (int y = 0; y < h; ++y)
+        std::copy_n(topDown.begin() + y * w * 3, w * 3, bottomUp.begin() + (h - 1 - y) * w * 3);
+    Yuv a(w, h);
+    Yuv b(w, h);
+    a.bind();
+    b.bind();
+    bgr24ToYuv420pFull(topDown.data(), w * 3, w, h, a.planes, a.strides);
+    bgr24ToYuv420pFull(bottomUp.data() + (h - 1) * w * 3, -w * 3, w, h, b.planes, b.strides);
+    EXPECT_EQ(a.y, b.y);
+    EXPECT_EQ(a.u, b.u);
+    EXPECT_EQ(a.v, b.v);
+
+    // Odd sides: the last column and row average with themselves, so a solid colour stays exact;
+    // white, black and pure blue (whose U lies half a step above 255) land on their limits.
+    const struct
+    {
+        std::uint8_t b, g, r;
+        std::uint8_t y, u, v;
+    } colours[] = {{255, 255, 255, 255, 128, 128},
+                   {0, 0, 0, 0, 128, 128},
+                   {255, 0, 0, 29, 255, 107},
+                   {128, 128, 128, 128, 128, 128}};
+    for (const auto &c : colours) {
+        const int ow = 5;
+        const int oh = 3;
+        std::vector<std::uint8_t> bgr;
+        for (int i = 0; i < ow * oh; ++i)
+            bgr.insert(bgr.end(), {c.b, c.g, c.r});
+        Yuv out(ow, oh);
+        out.bind();
+        bgr24ToYuv420pFull(bgr.data(), ow * 3, ow, oh, out.planes, out.strides);
+        EXPECT_EQ(out.y, std::vector<std::uint8_t>(out.y.size(), c.y));
+        EXPECT_EQ(out.u, std::vector<std::uint8_t>(out.u.size(), c.u));
+        EXPECT_EQ(out.v, std::vector<std::uint8_t>(out.v.size(), c.v));
+    }
+}
+
+} // namespace
