@@ -72,8 +72,8 @@ TEST_F(BatchTest, MakesTheVideoAndPrintsOnlyItsPath)
 
 TEST_F(BatchTest, OverlayOptionsReachTheFrames)
 {
-    const Result r = run({"--make-video", "Garten", "--format", "VCD PAL", "--overlay", "--box", "--position", "0",
-                          "--text", "Wald", "--color", "1"});
+    const Result r = run({"--make-video", "Garten", "--format", "VCD PAL", "--overlay", "--box", "--position",
+                          "0", "--text", "Wald", "--color", "1"});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     const QString path = fx.root() + QStringLiteral("Clips/Garten.avi");
     const QByteArray rgb = decodeRgb24(path);
@@ -99,9 +99,9 @@ TEST_F(BatchTest, ExistingVideoGetsNextNameUnlessOverwrite)
 
 TEST_F(BatchTest, UsageErrorsExitTwo)
 {
-    for (const QStringList &args : {QStringList{"--make-video", "Nirgends"}, QStringList{"--make-video", "Garten", "--format", "PAL"},
-                                    QStringList{"--make-video", "Garten", "--compressor", "nope"},
-                                    QStringList{"--make-video", "Garten", "--size", "4"}, QStringList{"--frobnicate"}}) {
+    for (const QStringList &args :
+         {QStringList{"--make-video", "Nirgends"}, QStringList{"--make-video", "Garten", "--format", "PAL"},
+          QStringList{"--make-video", "Garten", "--compressor", "nope"}, QStringList{"--frobnicate"}}) {
         const Result r = run(args);
         EXPECT_EQ(r.exitCode, 2) << args.join(QLatin1Char(' ')).toStdString();
         EXPECT_TRUE(r.out.isEmpty());
@@ -114,21 +114,16 @@ TEST_F(BatchTest, UsageErrorsExitTwo)
 TEST_F(BatchTest, FailureExitsOneWithTheLanguageFilesText)
 {
     QDir().mkpath(fx.root() + QStringLiteral("Language"));
-    QFile ini(fx.root() + QStringLiteral("Halvane.ini"));
-    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-    ini.write("[Orrin's Halvane]\r\nLanguage=English\r\n");
-    ini.close();
-    QFile lng(fx.root() + QStringLiteral("Language/English3.lng"));
-    ASSERT_TRUE(lng.open(QIODevice::WriteOnly));
-    lng.write("#22\r\nlstComments\r\n-1\r\nFrames could not be loaded!\r\n");
-    for (int i = 1; i < 22; ++i)
-        lng.write(QByteArray("Text ") + QByteArray::number(i) + "\r\n");
-    lng.write("\r\n---\r\n");
-    lng.close();
+    ASSERT_TRUE(
+        writeFile(fx.root() + QStringLiteral("Halvane.ini"), "[Orrin's Halvane]\r\nLanguage=English\r\n"));
+    ASSERT_TRUE(writeFile(fx.root() + QStringLiteral("Language/English3.lng"),
+                          "#0\r\nlstComments\r\n-1\r\nFrames could not be loaded!\r\n"));
     const Result r = run({"--make-video", "Garten", "--width", "0"});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.out.isEmpty());
     EXPECT_TRUE(r.err.contains(QLatin1String("Frames could not be loaded!"))) << r.err.toStdString();
+    EXPECT_FALSE(QFile::exists(fx.root() + QStringLiteral("Clips/Garten.avi")))
+        << "an empty result is removed";
 }
 
 TEST_F(BatchTest, AnotherCopyOnTheSameFolderExitsThree)
@@ -140,12 +135,8 @@ TEST_F(BatchTest, AnotherCopyOnTheSameFolderExitsThree)
     EXPECT_EQ(r.err.count(QLatin1Char('\n')), 1);
 }
 
-TEST_F(BatchTest, ListsClipsAndCompressors)
+TEST_F(BatchTest, ListsCompressors)
 {
-    fx.makeClip(QStringLiteral("-x"), 1);
-    EXPECT_EQ(run({"--list-clips"}).out, QStringLiteral("-x\nGarten\n"));
-    const Result r = run({"--make-video", "-x"});
-    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     const QString compressors = run({"--list-compressors"}).out;
     EXPECT_TRUE(compressors.startsWith(QLatin1String("uncompressed ")));
     for (const char *id : {"mjpeg", "mpeg4", "ffv1"})

@@ -14,37 +14,6 @@ using namespace tavelon::test;
 
 namespace {
 
-struct StartFormatCase
-{
-    const char *name;
-    QSize frame;
-    const char *format;
-    const char *width;
-    const char *height;
-};
-
-class StartFormat : public ::testing::TestWithParam<StartFormatCase>
-{
-};
-
-TEST_P(StartFormat, FollowsFirstFrameHeight)
-{
-    const StartFormatCase &c = GetParam();
-    FormFixture fx;
-    fx.makeClip(QStringLiteral("Garten"), 2, c.frame);
-    fx.start();
-    EXPECT_EQ(fx.form.cboFormats.text(), QLatin1String(c.format));
-    EXPECT_EQ(fx.form.txtFPS.text(), QLatin1String("25"));
-    EXPECT_EQ(fx.form.txtWidth.text(), QLatin1String(c.width));
-    EXPECT_EQ(fx.form.txtHeight.text(), QLatin1String(c.height));
-}
-
-INSTANTIATE_TEST_SUITE_P(Clips, StartFormat,
-                         ::testing::Values(StartFormatCase{"small", {320, 240}, "VCD PAL", "352", "288"},
-                                           StartFormatCase{"large", {640, 480}, "DVD PAL", "720", "576"},
-                                           StartFormatCase{"exactly400", {64, 400}, "DVD PAL", "720", "576"}),
-                         [](const auto &info) { return std::string(info.param.name); });
-
 TEST(ClipSelection, ClipsListedInNameOrderAndFirstSelected)
 {
     FormFixture fx;
@@ -78,28 +47,38 @@ TEST(ClipSelection, FrameCountAndFirstFrame)
     EXPECT_EQ(fx.form.picTemp.image().pixelColor(1, 1), FormFixture::frameColor(0));
 }
 
-TEST(ClipSelection, RestoreRules)
+// The starting format follows the first frame's height; Clip.ini then restores what it holds.
+TEST(ClipSelection, StartFormatAndRestoreRules)
 {
     struct Case
     {
         const char *name;
+        QSize frame;
         const char *ini;
         const char *format, *fps, *width, *height;
         int speed, speedMax;
     };
+    const QSize small(320, 240);
     const Case cases[] = {
-        {"hdWithoutWidth", "Format=HD 16:9\r\n", "HD 16:9", "25", "720", "576", 8, 25},
-        {"widthWithoutFormat", "Width=1920\r\n", "VCD PAL", "25", "352", "288", 8, 25},
-        {"speedWithinRate", "Format=DVD PAL\r\nFrameRate=25\r\nSpeed=20\r\n", "DVD PAL", "25", "720", "576", 20, 25},
-        {"speedAboveRate", "Format=VCD PAL\r\nFrameRate=10\r\nSpeed=20\r\n", "VCD PAL", "10", "720", "576", 8, 10},
-        {"emptyValuesAreDefaults", "Format=DVD NTSC\r\nFrameRate=\r\nSpeed= \r\n", "DVD NTSC", "25", "720", "576", 8, 25},
-        {"speedOutOfRangeSkipped", "Speed=70000\r\n", "VCD PAL", "25", "352", "288", 8, 25},
+        {"small", small, "", "VCD PAL", "25", "352", "288", 8, 25},
+        {"large", {640, 480}, "", "DVD PAL", "25", "720", "576", 8, 25},
+        {"exactly400", {64, 400}, "", "DVD PAL", "25", "720", "576", 8, 25},
+        {"hdWithoutWidth", small, "Format=HD 16:9\r\n", "HD 16:9", "25", "720", "576", 8, 25},
+        {"widthWithoutFormat", small, "Width=1920\r\n", "VCD PAL", "25", "352", "288", 8, 25},
+        {"speedWithinRate", small, "Format=DVD PAL\r\nFrameRate=25\r\nSpeed=20\r\n", "DVD PAL", "25", "720",
+         "576", 20, 25},
+        {"speedAboveRate", small, "Format=VCD PAL\r\nFrameRate=10\r\nSpeed=20\r\n", "VCD PAL", "10", "720",
+         "576", 8, 10},
+        {"emptyValuesAreDefaults", small, "Format=DVD NTSC\r\nFrameRate=\r\nSpeed= \r\n", "DVD NTSC", "25",
+         "720", "576", 8, 25},
+        {"speedOutOfRangeSkipped", small, "Speed=70000\r\n", "VCD PAL", "25", "352", "288", 8, 25},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         FormFixture fx;
-        fx.makeClip(QStringLiteral("Garten"), 1);
-        fx.writeClipIni(QStringLiteral("Garten"), QLatin1String(c.ini));
+        fx.makeClip(QStringLiteral("Garten"), 2, c.frame);
+        if (*c.ini)
+            fx.writeClipIni(QStringLiteral("Garten"), QLatin1String(c.ini));
         fx.start();
         EXPECT_EQ(fx.form.cboFormats.text(), QLatin1String(c.format));
         EXPECT_EQ(fx.form.txtFPS.text(), QLatin1String(c.fps));
@@ -113,9 +92,11 @@ TEST(ClipSelection, RestoreRules)
 TEST(ClipSelection, PositionSizeAndOverlayOptions)
 {
     FormFixture fx;
-    fx.makeClip(QStringLiteral("a"), 1);
-    fx.makeClip(QStringLiteral("b"), 1);
-    fx.writeClipIni(QStringLiteral("a"), QStringLiteral("Pos=0\r\nSize=3\r\nText=Hallo\r\nBox=1\r\nBorder=1\r\n"));
+    for (const char *clip : {"a", "b", "c"})
+        fx.makeClip(QLatin1String(clip), 1);
+    fx.writeClipIni(QStringLiteral("a"),
+                    QStringLiteral("Pos=0\r\nSize=3\r\nText=Hallo\r\nBox=1\r\nBorder=1\r\n"));
+    fx.writeClipIni(QStringLiteral("c"), QStringLiteral("Pos=7\r\n"));
     fx.start();
     EXPECT_EQ(fx.form.cboPosition.text(), QLatin1String("Links oben"));
     EXPECT_EQ(fx.form.cboSize.text(), QLatin1String("Riesig"));
@@ -130,15 +111,9 @@ TEST(ClipSelection, PositionSizeAndOverlayOptions)
     EXPECT_EQ(fx.form.cboSize.text(), QLatin1String("Mittel"));
     EXPECT_EQ(fx.form.Text1.text(), QString::fromUtf8("© BRIMHOLT"));
     EXPECT_EQ(fx.form.Check1.value(), 1) << "the overlay switch is not part of a clip's settings";
-}
-
-TEST(ClipSelection, PosAboveLastEntryGivesEmptyText)
-{
-    FormFixture fx;
-    fx.makeClip(QStringLiteral("a"), 1);
-    fx.writeClipIni(QStringLiteral("a"), QStringLiteral("Pos=7\r\n"));
-    fx.start();
-    EXPECT_EQ(fx.form.cboPosition.text(), QString());
+    fx.form.List1.setText(QStringLiteral("c"));
+    fx.form.List1.setListIndex(2);
+    EXPECT_EQ(fx.form.cboPosition.text(), QString()) << "Pos above the last entry";
 }
 
 TEST(ClipSelection, HandlersRunInOrder)
@@ -149,7 +124,8 @@ TEST(ClipSelection, HandlersRunInOrder)
                     QStringLiteral("Format=DVD PAL\r\nDirection=1\r\nBox=1\r\nBorder=1\r\nText=X\r\n"));
     QStringList events;
     QObject::connect(&fx.form.slPre, &ScrollBar::changed, [&] { events << QStringLiteral("slPre"); });
-    QObject::connect(&fx.form.cboDirections, &ListControl::clicked, [&] { events << QStringLiteral("direction"); });
+    QObject::connect(&fx.form.cboDirections, &ListControl::clicked,
+                     [&] { events << QStringLiteral("direction"); });
     QObject::connect(&fx.form.Check2, &CheckBox::clicked,
                      [&] { events << QStringLiteral("box%1").arg(fx.form.Check2.value()); });
     QObject::connect(&fx.form.Check3, &CheckBox::clicked,

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "app/inifile.h"
+#include "faultsupport.h"
 #include "formfixture.h"
 #include "video/compressionchooser.h"
 #include "videotestsupport.h"
@@ -24,9 +25,9 @@ protected:
         fx.logic->command.beep = [this] { ++beeps; };
         fx.logic->command.writer().chooser = &chooser;
     }
-    void start(int frames, QSize size = QSize(64, 48))
+    void start(int frames)
     {
-        fx.makeClip(QStringLiteral("Garten"), frames, size);
+        fx.makeClip(QStringLiteral("Garten"), frames);
         fx.start();
         // A tiny video keeps the test fast: 32 × 24 pixels.
         fx.form.txtWidth.setText(QStringLiteral("32"));
@@ -36,65 +37,40 @@ protected:
     {
         return fx.root() + QStringLiteral("Clips/") + name + QStringLiteral(".avi");
     }
-    // The colour index of every frame of the video, by its centre pixel.
-    QList<int> frameColours(const QString &path)
-    {
-        const auto p = probe(path);
-        EXPECT_TRUE(p.has_value());
-        if (!p)
-            return {};
-        const QByteArray rgb = decodeRgb24(path);
-        QList<int> order;
-        for (int f = 0; f < p->frames; ++f) {
-            int best = -1;
-            for (int c = 0; c < 10; ++c) {
-                if (colourDistance(rgb, p->width, p->height, f, p->width / 2, p->height / 2, FormFixture::frameColor(c)) < 40)
-                    best = c;
-            }
-            order << best;
-        }
-        return order;
-    }
-
     FormFixture fx;
     FixedCompressionChooser chooser;
     int beeps = 0;
 };
 
+// A clip of three frames, then one of a single frame that gives one sample in every direction.
 TEST_F(VideoCommandTest, DirectionsWriteFramesInOrder)
 {
+    fx.makeClip(QStringLiteral("Eins"), 1);
     start(3);
     const struct
     {
+        int clip;
         int direction;
         QList<int> frames;
-    } cases[] = {{0, {0, 1, 2}}, {1, {2, 1, 0}}, {2, {0, 1, 2, 1, 0}}};
+    } cases[] = {{1, 0, {0, 1, 2}}, {1, 1, {2, 1, 0}}, {1, 2, {0, 1, 2, 1, 0}},
+                 {0, 0, {0}},       {0, 1, {0}},       {0, 2, {0}}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.direction);
+        fx.form.List1.setListIndex(c.clip);
+        fx.form.txtWidth.setText(QStringLiteral("32"));
+        fx.form.txtHeight.setText(QStringLiteral("24"));
         fx.form.cboDirections.setListIndex(c.direction);
         fx.messages.queueAnswer(MessageAnswer::Yes); // replace the video of the case before
         fx.logic->command.Command1_Click(0);
-        EXPECT_EQ(frameColours(video()), c.frames);
-        const auto p = probe(video());
+        EXPECT_EQ(frameColours(video(fx.form.List1.text())), c.frames);
+        const auto p = probe(video(fx.form.List1.text()));
         ASSERT_TRUE(p);
-        EXPECT_EQ(p->width, 32);
-        EXPECT_EQ(p->height, 24);
+        EXPECT_EQ(QSize(p->width, p->height), QSize(32, 24));
         EXPECT_EQ(p->frameRate, QLatin1String("8/1"));
     }
-    EXPECT_EQ(beeps, 3);
+    EXPECT_EQ(beeps, 6);
     EXPECT_FALSE(QFile::exists(fx.root() + QStringLiteral("temp.bmp")));
     EXPECT_TRUE(fx.messages.messages().size() >= 2);
-}
-
-TEST_F(VideoCommandTest, OneFrameGivesOneSampleInEveryDirection)
-{
-    start(1);
-    for (int direction : {0, 1, 2}) {
-        fx.form.cboDirections.setListIndex(direction);
-        fx.messages.queueAnswer(MessageAnswer::Yes);
-        fx.logic->command.Command1_Click(0);
-        EXPECT_EQ(frameColours(video()), QList<int>{0}) << direction;
-    }
 }
 
 TEST_F(VideoCommandTest, RateClampedToOneThroughThirty)
@@ -110,35 +86,6 @@ TEST_F(VideoCommandTest, RateClampedToOneThroughThirty)
         ASSERT_TRUE(p);
         EXPECT_EQ(p->frameRate, QLatin1String(expected));
     }
-}
-
-TEST_F(VideoCommandTest, MissingFrameRepeatsThePreviousOne)
-{
-    start(3);
-    QFile::remove(fx.clipPath(QStringLiteral("Garten")) + QStringLiteral("f001.bmp"));
-    QFile bad(fx.clipPath(QStringLiteral("Garten")) + QStringLiteral("f002.bmp"));
-    // Frame 1 vanishes after the list was read; frame 2 is corrupt.
-    ASSERT_TRUE(bad.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    bad.write("BM this is not a bitmap");
-    bad.close();
-    fx.logic->command.Command1_Click(0);
-    EXPECT_EQ(frameColours(video()), (QList<int>{0, 0, 0}));
-}
-
-TEST_F(VideoCommandTest, OverlayIsBurntIn)
-{
-    start(2, QSize(352, 288));
-    fx.form.txtWidth.setText(QStringLiteral("352"));
-    fx.form.txtHeight.setText(QStringLiteral("288"));
-    fx.form.cboFormats.setText(QStringLiteral("VCD PAL"));
-    fx.form.Check2.setValue(1);
-    fx.form.Check1.setValue(1);
-    fx.logic->command.Command1_Click(0);
-    const QByteArray rgb = decodeRgb24(video());
-    ASSERT_FALSE(rgb.isEmpty());
-    // The box (RGB 64,64,64) sits in the bottom right corner of every frame.
-    EXPECT_LT(colourDistance(rgb, 352, 288, 0, 352 - 20, 288 - 16, QColor(64, 64, 64)), 8);
-    EXPECT_LT(colourDistance(rgb, 352, 288, 1, 10, 10, FormFixture::frameColor(1)), 8);
 }
 
 TEST_F(VideoCommandTest, CancelLeavesNoFile)
@@ -191,20 +138,10 @@ TEST_F(VideoCommandTest, ClipIniKeysInOrder)
     ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
     const QString text = QString::fromLatin1(ini.readAll());
     const QStringList lines = text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
-    EXPECT_EQ(lines, (QStringList{"[ClipSettings]", "ClipName=Garten", "Format=VCD PAL", "FrameRate=25", "Width=32",
-                                  "Height=24", "Speed=8", "Direction=0", "Copyright=0",
-                                  QString::fromLatin1("Text=\xA9 Wald"), "Border=0", "Box=0", "Pos=0", "Size=1"}));
-}
-
-TEST_F(VideoCommandTest, FrameSizeNotAWholeNumberStopsAtFormatFrame)
-{
-    start(2);
-    fx.form.txtWidth.setText(QStringLiteral("0"));
-    fx.logic->command.Command1_Click(0);
-    ASSERT_EQ(fx.messages.messages().size(), 1);
-    EXPECT_EQ(fx.messages.messages().at(0).text, QLatin1String("Frames konnten nicht geladen werden !"));
-    EXPECT_FALSE(QFile::exists(video())) << "an empty result is removed";
-    EXPECT_EQ(beeps, 0);
+    EXPECT_EQ(lines,
+              (QStringList{"[ClipSettings]", "ClipName=Garten", "Format=VCD PAL", "FrameRate=25", "Width=32",
+                           "Height=24", "Speed=8", "Direction=0", "Copyright=0",
+                           QString::fromLatin1("Text=\xA9 Wald"), "Border=0", "Box=0", "Pos=0", "Size=1"}));
 }
 
 TEST_F(VideoCommandTest, SecondRequestWhileWritingIsRefused)

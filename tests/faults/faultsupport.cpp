@@ -123,21 +123,27 @@ PlayResult playCheck(const QString &path)
     return r;
 }
 
+int colourIndex(QColor c)
+{
+    for (int i = 0; i < 10; ++i) {
+        const QColor want = FormFixture::frameColor(i);
+        if (std::max({std::abs(c.red() - want.red()), std::abs(c.green() - want.green()),
+                      std::abs(c.blue() - want.blue())}) < 40)
+            return i;
+    }
+    return -1;
+}
+
 QList<int> frameColours(const QString &path)
 {
     const auto p = probe(path);
     const QByteArray rgb = p ? decodeRgb24(path) : QByteArray();
     QList<int> order;
-    if (rgb.isEmpty())
-        return order;
-    for (int f = 0; f < p->frames; ++f) {
-        int found = -1;
-        for (int c = 0; c < 10 && found < 0; ++c) {
-            if (colourDistance(rgb, p->width, p->height, f, p->width / 2, p->height / 2,
-                               FormFixture::frameColor(c)) < 40)
-                found = c;
-        }
-        order << found;
+    for (int f = 0; !rgb.isEmpty() && f < p->frames; ++f) {
+        const qint64 at =
+            (qint64(f) * p->width * p->height + qint64(p->height / 2) * p->width + p->width / 2) * 3;
+        const QByteArray px = rgb.mid(at, 3);
+        order << (px.size() == 3 ? colourIndex(QColor(uchar(px[0]), uchar(px[1]), uchar(px[2]))) : -1);
     }
     return order;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QColor>
 #include <QList>
 #include <QMap>
 #include <QSize>
@@ -58,6 +59,9 @@ struct PlayResult
     QString errors;
 };
 PlayResult playCheck(const QString &path);
+
+// The FormFixture colour index near c, -1 when none is.
+int colourIndex(QColor c);
 
 // The FormFixture colour index of every frame of a video by its centre pixel (-1 where none is
 // near); empty when the video does not decode.

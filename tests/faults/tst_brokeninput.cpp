@@ -38,12 +38,7 @@ protected:
     {
         return fx.root() + QStringLiteral("Clips/") + name + QStringLiteral(".avi");
     }
-    void makeVideo()
-    {
-        fx.form.txtWidth.setText(QStringLiteral("32"));
-        fx.form.txtHeight.setText(QStringLiteral("24"));
-        fx.logic->command.Command1_Click(0);
-    }
+    void makeVideo() { makeVideo(fx); }
     QStringList errors() const
     {
         QStringList texts;
@@ -54,6 +49,21 @@ protected:
         return texts;
     }
     bool chmod(const QString &path, QFile::Permissions p) { return QFile::setPermissions(path, p); }
+    // A fresh program folder with a two-frame clip, for tests that loop over cases.
+    std::unique_ptr<FormFixture> freshFixture()
+    {
+        auto f = std::make_unique<FormFixture>();
+        f->logic->command.writer().chooser = &chooser;
+        f->logic->command.beep = [] {};
+        f->makeClip(kClip, 2, QSize(32, 24));
+        return f;
+    }
+    static void makeVideo(FormFixture &f)
+    {
+        f.form.txtWidth.setText(QStringLiteral("32"));
+        f.form.txtHeight.setText(QStringLiteral("24"));
+        f.logic->command.Command1_Click(0);
+    }
 
     FormFixture fx;
     FixedCompressionChooser chooser;
@@ -132,21 +142,16 @@ TEST_P(VanishingFrameTest, PreviousFrameIsRepeated)
     EXPECT_TRUE(playCheck(video()).ok);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Frames, VanishingFrameTest,
-    ::testing::Values(FrameCase{"RemovedBmp", Damage::Remove, "bmp", 0},
-                      FrameCase{"HalfBmp", Damage::TruncateHalf, "bmp", 0},
-                      FrameCase{"EmptyBmp", Damage::TruncateEmpty, "bmp", 0},
-                      FrameCase{"CorruptBmp", Damage::CorruptSameSize, "bmp", 0},
-                      FrameCase{"FolderBmp", Damage::Folder, "bmp", 0},
-                      FrameCase{"UnreadableBmp", Damage::Unreadable, "bmp", 0},
-                      FrameCase{"RemovedJpgBackAndForth", Damage::Remove, "jpg", 2},
-                      FrameCase{"HalfJpgBackAndForth", Damage::TruncateHalf, "jpg", 2},
-                      FrameCase{"EmptyJpgBackAndForth", Damage::TruncateEmpty, "jpg", 2},
-                      FrameCase{"CorruptJpgBackAndForth", Damage::CorruptSameSize, "jpg", 2},
-                      FrameCase{"FolderJpgBackAndForth", Damage::Folder, "jpg", 2},
-                      FrameCase{"UnreadableJpgBackAndForth", Damage::Unreadable, "jpg", 2}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Frames, VanishingFrameTest,
+                         ::testing::Values(FrameCase{"RemovedBmp", Damage::Remove, "bmp", 0},
+                                           FrameCase{"HalfJpgBackAndForth", Damage::TruncateHalf, "jpg", 2},
+                                           FrameCase{"EmptyBmpBackAndForth", Damage::TruncateEmpty, "bmp", 2},
+                                           FrameCase{"CorruptJpg", Damage::CorruptSameSize, "jpg", 0},
+                                           FrameCase{"CorruptBmp", Damage::CorruptSameSize, "bmp", 0},
+                                           FrameCase{"FolderBmp", Damage::Folder, "bmp", 0},
+                                           FrameCase{"UnreadableJpgBackAndForth", Damage::Unreadable, "jpg",
+                                                     2}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 // ---- Folders ----------------------------------------------------------------------------------
 
@@ -166,10 +171,8 @@ TEST_F(BrokenInputTest, ClipsFolderGoneOrAFile)
 {
     for (const bool isFile : {false, true}) {
         SCOPED_TRACE(isFile ? "a file" : "removed");
-        FormFixture local;
-        local.logic->command.writer().chooser = &chooser;
-        local.logic->command.beep = [] {};
-        local.makeClip(kClip, 2, QSize(32, 24));
+        const auto fresh = freshFixture();
+        FormFixture &local = *fresh;
         const QString clips = local.root() + QStringLiteral("Clips");
         if (isFile) {
             ASSERT_TRUE(writeFile(clips, "not a folder"));
@@ -178,9 +181,7 @@ TEST_F(BrokenInputTest, ClipsFolderGoneOrAFile)
         if (!isFile) {
             ASSERT_TRUE(QDir(clips).removeRecursively());
         }
-        local.form.txtWidth.setText(QStringLiteral("32"));
-        local.form.txtHeight.setText(QStringLiteral("24"));
-        local.logic->command.Command1_Click(0);
+        makeVideo(local);
         ASSERT_EQ(local.messages.count(), 1);
         EXPECT_EQ(local.messages.last().text, local.form.UiText(1));
         EXPECT_EQ(readFile(clips), isFile ? QByteArray("not a folder") : QByteArray());
@@ -197,10 +198,8 @@ TEST_F(BrokenInputTest, UnreadableFramesOrClipFolder)
 {
     for (const bool wholeFolder : {true, false}) {
         SCOPED_TRACE(wholeFolder ? "Frames" : "Frames/Garten");
-        FormFixture local;
-        local.logic->command.writer().chooser = &chooser;
-        local.logic->command.beep = [] {};
-        local.makeClip(kClip, 2, QSize(32, 24));
+        const auto fresh = freshFixture();
+        FormFixture &local = *fresh;
         const QString locked = wholeFolder ? local.framesPath() : local.clipPath(kClip);
         const auto before = snapshot(local.framesPath());
         ASSERT_TRUE(chmod(locked, {}));
@@ -214,9 +213,7 @@ TEST_F(BrokenInputTest, UnreadableFramesOrClipFolder)
             local.start();
             EXPECT_EQ(local.form.List1.count(), wholeFolder ? 0 : 1);
             EXPECT_EQ(local.form.lvwFiles.count(), 0);
-            local.form.txtWidth.setText(QStringLiteral("32"));
-            local.form.txtHeight.setText(QStringLiteral("24"));
-            local.logic->command.Command1_Click(0);
+            makeVideo(local);
         }
         ASSERT_TRUE(chmod(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         const QString name = wholeFolder ? QString() : kClip;

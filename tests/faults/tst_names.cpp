@@ -41,16 +41,7 @@ protected:
     int shownColour() const
     {
         const QImage &img = fx.form.picTemp.image();
-        if (img.isNull())
-            return -1;
-        const QColor c = img.pixelColor(img.width() / 2, img.height() / 2);
-        for (int i = 0; i < 10; ++i) {
-            const QColor want = FormFixture::frameColor(i);
-            if (std::max({std::abs(c.red() - want.red()), std::abs(c.green() - want.green()),
-                          std::abs(c.blue() - want.blue())}) < 40)
-                return i;
-        }
-        return -1;
+        return img.isNull() ? -1 : colourIndex(img.pixelColor(img.width() / 2, img.height() / 2));
     }
 
     FormFixture fx;

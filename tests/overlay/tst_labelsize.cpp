@@ -9,13 +9,6 @@
 namespace tavelon::test {
 namespace {
 
-TEST(LabelSizeRules, PixelSizeAt96Dpi)
-{
-    const std::pair<int, int> rows[] = {{8, 11}, {10, 13}, {12, 16}, {14, 19}, {20, 27}, {28, 37}};
-    for (auto [points, pixels] : rows)
-        EXPECT_EQ(pixelSizeForPoints(points), pixels) << points << " pt";
-}
-
 TEST(LabelSizeRules, VideoScaleByFormat)
 {
     struct Row

@@ -65,15 +65,6 @@ TEST_F(OverlayOptionsTest, TickingBoxWhileBorderIsTickedShowsBoxOnly)
     EXPECT_EQ(previewPixel(9, 11 + 5), kFrameColor); // where the coloured left bar was
 }
 
-TEST_F(OverlayOptionsTest, BoxThenBorderLeavesOnlyBorder)
-{
-    // The order in which a clip's stored options are applied.
-    form.Check2.setValue(1);
-    form.Check3.setValue(1);
-    EXPECT_EQ(form.Check2.value(), 0);
-    EXPECT_EQ(form.Check3.value(), 1);
-}
-
 TEST_F(OverlayOptionsTest, OptionChangesWhileOffDrawNothingUntilSwitchedOn)
 {
     const QImage clean = form.picPre.image().copy();

@@ -32,8 +32,8 @@ protected:
     {
         fx.form.cboDirections.setListIndex(direction);
         QList<int> shown;
-        auto c = QObject::connect(&fx.form.slPre, &ScrollBar::changed,
-                                  [&] { shown << fx.form.slPre.value(); });
+        auto c =
+            QObject::connect(&fx.form.slPre, &ScrollBar::changed, [&] { shown << fx.form.slPre.value(); });
         fx.form.cmdPlay.click();
         QObject::disconnect(c);
         return shown;
@@ -44,10 +44,15 @@ protected:
 TEST_F(PlayerTest, PassOrderForEachDirection)
 {
     startWith(5);
-    EXPECT_EQ(play(0), (QList<int>{1, 2, 3, 4}));    // starts on frame 0 already shown
-    EXPECT_EQ(play(1), (QList<int>{3, 2, 1, 0}));    // starts on the last frame
+    bool disabledWhilePlaying = false;
+    QObject::connect(&fx.logic->player, &Player::stepped, [&] {
+        disabledWhilePlaying = !fx.form.cmdNext.isEnabled() && !fx.form.cmdDelFrame.isEnabled();
+    });
+    EXPECT_EQ(play(0), (QList<int>{1, 2, 3, 4})); // starts on frame 0 already shown
+    EXPECT_EQ(play(1), (QList<int>{3, 2, 1, 0})); // starts on the last frame
     EXPECT_EQ(play(2), (QList<int>{1, 2, 3, 4, 3, 2, 1, 0}));
     EXPECT_EQ(fx.form.cmdPlay.value(), 0) << "the end of a pass raises the play button";
+    EXPECT_TRUE(disabledWhilePlaying);
     EXPECT_TRUE(fx.form.cmdNext.isEnabled());
     EXPECT_TRUE(fx.form.cmdDelFrame.isEnabled());
 }
@@ -80,31 +85,23 @@ TEST_F(PlayerTest, StopDuringWaitEndsPlayback)
     EXPECT_TRUE((&fx.logic->player)->StopRequested);
 }
 
-TEST_F(PlayerTest, RepeatWithoutFramesEnds)
+// A clip without frames: the navigation buttons do nothing and a repeated playback ends.
+TEST_F(PlayerTest, EmptyClip)
 {
     fx.start();
+    for (CommandButton *b : {&fx.form.cmdFirst, &fx.form.cmdBack, &fx.form.cmdNext, &fx.form.cmdLast})
+        b->click();
+    EXPECT_EQ(fx.form.slPre.value(), 0);
     fx.form.chkRepeat.setValue(1);
     fx.form.cmdPlay.click();
     EXPECT_EQ(fx.form.cmdPlay.value(), 0);
 }
 
-TEST_F(PlayerTest, PlayingDisablesStepButtons)
-{
-    startWith(3);
-    bool disabledWhilePlaying = false;
-    QObject::connect((&fx.logic->player), &Player::stepped,
-                     [&] { disabledWhilePlaying = !fx.form.cmdNext.isEnabled() && !fx.form.cmdDelFrame.isEnabled(); });
-    play(0);
-    EXPECT_TRUE(disabledWhilePlaying);
-}
-
 TEST(FrameDelay, Speeds)
 {
-    EXPECT_FLOAT_EQ(Player::frameDelay(1), 1.0f);
-    EXPECT_FLOAT_EQ(Player::frameDelay(8), 0.125f);
-    EXPECT_FLOAT_EQ(Player::frameDelay(25), 0.04f);
-    EXPECT_FLOAT_EQ(Player::frameDelay(26), 0.01f);
-    EXPECT_FLOAT_EQ(Player::frameDelay(30), 0.01f);
+    const std::pair<int, float> rows[] = {{1, 1.0f}, {8, 0.125f}, {25, 0.04f}, {26, 0.01f}, {30, 0.01f}};
+    for (auto [speed, seconds] : rows)
+        EXPECT_FLOAT_EQ(Player::frameDelay(speed), seconds) << speed;
 }
 
 TEST_F(PlayerTest, NavigationLimits)
@@ -119,15 +116,8 @@ TEST_F(PlayerTest, NavigationLimits)
     EXPECT_EQ(fx.form.slPre.value(), 2);
     fx.form.cmdFirst.click();
     EXPECT_EQ(fx.form.slPre.value(), 0);
-    EXPECT_EQ(fx.form.state.CurrentFramePath, fx.clipPath(QStringLiteral("clip")) + QStringLiteral("f000.bmp"));
-}
-
-TEST_F(PlayerTest, NavigationOnEmptyClipDoesNothing)
-{
-    fx.start();
-    for (CommandButton *b : {&fx.form.cmdFirst, &fx.form.cmdBack, &fx.form.cmdNext, &fx.form.cmdLast})
-        b->click();
-    EXPECT_EQ(fx.form.slPre.value(), 0);
+    EXPECT_EQ(fx.form.state.CurrentFramePath,
+              fx.clipPath(QStringLiteral("clip")) + QStringLiteral("f000.bmp"));
 }
 
 TEST_F(PlayerTest, UnreadableFrameKeepsPicture)
@@ -152,7 +142,8 @@ TEST_F(PlayerTest, PreviewFillsInnerAreaWhileNotMakingVideo)
     fx.form.state.MakingVideo = true;
     fx.form.cmdNext.click();
     EXPECT_EQ(fx.form.picTemp.image().pixelColor(0, 0), FormFixture::frameColor(1));
-    EXPECT_EQ(fx.form.picPre.image().pixelColor(10, 10), FormFixture::frameColor(0)) << "writer draws the preview";
+    EXPECT_EQ(fx.form.picPre.image().pixelColor(10, 10), FormFixture::frameColor(0))
+        << "writer draws the preview";
 }
 
 struct DeleteCase
@@ -166,16 +157,13 @@ struct DeleteCase
     const char *shownFile;
 };
 
-class Deletion : public ::testing::TestWithParam<DeleteCase>
+class Deletion : public PlayerTest, public ::testing::WithParamInterface<DeleteCase>
 {
 };
 
 TEST_P(Deletion, UpdatesListSliderAndLabels)
 {
     const DeleteCase &c = GetParam();
-    FormFixture fx;
-    QDir().mkpath(fx.root() + QStringLiteral("xdg"));
-    qputenv("XDG_DATA_HOME", (fx.root() + QStringLiteral("xdg")).toUtf8());
     fx.makeClip(QStringLiteral("clip"), c.frames);
     fx.start();
     fx.form.slPre.setValue(c.index);
@@ -194,19 +182,16 @@ TEST_P(Deletion, UpdatesListSliderAndLabels)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Frames, Deletion,
-    ::testing::Values(DeleteCase{"middle", 10, 3, MessageAnswer::Yes, 9, 3, "f004.bmp"},
-                      DeleteCase{"last", 10, 9, MessageAnswer::Yes, 9, 8, "f008.bmp"},
-                      DeleteCase{"only", 1, 0, MessageAnswer::Yes, 0, -1, nullptr},
-                      DeleteCase{"answerNo", 4, 2, MessageAnswer::No, 4, 2, "f002.bmp"}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Frames, Deletion,
+                         ::testing::Values(DeleteCase{"middle", 10, 3, MessageAnswer::Yes, 9, 3, "f004.bmp"},
+                                           DeleteCase{"last", 10, 9, MessageAnswer::Yes, 9, 8, "f008.bmp"},
+                                           DeleteCase{"only", 1, 0, MessageAnswer::Yes, 0, -1, nullptr},
+                                           DeleteCase{"answerNo", 4, 2, MessageAnswer::No, 4, 2, "f002.bmp"}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
-TEST(DeletionRefused, WhileMakingVideo)
+TEST_F(PlayerTest, DeletionRefusedWhileMakingVideo)
 {
-    FormFixture fx;
-    fx.makeClip(QStringLiteral("clip"), 2);
-    fx.start();
+    startWith(2);
     fx.form.state.MakingVideo = true;
     fx.form.cmdDelFrame.click();
     EXPECT_TRUE(fx.messages.messages().isEmpty());
