@@ -15,7 +15,8 @@ namespace tavelon {
 VideoCommand::VideoCommand(MainForm &form, QObject *parent) : QObject(parent), m_form(form), m_writer(form)
 {
     beep = [] { PlayResourceSound(QStringLiteral("BEEP")); };
-    connect(&form.Command1, &CommandButton::clicked, this, [this] { Command1_Click(m_form.Command1.index()); });
+    connect(&form.Command1, &CommandButton::clicked, this,
+            [this] { Command1_Click(m_form.Command1.index()); });
 }
 
 QString VideoCommand::nextFreeName(const QString &clipsPath, const QString &clip)
@@ -25,8 +26,7 @@ QString VideoCommand::nextFreeName(const QString &clipsPath, const QString &clip
     do {
         ++n;
         name = clip + QLatin1Char('_') + QString::number(n);
-    } while (FileExists(clipsPath + name + QStringLiteral(".avi")) ||
-             QFileInfo::exists(clipsPath + name + QStringLiteral(".avi")));
+    } while (QFileInfo::exists(clipsPath + name + QStringLiteral(".avi")));
     return name;
 }
 
@@ -54,12 +54,12 @@ void VideoCommand::Command1_Click(int index)
     f.state.VideoName = f.List1.text();
     const QString existing = f.state.ClipsPath + f.state.VideoName + QStringLiteral(".avi");
     if (FileExists(existing)) {
-        const QString question = f.UiText(14) + QStringLiteral(" '") + f.state.VideoName + QStringLiteral(".avi' ") +
-                                 f.UiText(15);
-        const MessageAnswer answer =
-            f.messages ? f.messages->show(f.state.AppTitle, question, MessageButtons::YesNo, MessageIcon::Question,
-                                          MessageAnswer::No)
-                       : MessageAnswer::No;
+        const QString question =
+            f.UiText(14) + QStringLiteral(" '") + f.state.VideoName + QStringLiteral(".avi' ") + f.UiText(15);
+        const MessageAnswer answer = f.messages
+                                         ? f.messages->show(f.state.AppTitle, question, MessageButtons::YesNo,
+                                                            MessageIcon::Question, MessageAnswer::No)
+                                         : MessageAnswer::No;
         if (answer == MessageAnswer::Yes)
             QFile::remove(existing);
         else

@@ -8,6 +8,7 @@
 #include "overlay/labelsize.h"
 #include "overlay/overlaylayout.h"
 #include "preview/framescaler.h"
+#include "preview/preview.h"
 
 namespace tavelon {
 
@@ -82,7 +83,7 @@ void Overlay::RevertPicPre()
     if (frame.isNull())
         pre.fill(m_form.picPre.backColor());
     else
-        stretchInto(frame, pre, pre.width() + 3, pre.height() + 3);
+        stretchInto(frame, pre, Preview::stretchSize().width(), Preview::stretchSize().height());
     m_form.picPre.refresh();
 }
 

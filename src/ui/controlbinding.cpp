@@ -136,6 +136,26 @@ void bindTextBox(TextBox &model, QLineEdit *widget)
                      [&model](const QString &t) { model.setText(t); });
 }
 
+namespace {
+
+// The widget shows the model's items and, through current, its selection; both follow the model.
+template <class Widget, class Current> void followItems(ListControl &model, Widget *widget, Current current)
+{
+    auto items = [widget, &model, current] {
+        {
+            const QSignalBlocker block(widget);
+            widget->clear();
+            widget->addItems(model.items());
+        }
+        current();
+    };
+    items();
+    QObject::connect(&model, &ListControl::itemsChanged, widget, items);
+    QObject::connect(&model, &ListControl::textChanged, widget, current);
+}
+
+} // namespace
+
 void bindComboBox(ListControl &model, QComboBox *widget)
 {
     bindControl(model, widget);
@@ -155,17 +175,7 @@ void bindComboBox(ListControl &model, QComboBox *widget)
             widget->setPlaceholderText(model.text());
         }
     };
-    auto items = [widget, &model, current] {
-        {
-            const QSignalBlocker block(widget);
-            widget->clear();
-            widget->addItems(model.items());
-        }
-        current();
-    };
-    items();
-    QObject::connect(&model, &ListControl::itemsChanged, widget, items);
-    QObject::connect(&model, &ListControl::textChanged, widget, current);
+    followItems(model, widget, current);
     QObject::connect(widget, &QComboBox::activated, &model,
                      [guard = QPointer<QComboBox>(widget), &model, current](int i) {
                          model.setListIndex(i);
@@ -187,17 +197,7 @@ void bindListBox(ListControl &model, QListWidget *widget)
             widget->clearSelection();
         }
     };
-    auto items = [widget, &model, current] {
-        {
-            const QSignalBlocker block(widget);
-            widget->clear();
-            widget->addItems(model.items());
-        }
-        current();
-    };
-    items();
-    QObject::connect(&model, &ListControl::itemsChanged, widget, items);
-    QObject::connect(&model, &ListControl::textChanged, widget, current);
+    followItems(model, widget, current);
     QObject::connect(widget, &QListWidget::currentRowChanged, &model,
                      [guard = QPointer<QListWidget>(widget), &model, current](int row) {
                          if (row >= 0)

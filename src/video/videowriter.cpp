@@ -9,6 +9,7 @@
 #include "app/messages.h"
 #include "preview/frameloader.h"
 #include "preview/framescaler.h"
+#include "preview/preview.h"
 #include "video/avifile.h"
 #include "video/bmpwriter.h"
 #include "video/cdib.h"
@@ -144,7 +145,7 @@ void VideoWriter::MakeVideoFile(const QString &FileName, int FrameRate)
 
     const int total = int(frameOrder(f.state.PlayDirection, n).size());
     int written = 0;
-    const QSize preview(MainForm::kPreviewInnerWidth + 3, MainForm::kPreviewInnerHeight + 3);
+    const QSize preview = Preview::stretchSize();
     int nextIndex = -1; // the frame after the current one, read ahead while this one is composed
     // One frame: load (through the slider), compose, show, round-trip, append. Window events run
     // after the frame is composed, so a slider moved by the user cannot change what is written.
