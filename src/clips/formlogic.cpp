@@ -14,7 +14,7 @@ FormLogic::FormLogic(MainForm &form, QObject *parent)
     clipList.RevertPicPre = [this] { overlay.RevertPicPre(); };
     clipList.PrintCopyright = [this] { overlay.PrintCopyright(); };
     command.writer().printCopyrightAVI = [this] { overlay.PrintCopyrightAVI(); };
-    command.writer().prefetchFrame = [this](int i) { preview.prefetch(i); };
+    command.writer().prefetchFrames = [this](const QList<int> &next) { preview.prefetch(next); };
 }
 
 } // namespace tavelon

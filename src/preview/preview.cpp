@@ -9,8 +9,7 @@
 namespace tavelon {
 
 Preview::Preview(MainForm &form, QObject *parent)
-    : QObject(parent), m_form(form), m_loader(std::make_unique<FrameLoader>()),
-      m_prefetchLoader(std::make_unique<FrameLoader>())
+    : QObject(parent), m_form(form), m_loader(std::make_unique<FrameLoader>())
 {
     connect(&form.slPre, &ScrollBar::changed, this, &Preview::slPre_Change);
     connect(&form.cmdFirst, &CommandButton::clicked, this, &Preview::cmdFirst_Click);
@@ -22,13 +21,10 @@ Preview::Preview(MainForm &form, QObject *parent)
 
 Preview::~Preview()
 {
-    waitForPrefetch();
-}
-
-void Preview::waitForPrefetch()
-{
-    if (m_prefetch.valid())
-        m_prefetch.wait();
+    for (ReadAhead &slot : m_ahead) {
+        if (slot.job.valid())
+            slot.job.wait();
+    }
 }
 
 QSize Preview::stretchSize()
@@ -36,46 +32,58 @@ QSize Preview::stretchSize()
     return {MainForm::kPreviewInnerWidth + 3, MainForm::kPreviewInnerHeight + 3};
 }
 
-void Preview::prefetch(int index)
+Preview::Prefetched Preview::ReadAhead::finish()
 {
-    if (m_prefetch.valid()) {
-        // A read-ahead nobody asked for: keep its picture buffer for the next one.
-        Prefetched unused = m_prefetch.get();
-        if (m_recycled.isNull())
-            m_recycled = std::move(unused.image);
+    Prefetched p = job.get();
+    path.clear();
+    recycled = std::move(p.image);
+    return p;
+}
+
+void Preview::prefetch(const QList<int> &indexes)
+{
+    QStringList wanted;
+    for (int index : indexes.mid(0, kReadAhead)) {
+        if (index >= 0 && index < m_form.lvwFiles.count())
+            wanted << m_form.state.ClipPath + m_form.lvwFiles.item(index);
     }
-    m_prefetchPath.clear();
-    if (index < 0 || index >= m_form.lvwFiles.count())
-        return;
-    m_prefetchPath = m_form.state.ClipPath + m_form.lvwFiles.item(index);
-    m_prefetch = std::async(std::launch::async,
-                            [path = m_prefetchPath, image = std::move(m_recycled), loader = m_prefetchLoader.get()]() mutable {
-                                Prefetched p;
-                                p.file = FrameLoader::readFile(path);
-                                p.image = std::move(image);
-                                if (p.file)
-                                    p.decoded = loader->decode(p.file->bytes, p.image);
-                                return p;
-                            });
-    m_recycled = QImage();
+    for (ReadAhead &slot : m_ahead) {
+        if (slot.job.valid() && !wanted.contains(slot.path))
+            slot.finish();
+        wanted.removeOne(slot.path);
+    }
+    for (ReadAhead &slot : m_ahead) {
+        if (wanted.isEmpty())
+            break;
+        if (slot.job.valid())
+            continue;
+        slot.path = wanted.takeFirst();
+        slot.job = std::async(std::launch::async, [path = slot.path, image = std::move(slot.recycled),
+                                                   loader = slot.loader.get()]() mutable {
+            Prefetched p;
+            p.file = FrameLoader::readFile(path);
+            p.image = std::move(image);
+            if (p.file)
+                p.decoded = loader->decode(p.file->bytes, p.image);
+            return p;
+        });
+        slot.recycled = QImage();
+    }
 }
 
 bool Preview::loadFrame(const QString &path, QImage &img)
 {
-    if (m_prefetch.valid() && path == m_prefetchPath) {
-        Prefetched p = m_prefetch.get();
-        m_prefetchPath.clear();
+    for (ReadAhead &slot : m_ahead) {
+        if (!slot.job.valid() || slot.path != path)
+            continue;
+        const Prefetched p = slot.finish();
         // A file that changed or vanished since it was read ahead is taken as it is now.
         if (p.file && FrameLoader::isUnchanged(path, p.file->stamp)) {
-            if (!p.decoded) {
-                m_recycled = std::move(p.image);
-                return false;
-            }
-            std::swap(img, p.image);
-            m_recycled = std::move(p.image);
-            return true;
+            if (p.decoded)
+                std::swap(img, slot.recycled);
+            return p.decoded;
         }
-        m_recycled = std::move(p.image);
+        break;
     }
     return m_loader->load(path, img);
 }
@@ -86,7 +94,8 @@ void Preview::slPre_Change()
     m_form.lblCurFrame.setCaption(QString::number(index + 1));
     m_form.state.CurrentFramePath = m_form.state.ClipPath + m_form.lvwFiles.item(index);
     // A missing, locked or undecodable file leaves the previous picture.
-    if (index < 0 || index >= m_form.lvwFiles.count() || !loadFrame(m_form.state.CurrentFramePath, m_form.picTemp.image()))
+    if (index < 0 || index >= m_form.lvwFiles.count() ||
+        !loadFrame(m_form.state.CurrentFramePath, m_form.picTemp.image()))
         return;
     if (m_form.state.MakingVideo)
         return;

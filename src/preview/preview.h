@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 
+#include <array>
 #include <functional>
 #include <future>
 #include <memory>
@@ -35,9 +37,11 @@ public:
     // Loads a frame file into img; false (img untouched) when it is missing or cannot be decoded.
     // A file read ahead is used only when it is unchanged at its turn.
     bool loadFrame(const QString &path, QImage &img);
-    // Starts reading and decoding frame index's file on another thread, for a loadFrame() that
-    // follows (the video writer reads the next frame while it composes the current one).
-    void prefetch(int index);
+    // Starts reading and decoding the files of the first kReadAhead of indexes, each on a thread of
+    // its own, for loadFrame() calls that follow (the video writer reads the next frames while it
+    // composes the current one). Read-aheads of frames no longer listed are dropped.
+    static constexpr int kReadAhead = 2;
+    void prefetch(const QList<int> &indexes);
 
     // Inner size of the preview picture plus three pixels each way: the frame always fills it.
     static QSize stretchSize();
@@ -51,13 +55,19 @@ private:
         QImage image;
         bool decoded = false;
     };
-    void waitForPrefetch();
-    // The read-ahead thread's own decoder (a loader serves one thread at a time) and a picture
-    // buffer handed back and forth, so frames of one size allocate nothing.
-    std::unique_ptr<FrameLoader> m_prefetchLoader;
-    QImage m_recycled;
-    QString m_prefetchPath;
-    std::future<Prefetched> m_prefetch;
+    // One read-ahead: its thread's own decoder (a loader serves one thread at a time), the frame
+    // it reads and a picture buffer handed back and forth, so frames of one size allocate nothing.
+    struct ReadAhead
+    {
+        std::unique_ptr<FrameLoader> loader = std::make_unique<FrameLoader>();
+        QString path;
+        std::future<Prefetched> job;
+        QImage recycled;
+
+        // Waits for the job; its picture moves to recycled and the slot is free afterwards.
+        Prefetched finish();
+    };
+    std::array<ReadAhead, kReadAhead> m_ahead;
 };
 
 } // namespace tavelon

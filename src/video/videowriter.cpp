@@ -143,19 +143,24 @@ void VideoWriter::MakeVideoFile(const QString &FileName, int FrameRate)
     if (setWindowTopMost)
         setWindowTopMost(true);
 
-    const int total = int(frameOrder(f.state.PlayDirection, n).size());
+    // The order the frames are expected in, for reading ahead only: the passes below read the
+    // direction and the frame count where the order gives them, and a frame read ahead that is
+    // not asked for is dropped.
+    const QList<int> plan = frameOrder(f.state.PlayDirection, n);
+    const int total = int(plan.size());
     int written = 0;
     const QSize preview = Preview::stretchSize();
-    int nextIndex = -1; // the frame after the current one, read ahead while this one is composed
+    if (prefetchFrames)
+        prefetchFrames(plan.mid(0, Preview::kReadAhead));
     // One frame: load (through the slider), compose, show, round-trip, append. Window events run
     // after the frame is composed, so a slider moved by the user cannot change what is written.
     auto writeFrame = [&](int i, std::int64_t position) -> bool {
         if (m_abort)
             return false;
         f.slPre.setValue(i);
-        if (prefetchFrame && nextIndex >= 0)
-            prefetchFrame(nextIndex);
-        // Single-threaded: the read-ahead decode and the encoder keep the other core busy.
+        if (prefetchFrames)
+            prefetchFrames(plan.mid(written + 1, Preview::kReadAhead));
+        // Single-threaded: the read-ahead decodes and the encoder keep the other core busy.
         stretchInto(f.picTemp.image(), save, save.width(), save.height(), ScaleThreads::Single);
         if (f.Check1.value() == 1 && printCopyrightAVI)
             printCopyrightAVI();
@@ -173,7 +178,6 @@ void VideoWriter::MakeVideoFile(const QString &FileName, int FrameRate)
         if (f.state.PlayDirection == 0) {
             const int count = f.lvwFiles.count();
             for (int i = 0; i < count; ++i) {
-                nextIndex = i + 1 < count ? i + 1 : -1;
                 if (!writeFrame(i, i))
                     return;
             }
@@ -182,7 +186,6 @@ void VideoWriter::MakeVideoFile(const QString &FileName, int FrameRate)
             const int count = f.lvwFiles.count();
             std::int64_t position = 0;
             for (int i = count - 1; i >= 0; --i) {
-                nextIndex = i - 1;
                 if (!writeFrame(i, position++))
                     return;
             }
@@ -191,13 +194,11 @@ void VideoWriter::MakeVideoFile(const QString &FileName, int FrameRate)
             int count = f.lvwFiles.count();
             std::int64_t position = 0;
             for (int i = 0; i < count; ++i) {
-                nextIndex = i + 1 < count ? i + 1 : count - 2;
                 if (!writeFrame(i, position++))
                     return;
             }
             count = f.lvwFiles.count();
             for (int i = count - 2; i >= 0; --i) {
-                nextIndex = i - 1;
                 if (!writeFrame(i, position++))
                     return;
             }

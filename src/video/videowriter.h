@@ -37,8 +37,8 @@ public:
     CompressionChooser *chooser = nullptr;
     // Draws the overlay into picSave (set by the wiring).
     std::function<void()> printCopyrightAVI;
-    // Reads frame i's file ahead of its turn (set by the wiring).
-    std::function<void(int)> prefetchFrame;
+    // Reads the files of the frames that come next ahead of their turn (set by the wiring).
+    std::function<void(const QList<int> &)> prefetchFrames;
     // Keeps the window above all others during a run (set by the window).
     std::function<void(bool)> setWindowTopMost;
 

@@ -35,6 +35,7 @@ TEST(BmpWriter, WritesBottomUp24BitFilesQtReadsBack)
     } cases[] = {
         {"RGB32", QImage::Format_RGB32, 5}, // 15 bytes a row, padded to 16
         {"ARGB32", QImage::Format_ARGB32, 8},
+        {"RGB32, pixels in fours and a tail", QImage::Format_RGB32, 13},
         {"RGB888 through a conversion", QImage::Format_RGB888, 7},
     };
     for (const auto &c : cases) {

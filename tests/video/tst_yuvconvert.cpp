@@ -173,4 +173,21 @@ TEST(YuvConvert, BottomUpRowsAndOddSizes)
     }
 }
 
+TEST(YuvConvert, LumaIsTheSameSumAtEveryWidth)
+{
+    // Rows of every width up to 41 run the vector loop and the plain tail in all proportions; each
+    // pixel's luma must be the BT.601 sum exactly, whichever loop computed it.
+    for (int w = 1; w <= 41; ++w) {
+        SCOPED_TRACE(w);
+        const std::vector<std::uint8_t> bgr = picture("noise", w, 2);
+        Yuv out(w, 2);
+        out.bind();
+        bgr24ToYuv420pFull(bgr.data(), w * 3, w, 2, out.planes, out.strides);
+        for (int i = 0; i < w * 2; ++i) {
+            const std::uint8_t *p = bgr.data() + i * 3;
+            ASSERT_EQ(out.y[std::size_t(i)], (19595 * p[2] + 38470 * p[1] + 7471 * p[0] + 32768) >> 16) << i;
+        }
+    }
+}
+
 } // namespace
