@@ -128,11 +128,6 @@ int main(int argc, char **argv)
                if (loader.load(jpg, frame))
                    stretchInto(frame, preview, 351, 287);
            }));
-    report("  read + reduced decode + scale", measure([&] {
-               const auto file = FrameLoader::readFile(jpg);
-               if (file && loader.decodeReduced(file->bytes, QSize(351, 287), frame))
-                   stretchInto(frame, preview, 351, 287);
-           }));
     report("  QImage(path) + QImage::scaled, for comparison", measure([&] {
                preview = QImage(jpg).scaled(351, 287, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
            }));

@@ -135,7 +135,15 @@ bool FrameLoader::isUnchanged(const QString &path, const FileStamp &stamp)
 
 bool FrameLoader::decode(const QByteArray &bytes, QImage &image)
 {
-    return decodeReduced(bytes, QSize(), image);
+    switch (kindOf(bytes)) {
+    case FrameKind::Jpeg:
+        return decodeJpeg(bytes, image);
+    case FrameKind::Bmp:
+        return decodeBmp(bytes, image);
+    case FrameKind::Unknown:
+        break;
+    }
+    return false;
 }
 
 std::optional<QImage> FrameLoader::decode(const QByteArray &bytes)
@@ -144,19 +152,6 @@ std::optional<QImage> FrameLoader::decode(const QByteArray &bytes)
     if (!decode(bytes, image))
         return std::nullopt;
     return image;
-}
-
-bool FrameLoader::decodeReduced(const QByteArray &bytes, QSize atLeast, QImage &image)
-{
-    switch (kindOf(bytes)) {
-    case FrameKind::Jpeg:
-        return decodeJpeg(bytes, atLeast, image);
-    case FrameKind::Bmp:
-        return decodeBmp(bytes, image);
-    case FrameKind::Unknown:
-        break;
-    }
-    return false;
 }
 
 bool FrameLoader::load(const QString &path, QImage &image)
@@ -173,7 +168,7 @@ std::optional<QImage> FrameLoader::load(const QString &path)
     return decode(file->bytes);
 }
 
-bool FrameLoader::decodeJpeg(const QByteArray &bytes, QSize atLeast, QImage &image)
+bool FrameLoader::decodeJpeg(const QByteArray &bytes, QImage &image)
 {
     if (!m_tj)
         return decodeWithQt(bytes, "jpeg", image);
@@ -195,31 +190,12 @@ bool FrameLoader::decodeJpeg(const QByteArray &bytes, QSize atLeast, QImage &ima
     if (colorspace == TJCS_CMYK || colorspace == TJCS_YCCK)
         return decodeWithQt(bytes, "jpeg", image);
 
-    int outWidth = width;
-    int outHeight = height;
-    if (atLeast.isValid()) {
-        int count = 0;
-        const tjscalingfactor *factors = tjGetScalingFactors(&count);
-        for (int i = 0; factors && i < count; ++i) {
-            const tjscalingfactor f = factors[i];
-            if (f.num > f.denom)
-                continue;
-            const int w = TJSCALED(width, f);
-            const int h = TJSCALED(height, f);
-            if (w >= atLeast.width() && h >= atLeast.height() &&
-                qint64(w) * h < qint64(outWidth) * outHeight) {
-                outWidth = w;
-                outHeight = h;
-            }
-        }
-    }
-
-    if (!prepareSpare(outWidth, outHeight))
+    if (!prepareSpare(width, height))
         return false;
     // A warning (truncated file, corrupt data) fails the frame too: a file that is still being
     // written must not show up half grey.
-    if (tjDecompress2(m_tj.get(), data, size, m_spare.bits(), outWidth, int(m_spare.bytesPerLine()),
-                      outHeight, kRgb32PixelFormat, TJFLAG_STOPONWARNING | TJFLAG_LIMITSCANS) != 0)
+    if (tjDecompress2(m_tj.get(), data, size, m_spare.bits(), width, int(m_spare.bytesPerLine()), height,
+                      kRgb32PixelFormat, TJFLAG_STOPONWARNING | TJFLAG_LIMITSCANS) != 0)
         return false;
     std::swap(image, m_spare);
     return true;

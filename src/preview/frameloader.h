@@ -67,11 +67,6 @@ public:
     bool decode(const QByteArray &bytes, QImage &image);
     std::optional<QImage> decode(const QByteArray &bytes);
 
-    // Like decode(), for a picture that will be shown shrunk to about atLeast: a JPEG is decoded at
-    // the smallest of TurboJPEG's scaling factors that still gives at least atLeast on both sides
-    // (never larger than the frame); other frames come at their own size.
-    bool decodeReduced(const QByteArray &bytes, QSize atLeast, QImage &image);
-
     // readFile() and decode() in one.
     bool load(const QString &path, QImage &image);
     std::optional<QImage> load(const QString &path);
@@ -82,7 +77,7 @@ public:
     };
 
 private:
-    bool decodeJpeg(const QByteArray &bytes, QSize atLeast, QImage &image);
+    bool decodeJpeg(const QByteArray &bytes, QImage &image);
     bool decodeBmp(const QByteArray &bytes, QImage &image);
     bool decodeWithQt(const QByteArray &bytes, const char *format, QImage &image);
     // m_spare sized for a frame, reusing its buffer when it is not shared; false when it cannot

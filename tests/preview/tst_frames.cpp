@@ -223,27 +223,6 @@ TEST_F(FrameFiles, ReadAheadNoticesAReplacedOrVanishedFile)
     EXPECT_FALSE(FrameLoader::readFile(file));
 }
 
-TEST_F(FrameFiles, ReducedDecodeTakesTheSmallestScaleThatCovers)
-{
-    const QByteArray jpegData = jpeg(blocks(640, 480));
-    const struct
-    {
-        QByteArray bytes;
-        QSize atLeast;
-        QSize expected;
-    } rows[] = {
-        {jpegData, QSize(351, 287), QSize(400, 300)}, // 5/8; 1/2 would be too narrow
-        {jpegData, QSize(80, 60), QSize(80, 60)},
-        {jpegData, QSize(1000, 1000), QSize(640, 480)},
-        {bmpBytes(blocks(64, 48), 24, false), QSize(8, 8), QSize(64, 48)},
-    };
-    for (const auto &row : rows) {
-        QImage picture;
-        ASSERT_TRUE(loader.decodeReduced(row.bytes, row.atLeast, picture));
-        EXPECT_EQ(picture.size(), row.expected);
-    }
-}
-
 TEST(FrameScaler, SolidColourStaysExact)
 {
     const QRgb colour = qRgb(0x12, 0xA4, 0xF7);
