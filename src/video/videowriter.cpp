@@ -205,6 +205,8 @@ void VideoWriter::MakeVideoFile(const QString &FileName, int FrameRate)
         }
     };
     passes();
+    if (prefetchFrames)
+        prefetchFrames({}); // a run that ended early leaves no frames read ahead behind
     exitPath();
 }
 

@@ -7,7 +7,6 @@
 #include "app/inifile.h"
 #include "faultsupport.h"
 #include "formfixture.h"
-#include "video/compressionchooser.h"
 #include "videotestsupport.h"
 
 using namespace tavelon;
@@ -22,8 +21,8 @@ protected:
     {
         if (!haveFfmpegTools())
             GTEST_SKIP() << "ffprobe/ffmpeg are not installed";
+        fx.useFixedCompressor();
         fx.logic->command.beep = [this] { ++beeps; };
-        fx.logic->command.writer().chooser = &chooser;
     }
     void start(int frames)
     {
@@ -33,12 +32,8 @@ protected:
         fx.form.txtWidth.setText(QStringLiteral("32"));
         fx.form.txtHeight.setText(QStringLiteral("24"));
     }
-    QString video(const QString &name = QStringLiteral("Garten")) const
-    {
-        return fx.root() + QStringLiteral("Clips/") + name + QStringLiteral(".avi");
-    }
+    QString video(const QString &name = QStringLiteral("Garten")) const { return fx.video(name); }
     FormFixture fx;
-    FixedCompressionChooser chooser;
     int beeps = 0;
 };
 

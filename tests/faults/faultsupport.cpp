@@ -91,35 +91,12 @@ QStringList differences(const QMap<QString, QByteArray> &before, const QMap<QStr
     return paths;
 }
 
-void writeFrames(const QString &folder, const QStringList &names, QSize size)
-{
-    QDir().mkpath(folder);
-    for (int i = 0; i < names.size(); ++i) {
-        QImage img(size, QImage::Format_RGB32);
-        img.fill(FormFixture::frameColor(i));
-        const bool jpeg = names.at(i).endsWith(QLatin1String(".jpg"), Qt::CaseInsensitive);
-        img.save(folder + QLatin1Char('/') + names.at(i), jpeg ? "JPG" : "BMP");
-    }
-}
-
 PlayResult playCheck(const QString &path)
 {
-    QProcess p;
-    p.start(QStringLiteral("ffprobe"),
-            {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-count_frames"),
-             QStringLiteral("-select_streams"), QStringLiteral("v:0"), QStringLiteral("-show_entries"),
-             QStringLiteral("stream=nb_read_frames"), QStringLiteral("-of"), QStringLiteral("csv=p=0"),
-             path});
     PlayResult r;
-    if (!p.waitForFinished(30000))
-        return r;
-    r.errors = QString::fromLocal8Bit(p.readAllStandardError()).trimmed();
-    // A stream without a single frame has no count.
-    const QString count = QString::fromLatin1(p.readAllStandardOutput()).trimmed();
-    bool number = count == QLatin1String("N/A");
-    if (!number)
-        r.frames = count.toInt(&number);
-    r.ok = p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0 && number && r.errors.isEmpty();
+    const auto p = probe(path, &r.errors);
+    r.frames = p ? p->frames : 0;
+    r.ok = p && r.errors.isEmpty();
     return r;
 }
 

@@ -46,10 +46,6 @@ QMap<QString, QByteArray> snapshot(const QString &folder);
 QStringList differences(const QMap<QString, QByteArray> &before, const QMap<QString, QByteArray> &after,
                         const QStringList &except = {});
 
-// Writes frame files into folder: names[i] is a solid picture in FormFixture::frameColor(i), as
-// BMP or JPEG after its extension.
-void writeFrames(const QString &folder, const QStringList &names, QSize size = QSize(32, 24));
-
 // ffprobe's frame count of a video's first stream (0 for a stream without frames); ok only when
 // ffprobe ran cleanly and printed no error (a truncated frame, a broken header).
 struct PlayResult

@@ -14,7 +14,6 @@
 #include "faultsupport.h"
 #include "formfixture.h"
 #include "lang/uitext.h"
-#include "video/compressionchooser.h"
 #include "videotestsupport.h"
 
 using namespace tavelon;
@@ -31,42 +30,22 @@ protected:
     {
         if (!haveFfmpegTools())
             GTEST_SKIP() << "ffprobe/ffmpeg are not installed";
-        fx.logic->command.writer().chooser = &chooser;
-        fx.logic->command.beep = [] {};
+        fx.useFixedCompressor();
     }
-    QString video(const QString &name = kClip) const
-    {
-        return fx.root() + QStringLiteral("Clips/") + name + QStringLiteral(".avi");
-    }
-    void makeVideo() { makeVideo(fx); }
-    QStringList errors() const
-    {
-        QStringList texts;
-        for (const RecordedMessage &m : fx.messages.messages()) {
-            if (m.buttons == MessageButtons::Ok)
-                texts << m.text;
-        }
-        return texts;
-    }
-    bool chmod(const QString &path, QFile::Permissions p) { return QFile::setPermissions(path, p); }
     // A fresh program folder with a two-frame clip, for tests that loop over cases.
-    std::unique_ptr<FormFixture> freshFixture()
+    static std::unique_ptr<FormFixture> freshFixture()
     {
         auto f = std::make_unique<FormFixture>();
-        f->logic->command.writer().chooser = &chooser;
-        f->logic->command.beep = [] {};
+        f->useFixedCompressor();
         f->makeClip(kClip, 2, QSize(32, 24));
         return f;
     }
-    static void makeVideo(FormFixture &f)
+    static void unlock(const QString &path)
     {
-        f.form.txtWidth.setText(QStringLiteral("32"));
-        f.form.txtHeight.setText(QStringLiteral("24"));
-        f.logic->command.Command1_Click(0);
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
     FormFixture fx;
-    FixedCompressionChooser chooser;
 };
 
 // ---- A frame changes while the video is written ----------------------------------------------
@@ -129,17 +108,17 @@ TEST_P(VanishingFrameTest, PreviousFrameIsRepeated)
             damaged = damage(fx.clipPath(kClip) + names.at(1), c.damage) &&
                       damage(fx.clipPath(kClip) + names.at(3), c.damage);
     });
-    makeVideo();
+    fx.makeVideo();
     ASSERT_TRUE(damaged);
     if (c.damage == Damage::Unreadable && !isUnreadable(fx.clipPath(kClip) + names.at(1)))
         GTEST_SKIP()
             << "file permissions do not bind this process (root without a way to drop CAP_DAC_OVERRIDE)";
 
-    EXPECT_TRUE(errors().isEmpty());
+    EXPECT_TRUE(fx.errors().isEmpty());
     const QList<int> expected =
         c.direction == 0 ? QList<int>{0, 0, 2, 2, 4} : QList<int>{0, 0, 2, 2, 4, 4, 2, 2, 0};
-    EXPECT_EQ(frameColours(video()), expected);
-    EXPECT_TRUE(playCheck(video()).ok);
+    EXPECT_EQ(frameColours(fx.video(kClip)), expected);
+    EXPECT_TRUE(playCheck(fx.video(kClip)).ok);
 }
 
 INSTANTIATE_TEST_SUITE_P(Frames, VanishingFrameTest,
@@ -160,9 +139,9 @@ TEST_F(BrokenInputTest, MissingClipsFolderIsCreated)
     fx.makeClip(kClip, 3, QSize(32, 24));
     fx.start();
     EXPECT_TRUE(QFileInfo(fx.root() + QStringLiteral("Clips")).isDir());
-    makeVideo();
-    EXPECT_TRUE(errors().isEmpty());
-    EXPECT_EQ(playCheck(video()).frames, 3);
+    fx.makeVideo();
+    EXPECT_TRUE(fx.errors().isEmpty());
+    EXPECT_EQ(playCheck(fx.video(kClip)).frames, 3);
 }
 
 // The clips folder vanishes after start-up, or is a file: the video cannot be created, which is
@@ -181,7 +160,7 @@ TEST_F(BrokenInputTest, ClipsFolderGoneOrAFile)
         if (!isFile) {
             ASSERT_TRUE(QDir(clips).removeRecursively());
         }
-        makeVideo(local);
+        local.makeVideo();
         ASSERT_EQ(local.messages.count(), 1);
         EXPECT_EQ(local.messages.last().text, local.form.UiText(1));
         EXPECT_EQ(readFile(clips), isFile ? QByteArray("not a folder") : QByteArray());
@@ -202,22 +181,21 @@ TEST_F(BrokenInputTest, UnreadableFramesOrClipFolder)
         FormFixture &local = *fresh;
         const QString locked = wholeFolder ? local.framesPath() : local.clipPath(kClip);
         const auto before = snapshot(local.framesPath());
-        ASSERT_TRUE(chmod(locked, {}));
+        ASSERT_TRUE(QFile::setPermissions(locked, {}));
         {
             PermissionsEnforced enforced;
             if (!isUnreadable(locked)) {
-                chmod(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+                unlock(locked);
                 GTEST_SKIP() << "file permissions do not bind this process (root without a way to drop "
                                 "CAP_DAC_OVERRIDE)";
             }
             local.start();
             EXPECT_EQ(local.form.List1.count(), wholeFolder ? 0 : 1);
             EXPECT_EQ(local.form.lvwFiles.count(), 0);
-            makeVideo(local);
+            local.makeVideo();
         }
-        ASSERT_TRUE(chmod(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-        const QString name = wholeFolder ? QString() : kClip;
-        const QString made = local.root() + QStringLiteral("Clips/") + name + QStringLiteral(".avi");
+        unlock(locked);
+        const QString made = local.video(wholeFolder ? QString() : kClip);
         if (QFile::exists(made)) {
             const PlayResult r = playCheck(made);
             EXPECT_TRUE(r.ok) << r.errors.toStdString();
@@ -274,29 +252,23 @@ QByteArray noise(int size, unsigned seed)
     return bytes;
 }
 
-// What lies at a path: nothing, a folder, or a file with these bytes.
-struct Entry
-{
-    enum Kind { None, Folder, File } kind = None;
-    QByteArray bytes;
+// What lies at a path: nothing (a null array), a folder (kFolder), or a file with these bytes.
+const QByteArray kFolder = "<folder>";
 
-    static Entry folder() { return {Folder, {}}; }
-    static Entry file(const QByteArray &bytes) { return {File, bytes}; }
-    void place(const QString &path) const
-    {
-        QDir().mkpath(QFileInfo(path).path());
-        if (kind == Folder)
-            QDir().mkpath(path);
-        else if (kind == File)
-            writeFile(path, bytes);
-    }
-};
+void place(const QString &path, const QByteArray &entry)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    if (entry == kFolder)
+        QDir().mkpath(path);
+    else if (!entry.isNull())
+        writeFile(path, entry);
+}
 
 struct OddFileCase
 {
     const char *name;
-    Entry halvane;  // Halvane.ini
-    Entry language; // Language/English3.lng
+    QByteArray halvane;  // Halvane.ini
+    QByteArray language; // Language/English3.lng
     // The UiText table: nullopt for the built-in one; not checked when checkTable is false.
     std::optional<QStringList> table;
     bool checkTable = true;
@@ -311,8 +283,8 @@ class OddFileTest : public BrokenInputTest, public ::testing::WithParamInterface
 TEST_P(OddFileTest, BuiltInTextsOrTheFilesRulesAndAVideo)
 {
     const OddFileCase c = GetParam();
-    c.halvane.place(fx.root() + QStringLiteral("Halvane.ini"));
-    c.language.place(fx.root() + QStringLiteral("Language/English3.lng"));
+    place(fx.root() + QStringLiteral("Halvane.ini"), c.halvane);
+    place(fx.root() + QStringLiteral("Language/English3.lng"), c.language);
     fx.makeClip(kClip, 2, QSize(32, 24));
     fx.start();
 
@@ -325,9 +297,9 @@ TEST_P(OddFileTest, BuiltInTextsOrTheFilesRulesAndAVideo)
     fx.form.Check2.setValue(1);
     fx.form.Check1.setValue(1);
     fx.form.cmdNext.click();
-    makeVideo();
-    EXPECT_TRUE(errors().isEmpty());
-    const PlayResult r = playCheck(video());
+    fx.makeVideo();
+    EXPECT_TRUE(fx.errors().isEmpty());
+    const PlayResult r = playCheck(fx.video(kClip));
     EXPECT_TRUE(r.ok) << r.errors.toStdString();
     EXPECT_EQ(r.frames, 2);
 }
@@ -340,24 +312,21 @@ QByteArray utf16(const QByteArray &latin1)
 
 INSTANTIATE_TEST_SUITE_P(
     Files, OddFileTest,
-    ::testing::Values(OddFileCase{"SettingsFileIsAFolder", Entry::folder(), {}, std::nullopt},
-                      OddFileCase{"SettingsFileEmpty", Entry::file({}), {}, std::nullopt},
-                      OddFileCase{"SettingsFileBinary", Entry::file(noise(4096, 1)), {}, std::nullopt},
-                      OddFileCase{"SettingsFileUtf16", Entry::file(utf16(kEnglish)),
-                                  Entry::file("#0\r\nlstComments\r\n-1\r\nX\r\n"), std::nullopt},
-                      OddFileCase{"LanguageFileIsAFolder", Entry::file(kEnglish), Entry::folder(),
-                                  std::nullopt},
-                      OddFileCase{"LanguageFileEmpty", Entry::file(kEnglish), Entry::file({}), QStringList()},
-                      OddFileCase{"LanguageFileBinary", Entry::file(kEnglish), Entry::file(noise(65536, 2)),
-                                  std::nullopt, false},
-                      OddFileCase{"LanguageFileBinaryAfterAList", Entry::file(kEnglish),
-                                  Entry::file(QByteArray("#3\r\nlstComments\r\n-1\r\n") + noise(4096, 3)),
-                                  std::nullopt, false},
-                      OddFileCase{"LanguageFileHugeCount", Entry::file(kEnglish),
-                                  Entry::file("#99999999999999999999\r\nlstComments\r\n-1\r\nA\r\nB"),
-                                  QStringList{"A", "B"}},
-                      OddFileCase{"LanguageFileCutInsideBlock", Entry::file(kEnglish),
-                                  Entry::file("#22\r\nlstComments"), QStringList()}),
+    ::testing::Values(
+        OddFileCase{"SettingsFileIsAFolder", kFolder, {}, std::nullopt},
+        OddFileCase{"SettingsFileEmpty", QByteArray(""), {}, std::nullopt},
+        OddFileCase{"SettingsFileBinary", noise(4096, 1), {}, std::nullopt},
+        OddFileCase{"SettingsFileUtf16", utf16(kEnglish), QByteArray("#0\r\nlstComments\r\n-1\r\nX\r\n"),
+                    std::nullopt},
+        OddFileCase{"LanguageFileIsAFolder", kEnglish, kFolder, std::nullopt},
+        OddFileCase{"LanguageFileEmpty", kEnglish, QByteArray(""), QStringList()},
+        OddFileCase{"LanguageFileBinary", kEnglish, noise(65536, 2), std::nullopt, false},
+        OddFileCase{"LanguageFileBinaryAfterAList", kEnglish,
+                    QByteArray("#3\r\nlstComments\r\n-1\r\n") + noise(4096, 3), std::nullopt, false},
+        OddFileCase{"LanguageFileHugeCount", kEnglish,
+                    QByteArray("#99999999999999999999\r\nlstComments\r\n-1\r\nA\r\nB"),
+                    QStringList{"A", "B"}},
+        OddFileCase{"LanguageFileCutInsideBlock", kEnglish, QByteArray("#22\r\nlstComments"), QStringList()}),
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

@@ -9,7 +9,6 @@
 #include "clips/clipsettings.h"
 #include "faultsupport.h"
 #include "formfixture.h"
-#include "video/compressionchooser.h"
 #include "videotestsupport.h"
 
 using namespace tavelon;
@@ -29,8 +28,7 @@ protected:
     {
         if (!haveFfmpegTools())
             GTEST_SKIP() << "ffprobe/ffmpeg are not installed";
-        fx.logic->command.writer().chooser = &chooser;
-        fx.logic->command.beep = [] {};
+        fx.useFixedCompressor();
     }
     // The clip, its old Clip.ini and an old video of it; the answer No keeps that video.
     void makeProgramFolder()
@@ -47,21 +45,9 @@ protected:
     void makeVideo()
     {
         fx.start();
-        fx.form.txtWidth.setText(QStringLiteral("32"));
-        fx.form.txtHeight.setText(QStringLiteral("24"));
         fx.form.Text1.setText(QStringLiteral("Neu"));
         fx.messages.queueAnswer(MessageAnswer::No);
-        fx.logic->command.Command1_Click(0);
-    }
-    // The error reports among the messages (the overwrite question excluded).
-    QStringList errors() const
-    {
-        QStringList texts;
-        for (const RecordedMessage &m : fx.messages.messages()) {
-            if (m.buttons == MessageButtons::Ok)
-                texts << m.text;
-        }
-        return texts;
+        fx.makeVideo();
     }
     // A video left by the failed run plays, with no more frames than the clip has.
     void expectPlayable(const QString &video, int atLeast)
@@ -75,7 +61,6 @@ protected:
     }
 
     FormFixture fx;
-    FixedCompressionChooser chooser;
 };
 
 // The clips folder is full: the writer fails part-way, reports it once, and what it wrote plays.
@@ -91,7 +76,7 @@ TEST_P(FullDiskTest, ClipsFolderFull)
 
     makeVideo();
 
-    EXPECT_EQ(errors(), QStringList{fx.form.UiText(1)});
+    EXPECT_EQ(fx.errors(), QStringList{fx.form.UiText(1)});
     // The old video and the frames are untouched and no temp.bmp is left; the clip's options are
     // stored on the other disk.
     EXPECT_EQ(differences(before, snapshot(fx.root()), {"Clip.ini", "Clips/Garten_2.avi"}), QStringList());
@@ -116,7 +101,7 @@ TEST_P(FullDiskTest, ProgramFolderFull)
 
     makeVideo();
 
-    const QStringList reported = errors();
+    const QStringList reported = fx.errors();
     ASSERT_EQ(reported.size(), 1);
     // With no room at all temp.bmp cannot be written; with a little, whatever fails first.
     if (leave == 0) {

@@ -8,7 +8,6 @@
 #include "app/inifile.h"
 #include "faultsupport.h"
 #include "formfixture.h"
-#include "video/compressionchooser.h"
 #include "videotestsupport.h"
 
 using namespace tavelon;
@@ -34,8 +33,7 @@ protected:
         // Deleted frames go to a trash inside the test folder.
         QDir().mkpath(fx.root() + QStringLiteral("xdg"));
         qputenv("XDG_DATA_HOME", QFile::encodeName(fx.root() + QStringLiteral("xdg")));
-        fx.logic->command.writer().chooser = &chooser;
-        fx.logic->command.beep = [] {};
+        fx.useFixedCompressor();
     }
     // The colour index of the picture in picTemp, -1 when none is near.
     int shownColour() const
@@ -45,7 +43,6 @@ protected:
     }
 
     FormFixture fx;
-    FixedCompressionChooser chooser;
 };
 
 TEST_P(NamesTest, EndToEnd)
@@ -93,12 +90,10 @@ TEST_P(NamesTest, EndToEnd)
     EXPECT_EQ(shownColour(), 2);
 
     // Make the video, with the name as the overlay text too
-    fx.form.txtWidth.setText(QStringLiteral("32"));
-    fx.form.txtHeight.setText(QStringLiteral("24"));
     fx.form.Text1.setText(clip);
-    fx.logic->command.Command1_Click(0);
+    fx.makeVideo();
     EXPECT_EQ(QDir(fx.root() + QStringLiteral("Clips")).entryList(QDir::Files), QStringList{clip + ".avi"});
-    const QString video = fx.root() + QStringLiteral("Clips/") + clip + QStringLiteral(".avi");
+    const QString video = fx.video(clip);
     const PlayResult played = playCheck(video);
     EXPECT_TRUE(played.ok) << played.errors.toStdString();
     EXPECT_EQ(frameColours(video), (QList<int>{0, 2, 3}));

@@ -17,7 +17,6 @@ TEST(OverlayLayout, CornerFromPositionText)
     EXPECT_EQ(overlayCorner(QStringLiteral("Links oben"), kPositions), OverlayCorner::TopLeft);
     EXPECT_EQ(overlayCorner(QStringLiteral("Rechts unten"), kPositions), OverlayCorner::BottomRight);
     EXPECT_EQ(overlayCorner(QStringLiteral("rechts unten"), kPositions), OverlayCorner::None);
-    EXPECT_EQ(overlayCorner(QStringLiteral("Mitte"), kPositions), OverlayCorner::None);
     EXPECT_EQ(overlayCorner(QStringLiteral("x"), {}), OverlayCorner::None);
     // Two equal entries: the first in table order wins.
     EXPECT_EQ(

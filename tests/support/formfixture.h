@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QImage>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -11,6 +12,7 @@
 #include "app/mainform.h"
 #include "app/scriptedmessages.h"
 #include "clips/formlogic.h"
+#include "video/compressionchooser.h"
 
 namespace tavelon::test {
 
@@ -34,13 +36,28 @@ public:
     // Fills the string table and runs the window's set-up.
     void start();
 
+    // The make-video command without dialog or beep: the default compressor, 32 × 24 frames.
+    void useFixedCompressor();
+    void makeVideo();
+    QString video(const QString &clip) const
+    {
+        return root() + QStringLiteral("Clips/") + clip + QStringLiteral(".avi");
+    }
+    // The texts of the error reports (OK messages) shown so far.
+    QStringList errors() const;
+
     MainForm form;
     ScriptedMessages messages;
     std::unique_ptr<FormLogic> logic;
+    FixedCompressionChooser chooser;
 
 private:
     QTemporaryDir m_dir;
 };
+
+// Writes frame files into folder: names[i] is a solid picture in FormFixture::frameColor(i), as
+// BMP or JPEG after its extension.
+void writeFrames(const QString &folder, const QStringList &names, QSize size = QSize(32, 24));
 
 } // namespace tavelon::test
 

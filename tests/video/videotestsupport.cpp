@@ -77,7 +77,7 @@ bool haveFfmpegTools()
            !QStandardPaths::findExecutable(QStringLiteral("ffmpeg")).isEmpty();
 }
 
-std::optional<ProbeResult> probe(const QString &path)
+std::optional<ProbeResult> probe(const QString &path, QString *errors)
 {
     QProcess p;
     p.start(QStringLiteral("ffprobe"),
@@ -85,7 +85,10 @@ std::optional<ProbeResult> probe(const QString &path)
              QStringLiteral("v:0"), QStringLiteral("-count_frames"), QStringLiteral("-show_entries"),
              QStringLiteral("stream=codec_name,width,height,r_frame_rate,nb_read_frames"),
              QStringLiteral("-of"), QStringLiteral("json"), path});
-    if (!p.waitForFinished(30000) || p.exitCode() != 0)
+    const bool finished = p.waitForFinished(30000);
+    if (errors)
+        *errors = QString::fromLocal8Bit(p.readAllStandardError()).trimmed();
+    if (!finished || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
         return std::nullopt;
     const QJsonArray streams =
         QJsonDocument::fromJson(p.readAllStandardOutput()).object().value("streams").toArray();

@@ -61,7 +61,8 @@ struct ProbeResult
     QString frameRate;
     int frames = 0;
 };
-std::optional<ProbeResult> probe(const QString &path);
+// ffprobe's error output goes to errors when given.
+std::optional<ProbeResult> probe(const QString &path, QString *errors = nullptr);
 // All frames decoded by ffmpeg as RGB24 (empty when ffmpeg fails).
 QByteArray decodeRgb24(const QString &path);
 bool haveFfmpegTools();
