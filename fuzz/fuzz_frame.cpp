@@ -71,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     Preview preview(form);
     preview.printCopyright = [&overlay] { overlay.PrintCopyright(); };
     if (flags & 4)
-        preview.prefetch(0);
+        preview.prefetch({0});
     preview.slPre_Change();
 
     const QImage &frame = form.picTemp.image();

@@ -208,17 +208,37 @@ FramePipeline::Result FramePipeline::create(AVFormatContext *ctx, AVStream *st, 
         c.sws = makeConverter(width, height, source, pixelFormat, fullRange);
     if (!ownConverter && !c.sws)
         return failure(AviError::CodecOpenFailed, QStringLiteral("creating the pixel converter failed"));
-    for (AVFramePtr &frame : c.frames) {
-        frame.reset(av_frame_alloc());
-        if (!frame)
-            return failure(AviError::CodecOpenFailed, ffmpegErrorText("allocating a frame", AVERROR(ENOMEM)));
-        frame->format = pixelFormat;
-        frame->width = e->width;
-        frame->height = e->height;
-        frame->color_range = e->color_range;
-        ret = av_frame_get_buffer(frame.get(), 0);
-        if (ret < 0)
-            return failure(AviError::CodecOpenFailed, ffmpegErrorText("allocating a frame", ret));
+    // Frames that need no padding are converted as they are handed over, straight from the
+    // caller's rows.
+    p->m_convertOnWrite = ownConverter && !p->m_padRight && !p->m_padBottom;
+    // The frames the encoder is given: one per pool sample when write() converts, else a ring the
+    // worker converts into.
+    const auto encoderFrame = [&] {
+        AVFramePtr frame(av_frame_alloc());
+        if (frame) {
+            frame->format = pixelFormat;
+            frame->width = e->width;
+            frame->height = e->height;
+            frame->color_range = e->color_range;
+            if (av_frame_get_buffer(frame.get(), 0) < 0)
+                frame.reset();
+        }
+        return frame;
+    };
+    if (p->m_convertOnWrite) {
+        for (Sample &sample : p->m_samples) {
+            sample.frame = encoderFrame();
+            if (!sample.frame)
+                return failure(AviError::CodecOpenFailed,
+                               ffmpegErrorText("allocating a frame", AVERROR(ENOMEM)));
+        }
+    } else {
+        for (AVFramePtr &frame : c.frames) {
+            frame = encoderFrame();
+            if (!frame)
+                return failure(AviError::CodecOpenFailed,
+                               ffmpegErrorText("allocating a frame", AVERROR(ENOMEM)));
+        }
     }
     if (!p->allocateSamples())
         return failure(AviError::CodecOpenFailed,
@@ -233,7 +253,9 @@ bool FramePipeline::allocateSamples()
     m_sampleStride = dibStride(m_sampleWidth, m_format.bitCount);
     try {
         for (int i = 0; i < kSamples; ++i) {
-            m_samples[std::size_t(i)].bytes.resize(std::size_t(m_sampleStride * m_sampleHeight));
+            Sample &s = m_samples[std::size_t(i)];
+            if (!s.frame)
+                s.bytes.resize(std::size_t(m_sampleStride * m_sampleHeight));
             m_free.push_back(i);
         }
     } catch (const std::bad_alloc &) {
@@ -293,19 +315,36 @@ int FramePipeline::write(std::int64_t position, const void *data, std::int64_t s
         slot = m_free.front();
         m_free.pop_front();
     }
-    // The slot is ours until it is queued. It holds the frame bottom-up, as stored frames must
-    // be, padded where the encoder needs even sizes; the converter reads it from its last row.
+    // The slot is ours until it is queued.
     Sample &s = m_samples[std::size_t(slot)];
     const auto *src = static_cast<const std::uint8_t *>(data);
-    const int pixelBytes = m_format.bitCount / 8;
-    const std::size_t rowBytes = std::size_t(m_format.width) * pixelBytes;
-    for (int y = 0; y < m_sampleHeight; ++y) {
-        const int imageRow = std::min(y, m_format.height - 1);
-        const int srcRow = m_format.bottomUp ? m_format.height - 1 - imageRow : imageRow;
-        std::uint8_t *dst = s.bytes.data() + (m_sampleHeight - 1 - y) * m_sampleStride;
-        std::memcpy(dst, src + srcRow * m_format.stride, rowBytes);
-        if (m_padRight)
-            std::memcpy(dst + rowBytes, dst + rowBytes - pixelBytes, std::size_t(pixelBytes));
+    if (s.frame) {
+        // The encoder may still hold the frame it was given last from this slot; then it gets
+        // fresh buffers.
+        const int ret = av_frame_make_writable(s.frame.get());
+        if (ret < 0) {
+            const int failed = fail(code(AviError::EncodeFailed), ffmpegErrorText("preparing a frame", ret));
+            std::lock_guard lock(m_mutex);
+            m_free.push_back(slot);
+            return failed;
+        }
+        // A bottom-up DIB is read from its last row with a negative stride.
+        const std::uint8_t *top = m_format.bottomUp ? src + (m_format.height - 1) * m_format.stride : src;
+        const std::ptrdiff_t stride = m_format.bottomUp ? -m_format.stride : m_format.stride;
+        bgr24ToYuv420pFull(top, stride, m_format.width, m_format.height, s.frame->data, s.frame->linesize);
+    } else {
+        // The rows bottom-up, as stored frames must be, padded where the encoder needs even
+        // sizes; the worker's converter reads them from the last row.
+        const int pixelBytes = m_format.bitCount / 8;
+        const std::size_t rowBytes = std::size_t(m_format.width) * pixelBytes;
+        for (int y = 0; y < m_sampleHeight; ++y) {
+            const int imageRow = std::min(y, m_format.height - 1);
+            const int srcRow = m_format.bottomUp ? m_format.height - 1 - imageRow : imageRow;
+            std::uint8_t *dst = s.bytes.data() + (m_sampleHeight - 1 - y) * m_sampleStride;
+            std::memcpy(dst, src + srcRow * m_format.stride, rowBytes);
+            if (m_padRight)
+                std::memcpy(dst + rowBytes, dst + rowBytes - pixelBytes, std::size_t(pixelBytes));
+        }
     }
     s.position = position;
     s.keyFrame = keyFrame;
@@ -383,27 +422,29 @@ int FramePipeline::storeFrame(const Sample &sample)
 int FramePipeline::encodeFrame(const Sample &sample)
 {
     Codec &c = *m_codec;
-    AVFrame *frame = c.frames[std::size_t(c.nextFrame)].get();
-    c.nextFrame = (c.nextFrame + 1) % int(c.frames.size());
-    int ret = av_frame_make_writable(frame);
-    if (ret < 0)
-        return fail(code(AviError::EncodeFailed), ffmpegErrorText("preparing a frame", ret));
-
-    // The bottom-up sample is read from its last row with a negative stride: flipped without a
-    // copy.
-    const std::uint8_t *srcData[4] = {sample.bytes.data() + (m_sampleHeight - 1) * m_sampleStride, nullptr,
-                                      nullptr, nullptr};
-    const int srcStride[4] = {-int(m_sampleStride), 0, 0, 0};
-    if (c.sws)
-        sws_scale(c.sws.get(), srcData, srcStride, 0, m_sampleHeight, frame->data, frame->linesize);
-    else
-        bgr24ToYuv420pFull(srcData[0], srcStride[0], m_sampleWidth, m_sampleHeight, frame->data,
-                           frame->linesize);
+    AVFrame *frame = sample.frame.get();
+    if (!frame) {
+        frame = c.frames[std::size_t(c.nextFrame)].get();
+        c.nextFrame = (c.nextFrame + 1) % int(c.frames.size());
+        const int ret = av_frame_make_writable(frame);
+        if (ret < 0)
+            return fail(code(AviError::EncodeFailed), ffmpegErrorText("preparing a frame", ret));
+        // The bottom-up sample is read from its last row with a negative stride: flipped without
+        // a copy.
+        const std::uint8_t *srcData[4] = {sample.bytes.data() + (m_sampleHeight - 1) * m_sampleStride,
+                                          nullptr, nullptr, nullptr};
+        const int srcStride[4] = {-int(m_sampleStride), 0, 0, 0};
+        if (c.sws)
+            sws_scale(c.sws.get(), srcData, srcStride, 0, m_sampleHeight, frame->data, frame->linesize);
+        else
+            bgr24ToYuv420pFull(srcData[0], srcStride[0], m_sampleWidth, m_sampleHeight, frame->data,
+                               frame->linesize);
+    }
     // The encoder's time base is the stream header's scale / rate, so the position is the pts.
     frame->pts = sample.position;
     frame->quality = c.frameQuality;
     frame->pict_type = AV_PICTURE_TYPE_NONE;
-    ret = avcodec_send_frame(c.context.get(), frame);
+    const int ret = avcodec_send_frame(c.context.get(), frame);
     if (ret < 0)
         return fail(code(AviError::EncodeFailed), ffmpegErrorText("encoding a frame", ret));
     return drainEncoder(false);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "video/compressors.h"
+#include "video/ffmpegptr.h"
 
 #include <array>
 #include <condition_variable>
@@ -35,7 +36,8 @@ struct FrameFormat
 std::optional<FrameFormat> frameFormatFromBitmapInfo(const void *format, std::int64_t size);
 
 // Turns DIB frames into packets of one AVI stream on a thread of its own: stored as they are, or
-// converted with libswscale and encoded. Samples wait in a small pool of reused buffers.
+// converted (with libswscale or our own converter) and encoded. Samples wait in a small pool of
+// reused buffers.
 class FramePipeline
 {
 public:
@@ -56,8 +58,10 @@ public:
     ~FramePipeline();
 
     bool start();
-    // Copies one frame for the worker, waiting while all buffers are busy. The code of the
-    // first failure so far, 0 otherwise.
+    // Hands one frame to the worker, waiting while all buffers are busy: a copy of its rows, or,
+    // where our own converter serves the encoder, the frame already converted (which costs less
+    // than copying the rows and converting them later). The code of the first failure so far, 0
+    // otherwise.
     int write(std::int64_t position, const void *data, std::int64_t size, bool keyFrame);
     // Lets the worker encode and write what is queued, flushes the encoder and ends the thread.
     int finish();
@@ -67,7 +71,8 @@ private:
     struct Codec;
     struct Sample
     {
-        std::vector<std::uint8_t> bytes;
+        std::vector<std::uint8_t> bytes; // the rows, when the worker converts
+        AVFramePtr frame;                // the converted frame, when write() converts
         std::int64_t position = 0;
         bool keyFrame = false;
     };
@@ -91,7 +96,9 @@ private:
     int m_timeBaseDen = 1;
     std::unique_ptr<Codec> m_codec; // FFmpeg state of the worker; no encoder when frames are stored
 
-    // Pool samples: bottom-up rows of the frame, one column / row wider where padded.
+    // Pool samples: bottom-up rows of the frame, one column / row wider where padded, or frames
+    // converted by write().
+    bool m_convertOnWrite = false;
     bool m_padRight = false;
     bool m_padBottom = false;
     int m_sampleWidth = 0;
