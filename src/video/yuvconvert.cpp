@@ -104,21 +104,24 @@ TAVELON_CLONES void weighRows(const std::uint8_t *__restrict r0, const std::uint
         out[i] = std::uint16_t(r0[i] + r3[i] + 3 * (r1[i] + r2[i]));
 }
 
-// U and V of each pixel pair from the weighted sums (blue, green, red per pixel): the pair's sums
-// added first, then weighed once, which gives the same integers as weighing each pixel. An odd
-// last pixel pairs with itself.
-TAVELON_CLONES void chromaRow(const std::uint16_t *__restrict sums, int width, std::uint8_t *__restrict u,
-                              std::uint8_t *__restrict v)
+// Each pixel's U and V share from the weighted sums (blue, green, red per pixel).
+TAVELON_CLONES void pixelChroma(const std::uint16_t *__restrict sums, int width, std::int32_t *__restrict u,
+                                std::int32_t *__restrict v)
 {
-    const int pairs = (width + 1) / 2;
+    for (int x = 0; x < width; ++x) {
+        const std::uint16_t *p = sums + x * 3;
+        u[x] = kUr * p[2] + kUg * p[1] + kHalf * p[0];
+        v[x] = kHalf * p[2] + kVg * p[1] + kVb * p[0];
+    }
+}
+
+// Chroma of pixel pairs.
+TAVELON_CLONES void chromaRow(const std::int32_t *__restrict pu, const std::int32_t *__restrict pv, int pairs,
+                              std::uint8_t *__restrict u, std::uint8_t *__restrict v)
+{
     for (int i = 0; i < pairs; ++i) {
-        const std::uint16_t *p = sums + i * 6;
-        const std::uint16_t *q = 2 * i + 1 < width ? p + 3 : p;
-        const int b = p[0] + q[0];
-        const int g = p[1] + q[1];
-        const int r = p[2] + q[2];
-        u[i] = chroma(kUr * r + kUg * g + kHalf * b);
-        v[i] = chroma(kHalf * r + kVg * g + kVb * b);
+        u[i] = chroma(pu[2 * i] + pu[2 * i + 1]);
+        v[i] = chroma(pv[2 * i] + pv[2 * i + 1]);
     }
 }
 
@@ -134,14 +137,25 @@ void bgr24ToYuv420pFull(const std::uint8_t *bgr, std::ptrdiff_t stride, int widt
     // swscale filters it.
     const int chromaHeight = (height + 1) / 2;
     thread_local std::vector<std::uint16_t> sums;
+    thread_local std::vector<std::int32_t> pu;
+    thread_local std::vector<std::int32_t> pv;
     sums.resize(std::size_t(width) * 3);
+    pu.resize(std::size_t(width) + 1);
+    pv.resize(std::size_t(width) + 1);
     for (int j = 0; j < chromaHeight; ++j) {
         const std::uint8_t *rows[4];
         for (int k = 0; k < 4; ++k)
             rows[k] = bgr + stride * std::clamp(2 * j - 1 + k, 0, height - 1);
         weighRows(rows[0], rows[1], rows[2], rows[3], width * 3, sums.data());
-        chromaRow(sums.data(), width, planes[1] + std::ptrdiff_t(planeStrides[1]) * j,
-                  planes[2] + std::ptrdiff_t(planeStrides[2]) * j);
+        std::uint8_t *u = planes[1] + std::ptrdiff_t(planeStrides[1]) * j;
+        std::uint8_t *v = planes[2] + std::ptrdiff_t(planeStrides[2]) * j;
+        pixelChroma(sums.data(), width, pu.data(), pv.data());
+        if (width & 1) {
+            // The odd last pixel pairs with itself.
+            pu[std::size_t(width)] = pu[std::size_t(width) - 1];
+            pv[std::size_t(width)] = pv[std::size_t(width) - 1];
+        }
+        chromaRow(pu.data(), pv.data(), (width + 1) / 2, u, v);
     }
 }
 
