@@ -150,8 +150,11 @@ void VideoWriter::MakeVideoFile(const QString &FileName, int FrameRate)
     const int total = int(plan.size());
     int written = 0;
     const QSize preview = Preview::stretchSize();
+    // When the slider already stands on the first frame, moving it there loads nothing: picTemp
+    // holds that frame from the format frame, so reading starts with the frame after it.
+    const int firstToRead = !plan.isEmpty() && f.slPre.value() == plan.first() ? 1 : 0;
     if (prefetchFrames)
-        prefetchFrames(plan.mid(0, Preview::kReadAhead));
+        prefetchFrames(plan.mid(firstToRead, Preview::kReadAhead));
     // One frame: load (through the slider), compose, show, round-trip, append. Window events run
     // after the frame is composed, so a slider moved by the user cannot change what is written.
     auto writeFrame = [&](int i, std::int64_t position) -> bool {
