@@ -8,6 +8,9 @@ cd "$(dirname "$0")"
 
 export QT_QPA_PLATFORM=offscreen
 
+echo "== Layer and format checks"
+./tools/check-layers.sh
+
 echo "== Debug build and tests"
 cmake --preset debug -DTAVELON_WARNINGS_AS_ERRORS=ON >/dev/null
 cmake --build --preset debug

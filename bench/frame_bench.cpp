@@ -12,8 +12,8 @@
 #include <QImage>
 #include <QTemporaryDir>
 
-#include "preview/frameloader.h"
-#include "preview/framescaler.h"
+#include "image/frameloader.h"
+#include "image/framescaler.h"
 
 using namespace tavelon;
 

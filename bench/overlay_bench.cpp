@@ -8,7 +8,7 @@
 #include <QGuiApplication>
 #include <QImage>
 
-#include "app/mainform.h"
+#include "form/mainform.h"
 #include "overlay/overlay.h"
 
 int main(int argc, char **argv)

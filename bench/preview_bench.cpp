@@ -16,9 +16,9 @@
 #include <unistd.h>
 #include <vector>
 
-#include "app/mainform.h"
-#include "clips/formlogic.h"
-#include "lang/uitext.h"
+#include "form/mainform.h"
+#include "app/formlogic.h"
+#include "form/uitext.h"
 
 using namespace tavelon;
 

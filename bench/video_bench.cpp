@@ -6,8 +6,8 @@
 // Frames are a synthetic pattern that changes every frame; temp.bmp goes to the temp folder.
 
 #include "video/avifile.h"
-#include "video/bmpwriter.h"
-#include "video/cdib.h"
+#include "image/bmpwriter.h"
+#include "image/cdib.h"
 
 #include <QDir>
 #include <QImage>

@@ -3,8 +3,8 @@
 // it. The input also goes in as a packed DIB when its image-size field fits the bytes given.
 
 #include "fuzzsupport.h"
-#include "video/bmpformat.h"
-#include "video/cdib.h"
+#include "image/bmpformat.h"
+#include "image/cdib.h"
 
 using namespace tavelon;
 using namespace tavelon::fuzz;

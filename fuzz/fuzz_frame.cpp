@@ -6,12 +6,12 @@
 #include <QDir>
 #include <QGuiApplication>
 
-#include "app/fileservices.h"
-#include "app/mainform.h"
+#include "services/fileservices.h"
+#include "form/mainform.h"
 #include "fuzzsupport.h"
-#include "lang/uitext.h"
+#include "form/uitext.h"
 #include "overlay/overlay.h"
-#include "preview/frameloader.h"
+#include "image/frameloader.h"
 #include "preview/preview.h"
 
 using namespace tavelon;

@@ -7,7 +7,7 @@
 #include <QByteArrayList>
 #include <QList>
 
-#include "app/inifile.h"
+#include "services/inifile.h"
 #include "fuzzsupport.h"
 
 using namespace tavelon;

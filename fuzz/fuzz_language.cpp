@@ -2,9 +2,9 @@
 // touches every text the file set; controls without captions must still have none, and the file
 // must be left as it was.
 
-#include "app/mainform.h"
+#include "form/mainform.h"
 #include "fuzzsupport.h"
-#include "lang/languagefile.h"
+#include "form/languagefile.h"
 
 using namespace tavelon;
 using namespace tavelon::fuzz;

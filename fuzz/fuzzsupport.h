@@ -6,7 +6,7 @@
 #include <QByteArray>
 #include <QString>
 
-#include "app/messages.h"
+#include "services/messages.h"
 
 namespace tavelon::fuzz {
 

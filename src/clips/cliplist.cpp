@@ -2,12 +2,12 @@
 
 #include <QCoreApplication>
 
-#include "app/fileservices.h"
-#include "app/inifile.h"
-#include "app/mainform.h"
-#include "app/numbertext.h"
-#include "clips/clipscan.h"
-#include "clips/clipsettings.h"
+#include "services/fileservices.h"
+#include "services/inifile.h"
+#include "form/mainform.h"
+#include "services/numbertext.h"
+#include "services/clipscan.h"
+#include "form/clipsettings.h"
 #include "clips/formatpresets.h"
 
 namespace tavelon {

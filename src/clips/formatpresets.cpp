@@ -1,7 +1,7 @@
 #include "clips/formatpresets.h"
 
-#include "app/mainform.h"
-#include "app/numbertext.h"
+#include "form/mainform.h"
+#include "services/numbertext.h"
 
 #include <cmath>
 

@@ -6,7 +6,7 @@
 
 #include <QFontInfo>
 
-#include "app/numbertext.h"
+#include "services/numbertext.h"
 
 namespace tavelon {
 

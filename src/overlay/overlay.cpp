@@ -4,10 +4,10 @@
 #include <QImage>
 #include <QPainter>
 
-#include "app/mainform.h"
+#include "form/mainform.h"
 #include "overlay/labelsize.h"
 #include "overlay/overlaylayout.h"
-#include "preview/framescaler.h"
+#include "image/framescaler.h"
 #include "preview/preview.h"
 
 namespace tavelon {

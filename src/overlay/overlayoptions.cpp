@@ -1,6 +1,6 @@
 #include "overlay/overlayoptions.h"
 
-#include "app/mainform.h"
+#include "form/mainform.h"
 #include "overlay/overlay.h"
 
 namespace tavelon {

@@ -5,8 +5,8 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-#include "app/mainform.h"
-#include "app/messages.h"
+#include "form/mainform.h"
+#include "services/messages.h"
 
 namespace tavelon {
 

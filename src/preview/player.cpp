@@ -5,7 +5,7 @@
 #include <QEventLoop>
 #include <QTimer>
 
-#include "app/mainform.h"
+#include "form/mainform.h"
 
 namespace tavelon {
 

@@ -2,9 +2,9 @@
 
 #include <QImage>
 
-#include "app/mainform.h"
-#include "preview/frameloader.h"
-#include "preview/framescaler.h"
+#include "form/mainform.h"
+#include "image/frameloader.h"
+#include "image/framescaler.h"
 
 namespace tavelon {
 

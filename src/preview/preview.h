@@ -9,7 +9,7 @@
 #include <memory>
 #include <optional>
 
-#include "preview/frameloader.h"
+#include "image/frameloader.h"
 
 namespace tavelon {
 

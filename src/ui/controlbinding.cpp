@@ -12,7 +12,7 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 
-#include "app/controls.h"
+#include "form/controls.h"
 #include "ui/colorswatch.h"
 #include "ui/webdingsicon.h"
 

@@ -14,7 +14,7 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include "app/mainform.h"
+#include "form/mainform.h"
 #include "ui/classicframe.h"
 #include "ui/classicscrollbar.h"
 #include "ui/colorswatch.h"

@@ -3,7 +3,7 @@
 #include <QMessageBox>
 #include <QPointer>
 
-#include "app/messages.h"
+#include "services/messages.h"
 
 class QWidget;
 

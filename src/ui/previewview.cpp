@@ -2,7 +2,7 @@
 
 #include <QPainter>
 
-#include "app/controls.h"
+#include "form/controls.h"
 
 namespace tavelon {
 

@@ -12,8 +12,8 @@ extern "C" {
 }
 
 #include "video/avifile.h"
-#include "video/bmpformat.h"
-#include "video/yuvconvert.h"
+#include "image/bmpformat.h"
+#include "image/yuvconvert.h"
 
 namespace tavelon {
 

@@ -1,4 +1,4 @@
-#include "app/codepage1252.h"
+#include "services/codepage1252.h"
 
 #include <gtest/gtest.h>
 

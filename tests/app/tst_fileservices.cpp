@@ -1,4 +1,4 @@
-#include "app/fileservices.h"
+#include "services/fileservices.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "app/inifile.h"
+#include "services/inifile.h"
 
 #include <QDir>
 #include <QFile>

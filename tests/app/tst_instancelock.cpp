@@ -1,4 +1,4 @@
-#include "app/instancelock.h"
+#include "services/instancelock.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>

@@ -1,4 +1,4 @@
-#include "app/sound.h"
+#include "services/sound.h"
 
 #include <QElapsedTimer>
 

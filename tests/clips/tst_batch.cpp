@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/inifile.h"
-#include "app/instancelock.h"
+#include "services/inifile.h"
+#include "services/instancelock.h"
 #include "formfixture.h"
 #include "videotestsupport.h"
 

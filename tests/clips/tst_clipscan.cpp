@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/fileservices.h"
-#include "clips/clipscan.h"
+#include "services/fileservices.h"
+#include "services/clipscan.h"
 
 using namespace tavelon;
 

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/numbertext.h"
+#include "services/numbertext.h"
 #include "clips/formatpresets.h"
 #include "formfixture.h"
 

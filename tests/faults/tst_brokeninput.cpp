@@ -13,7 +13,7 @@
 
 #include "faultsupport.h"
 #include "formfixture.h"
-#include "lang/uitext.h"
+#include "form/uitext.h"
 #include "videotestsupport.h"
 
 using namespace tavelon;

@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/inifile.h"
-#include "clips/clipsettings.h"
+#include "services/inifile.h"
+#include "form/clipsettings.h"
 #include "faultsupport.h"
 #include "formfixture.h"
 #include "videotestsupport.h"

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/inifile.h"
+#include "services/inifile.h"
 #include "faultsupport.h"
 #include "formfixture.h"
 #include "videotestsupport.h"

@@ -6,9 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/mainform.h"
-#include "lang/languagefile.h"
-#include "lang/uitext.h"
+#include "form/mainform.h"
+#include "form/languagefile.h"
+#include "form/uitext.h"
 
 using namespace tavelon;
 

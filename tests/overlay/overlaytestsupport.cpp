@@ -1,6 +1,6 @@
 #include "overlaytestsupport.h"
 
-#include "lang/uitext.h"
+#include "form/uitext.h"
 
 namespace tavelon::test {
 

@@ -9,7 +9,7 @@
 #include <functional>
 #include <memory>
 
-#include "app/mainform.h"
+#include "form/mainform.h"
 #include "overlay/overlay.h"
 #include "overlay/overlayoptions.h"
 

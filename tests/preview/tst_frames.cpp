@@ -10,8 +10,8 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 
-#include "preview/frameloader.h"
-#include "preview/framescaler.h"
+#include "image/frameloader.h"
+#include "image/framescaler.h"
 
 using namespace tavelon;
 

@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QFile>
 
-#include "lang/uitext.h"
+#include "form/uitext.h"
 
 namespace tavelon::test {
 

@@ -9,9 +9,9 @@
 #include <memory>
 #include <ostream>
 
-#include "app/mainform.h"
-#include "app/scriptedmessages.h"
-#include "clips/formlogic.h"
+#include "form/mainform.h"
+#include "scriptedmessages.h"
+#include "app/formlogic.h"
 #include "video/compressionchooser.h"
 
 namespace tavelon::test {

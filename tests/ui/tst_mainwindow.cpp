@@ -12,7 +12,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/mainform.h"
+#include "form/mainform.h"
 #include "ui/mainwindow.h"
 #include "ui/webdingsicon.h"
 

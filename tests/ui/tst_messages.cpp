@@ -6,7 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/scriptedmessages.h"
+#include "scriptedmessages.h"
+#include "services/stderrmessages.h"
 #include "ui/messagebox.h"
 
 using namespace tavelon;

@@ -1,7 +1,7 @@
 #include "video/avifile.h"
 
-#include "video/bmpwriter.h"
-#include "video/cdib.h"
+#include "image/bmpwriter.h"
+#include "image/cdib.h"
 #include "video/compressors.h"
 #include "videotestsupport.h"
 

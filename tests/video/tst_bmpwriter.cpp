@@ -1,6 +1,6 @@
-#include "video/bmpwriter.h"
+#include "image/bmpwriter.h"
 
-#include "video/cdib.h"
+#include "image/cdib.h"
 #include "videotestsupport.h"
 
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "video/cdib.h"
+#include "image/cdib.h"
 
 #include "videotestsupport.h"
 

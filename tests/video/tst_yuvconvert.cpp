@@ -12,7 +12,7 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
-#include "video/yuvconvert.h"
+#include "image/yuvconvert.h"
 
 using namespace tavelon;
 

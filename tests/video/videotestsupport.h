@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/messages.h"
+#include "services/messages.h"
 
 #include <QByteArray>
 #include <QColor>

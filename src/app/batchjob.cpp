@@ -1,0 +1,179 @@
+#include "app/batchjob.h"
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QGuiApplication>
+
+#include <cstdio>
+#include <unistd.h>
+
+#include "app/commandline.h"
+#include "services/instancelock.h"
+#include "form/mainform.h"
+#include "services/stderrmessages.h"
+#include "services/sound.h"
+#include "clips/formatpresets.h"
+#include "app/formlogic.h"
+#include "form/uitext.h"
+#include "video/compressionchooser.h"
+#include "video/compressors.h"
+
+namespace tavelon {
+
+namespace {
+
+void printLine(FILE *stream, const QString &text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+    std::fputc('\n', stream);
+}
+
+int usageError(const QString &reason)
+{
+    printLine(stderr, QStringLiteral("brimholt-tavelon: ") + reason);
+    return BatchUsage;
+}
+
+// Writes every message to stderr and remembers whether any was an error report (an OK box).
+class BatchMessages : public MessageService
+{
+public:
+    explicit BatchMessages(MessageAnswer overwriteAnswer) : m_stderr(overwriteAnswer) {}
+    MessageAnswer show(const QString &title, const QString &text, MessageButtons buttons, MessageIcon icon,
+                       MessageAnswer defaultAnswer) override
+    {
+        if (buttons == MessageButtons::Ok)
+            m_failed = true;
+        return m_stderr.show(title, text, buttons, icon, defaultAnswer);
+    }
+    bool failed() const { return m_failed; }
+
+private:
+    StderrMessages m_stderr;
+    bool m_failed = false;
+};
+
+} // namespace
+
+QString progressLine(int i, int n, double elapsedSeconds, int width)
+{
+    const double fraction = n > 0 ? std::min(1.0, double(i) / n) : 1.0;
+    const int filled = int(fraction * width + 0.5);
+    const double fps = elapsedSeconds > 0 ? i / elapsedSeconds : 0.0;
+    const int left = fps > 0 ? int((n - i) / fps + 0.5) : 0;
+    return QStringLiteral("[%1%2] frame %3 of %4, %5 fps, %6:%7 left")
+        .arg(QString(filled, QLatin1Char('#')), QString(width - filled, QLatin1Char('-')))
+        .arg(i)
+        .arg(n)
+        .arg(fps, 0, 'f', 1)
+        .arg(left / 60)
+        .arg(left % 60, 2, 10, QLatin1Char('0'));
+}
+
+int runBatchJob(int argc, char **argv, const QString &programFolder, const BatchOptions &options)
+{
+    // Names that need no program folder are checked before anything else happens.
+    if (options.format && !std::any_of(formatPresets().begin(), formatPresets().end(),
+                                       [&](const FormatPreset &p) { return p.name == *options.format; }))
+        return usageError(QStringLiteral("unknown format '%1'").arg(*options.format));
+    if (!findCompressor(options.compressor))
+        return usageError(QStringLiteral("unknown compressor '%1' (see --list-compressors)").arg(options.compressor));
+
+    // Copies on one program folder share temp.bmp and the clips' Clip.ini files.
+    InstanceLock lock(programFolder);
+    if (!lock.tryLock()) {
+        printLine(stderr, QStringLiteral("brimholt-tavelon: another copy is running on %1").arg(programFolder));
+        return BatchLocked;
+    }
+
+    // No display needed: the form draws into pictures only. Qt's own notes (a missing runtime
+    // folder, fonts) would mix into the one-line messages a script reads on stderr.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &text) {
+        if (type == QtCriticalMsg || type == QtFatalMsg)
+            printLine(stderr, text);
+    });
+    QGuiApplication app(argc, argv);
+
+    MainForm form;
+    form.state.setProgramFolder(programFolder);
+    BatchMessages messages(options.overwrite ? MessageAnswer::Yes : MessageAnswer::No);
+    form.messages = &messages;
+    FormLogic logic(form);
+    FillLanguageList(form);
+    logic.clipList.InitMyself();
+
+    const int clipIndex = int(form.List1.items().indexOf(options.clip));
+    if (clipIndex < 0)
+        return usageError(QStringLiteral("unknown clip '%1' (see --list-clips)").arg(options.clip));
+    form.List1.setListIndex(clipIndex);
+
+    if (options.format)
+        form.cboFormats.setListIndex(int(form.cboFormats.items().indexOf(*options.format)));
+    if (options.fps)
+        form.txtFPS.setText(*options.fps);
+    if (options.width)
+        form.txtWidth.setText(*options.width);
+    if (options.height)
+        form.txtHeight.setText(*options.height);
+    if (options.speed) {
+        const int lo = std::min(form.scrlSpeed.minimum(), form.scrlSpeed.maximum());
+        const int hi = std::max(form.scrlSpeed.minimum(), form.scrlSpeed.maximum());
+        form.scrlSpeed.setValue(std::clamp(*options.speed, lo, hi));
+    }
+    if (options.direction)
+        form.cboDirections.setListIndex(*options.direction);
+    if (options.box)
+        form.Check2.setValue(1);
+    if (options.border)
+        form.Check3.setValue(1);
+    if (options.text)
+        form.Text1.setText(*options.text);
+    if (options.position)
+        form.cboPosition.setListIndex(*options.position);
+    if (options.size)
+        form.cboSize.setListIndex(*options.size);
+    if (options.color) {
+        if (Picture *swatch = form.picColor(*options.color))
+            swatch->click();
+    }
+    if (options.overlay)
+        form.Check1.setValue(1);
+
+    CompressOptions compress;
+    compress.codec = options.compressor;
+    if (options.quality)
+        compress.quality = *options.quality;
+    if (options.keyframes)
+        compress.keyFrameEvery = *options.keyframes;
+    if (options.datarate)
+        compress.dataRateKbps = *options.datarate;
+    FixedCompressionChooser chooser(compress);
+    VideoWriter &writer = logic.command.writer();
+    writer.chooser = &chooser;
+    logic.command.beep = [beep = options.beep] {
+        if (beep)
+            PlayResourceSound(QStringLiteral("BEEP"));
+    };
+
+    QElapsedTimer clock;
+    clock.start();
+    const bool terminal = isatty(fileno(stderr));
+    if (terminal) {
+        QObject::connect(&writer, &VideoWriter::progress, [&clock](int i, int n) {
+            std::fprintf(stderr, "\r%s", progressLine(i, n, clock.elapsed() / 1000.0).toLocal8Bit().constData());
+            std::fflush(stderr);
+        });
+    }
+    logic.command.Command1_Click(0);
+    if (terminal)
+        std::fputc('\n', stderr);
+
+    const QString video = logic.command.lastVideoPath();
+    if (messages.failed() || video.isEmpty() || !QFileInfo(video).isFile())
+        return BatchFailed;
+    printLine(stdout, QFileInfo(video).absoluteFilePath());
+    return BatchOk;
+}
+
+} // namespace tavelon

@@ -1,0 +1,66 @@
+#include "form/clipsettings.h"
+
+#include <QStringList>
+
+#include "services/inifile.h"
+#include "form/mainform.h"
+
+namespace tavelon {
+
+namespace {
+const QString kSection = QStringLiteral("ClipSettings");
+}
+
+ClipSettings::ClipSettings(const QString &clipPath) : m_file(clipPath + QStringLiteral("Clip.ini")) {}
+
+QString ClipSettings::keyName(Key key)
+{
+    static const char *const names[] = {"ClipName", "Format", "FrameRate", "Width", "Height", "Speed", "Direction",
+                                        "Copyright", "Text",    "Border", "Box",    "Pos",   "Size"};
+    return QString::fromLatin1(names[key]);
+}
+
+QString ClipSettings::read(Key key, const QString &defaultValue) const
+{
+    return GetIniString(kSection, keyName(key), m_file, defaultValue);
+}
+
+bool ClipSettings::write(Key key, const QString &value) const
+{
+    return WriteIniString(kSection, keyName(key), value, m_file);
+}
+
+int storedListIndex(const QStringList &items, const QString &text)
+{
+    int found = 0;
+    for (int i = 0; i < items.size(); ++i) {
+        if (items.at(i) == text)
+            found = i;
+    }
+    return found;
+}
+
+bool ClipSettings::writeFrom(const MainForm &form) const
+{
+    const std::pair<Key, QString> values[] = {
+        {ClipName, form.List1.text()},
+        {Format, form.cboFormats.text()},
+        {FrameRate, form.txtFPS.text()},
+        {Width, form.txtWidth.text()},
+        {Height, form.txtHeight.text()},
+        {Speed, QString::number(form.scrlSpeed.value())},
+        {Direction, QString::number(form.state.PlayDirection)},
+        {Copyright, QString::number(form.Check1.value())},
+        {Text, form.Text1.text()},
+        {Border, QString::number(form.Check3.value())},
+        {Box, QString::number(form.Check2.value())},
+        {Pos, QString::number(storedListIndex(form.cboPosition.items(), form.cboPosition.text()))},
+        {Size, QString::number(storedListIndex(form.cboSize.items(), form.cboSize.text()))},
+    };
+    bool ok = true;
+    for (const auto &[key, value] : values)
+        ok = write(key, value) && ok;
+    return ok;
+}
+
+} // namespace tavelon

@@ -1,0 +1,288 @@
+#include "image/frameloader.h"
+
+#include <utility>
+
+#include <QBuffer>
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QtEndian>
+
+#include <turbojpeg.h>
+
+namespace tavelon {
+
+namespace {
+
+// The largest frame file worth reading: an uncompressed 32-bit picture of the largest frame size,
+// with room for headers and a colour table.
+constexpr qint64 kMaxFileBytes = 4LL * FrameLoader::maxFrameSide * FrameLoader::maxFrameSide + (1 << 20);
+
+// No valid Huffman-coded JPEG needs less than one byte per 512 pixels (one bit per 8×8 block of a
+// grey picture); a header claiming eight times that is a lie, not a picture worth allocating for.
+constexpr qint64 kJpegMaxPixelsPerByte = 4096;
+
+// TurboJPEG's layout of Format_RGB32 (0xffRRGGBB in a native 32-bit word).
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+constexpr TJPF kRgb32PixelFormat = TJPF_BGRX;
+#else
+constexpr TJPF kRgb32PixelFormat = TJPF_XRGB;
+#endif
+
+constexpr quint32 kBiRgb = 0;
+constexpr quint32 kBiRle8 = 1;
+constexpr quint32 kBiRle4 = 2;
+constexpr quint32 kBiBitfields = 3;
+constexpr quint32 kBiAlphaBitfields = 6;
+
+enum class FrameKind { Unknown, Jpeg, Bmp };
+
+FrameKind kindOf(const QByteArray &bytes)
+{
+    const auto *p = reinterpret_cast<const uchar *>(bytes.constData());
+    if (bytes.size() >= 3 && p[0] == 0xFF && p[1] == 0xD8 && p[2] == 0xFF)
+        return FrameKind::Jpeg;
+    if (bytes.size() >= 2 && p[0] == 'B' && p[1] == 'M')
+        return FrameKind::Bmp;
+    return FrameKind::Unknown;
+}
+
+bool isPlausibleSize(qint64 width, qint64 height)
+{
+    return width >= 1 && height >= 1 && width <= FrameLoader::maxFrameSide &&
+           height <= FrameLoader::maxFrameSide;
+}
+
+quint16 u16At(const uchar *p, qsizetype offset)
+{
+    return qFromLittleEndian<quint16>(p + offset);
+}
+
+quint32 u32At(const uchar *p, qsizetype offset)
+{
+    return qFromLittleEndian<quint32>(p + offset);
+}
+
+qint32 i32At(const uchar *p, qsizetype offset)
+{
+    return qFromLittleEndian<qint32>(p + offset);
+}
+
+// Copies uncompressed 24- or 32-bit BMP rows (blue, green, red[, unused] bytes) into an RGB32
+// picture of the same size, flipping bottom-up files.
+void copyBmpRows(const uchar *pixels, qint64 stride, bool bottomUp, int bytesPerPixel, QImage &out)
+{
+    const int width = out.width();
+    const int height = out.height();
+    uchar *outBits = out.bits();
+    const qsizetype outStride = out.bytesPerLine();
+    for (int y = 0; y < height; ++y) {
+        const uchar *s = pixels + stride * (bottomUp ? height - 1 - y : y);
+        auto *d = reinterpret_cast<QRgb *>(outBits + outStride * y);
+        for (int x = 0; x < width; ++x, s += bytesPerPixel)
+            d[x] = qRgb(s[2], s[1], s[0]);
+    }
+}
+
+} // namespace
+
+void FrameLoader::TjHandleDeleter::operator()(void *handle) const
+{
+    tjDestroy(handle);
+}
+
+FrameLoader::FrameLoader() : m_tj(tjInitDecompress()) {}
+
+FrameLoader::~FrameLoader() = default;
+
+std::optional<FrameFile> FrameLoader::readFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return std::nullopt;
+    FrameFile frame;
+    frame.stamp.size = file.size();
+    frame.stamp.modifiedMs = file.fileTime(QFileDevice::FileModificationTime).toMSecsSinceEpoch();
+    frame.stamp.changedMs = file.fileTime(QFileDevice::FileMetadataChangeTime).toMSecsSinceEpoch();
+    if (frame.stamp.size <= 0 || frame.stamp.size > kMaxFileBytes)
+        return std::nullopt;
+    frame.bytes = QByteArray(frame.stamp.size, Qt::Uninitialized);
+    qint64 done = 0;
+    while (done < frame.stamp.size) {
+        const qint64 got = file.read(frame.bytes.data() + done, frame.stamp.size - done);
+        if (got <= 0)
+            return std::nullopt;
+        done += got;
+    }
+    return frame;
+}
+
+std::optional<FileStamp> FrameLoader::stampOf(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.isFile())
+        return std::nullopt;
+    return FileStamp{info.size(), info.lastModified().toMSecsSinceEpoch(),
+                     info.metadataChangeTime().toMSecsSinceEpoch()};
+}
+
+bool FrameLoader::isUnchanged(const QString &path, const FileStamp &stamp)
+{
+    const std::optional<FileStamp> now = stampOf(path);
+    return now && *now == stamp;
+}
+
+bool FrameLoader::decode(const QByteArray &bytes, QImage &image)
+{
+    switch (kindOf(bytes)) {
+    case FrameKind::Jpeg:
+        return decodeJpeg(bytes, image);
+    case FrameKind::Bmp:
+        return decodeBmp(bytes, image);
+    case FrameKind::Unknown:
+        break;
+    }
+    return false;
+}
+
+std::optional<QImage> FrameLoader::decode(const QByteArray &bytes)
+{
+    QImage image;
+    if (!decode(bytes, image))
+        return std::nullopt;
+    return image;
+}
+
+bool FrameLoader::load(const QString &path, QImage &image)
+{
+    const std::optional<FrameFile> file = readFile(path);
+    return file && decode(file->bytes, image);
+}
+
+std::optional<QImage> FrameLoader::load(const QString &path)
+{
+    const std::optional<FrameFile> file = readFile(path);
+    if (!file)
+        return std::nullopt;
+    return decode(file->bytes);
+}
+
+bool FrameLoader::decodeJpeg(const QByteArray &bytes, QImage &image)
+{
+    if (!m_tj)
+        return decodeWithQt(bytes, "jpeg", image);
+    const auto *data = reinterpret_cast<const uchar *>(bytes.constData());
+    const auto size = static_cast<unsigned long>(bytes.size());
+    int width = 0;
+    int height = 0;
+    int subsampling = 0;
+    int colorspace = 0;
+    if (tjDecompressHeader3(m_tj.get(), data, size, &width, &height, &subsampling, &colorspace) != 0) {
+        // After a failed header read (a cut-off file) TurboJPEG 2.1 reports the next file's header
+        // as read, without its size; a fresh handle reads it properly.
+        m_tj.reset(tjInitDecompress());
+        return false;
+    }
+    if (!isPlausibleSize(width, height) || qint64(width) * height > bytes.size() * kJpegMaxPixelsPerByte)
+        return false;
+    // TurboJPEG cannot turn CMYK into RGB; Qt's reader can.
+    if (colorspace == TJCS_CMYK || colorspace == TJCS_YCCK)
+        return decodeWithQt(bytes, "jpeg", image);
+
+    if (!prepareSpare(width, height))
+        return false;
+    // A warning (truncated file, corrupt data) fails the frame too: a file that is still being
+    // written must not show up half grey.
+    if (tjDecompress2(m_tj.get(), data, size, m_spare.bits(), width, int(m_spare.bytesPerLine()), height,
+                      kRgb32PixelFormat, TJFLAG_STOPONWARNING | TJFLAG_LIMITSCANS) != 0)
+        return false;
+    std::swap(image, m_spare);
+    return true;
+}
+
+bool FrameLoader::decodeBmp(const QByteArray &bytes, QImage &image)
+{
+    const auto *p = reinterpret_cast<const uchar *>(bytes.constData());
+    const qint64 fileSize = bytes.size();
+    if (fileSize < 26)
+        return false;
+    const qint64 bitOffset = u32At(p, 10);
+    const quint32 headerSize = u32At(p, 14);
+    if (headerSize < 40) {
+        // OS/2 core header with 16-bit sizes: rare enough for Qt's reader.
+        if (headerSize != 12 || !isPlausibleSize(u16At(p, 18), u16At(p, 20)) || bitOffset >= fileSize)
+            return false;
+        return decodeWithQt(bytes, "bmp", image);
+    }
+    if (fileSize < 54)
+        return false;
+    const qint64 width = i32At(p, 18);
+    const qint64 signedHeight = i32At(p, 22);
+    const bool bottomUp = signedHeight > 0;
+    const qint64 height = bottomUp ? signedHeight : -signedHeight;
+    const int planes = u16At(p, 26);
+    const int bitCount = u16At(p, 28);
+    const quint32 compression = u32At(p, 30);
+    if (!isPlausibleSize(width, height) || bitOffset < 54 || bitOffset >= fileSize)
+        return false;
+
+    const bool uncompressed =
+        compression == kBiRgb || compression == kBiBitfields || compression == kBiAlphaBitfields;
+    if (uncompressed) {
+        const qint64 stride = (width * bitCount + 31) / 32 * 4;
+        if (bitCount == 0 || bitOffset + stride * height > fileSize)
+            return false;
+    } else if (compression != kBiRle8 && compression != kBiRle4) {
+        return false;
+    }
+
+    // Bit fields that only name the usual byte order are plain 32-bit pixels.
+    const bool standardMasks = fileSize >= 66 && u32At(p, 54) == 0x00FF0000u && u32At(p, 58) == 0x0000FF00u &&
+                               u32At(p, 62) == 0x000000FFu;
+    const bool fast =
+        planes == 1 &&
+        ((bitCount == 24 && compression == kBiRgb) ||
+         (bitCount == 32 && (compression == kBiRgb || (compression == kBiBitfields && standardMasks))));
+    if (!fast)
+        return decodeWithQt(bytes, "bmp", image);
+
+    if (!prepareSpare(int(width), int(height)))
+        return false;
+    const qint64 stride = (width * bitCount + 31) / 32 * 4;
+    copyBmpRows(p + bitOffset, stride, bottomUp, bitCount / 8, m_spare);
+    std::swap(image, m_spare);
+    return true;
+}
+
+bool FrameLoader::decodeWithQt(const QByteArray &bytes, const char *format, QImage &image)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    if (!buffer.open(QIODevice::ReadOnly))
+        return false;
+    QImageReader reader(&buffer, format);
+    const QSize size = reader.size();
+    if (!isPlausibleSize(size.width(), size.height()))
+        return false;
+    QImage decoded;
+    if (!reader.read(&decoded) || decoded.size() != size)
+        return false;
+    decoded.convertTo(QImage::Format_RGB32);
+    if (decoded.isNull())
+        return false;
+    image = std::move(decoded);
+    return true;
+}
+
+bool FrameLoader::prepareSpare(int width, int height)
+{
+    if (m_spare.width() != width || m_spare.height() != height || m_spare.format() != QImage::Format_RGB32 ||
+        !m_spare.isDetached()) {
+        m_spare = QImage();
+        m_spare = QImage(width, height, QImage::Format_RGB32);
+    }
+    return !m_spare.isNull();
+}
+
+} // namespace tavelon

@@ -1,0 +1,99 @@
+#include "making/videocommand.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include "services/fileservices.h"
+#include "form/mainform.h"
+#include "services/messages.h"
+#include "services/numbertext.h"
+#include "services/sound.h"
+#include "form/clipsettings.h"
+
+namespace tavelon {
+
+VideoCommand::VideoCommand(MainForm &form, QObject *parent) : QObject(parent), m_form(form), m_writer(form)
+{
+    beep = [] { PlayResourceSound(QStringLiteral("BEEP")); };
+    connect(&form.Command1, &CommandButton::clicked, this,
+            [this] { Command1_Click(m_form.Command1.index()); });
+}
+
+QString VideoCommand::nextFreeName(const QString &clipsPath, const QString &clip)
+{
+    QString name;
+    int n = 1;
+    do {
+        ++n;
+        name = clip + QLatin1Char('_') + QString::number(n);
+    } while (QFileInfo::exists(clipsPath + name + QStringLiteral(".avi")));
+    return name;
+}
+
+void VideoCommand::Command1_Click(int index)
+{
+    MainForm &f = m_form;
+    f.cmdPlay.setValue(0);
+    // One video at a time: a second request while the writer runs is refused.
+    if (index != 0 || m_running)
+        return;
+    m_running = true;
+    m_lastVideo.clear();
+    f.state.MakingVideo = true;
+    // A second video, a deleted frame or a playback started now would change what the writer
+    // walks through; those controls wait until the video is done.
+    f.Command1.setEnabled(false);
+    f.cmdDelFrame.setEnabled(false);
+    f.cmdPlay.setEnabled(false);
+    emit started();
+
+    const std::optional<int> width = integerValueOf(f.txtWidth.text());
+    const std::optional<int> height = integerValueOf(f.txtHeight.text());
+    m_writer.setFrameSize(width, height);
+
+    f.state.VideoName = f.List1.text();
+    const QString existing = f.state.ClipsPath + f.state.VideoName + QStringLiteral(".avi");
+    if (FileExists(existing)) {
+        const QString question =
+            f.UiText(14) + QStringLiteral(" '") + f.state.VideoName + QStringLiteral(".avi' ") + f.UiText(15);
+        const MessageAnswer answer = f.messages
+                                         ? f.messages->show(f.state.AppTitle, question, MessageButtons::YesNo,
+                                                            MessageIcon::Question, MessageAnswer::No)
+                                         : MessageAnswer::No;
+        if (answer == MessageAnswer::Yes)
+            QFile::remove(existing);
+        else
+            f.state.VideoName = nextFreeName(f.state.ClipsPath, f.List1.text());
+    }
+    if (setBusy)
+        setBusy(true);
+    f.List1.setEnabled(false);
+    f.cboFormats.setEnabled(false);
+
+    const QString videoPath = f.state.ClipsPath + f.state.VideoName + QStringLiteral(".avi");
+    m_writer.MakeVideoFile(videoPath, f.scrlSpeed.value());
+
+    QFile::remove(f.state.AppPath + QStringLiteral("temp.bmp"));
+    ClipSettings(f.state.ClipPath).writeFrom(f);
+
+    if (QFileInfo(videoPath).size() < 1) {
+        QFile::remove(videoPath);
+    } else {
+        m_lastVideo = videoPath;
+        if (beep && !m_writer.wasAborted())
+            beep();
+    }
+
+    if (setBusy)
+        setBusy(false);
+    f.List1.setEnabled(true);
+    f.cboFormats.setEnabled(true);
+    f.Command1.setEnabled(true);
+    f.cmdPlay.setEnabled(true);
+    f.cmdDelFrame.setEnabled(f.cmdPlay.value() == 0);
+    f.state.MakingVideo = false;
+    m_running = false;
+    emit finished();
+}
+
+} // namespace tavelon

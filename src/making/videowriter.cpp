@@ -1,0 +1,216 @@
+#include "making/videowriter.h"
+
+#include <QCoreApplication>
+#include <QFile>
+
+#include <algorithm>
+
+#include "form/mainform.h"
+#include "services/messages.h"
+#include "image/frameloader.h"
+#include "image/framescaler.h"
+#include "preview/preview.h"
+#include "video/avifile.h"
+#include "image/bmpwriter.h"
+#include "image/cdib.h"
+#include "video/compressionchooser.h"
+
+namespace tavelon {
+
+VideoWriter::VideoWriter(MainForm &form, QObject *parent) : QObject(parent), m_form(form) {}
+
+VideoWriter::~VideoWriter() = default;
+
+void VideoWriter::setFrameSize(std::optional<int> width, std::optional<int> height)
+{
+    QImage &img = m_form.picSave.image();
+    const int w = width.value_or(img.width());
+    const int h = height.value_or(img.height());
+    if (w == img.width() && h == img.height() && !img.isNull())
+        return;
+    // A side below 1 leaves no picture to save: the writer then stops at the format frame.
+    img = (w >= 1 && h >= 1) ? QImage(w, h, QImage::Format_RGB32) : QImage();
+    if (!img.isNull())
+        img.fill(Qt::black);
+}
+
+QList<int> VideoWriter::frameOrder(int direction, int n)
+{
+    QList<int> order;
+    if (direction == 0 || direction == 2) {
+        for (int i = 0; i < n; ++i)
+            order << i;
+    }
+    if (direction == 1) {
+        for (int i = n - 1; i >= 0; --i)
+            order << i;
+    }
+    if (direction == 2) {
+        for (int i = n - 2; i >= 0; --i)
+            order << i;
+    }
+    return order;
+}
+
+namespace {
+
+// The handles of one run, released in the order the exit path gives.
+struct Run
+{
+    AviFilePtr file;
+    AviStreamPtr source;
+    AviStreamPtr compressed;
+    int result = 0;
+
+    void store(int code)
+    {
+        if (result == 0)
+            result = code;
+    }
+};
+
+} // namespace
+
+void VideoWriter::MakeVideoFile(const QString &FileName, int FrameRate)
+{
+    MainForm &f = m_form;
+    m_abort = false;
+    Run run;
+    auto cdib = std::make_unique<cDIB>(f.messages, f.state.AppTitle);
+    const QString tempFile = f.state.AppPath + QStringLiteral("temp.bmp");
+    QImage &save = f.picSave.image();
+
+    // Saves picSave as temp.bmp and reads it back into the cDIB; a failed save leaves the cDIB
+    // with what it held (the previous frame) instead of reading a stale or half-written file.
+    auto roundTrip = [&]() -> bool { return writeBmp24(save, tempFile) && cdib->CreateFromFile(tempFile); };
+
+    auto exitPath = [&] {
+        cdib.reset();
+        if (run.source)
+            run.store(aviStreamRelease(run.source));
+        if (run.compressed)
+            run.store(aviStreamRelease(run.compressed));
+        if (run.file)
+            run.store(aviFileRelease(run.file));
+        if (setWindowTopMost)
+            setWindowTopMost(false);
+        if (run.result != 0 && f.messages)
+            f.messages->inform(f.state.AppTitle, f.UiText(1), MessageIcon::Information);
+    };
+
+    run.store(aviFileOpen(run.file, FileName));
+    if (run.result != 0)
+        return exitPath();
+
+    // The format frame: the first frame of the first pass, without overlay.
+    const int n = f.lvwFiles.count();
+    const int first = f.state.PlayDirection == 1                                   ? n - 1
+                      : (f.state.PlayDirection == 0 || f.state.PlayDirection == 2) ? 0
+                                                                                   : -1;
+    if (first >= 0) {
+        FrameLoader loader;
+        loader.load(f.state.ClipPath + f.lvwFiles.item(first), f.picTemp.image());
+    }
+    stretchInto(f.picTemp.image(), save, save.width(), save.height());
+    QFile::remove(tempFile);
+    if (save.isNull() || !roundTrip()) {
+        if (f.messages)
+            f.messages->inform(f.state.AppTitle, f.UiText(0), MessageIcon::Warning);
+        return exitPath();
+    }
+
+    AviStreamInfo info;
+    info.fccType = kStreamTypeVideo;
+    info.fccHandler = 0;
+    info.scale = 1;
+    info.rate = std::uint32_t(std::clamp(FrameRate, 1, 30));
+    info.suggestedBufferSize = std::uint32_t(cdib->SizeImage());
+    info.frame = AviRect{0, 0, cdib->Width(), cdib->Height()};
+    run.store(aviFileCreateStream(run.file.get(), run.source, info));
+    if (run.result != 0)
+        return exitPath();
+
+    CompressOptions options; // the dialog starts from the defaults on every run
+    if (!chooser || chooser->chooseCompression(options) != 1)
+        return exitPath();
+    run.store(aviMakeCompressedStream(run.compressed, run.source.get(), options));
+    if (run.result != 0)
+        return exitPath();
+    run.store(
+        aviStreamSetFormat(run.compressed.get(), 0, cdib->PointerToBitmapInfo(), cdib->SizeBitmapInfo()));
+    if (run.result != 0)
+        return exitPath();
+    if (setWindowTopMost)
+        setWindowTopMost(true);
+
+    // The order the frames are expected in, for reading ahead only: the passes below read the
+    // direction and the frame count where the order gives them, and a frame read ahead that is
+    // not asked for is dropped.
+    const QList<int> plan = frameOrder(f.state.PlayDirection, n);
+    const int total = int(plan.size());
+    int written = 0;
+    const QSize preview = Preview::stretchSize();
+    // When the slider already stands on the first frame, moving it there loads nothing: picTemp
+    // holds that frame from the format frame, so reading starts with the frame after it.
+    const int firstToRead = !plan.isEmpty() && f.slPre.value() == plan.first() ? 1 : 0;
+    if (prefetchFrames)
+        prefetchFrames(plan.mid(firstToRead, Preview::kReadAhead));
+    // One frame: load (through the slider), compose, show, round-trip, append. Window events run
+    // after the frame is composed, so a slider moved by the user cannot change what is written.
+    auto writeFrame = [&](int i, std::int64_t position) -> bool {
+        if (m_abort)
+            return false;
+        f.slPre.setValue(i);
+        if (prefetchFrames)
+            prefetchFrames(plan.mid(written + 1, Preview::kReadAhead));
+        // Single-threaded: the read-ahead decodes and the encoder keep the other core busy.
+        stretchInto(f.picTemp.image(), save, save.width(), save.height(), ScaleThreads::Single);
+        if (f.Check1.value() == 1 && printCopyrightAVI)
+            printCopyrightAVI();
+        stretchInto(save, f.picPre.image(), preview.width(), preview.height(), ScaleThreads::Single);
+        f.picPre.refresh();
+        roundTrip();
+        run.store(aviStreamWrite(run.compressed.get(), position, 1, cdib->PointerToBits(), cdib->SizeImage(),
+                                 kAviKeyFrame));
+        emit progress(++written, std::max(total, written));
+        QCoreApplication::processEvents();
+        return run.result == 0 && !m_abort;
+    };
+
+    auto passes = [&] {
+        if (f.state.PlayDirection == 0) {
+            const int count = f.lvwFiles.count();
+            for (int i = 0; i < count; ++i) {
+                if (!writeFrame(i, i))
+                    return;
+            }
+        }
+        if (f.state.PlayDirection == 1) {
+            const int count = f.lvwFiles.count();
+            std::int64_t position = 0;
+            for (int i = count - 1; i >= 0; --i) {
+                if (!writeFrame(i, position++))
+                    return;
+            }
+        }
+        if (f.state.PlayDirection == 2) {
+            int count = f.lvwFiles.count();
+            std::int64_t position = 0;
+            for (int i = 0; i < count; ++i) {
+                if (!writeFrame(i, position++))
+                    return;
+            }
+            count = f.lvwFiles.count();
+            for (int i = count - 2; i >= 0; --i) {
+                if (!writeFrame(i, position++))
+                    return;
+            }
+        }
+    };
+    passes();
+    if (prefetchFrames)
+        prefetchFrames({}); // a run that ended early leaves no frames read ahead behind
+    exitPath();
+}
+
+} // namespace tavelon

@@ -1,0 +1,53 @@
+#include "services/fileservices.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace tavelon {
+
+QString pathSeparator()
+{
+    return QString(QDir::separator());
+}
+
+bool FileExists(const QString &path)
+{
+    if (path.isEmpty() || QFileInfo(path).isDir())
+        return false;
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly);
+}
+
+bool FolderExists(const QString &path)
+{
+    return !path.isEmpty() && QFileInfo(path).isDir();
+}
+
+bool CreatePath(QString &path)
+{
+    AddBackslash(path);
+    if (!QDir::isAbsolutePath(path))
+        return false;
+    // mkpath walks the levels itself; an existing file on the way makes it fail.
+    if (FolderExists(path))
+        return true;
+    return QDir().mkpath(path) && FolderExists(path);
+}
+
+void AddBackslash(QString &path)
+{
+    if (!path.endsWith(QDir::separator()))
+        path += QDir::separator();
+}
+
+QString LastPathPart(const QString &path)
+{
+    QString p = path;
+    if (p.endsWith(QDir::separator()))
+        p.chop(1);
+    const qsizetype at = p.lastIndexOf(QDir::separator());
+    return at < 0 ? p : p.mid(at + 1);
+}
+
+} // namespace tavelon
