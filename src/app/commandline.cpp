@@ -1,8 +1,29 @@
 #include "app/commandline.h"
 
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+
+#include <functional>
+#include <vector>
+
 namespace tavelon {
 
 namespace {
+
+// Where an option belongs: the modes, the options of --make-video, or the options of every mode.
+enum class Group { Mode, MakeVideo, General };
+
+// One row per option: the parser, the help text and the value checks are all made from this table,
+// so a new option is one new row (and, for a batch option, one new BatchOptions field).
+struct OptionRow
+{
+    QString name;      // without the leading "--"
+    QString valueName; // empty: a switch
+    QString help;
+    Group group;
+    // Stores the value (empty for a switch); false when the value is not acceptable.
+    std::function<bool(CommandLine &, const QString &)> apply;
+};
 
 // Parses a whole decimal number within lo..hi.
 std::optional<int> parseInt(const QString &text, int lo, int hi)
@@ -14,151 +35,198 @@ std::optional<int> parseInt(const QString &text, int lo, int hi)
     return v;
 }
 
+OptionRow modeRow(const char *name, const char *valueName, const char *help, CommandLine::Mode mode)
+{
+    return {QLatin1String(name), QLatin1String(valueName), QLatin1String(help), Group::Mode,
+            [mode](CommandLine &cl, const QString &) {
+                cl.mode = mode;
+                return true;
+            }};
+}
+
+OptionRow switchRow(const char *name, const char *help, bool BatchOptions::*field)
+{
+    return {QLatin1String(name),
+            {},
+            QLatin1String(help),
+            Group::MakeVideo,
+            [field](CommandLine &cl, const QString &) {
+                cl.batch.*field = true;
+                return true;
+            }};
+}
+
+OptionRow textRow(const char *name, const char *valueName, const char *help,
+                  std::optional<QString> BatchOptions::*field)
+{
+    return {QLatin1String(name), QLatin1String(valueName), QLatin1String(help), Group::MakeVideo,
+            [field](CommandLine &cl, const QString &value) {
+                cl.batch.*field = value;
+                return true;
+            }};
+}
+
+OptionRow intRow(const char *name, const char *valueName, const char *help,
+                 std::optional<int> BatchOptions::*field, int lo, int hi)
+{
+    return {QLatin1String(name), QLatin1String(valueName), QLatin1String(help), Group::MakeVideo,
+            [field, lo, hi](CommandLine &cl, const QString &value) {
+                cl.batch.*field = parseInt(value, lo, hi);
+                return (cl.batch.*field).has_value();
+            }};
+}
+
+// Every option, in the order the help lists them. The make-video options are applied to the form in
+// the order of BatchOptions, whatever order they are given in.
+const std::vector<OptionRow> &optionTable()
+{
+    using Mode = CommandLine::Mode;
+    static const std::vector<OptionRow> rows = {
+        modeRow("list-clips", "", "clip names, one a line", Mode::ListClips),
+        modeRow("list-compressors", "", "one compressor a line: id and description", Mode::ListCompressors),
+        {QStringLiteral("make-video"), QStringLiteral("CLIP"),
+         QStringLiteral("make the clip's video (the next argument is the clip, whatever it looks like)"),
+         Group::Mode,
+         [](CommandLine &cl, const QString &value) {
+             cl.mode = Mode::MakeVideo;
+             cl.batch.clip = value;
+             return true;
+         }},
+        modeRow("help", "", "this text", Mode::Help),
+        modeRow("version", "", "the version", Mode::Version),
+
+        textRow("format", "NAME", "one of the eight preset names, e.g. \"DVD PAL\"", &BatchOptions::format),
+        textRow("fps", "N", "as typed into the frame-rate box (after --format)", &BatchOptions::fps),
+        textRow("width", "N", "as typed into the width box (after --format)", &BatchOptions::width),
+        textRow("height", "N", "as typed into the height box (after --format)", &BatchOptions::height),
+        intRow("speed", "N", "the speed (frames per second), kept within the scroll bar's range",
+               &BatchOptions::speed, -32768, 32767),
+        intRow("direction", "0|1|2", "forward, backward, forward and back", &BatchOptions::direction, 0, 2),
+        switchRow("box", "a box behind the text", &BatchOptions::box),
+        switchRow("border", "a border behind the text", &BatchOptions::border),
+        textRow("text", "TEXT", "the overlay text", &BatchOptions::text),
+        intRow("position", "0-3", "top left, top right, bottom left, bottom right", &BatchOptions::position,
+               0, 3),
+        intRow("size", "0-3", "small, medium, large, huge", &BatchOptions::size, 0, 3),
+        {QStringLiteral("color"), QStringLiteral("0-6|8"),
+         QStringLiteral("white, red, orange, yellow, green, cyan, blue | light grey"), Group::MakeVideo,
+         [](CommandLine &cl, const QString &value) {
+             cl.batch.color = parseInt(value, 0, 8);
+             return cl.batch.color && *cl.batch.color != 7; // there is no swatch 7
+         }},
+        switchRow("overlay", "burn the text into every frame (off otherwise)", &BatchOptions::overlay),
+        {QStringLiteral("compressor"), QStringLiteral("ID"),
+         QStringLiteral("an id from --list-compressors (default: uncompressed)"), Group::MakeVideo,
+         [](CommandLine &cl, const QString &value) {
+             cl.batch.compressor = value;
+             return !value.isEmpty();
+         }},
+        intRow("quality", "0-100", "the compressor's quality", &BatchOptions::quality, 0, 100),
+        intRow("keyframes", "N", "a key frame every N frames", &BatchOptions::keyframes, 0, 100000),
+        intRow("datarate", "KBPS", "the data rate", &BatchOptions::datarate, 0, 10000000),
+        switchRow("overwrite", "replace an existing video (otherwise the next free name)",
+                  &BatchOptions::overwrite),
+        switchRow("beep", "play the finish sound", &BatchOptions::beep),
+
+        {QStringLiteral("root"), QStringLiteral("DIR"),
+         QStringLiteral("the program folder (default: the executable's folder)"), Group::General,
+         [](CommandLine &cl, const QString &value) {
+             cl.root = value;
+             return !value.isEmpty();
+         }},
+    };
+    return rows;
+}
+
+QString dashed(const QString &name)
+{
+    return QStringLiteral("--") + name;
+}
+
+std::optional<CommandLine> fail(QString *error, const QString &reason)
+{
+    if (error)
+        *error = reason;
+    return std::nullopt;
+}
+
 } // namespace
 
 QString usageText()
 {
-    return QStringLiteral(
-        "Usage:\n"
-        "  brimholt-tavelon [--root DIR]                    the window\n"
-        "  brimholt-tavelon [--root DIR] --list-clips       clip names, one a line\n"
-        "  brimholt-tavelon --list-compressors              one compressor a line: id and description\n"
-        "  brimholt-tavelon [--root DIR] --make-video CLIP [options]\n"
-        "\n"
-        "Make-video options (applied in this order, as the matching window controls would be):\n"
-        "  --format NAME                  one of the eight preset names, e.g. \"DVD PAL\"\n"
-        "  --fps N --width N --height N   as typed into the three boxes (after --format)\n"
-        "  --speed N                      the speed (frames per second), kept within the scroll bar's range\n"
-        "  --direction 0|1|2              forward, backward, forward and back\n"
-        "  --box  --border                a box, or a border, behind the text\n"
-        "  --text TEXT                    the overlay text\n"
-        "  --position 0-3                 top left, top right, bottom left, bottom right\n"
-        "  --size 0-3                     small, medium, large, huge\n"
-        "  --color 0-6|8                  white, red, orange, yellow, green, cyan, blue | light grey\n"
-        "  --overlay                      burn the text into every frame (off otherwise)\n"
-        "  --compressor ID                an id from --list-compressors (default: uncompressed)\n"
-        "  --quality 0-100  --keyframes N  --datarate KBPS\n"
-        "  --overwrite                    replace an existing video (otherwise the next free name)\n"
-        "  --beep                         play the finish sound\n"
-        "\n"
-        "Other options:\n"
-        "  --root DIR                     the program folder (default: the executable's folder)\n"
-        "  --help                         this text\n"
-        "  --version                      the version\n"
-        "\n"
-        "Exit status: 0 success, 1 the video could not be made, 2 usage error, 3 another copy runs on\n"
-        "the same program folder.\n");
+    QString text = QStringLiteral("Usage:\n"
+                                  "  brimholt-tavelon [--root DIR]                     the window\n"
+                                  "  brimholt-tavelon [--root DIR] --list-clips\n"
+                                  "  brimholt-tavelon --list-compressors\n"
+                                  "  brimholt-tavelon [--root DIR] --make-video CLIP [options]\n");
+    const std::pair<Group, const char *> sections[] = {
+        {Group::Mode, "Modes:"},
+        {Group::MakeVideo,
+         "Make-video options (applied in this order, as the matching window controls would be):"},
+        {Group::General, "Other options:"},
+    };
+    constexpr int kHelpColumn = 32;
+    for (const auto &[group, title] : sections) {
+        text += QLatin1Char('\n') + QLatin1String(title) + QLatin1Char('\n');
+        for (const OptionRow &row : optionTable()) {
+            if (row.group != group)
+                continue;
+            QString left = QStringLiteral("  ") + dashed(row.name);
+            if (!row.valueName.isEmpty())
+                left += QLatin1Char(' ') + row.valueName;
+            text += left.leftJustified(kHelpColumn - 1) + QLatin1Char(' ') + row.help + QLatin1Char('\n');
+        }
+    }
+    text += QStringLiteral(
+        "\nExit status: 0 success, 1 the video could not be made, 2 usage error, 3 another copy "
+        "runs on\nthe same program folder.\n");
+    return text;
 }
 
 std::optional<CommandLine> parseCommandLine(const QStringList &args, QString *error)
 {
+    const std::vector<OptionRow> &rows = optionTable();
+    QCommandLineParser parser;
+    std::vector<QCommandLineOption> options;
+    options.reserve(rows.size());
+    for (const OptionRow &row : rows) {
+        options.emplace_back(row.name, row.help, row.valueName);
+        parser.addOption(options.back());
+    }
+    // The parser skips the first argument as the program's name. An option's value is the next
+    // argument whatever it looks like, so a clip named "-x" is a clip.
+    if (!parser.parse(QStringList{QStringLiteral("brimholt-tavelon")} + args))
+        return fail(error, parser.errorText() + QStringLiteral(" (see --help)"));
+    if (!parser.positionalArguments().isEmpty())
+        return fail(
+            error,
+            QStringLiteral("unknown option '%1' (see --help)").arg(parser.positionalArguments().first()));
+
     CommandLine cl;
-    auto fail = [&](const QString &reason) -> std::optional<CommandLine> {
-        if (error)
-            *error = reason;
-        return std::nullopt;
-    };
-    bool modeSet = false;
-    auto setMode = [&](CommandLine::Mode m) {
-        if (modeSet && cl.mode != m)
-            return false;
-        cl.mode = m;
-        modeSet = true;
-        return true;
-    };
-
-    for (int i = 0; i < args.size(); ++i) {
-        const QString &a = args.at(i);
-        bool missing = false;
-        auto value = [&](QString *out) {
-            if (i + 1 >= args.size()) {
-                missing = true;
-                return false;
+    QString modeOption;
+    // Modes first: whether the make-video options are allowed depends on them.
+    for (const Group pass : {Group::Mode, Group::MakeVideo, Group::General}) {
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const OptionRow &row = rows[i];
+            if (row.group != pass || !parser.isSet(options[i]))
+                continue;
+            if (pass == Group::Mode && !modeOption.isEmpty() && modeOption != row.name)
+                return fail(error, QStringLiteral("options '%1' and '%2' cannot be combined")
+                                       .arg(dashed(modeOption), dashed(row.name)));
+            if (pass == Group::MakeVideo && cl.mode != CommandLine::Mode::MakeVideo)
+                return fail(
+                    error,
+                    QStringLiteral("option '%1' needs --make-video (see --help)").arg(dashed(row.name)));
+            if (pass == Group::Mode)
+                modeOption = row.name;
+            const QStringList values =
+                row.valueName.isEmpty() ? QStringList{QString()} : parser.values(options[i]);
+            for (const QString &value : values) {
+                if (!row.apply(cl, value))
+                    return fail(
+                        error,
+                        QStringLiteral("invalid value '%1' for option '%2'").arg(value, dashed(row.name)));
             }
-            *out = args.at(++i);
-            return true;
-        };
-        QString v;
-        auto intOption = [&](std::optional<int> &target, int lo, int hi) -> bool {
-            if (!value(&v))
-                return false;
-            target = parseInt(v, lo, hi);
-            return target.has_value();
-        };
-        auto textOption = [&](std::optional<QString> &target) -> bool {
-            if (!value(&v))
-                return false;
-            target = v;
-            return true;
-        };
-        const bool batchOption = a != QLatin1String("--root") && a != QLatin1String("--help") &&
-                                 a != QLatin1String("--version") && a != QLatin1String("--list-clips") &&
-                                 a != QLatin1String("--list-compressors") && a != QLatin1String("--make-video");
-        if (batchOption && cl.mode != CommandLine::Mode::MakeVideo)
-            return fail(QStringLiteral("unknown option '%1' (see --help)").arg(a));
-
-        bool ok = true;
-        BatchOptions &b = cl.batch;
-        if (a == QLatin1String("--root")) {
-            ok = value(&cl.root) && !cl.root.isEmpty();
-        } else if (a == QLatin1String("--help")) {
-            ok = setMode(CommandLine::Mode::Help);
-        } else if (a == QLatin1String("--version")) {
-            ok = setMode(CommandLine::Mode::Version);
-        } else if (a == QLatin1String("--list-clips")) {
-            ok = setMode(CommandLine::Mode::ListClips);
-        } else if (a == QLatin1String("--list-compressors")) {
-            ok = setMode(CommandLine::Mode::ListCompressors);
-        } else if (a == QLatin1String("--make-video")) {
-            // The next argument is the clip's name whatever it looks like (a clip may be "-x").
-            ok = setMode(CommandLine::Mode::MakeVideo) && value(&b.clip);
-        } else if (a == QLatin1String("--format")) {
-            ok = textOption(b.format);
-        } else if (a == QLatin1String("--fps")) {
-            ok = textOption(b.fps);
-        } else if (a == QLatin1String("--width")) {
-            ok = textOption(b.width);
-        } else if (a == QLatin1String("--height")) {
-            ok = textOption(b.height);
-        } else if (a == QLatin1String("--speed")) {
-            ok = intOption(b.speed, -32768, 32767);
-        } else if (a == QLatin1String("--direction")) {
-            ok = intOption(b.direction, 0, 2);
-        } else if (a == QLatin1String("--box")) {
-            b.box = true;
-        } else if (a == QLatin1String("--border")) {
-            b.border = true;
-        } else if (a == QLatin1String("--text")) {
-            ok = textOption(b.text);
-        } else if (a == QLatin1String("--position")) {
-            ok = intOption(b.position, 0, 3);
-        } else if (a == QLatin1String("--size")) {
-            ok = intOption(b.size, 0, 3);
-        } else if (a == QLatin1String("--color")) {
-            ok = intOption(b.color, 0, 8) && *b.color != 7;
-        } else if (a == QLatin1String("--overlay")) {
-            b.overlay = true;
-        } else if (a == QLatin1String("--compressor")) {
-            ok = value(&b.compressor) && !b.compressor.isEmpty();
-        } else if (a == QLatin1String("--quality")) {
-            ok = intOption(b.quality, 0, 100);
-        } else if (a == QLatin1String("--keyframes")) {
-            ok = intOption(b.keyframes, 0, 100000);
-        } else if (a == QLatin1String("--datarate")) {
-            ok = intOption(b.datarate, 0, 10000000);
-        } else if (a == QLatin1String("--overwrite")) {
-            b.overwrite = true;
-        } else if (a == QLatin1String("--beep")) {
-            b.beep = true;
-        } else {
-            return fail(QStringLiteral("unknown option '%1' (see --help)").arg(a));
-        }
-        if (!ok) {
-            if (missing)
-                return fail(QStringLiteral("option '%1' needs a value").arg(a));
-            if (args.at(i) == a)
-                return fail(QStringLiteral("option '%1' cannot be combined with the options before it").arg(a));
-            return fail(QStringLiteral("invalid value '%1' for option '%2'").arg(args.at(i), a));
         }
     }
     return cl;

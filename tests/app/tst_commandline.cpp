@@ -43,6 +43,18 @@ TEST(CommandLine, MakeVideoOptions)
     EXPECT_FALSE(b.border || b.beep);
 }
 
+TEST(CommandLine, OptionsInAnyOrderLastValueWins)
+{
+    const auto cl = parse(
+        {"--speed=5", "--root", "/r", "--make-video", "--text", "--direction", "1", "--direction", "0"});
+    ASSERT_TRUE(cl);
+    EXPECT_EQ(cl->mode, CommandLine::Mode::MakeVideo);
+    EXPECT_EQ(cl->batch.clip, QLatin1String("--text")) << "the clip is the argument after --make-video";
+    EXPECT_EQ(cl->batch.speed, 5);
+    EXPECT_EQ(cl->batch.direction, 0);
+    EXPECT_EQ(cl->root, QLatin1String("/r"));
+}
+
 TEST(CommandLine, UsageErrors)
 {
     const std::initializer_list<const char *> bad[] = {
@@ -55,6 +67,9 @@ TEST(CommandLine, UsageErrors)
         {"--make-video", "a", "--position", "x"},
         {"--make-video", "a", "--speed"},      // value missing
         {"--list-clips", "--make-video", "a"}, // two modes
+        {"--make-video", "a", "b"},            // a stray argument
+        {"--root", ""},
+        {"--make-video", "a", "--compressor", ""},
     };
     for (const auto &args : bad) {
         QString error;
