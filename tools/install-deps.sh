@@ -10,7 +10,7 @@ packages=(
     libturbojpeg0-dev libpulse-dev
     libgtest-dev libgmock-dev
     ffmpeg fonts-liberation2
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev clang-format
     xvfb xauth
     time bc
 )

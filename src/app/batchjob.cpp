@@ -77,12 +77,14 @@ int runBatchJob(int argc, char **argv, const QString &programFolder, const Batch
                                        [&](const FormatPreset &p) { return p.name == *options.format; }))
         return usageError(QStringLiteral("unknown format '%1'").arg(*options.format));
     if (!findCompressor(options.compressor))
-        return usageError(QStringLiteral("unknown compressor '%1' (see --list-compressors)").arg(options.compressor));
+        return usageError(
+            QStringLiteral("unknown compressor '%1' (see --list-compressors)").arg(options.compressor));
 
     // Copies on one program folder share temp.bmp and the clips' Clip.ini files.
     InstanceLock lock(programFolder);
     if (!lock.tryLock()) {
-        printLine(stderr, QStringLiteral("brimholt-tavelon: another copy is running on %1").arg(programFolder));
+        printLine(stderr,
+                  QStringLiteral("brimholt-tavelon: another copy is running on %1").arg(programFolder));
         return BatchLocked;
     }
 
@@ -161,7 +163,8 @@ int runBatchJob(int argc, char **argv, const QString &programFolder, const Batch
     const bool terminal = isatty(fileno(stderr));
     if (terminal) {
         QObject::connect(&writer, &VideoWriter::progress, [&clock](int i, int n) {
-            std::fprintf(stderr, "\r%s", progressLine(i, n, clock.elapsed() / 1000.0).toLocal8Bit().constData());
+            std::fprintf(stderr, "\r%s",
+                         progressLine(i, n, clock.elapsed() / 1000.0).toLocal8Bit().constData());
             std::fflush(stderr);
         });
     }

@@ -68,7 +68,8 @@ int runWindow(int argc, char **argv, const QString &root)
     QObject::connect(&writer, &VideoWriter::progress, &window, [&window](int i, int n) {
         window.setProgressText(QStringLiteral("Frame %1 / %2").arg(i).arg(n));
     });
-    QObject::connect(&logic.command, &VideoCommand::finished, &window, [&window] { window.setProgressText({}); });
+    QObject::connect(&logic.command, &VideoCommand::finished, &window,
+                     [&window] { window.setProgressText({}); });
     // Closing the window ends the program: a playback stops, a video being written is closed
     // properly first so what was written plays.
     QObject::connect(&window, &MainWindow::closed, &logic, &FormLogic::shutdown);

@@ -17,7 +17,8 @@ const QList<FormatPreset> &formatPresets()
         {QStringLiteral("DVD PAL"), QStringLiteral("25"), QStringLiteral("720"), QStringLiteral("576")},
         {QStringLiteral("DVD NTSC"), QStringLiteral("30"), QStringLiteral("720"), QStringLiteral("480")},
         {QStringLiteral("HD 16:9"), QStringLiteral("25"), QStringLiteral("1280"), QStringLiteral("720")},
-        {QStringLiteral("Full-HD 16:9"), QStringLiteral("25"), QStringLiteral("1920"), QStringLiteral("1080")},
+        {QStringLiteral("Full-HD 16:9"), QStringLiteral("25"), QStringLiteral("1920"),
+         QStringLiteral("1080")},
     };
     return table;
 }

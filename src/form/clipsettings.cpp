@@ -15,8 +15,9 @@ ClipSettings::ClipSettings(const QString &clipPath) : m_file(clipPath + QStringL
 
 QString ClipSettings::keyName(Key key)
 {
-    static const char *const names[] = {"ClipName", "Format", "FrameRate", "Width", "Height", "Speed", "Direction",
-                                        "Copyright", "Text",    "Border", "Box",    "Pos",   "Size"};
+    static const char *const names[] = {"ClipName", "Format",    "FrameRate", "Width", "Height",
+                                        "Speed",    "Direction", "Copyright", "Text",  "Border",
+                                        "Box",      "Pos",       "Size"};
     return QString::fromLatin1(names[key]);
 }
 

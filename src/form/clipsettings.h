@@ -10,7 +10,21 @@ class MainForm;
 class ClipSettings
 {
 public:
-    enum Key { ClipName, Format, FrameRate, Width, Height, Speed, Direction, Copyright, Text, Border, Box, Pos, Size };
+    enum Key {
+        ClipName,
+        Format,
+        FrameRate,
+        Width,
+        Height,
+        Speed,
+        Direction,
+        Copyright,
+        Text,
+        Border,
+        Box,
+        Pos,
+        Size
+    };
 
     explicit ClipSettings(const QString &clipPath);
 

@@ -7,9 +7,9 @@ constexpr int kShortMin = -32768;
 constexpr int kShortMax = 32767;
 } // namespace
 
-Control::Control(const QString &name, int index, QObject *parent) : QObject(parent), m_name(name), m_index(index)
-{
-}
+Control::Control(const QString &name, int index, QObject *parent)
+    : QObject(parent), m_name(name), m_index(index)
+{}
 
 bool Control::setCaption(const QString &caption)
 {

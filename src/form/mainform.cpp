@@ -26,7 +26,7 @@ struct Swatch
 const QList<Swatch> &textSwatches()
 {
     static const QList<Swatch> s = {
-        {8, rgb(224, 224, 224)}, {0, rgb(255, 255, 255)}, {1, rgb(255, 0, 0)}, {2, rgb(255, 128, 0)},
+        {8, rgb(224, 224, 224)}, {0, rgb(255, 255, 255)}, {1, rgb(255, 0, 0)},   {2, rgb(255, 128, 0)},
         {3, rgb(255, 255, 0)},   {4, rgb(0, 255, 0)},     {5, rgb(0, 255, 255)}, {6, rgb(0, 0, 255)},
     };
     return s;
@@ -43,11 +43,12 @@ const QList<int> &MainForm::picColorIndexes()
 MainForm::MainForm(QObject *parent) : QObject(parent)
 {
     for (Control *c : std::initializer_list<Control *>{
-             &Frame2, &List1, &fraPre, &cboFormats, &txtFPS, &txtWidth, &txtHeight, &cboDirections, &scrlSpeed,
-             &lblSpeed, &Frame3, &Text1, &Check1, &cboPosition, &cboSize, &Check2, &Check3, &Label1, &Frame1,
-             &lblCurFrame, &picPre, &slPre, &cmdFirst, &cmdBack, &cmdNext, &cmdLast, &cmdStop, &cmdPlay,
-             &cmdDelFrame, &chkRepeat, &Command1, &lstComments, &Dir1, &lvwFiles, &picSave, &picTemp, &dummy,
-             &Label2, &Label3})
+             &Frame2,        &List1,     &fraPre,   &cboFormats,  &txtFPS,  &txtWidth,    &txtHeight,
+             &cboDirections, &scrlSpeed, &lblSpeed, &Frame3,      &Text1,   &Check1,      &cboPosition,
+             &cboSize,       &Check2,    &Check3,   &Label1,      &Frame1,  &lblCurFrame, &picPre,
+             &slPre,         &cmdFirst,  &cmdBack,  &cmdNext,     &cmdLast, &cmdStop,     &cmdPlay,
+             &cmdDelFrame,   &chkRepeat, &Command1, &lstComments, &Dir1,    &lvwFiles,    &picSave,
+             &picTemp,       &dummy,     &Label2,   &Label3})
         add(c);
     for (int i : {0, 1, 2, 3, 4, 5, 7, 8}) {
         auto *l = new Label(QStringLiteral("lbl"), i, this);

@@ -53,9 +53,9 @@ void FrameDeleter::cmdDelFrame_Click()
     if (m_form.state.MakingVideo)
         return;
     if (m_form.messages) {
-        const MessageAnswer answer = m_form.messages->show(m_form.state.AppTitle, m_form.UiText(3),
-                                                           MessageButtons::YesNo, MessageIcon::Question,
-                                                           MessageAnswer::Yes);
+        const MessageAnswer answer =
+            m_form.messages->show(m_form.state.AppTitle, m_form.UiText(3), MessageButtons::YesNo,
+                                  MessageIcon::Question, MessageAnswer::Yes);
         if (answer != MessageAnswer::Yes)
             return;
     }
@@ -66,7 +66,8 @@ void FrameDeleter::cmdDelFrame_Click()
         refreshFrameList();
     QCoreApplication::processEvents();
     m_form.slPre.setMaximum(m_form.lvwFiles.count() - 1);
-    m_form.lbl(0)->setCaption(m_form.UiText(4) + QStringLiteral(": ") + QString::number(m_form.slPre.maximum() + 1));
+    m_form.lbl(0)->setCaption(m_form.UiText(4) + QStringLiteral(": ") +
+                              QString::number(m_form.slPre.maximum() + 1));
     if (pos > m_form.slPre.maximum())
         pos = m_form.slPre.maximum();
     m_form.slPre.setValue(pos);
