@@ -89,10 +89,10 @@ void CompressionDialog::updateEnabled()
     const bool valid = index >= 0 && index < int(m_compressors.size());
     const CompressorInfo none;
     const CompressorInfo &c = valid ? m_compressors[std::size_t(index)] : none;
-    m_quality->setEnabled(c.hasQuality);
-    m_qualityValue->setEnabled(c.hasQuality);
-    m_keyFrames->setEnabled(c.hasKeyFrames);
-    m_dataRate->setEnabled(c.hasDataRate);
+    m_quality->setEnabled(c.hasQuality());
+    m_qualityValue->setEnabled(c.hasQuality());
+    m_keyFrames->setEnabled(c.hasKeyFrames());
+    m_dataRate->setEnabled(c.hasDataRate());
 }
 
 DialogCompressionChooser::DialogCompressionChooser(QWidget *parent) : m_parent(parent) {}

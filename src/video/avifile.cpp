@@ -128,8 +128,8 @@ int AviMuxer::setFormat(int index, const std::optional<CompressOptions> &options
         return fail(code(AviError::CompressorUnavailable),
                     QStringLiteral("no compressor %1").arg(chosen.codec));
 
-    FramePipeline::Result r = FramePipeline::create(m_ctx.get(), s.st, int(s.info.scale), int(s.info.rate),
-                                                    *frame, &*compressor, chosen);
+    const StreamSetup setup{*frame, int(s.info.scale), int(s.info.rate), *compressor, chosen};
+    FramePipeline::Result r = FramePipeline::create(m_ctx.get(), s.st, setup);
     if (!r.pipeline)
         return fail(r.error, r.errorText);
     s.pipeline = std::move(r.pipeline);

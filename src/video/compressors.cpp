@@ -10,26 +10,52 @@ namespace tavelon {
 
 std::vector<CompressorInfo> availableCompressors()
 {
-    // id, description, FFmpeg encoder, quality, key frames, data rate. Only codecs whose AVI files
-    // play in the common players; Ut Video, for one, is unknown to GStreamer's AVI reader.
+    // Only codecs whose AVI files play in the common players; Ut Video, for one, is unknown to
+    // GStreamer's AVI reader.
     static const CompressorInfo all[] = {
-        {QStringLiteral("uncompressed"),
-         QStringLiteral("Full Frames (Uncompressed)"),
-         {},
-         false,
-         false,
-         false},
-        {QStringLiteral("mjpeg"), QStringLiteral("Motion JPEG"), QStringLiteral("mjpeg"), true, false, false},
-        {QStringLiteral("mpeg4"), QStringLiteral("MPEG-4 Part 2"), QStringLiteral("mpeg4"), true, true, true},
-        {QStringLiteral("h264"), QStringLiteral("H.264 (x264)"), QStringLiteral("libx264"), true, true, true},
-        {QStringLiteral("ffv1"), QStringLiteral("FFV1 (lossless)"), QStringLiteral("ffv1"), false, true,
-         false},
-        {QStringLiteral("huffyuv"), QStringLiteral("HuffYUV (lossless)"), QStringLiteral("huffyuv"), false,
-         false, false},
+        {.id = QStringLiteral("uncompressed"),
+         .description = QStringLiteral("Full Frames (Uncompressed)"),
+         .encoderOptions = {}},
+        {.id = QStringLiteral("mjpeg"),
+         .description = QStringLiteral("Motion JPEG"),
+         .encoder = "mjpeg",
+         .pixels = CodedPixels::Yuv420Full,
+         .quality = QualityMeaning::Quantiser,
+         .encoderOptions = {}},
+        {.id = QStringLiteral("mpeg4"),
+         .description = QStringLiteral("MPEG-4 Part 2"),
+         .encoder = "mpeg4",
+         .pixels = CodedPixels::Yuv420,
+         .fourcc = MKTAG('X', 'V', 'I', 'D'), // the tag most players map to MPEG-4 Part 2
+         .quality = QualityMeaning::Quantiser,
+         .keyFrames = KeyFrameMeaning::MaxInterval,
+         .dataRate = DataRateMeaning::AverageBitRate,
+         .encoderOptions = {}},
+        {.id = QStringLiteral("h264"),
+         .description = QStringLiteral("H.264 (x264)"),
+         .encoder = "libx264",
+         .pixels = CodedPixels::Yuv420,
+         .quality = QualityMeaning::RateFactor,
+         .keyFrames = KeyFrameMeaning::MaxInterval,
+         .dataRate = DataRateMeaning::AverageBitRate,
+         // AVI keeps no presentation times, so no B-frames.
+         .encoderOptions = {{"preset", "veryfast"}, {"bf", "0"}}},
+        {.id = QStringLiteral("ffv1"),
+         .description = QStringLiteral("FFV1 (lossless)"),
+         .encoder = "ffv1",
+         .pixels = CodedPixels::Bgr0,
+         .keyFrames = KeyFrameMeaning::MaxInterval,
+         // Version 3 codes slices, which the second thread works on.
+         .encoderOptions = {{"level", "3"}}},
+        {.id = QStringLiteral("huffyuv"),
+         .description = QStringLiteral("HuffYUV (lossless)"),
+         .encoder = "huffyuv",
+         .pixels = CodedPixels::Rgb24,
+         .encoderOptions = {}},
     };
     std::vector<CompressorInfo> result;
     for (const CompressorInfo &c : all) {
-        if (c.encoder.isEmpty() || avcodec_find_encoder_by_name(c.encoder.toLatin1().constData()))
+        if (c.isStored() || avcodec_find_encoder_by_name(c.encoder))
             result.push_back(c);
     }
     return result;

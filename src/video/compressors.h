@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include <QString>
@@ -19,15 +21,53 @@ struct CompressOptions
     friend bool operator==(const CompressOptions &, const CompressOptions &) = default;
 };
 
-// One compressor the AVI layer offers, with the options that apply to it.
+// The pictures a compressor is given.
+enum class CodedPixels {
+    StoredDib,  // no encoder: the DIB's own BGR rows, bottom-up
+    Yuv420Full, // YUV 4:2:0 in full range, as JPEG defines it; odd sizes padded to even
+    Yuv420,     // YUV 4:2:0 in video range; odd sizes padded to even
+    Bgr0,       // 32-bit BGR, any size
+    Rgb24,      // 24-bit RGB, any size
+};
+
+// What the quality setting (0–100) sets.
+enum class QualityMeaning {
+    None,
+    Quantiser,  // a fixed quantiser scale for every frame, qscaleForQuality()
+    RateFactor, // x264's constant rate factor, crfForQuality()
+};
+
+// What the key-frame setting sets.
+enum class KeyFrameMeaning {
+    None,
+    MaxInterval, // a key frame at least every N frames
+};
+
+// What the data-rate setting sets.
+enum class DataRateMeaning {
+    None,
+    AverageBitRate, // kbit/s on average; replaces the quality setting when given
+};
+
+// One compressor the program offers: what the encoder is given, how the file names it, and what
+// the dialog's settings mean for it.
 struct CompressorInfo
 {
     QString id;
     QString description;
-    QString encoder; // FFmpeg encoder name; empty when frames are stored as they are
-    bool hasQuality = false;
-    bool hasKeyFrames = false;
-    bool hasDataRate = false;
+    const char *encoder = nullptr; // FFmpeg encoder name; null when frames are stored as they are
+    CodedPixels pixels = CodedPixels::StoredDib;
+    std::uint32_t fourcc = 0; // codec tag in the file; 0: the muxer's own for the codec
+    QualityMeaning quality = QualityMeaning::None;
+    KeyFrameMeaning keyFrames = KeyFrameMeaning::None;
+    DataRateMeaning dataRate = DataRateMeaning::None;
+    // Encoder options (FFmpeg's names and values) given when the encoder is opened.
+    std::vector<std::pair<const char *, const char *>> encoderOptions;
+
+    bool isStored() const { return encoder == nullptr; }
+    bool hasQuality() const { return quality != QualityMeaning::None; }
+    bool hasKeyFrames() const { return keyFrames != KeyFrameMeaning::None; }
+    bool hasDataRate() const { return dataRate != DataRateMeaning::None; }
 };
 
 // The compressors this build's libavcodec can serve, "Full Frames (Uncompressed)" first.

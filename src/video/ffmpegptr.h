@@ -9,6 +9,7 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/dict.h>
 #include <libavutil/error.h>
 #include <libavutil/frame.h>
 #include <libswscale/swscale.h>
@@ -45,6 +46,22 @@ struct AVPacketDeleter
 struct SwsContextDeleter
 {
     void operator()(SwsContext *ctx) const { sws_freeContext(ctx); }
+};
+
+// An owned dictionary of FFmpeg options; calls that fill or consume one are given slot().
+class AVDictionaryHolder
+{
+public:
+    AVDictionaryHolder() = default;
+    ~AVDictionaryHolder() { av_dict_free(&m_dict); }
+    AVDictionaryHolder(const AVDictionaryHolder &) = delete;
+    AVDictionaryHolder &operator=(const AVDictionaryHolder &) = delete;
+
+    AVDictionary **slot() { return &m_dict; }
+    int count() const { return av_dict_count(m_dict); }
+
+private:
+    AVDictionary *m_dict = nullptr;
 };
 
 using AVFormatContextPtr = std::unique_ptr<AVFormatContext, AVFormatContextDeleter>;

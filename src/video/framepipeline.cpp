@@ -30,20 +30,19 @@ int code(AviError e)
     return static_cast<int>(e);
 }
 
-// Pixel format each encoder gets. The lossless ones take RGB, so they stay lossless and take any
-// frame size; the others take YUV 4:2:0, whose chroma needs even sizes (see padding below).
-AVPixelFormat encoderPixelFormat(const QString &id)
+AVPixelFormat encoderPixelFormat(CodedPixels pixels)
 {
-    if (id == QLatin1String("ffv1"))
+    switch (pixels) {
+    case CodedPixels::Bgr0:
         return AV_PIX_FMT_BGR0;
-    if (id == QLatin1String("huffyuv"))
+    case CodedPixels::Rgb24:
         return AV_PIX_FMT_RGB24;
+    case CodedPixels::StoredDib:
+    case CodedPixels::Yuv420Full:
+    case CodedPixels::Yuv420:
+        break;
+    }
     return AV_PIX_FMT_YUV420P;
-}
-
-FramePipeline::Result failure(AviError e, const QString &text)
-{
-    return {nullptr, code(e), text};
 }
 
 // A same-size converter from the DIB's pixels to the encoder's. Full-range output is asked for
@@ -103,8 +102,9 @@ struct FramePipeline::Codec
     int frameQuality = 0; // lambda given with every frame when the quantiser is fixed
 };
 
-FramePipeline::FramePipeline(AVFormatContext *ctx, AVStream *st, const FrameFormat &format)
-    : m_ctx(ctx), m_st(st), m_format(format), m_codec(std::make_unique<Codec>())
+FramePipeline::FramePipeline(AVFormatContext *ctx, AVStream *st, const StreamSetup &setup)
+    : m_ctx(ctx), m_st(st), m_format(setup.format), m_timeBaseNum(setup.timeBaseNum),
+      m_timeBaseDen(setup.timeBaseDen), m_codec(std::make_unique<Codec>())
 {}
 
 FramePipeline::~FramePipeline()
@@ -112,138 +112,151 @@ FramePipeline::~FramePipeline()
     finish();
 }
 
-FramePipeline::Result FramePipeline::create(AVFormatContext *ctx, AVStream *st, int timeBaseNum,
-                                            int timeBaseDen, const FrameFormat &format,
-                                            const CompressorInfo *compressor, const CompressOptions &options)
+FramePipeline::Result FramePipeline::create(AVFormatContext *ctx, AVStream *st, const StreamSetup &setup)
 {
-    std::unique_ptr<FramePipeline> p(new FramePipeline(ctx, st, format));
-    p->m_timeBaseNum = timeBaseNum;
-    p->m_timeBaseDen = timeBaseDen;
-    Codec &c = *p->m_codec;
-    c.packet.reset(av_packet_alloc());
-    if (!c.packet)
-        return failure(AviError::CodecOpenFailed, ffmpegErrorText("allocating a packet", AVERROR(ENOMEM)));
-    AVCodecParameters *par = st->codecpar;
-    if (!compressor || compressor->encoder.isEmpty()) {
-        // Stored frames: BI_RGB rows as the DIB holds them. The muxer option flipped_raw_rgb
-        // (set by the caller) declares them bottom-up, as AVI players expect.
-        par->codec_type = AVMEDIA_TYPE_VIDEO;
-        par->codec_id = AV_CODEC_ID_RAWVIDEO;
-        par->codec_tag = 0;
-        par->width = format.width;
-        par->height = format.height;
-        par->format = format.bitCount == 32 ? AV_PIX_FMT_BGRA : AV_PIX_FMT_BGR24;
-        par->bits_per_coded_sample = format.bitCount;
-        if (!p->allocateSamples())
-            return failure(AviError::CodecOpenFailed,
-                           ffmpegErrorText("allocating frame buffers", AVERROR(ENOMEM)));
-        return {std::move(p), 0, {}};
+    std::unique_ptr<FramePipeline> p(new FramePipeline(ctx, st, setup));
+    p->m_codec->packet.reset(av_packet_alloc());
+    if (!p->m_codec->packet) {
+        p->fail(code(AviError::CodecOpenFailed), ffmpegErrorText("allocating a packet", AVERROR(ENOMEM)));
+    } else if (setup.compressor.isStored()) {
+        if (p->describeStoredFrames())
+            p->allocateSamples();
+    } else if (p->configureEncoder(setup.compressor, setup.options) && p->chooseConverter() &&
+               p->allocateFrames()) {
+        p->allocateSamples();
     }
+    if (p->error() != 0)
+        return {nullptr, p->error(), p->errorText()};
+    return {std::move(p), 0, {}};
+}
 
-    const QString &id = compressor->id;
-    const AVCodec *encoder = avcodec_find_encoder_by_name(compressor->encoder.toLatin1().constData());
-    c.context.reset(encoder ? avcodec_alloc_context3(encoder) : nullptr);
-    if (!c.context)
-        return failure(AviError::CompressorUnavailable,
-                       QStringLiteral("no encoder %1").arg(compressor->encoder));
-    AVCodecContext *e = c.context.get();
-    const AVPixelFormat pixelFormat = encoderPixelFormat(id);
+bool FramePipeline::describeStoredFrames()
+{
+    // BI_RGB rows as the DIB holds them. The muxer option flipped_raw_rgb (set by the caller)
+    // declares them bottom-up, as AVI players expect.
+    AVCodecParameters *par = m_st->codecpar;
+    par->codec_type = AVMEDIA_TYPE_VIDEO;
+    par->codec_id = AV_CODEC_ID_RAWVIDEO;
+    par->codec_tag = 0;
+    par->width = m_format.width;
+    par->height = m_format.height;
+    par->format = m_format.bitCount == 32 ? AV_PIX_FMT_BGRA : AV_PIX_FMT_BGR24;
+    par->bits_per_coded_sample = m_format.bitCount;
+    return true;
+}
+
+bool FramePipeline::configureEncoder(const CompressorInfo &compressor, const CompressOptions &options)
+{
+    const AVCodec *encoder = avcodec_find_encoder_by_name(compressor.encoder);
+    m_codec->context.reset(encoder ? avcodec_alloc_context3(encoder) : nullptr);
+    if (!m_codec->context) {
+        fail(code(AviError::CompressorUnavailable),
+             QStringLiteral("no encoder %1").arg(QLatin1String(compressor.encoder)));
+        return false;
+    }
+    AVCodecContext *e = m_codec->context.get();
+    const AVPixelFormat pixelFormat = encoderPixelFormat(compressor.pixels);
     // 4:2:0 needs even sizes: odd frames are padded by one column or row repeating the last one
     // (the video is then one pixel wider or taller) rather than losing a pixel or switching to a
     // chroma format fewer players know. The padding is made while a sample is copied into the
     // pool, so the converter sees an even frame.
     const bool halfChroma = pixelFormat == AV_PIX_FMT_YUV420P;
-    p->m_padRight = halfChroma && (format.width & 1);
-    p->m_padBottom = halfChroma && (format.height & 1);
-    const int width = format.width + (p->m_padRight ? 1 : 0);
-    const int height = format.height + (p->m_padBottom ? 1 : 0);
-    e->width = width;
-    e->height = height;
+    m_padRight = halfChroma && (m_format.width & 1);
+    m_padBottom = halfChroma && (m_format.height & 1);
+    e->width = m_format.width + (m_padRight ? 1 : 0);
+    e->height = m_format.height + (m_padBottom ? 1 : 0);
     e->pix_fmt = pixelFormat;
-    e->time_base = AVRational{timeBaseNum, timeBaseDen};
-    e->framerate = AVRational{timeBaseDen, timeBaseNum};
+    if (compressor.pixels == CodedPixels::Yuv420Full)
+        e->color_range = AVCOL_RANGE_JPEG;
+    e->time_base = AVRational{m_timeBaseNum, m_timeBaseDen};
+    e->framerate = AVRational{m_timeBaseDen, m_timeBaseNum};
     e->thread_count = kEncoderThreads;
-    if (ctx->oformat->flags & AVFMT_GLOBALHEADER)
+    if (m_ctx->oformat->flags & AVFMT_GLOBALHEADER)
         e->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    if (compressor->hasKeyFrames && options.keyFrameEvery > 0)
+
+    if (compressor.keyFrames == KeyFrameMeaning::MaxInterval && options.keyFrameEvery > 0)
         e->gop_size = options.keyFrameEvery;
-    const bool byDataRate = compressor->hasDataRate && options.dataRateKbps > 0;
+    const bool byDataRate =
+        compressor.dataRate == DataRateMeaning::AverageBitRate && options.dataRateKbps > 0;
     if (byDataRate)
         e->bit_rate = std::int64_t(options.dataRateKbps) * 1000;
+    else if (compressor.quality == QualityMeaning::Quantiser) {
+        // mpegvideo encoders take the fixed quantiser from each frame's quality.
+        e->flags |= AV_CODEC_FLAG_QSCALE;
+        e->global_quality = FF_QP2LAMBDA * qscaleForQuality(options.quality);
+        m_codec->frameQuality = e->global_quality;
+    } else if (compressor.quality == QualityMeaning::RateFactor)
+        av_opt_set_double(e->priv_data, "crf", crfForQuality(options.quality), 0);
 
-    if (id == QLatin1String("mjpeg") || id == QLatin1String("mpeg4")) {
-        if (id == QLatin1String("mjpeg"))
-            e->color_range = AVCOL_RANGE_JPEG; // full-range YUV, as JPEG defines it
-        if (!byDataRate) {
-            // mpegvideo encoders take the fixed quantiser from each frame's quality.
-            e->flags |= AV_CODEC_FLAG_QSCALE;
-            e->global_quality = FF_QP2LAMBDA * qscaleForQuality(options.quality);
-            c.frameQuality = e->global_quality;
-        }
-    } else if (id == QLatin1String("h264")) {
-        // AVI keeps no presentation times, so no B-frames.
-        e->max_b_frames = 0;
-        av_opt_set(e->priv_data, "preset", "veryfast", 0);
-        if (!byDataRate)
-            av_opt_set_double(e->priv_data, "crf", crfForQuality(options.quality), 0);
-    } else if (id == QLatin1String("ffv1")) {
-        e->level = 3; // version 3 codes slices, which the second thread works on
+    // Options the encoder does not know stay in the dictionary; they are the table's mistake, so
+    // they fail the opening rather than being ignored.
+    AVDictionaryHolder encoderOptions;
+    for (const auto &[name, value] : compressor.encoderOptions)
+        av_dict_set(encoderOptions.slot(), name, value, 0);
+    int ret = avcodec_open2(e, encoder, encoderOptions.slot());
+    if (ret >= 0 && encoderOptions.count() > 0)
+        ret = AVERROR_OPTION_NOT_FOUND;
+    if (ret < 0) {
+        fail(code(AviError::CodecOpenFailed), ffmpegErrorText("opening the encoder", ret));
+        return false;
     }
+    ret = avcodec_parameters_from_context(m_st->codecpar, e);
+    if (ret < 0) {
+        fail(code(AviError::CodecOpenFailed), ffmpegErrorText("copying the encoder parameters", ret));
+        return false;
+    }
+    if (compressor.fourcc != 0)
+        m_st->codecpar->codec_tag = compressor.fourcc;
+    return true;
+}
 
-    int ret = avcodec_open2(e, encoder, nullptr);
-    if (ret < 0)
-        return failure(AviError::CodecOpenFailed, ffmpegErrorText("opening the encoder", ret));
-    ret = avcodec_parameters_from_context(par, e);
-    if (ret < 0)
-        return failure(AviError::CodecOpenFailed, ffmpegErrorText("copying the encoder parameters", ret));
-    if (id == QLatin1String("mpeg4"))
-        par->codec_tag = MKTAG('X', 'V', 'I', 'D'); // the tag most players map to MPEG-4 Part 2
-
-    const AVPixelFormat source = format.bitCount == 32 ? AV_PIX_FMT_BGR0 : AV_PIX_FMT_BGR24;
+bool FramePipeline::chooseConverter()
+{
+    const AVCodecContext *e = m_codec->context.get();
+    const AVPixelFormat source = m_format.bitCount == 32 ? AV_PIX_FMT_BGR0 : AV_PIX_FMT_BGR24;
     const bool fullRange = e->color_range == AVCOL_RANGE_JPEG;
     // swscale's generic path for full-range output costs several times our own loop.
-    const bool ownConverter = source == AV_PIX_FMT_BGR24 && pixelFormat == AV_PIX_FMT_YUV420P && fullRange &&
-                              height >= kOwnConverterMinRows;
-    if (!ownConverter)
-        c.sws = makeConverter(width, height, source, pixelFormat, fullRange);
-    if (!ownConverter && !c.sws)
-        return failure(AviError::CodecOpenFailed, QStringLiteral("creating the pixel converter failed"));
+    const bool ownConverter = source == AV_PIX_FMT_BGR24 && e->pix_fmt == AV_PIX_FMT_YUV420P && fullRange &&
+                              e->height >= kOwnConverterMinRows;
     // Frames that need no padding are converted as they are handed over, straight from the
     // caller's rows.
-    p->m_convertOnWrite = ownConverter && !p->m_padRight && !p->m_padBottom;
+    m_convertOnWrite = ownConverter && !m_padRight && !m_padBottom;
+    if (ownConverter)
+        return true;
+    m_codec->sws = makeConverter(e->width, e->height, source, e->pix_fmt, fullRange);
+    if (!m_codec->sws) {
+        fail(code(AviError::CodecOpenFailed), QStringLiteral("creating the pixel converter failed"));
+        return false;
+    }
+    return true;
+}
+
+bool FramePipeline::allocateFrames()
+{
+    const AVCodecContext *e = m_codec->context.get();
     // The frames the encoder is given: one per pool sample when write() converts, else a ring the
     // worker converts into.
-    const auto encoderFrame = [&] {
-        AVFramePtr frame(av_frame_alloc());
-        if (frame) {
-            frame->format = pixelFormat;
-            frame->width = e->width;
-            frame->height = e->height;
-            frame->color_range = e->color_range;
-            if (av_frame_get_buffer(frame.get(), 0) < 0)
-                frame.reset();
-        }
-        return frame;
+    const auto allocate = [e](AVFramePtr &frame) {
+        frame.reset(av_frame_alloc());
+        if (!frame)
+            return false;
+        frame->format = e->pix_fmt;
+        frame->width = e->width;
+        frame->height = e->height;
+        frame->color_range = e->color_range;
+        return av_frame_get_buffer(frame.get(), 0) >= 0;
     };
-    if (p->m_convertOnWrite) {
-        for (Sample &sample : p->m_samples) {
-            sample.frame = encoderFrame();
-            if (!sample.frame)
-                return failure(AviError::CodecOpenFailed,
-                               ffmpegErrorText("allocating a frame", AVERROR(ENOMEM)));
-        }
+    bool allocated = true;
+    if (m_convertOnWrite) {
+        for (Sample &sample : m_samples)
+            allocated = allocated && allocate(sample.frame);
     } else {
-        for (AVFramePtr &frame : c.frames) {
-            frame = encoderFrame();
-            if (!frame)
-                return failure(AviError::CodecOpenFailed,
-                               ffmpegErrorText("allocating a frame", AVERROR(ENOMEM)));
-        }
+        for (AVFramePtr &frame : m_codec->frames)
+            allocated = allocated && allocate(frame);
     }
-    if (!p->allocateSamples())
-        return failure(AviError::CodecOpenFailed,
-                       ffmpegErrorText("allocating frame buffers", AVERROR(ENOMEM)));
-    return {std::move(p), 0, {}};
+    if (!allocated)
+        fail(code(AviError::CodecOpenFailed), ffmpegErrorText("allocating a frame", AVERROR(ENOMEM)));
+    return allocated;
 }
 
 bool FramePipeline::allocateSamples()
@@ -259,6 +272,7 @@ bool FramePipeline::allocateSamples()
             m_free.push_back(i);
         }
     } catch (const std::bad_alloc &) {
+        fail(code(AviError::CodecOpenFailed), ffmpegErrorText("allocating frame buffers", AVERROR(ENOMEM)));
         return false;
     }
     return true;
@@ -398,25 +412,14 @@ int FramePipeline::storeFrame(const Sample &sample)
 {
     AVPacket *pkt = m_codec->packet.get();
     av_packet_unref(pkt);
-    // Not reference-counted: av_write_frame writes the bytes straight from the pool buffer.
+    // Not reference-counted: the muxer writes the bytes straight from the pool buffer.
     pkt->data = const_cast<std::uint8_t *>(sample.bytes.data());
     pkt->size = int(m_format.imageSize);
-    pkt->stream_index = m_st->index;
-    // Sample positions count in the stream header's scale / rate; the muxer may have chosen
-    // another time base for the stream when it wrote the header.
-    const AVRational samples{m_timeBaseNum, m_timeBaseDen};
-    pkt->pts = pkt->dts = av_rescale_q(sample.position, samples, m_st->time_base);
-    pkt->duration = av_rescale_q(1, samples, m_st->time_base);
+    pkt->pts = pkt->dts = sample.position;
+    pkt->duration = 1;
     if (sample.keyFrame)
         pkt->flags |= AV_PKT_FLAG_KEY;
-    const int ret = av_write_frame(m_ctx, pkt);
-    pkt->data = nullptr;
-    pkt->size = 0;
-    if (ret < 0)
-        return fail(code(AviError::WriteFailed), ffmpegErrorText("writing a frame", ret));
-    if (m_ctx->pb && m_ctx->pb->error < 0)
-        return fail(code(AviError::WriteFailed), ffmpegErrorText("writing a frame", m_ctx->pb->error));
-    return 0;
+    return muxPacket(pkt);
 }
 
 int FramePipeline::encodeFrame(const Sample &sample)
@@ -466,17 +469,18 @@ int FramePipeline::drainEncoder(bool flush)
             return 0;
         if (ret < 0)
             return fail(code(AviError::EncodeFailed), ffmpegErrorText("encoding a frame", ret));
-        const int written = writePacket();
+        const int written = muxPacket(m_codec->packet.get());
         if (written != 0)
             return written;
     }
 }
 
-int FramePipeline::writePacket()
+// The one way packets reach the muxer, stored or encoded.
+int FramePipeline::muxPacket(AVPacket *pkt)
 {
-    AVPacket *pkt = m_codec->packet.get();
-    // Packets come in the encoder's time base; the stream's may differ after the header.
-    av_packet_rescale_ts(pkt, m_codec->context->time_base, m_st->time_base);
+    // Packets count in samples (the encoder's time base is the same); the muxer may have chosen
+    // another time base for the stream when it wrote the header.
+    av_packet_rescale_ts(pkt, AVRational{m_timeBaseNum, m_timeBaseDen}, m_st->time_base);
     pkt->stream_index = m_st->index;
     // One stream: nothing to interleave, so packets go straight to the muxer.
     const int ret = av_write_frame(m_ctx, pkt);

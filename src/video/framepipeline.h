@@ -16,6 +16,7 @@
 #include <QString>
 
 struct AVFormatContext;
+struct AVPacket;
 struct AVStream;
 
 namespace tavelon {
@@ -35,7 +36,18 @@ struct FrameFormat
 // or for frames wider or taller than 16384 pixels.
 std::optional<FrameFormat> frameFormatFromBitmapInfo(const void *format, std::int64_t size);
 
-// Turns DIB frames into packets of one AVI stream on a thread of its own: stored as they are, or
+// What one output stream is made of: the frames handed over, their time base and the compressor
+// that codes them.
+struct StreamSetup
+{
+    FrameFormat format;
+    int timeBaseNum = 1; // seconds per sample: timeBaseNum / timeBaseDen
+    int timeBaseDen = 1;
+    CompressorInfo compressor; // stored frames when isStored()
+    CompressOptions options;
+};
+
+// Turns DIB frames into packets of one stream on a thread of its own: stored as they are, or
 // converted (with libswscale or our own converter) and encoded. Samples wait in a small pool of
 // reused buffers.
 class FramePipeline
@@ -48,13 +60,9 @@ public:
         QString errorText;
     };
 
-    // Sets up stream st of ctx for frames of format with timeBase (seconds per sample):
-    // compressor null stores the frames as bottom-up DIBs; otherwise its encoder is opened with
-    // options. The stream's parameters are set; the caller writes the file header and calls
-    // start().
-    static Result create(AVFormatContext *ctx, AVStream *st, int timeBaseNum, int timeBaseDen,
-                         const FrameFormat &format, const CompressorInfo *compressor,
-                         const CompressOptions &options);
+    // Sets up stream st of ctx as setup describes: its parameters are set, its encoder (if any) is
+    // open and the buffers are allocated. The caller writes the file header and calls start().
+    static Result create(AVFormatContext *ctx, AVStream *st, const StreamSetup &setup);
     ~FramePipeline();
 
     bool start();
@@ -77,13 +85,19 @@ private:
         bool keyFrame = false;
     };
 
-    FramePipeline(AVFormatContext *ctx, AVStream *st, const FrameFormat &format);
+    FramePipeline(AVFormatContext *ctx, AVStream *st, const StreamSetup &setup);
+    // The steps of create(); each records its failure and returns false.
+    bool describeStoredFrames();
+    bool configureEncoder(const CompressorInfo &compressor, const CompressOptions &options);
+    bool chooseConverter();
+    bool allocateFrames();
     bool allocateSamples();
+
     void run();
     int storeFrame(const Sample &sample);
     int encodeFrame(const Sample &sample);
     int drainEncoder(bool flush);
-    int writePacket();
+    int muxPacket(AVPacket *pkt);
     int fail(int code, const QString &text);
     int error() const;
 
@@ -92,8 +106,8 @@ private:
     AVFormatContext *m_ctx;
     AVStream *m_st;
     FrameFormat m_format;
-    int m_timeBaseNum = 1;
-    int m_timeBaseDen = 1;
+    int m_timeBaseNum;
+    int m_timeBaseDen;
     std::unique_ptr<Codec> m_codec; // FFmpeg state of the worker; no encoder when frames are stored
 
     // Pool samples: bottom-up rows of the frame, one column / row wider where padded, or frames

@@ -47,9 +47,9 @@ TEST(CompressionDialog, EnablesTheSettingsOfTheChosenCompressor)
     for (const CompressorInfo &info : availableCompressors()) {
         SCOPED_TRACE(info.id.toStdString());
         c.codec->setCurrentIndex(c.codec->findData(info.id));
-        EXPECT_EQ(c.quality->isEnabled(), info.hasQuality);
-        EXPECT_EQ(c.keyFrames->isEnabled(), info.hasKeyFrames);
-        EXPECT_EQ(c.dataRate->isEnabled(), info.hasDataRate);
+        EXPECT_EQ(c.quality->isEnabled(), info.hasQuality());
+        EXPECT_EQ(c.keyFrames->isEnabled(), info.hasKeyFrames());
+        EXPECT_EQ(c.dataRate->isEnabled(), info.hasDataRate());
     }
 }
 
