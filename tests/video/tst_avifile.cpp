@@ -118,6 +118,7 @@ struct CodecCase
 {
     const char *id;
     const char *codecName;
+    const char *tag;
     bool halfChroma; // 4:2:0: odd sizes are padded to even ones
     int tolerance;
 };
@@ -150,6 +151,8 @@ TEST_P(AviCodecTest, RoundTripsFramesRateSizeAndColours)
         const int width = size.width + (c.halfChroma ? size.width % 2 : 0);
         const int height = size.height + (c.halfChroma ? size.height % 2 : 0);
         EXPECT_EQ(p->codecName, QString::fromLatin1(c.codecName));
+        EXPECT_EQ(p->codecTag, QString::fromLatin1(c.tag));
+        EXPECT_EQ(p->hasBFrames, 0); // AVI keeps no presentation times
         EXPECT_EQ(p->width, width);
         EXPECT_EQ(p->height, height);
         EXPECT_EQ(p->frameRate, QStringLiteral("12/1"));
@@ -160,12 +163,14 @@ TEST_P(AviCodecTest, RoundTripsFramesRateSizeAndColours)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Compressors, AviCodecTest,
-    ::testing::Values(CodecCase{"uncompressed", "rawvideo", false, 0}, CodecCase{"mjpeg", "mjpeg", true, 12},
-                      CodecCase{"mpeg4", "mpeg4", true, 12}, CodecCase{"h264", "h264", true, 12},
-                      CodecCase{"ffv1", "ffv1", false, 0}, CodecCase{"huffyuv", "huffyuv", false, 0}),
-    [](const auto &info) { return std::string(info.param.id); });
+INSTANTIATE_TEST_SUITE_P(Compressors, AviCodecTest,
+                         ::testing::Values(CodecCase{"uncompressed", "rawvideo", "[0][0][0][0]", false, 0},
+                                           CodecCase{"mjpeg", "mjpeg", "MJPG", true, 12},
+                                           CodecCase{"mpeg4", "mpeg4", "XVID", true, 12},
+                                           CodecCase{"h264", "h264", "H264", true, 12},
+                                           CodecCase{"ffv1", "ffv1", "FFV1", false, 0},
+                                           CodecCase{"huffyuv", "huffyuv", "HFYU", false, 0}),
+                         [](const auto &info) { return std::string(info.param.id); });
 
 TEST_F(AviTest, AbandonedRunKeepsTheFramesWritten)
 {

@@ -83,7 +83,8 @@ std::optional<ProbeResult> probe(const QString &path, QString *errors)
     p.start(QStringLiteral("ffprobe"),
             {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-select_streams"),
              QStringLiteral("v:0"), QStringLiteral("-count_frames"), QStringLiteral("-show_entries"),
-             QStringLiteral("stream=codec_name,width,height,r_frame_rate,nb_read_frames"),
+             QStringLiteral(
+                 "stream=codec_name,width,height,r_frame_rate,nb_read_frames,codec_tag_string,has_b_frames"),
              QStringLiteral("-of"), QStringLiteral("json"), path});
     const bool finished = p.waitForFinished(30000);
     if (errors)
@@ -95,8 +96,13 @@ std::optional<ProbeResult> probe(const QString &path, QString *errors)
     if (streams.isEmpty())
         return std::nullopt;
     const QJsonObject s = streams.first().toObject();
-    return ProbeResult{s.value("codec_name").toString(), s.value("width").toInt(), s.value("height").toInt(),
-                       s.value("r_frame_rate").toString(), s.value("nb_read_frames").toString().toInt()};
+    return ProbeResult{s.value("codec_name").toString(),
+                       s.value("width").toInt(),
+                       s.value("height").toInt(),
+                       s.value("r_frame_rate").toString(),
+                       s.value("nb_read_frames").toString().toInt(),
+                       s.value("codec_tag_string").toString(),
+                       s.value("has_b_frames").toInt()};
 }
 
 QByteArray decodeRgb24(const QString &path)

@@ -60,6 +60,8 @@ struct ProbeResult
     int height = 0;
     QString frameRate;
     int frames = 0;
+    QString codecTag; // the fourcc as ffprobe spells it ("XVID")
+    int hasBFrames = 0;
 };
 // ffprobe's error output goes to errors when given.
 std::optional<ProbeResult> probe(const QString &path, QString *errors = nullptr);
