@@ -14,6 +14,7 @@
 
 #include "image/frameloader.h"
 #include "image/framescaler.h"
+#include "image/kernelset.h"
 
 using namespace tavelon;
 
@@ -107,20 +108,42 @@ int main(int argc, char **argv)
     // The preview's inner area is 348 × 284; frames are stretched 3 pixels beyond it.
     QImage preview(348, 284, QImage::Format_RGB32);
     QImage video(720, 576, QImage::Format_RGB32);
-    std::printf("scaling 1920×1080\n");
-    for (const ScaleThreads threads : {ScaleThreads::Single, ScaleThreads::Auto}) {
-        const char *mode = threads == ScaleThreads::Single ? "1 thread" : "auto split";
-        report(qPrintable(QStringLiteral("  -> 351×287 into the preview, %1").arg(QLatin1String(mode))),
-               measure([&] { stretchInto(fullHd, preview, 351, 287, threads); }));
-        report(qPrintable(QStringLiteral("  -> 720×576, %1").arg(QLatin1String(mode))),
-               measure([&] { stretchInto(fullHd, video, 720, 576, threads); }));
+    // Our scaler (vector and plain loops, one thread or split) against QImage::scaled on the
+    // stretches the program makes: preview and DVD from Full-HD, Full-HD and DVD from the half-size
+    // decode of a 24-megapixel frame, and an enlargement of a small frame.
+    const QImage halfCamera = makePattern(3000, 2000);
+    const QImage small = makePattern(320, 240);
+    const struct
+    {
+        const char *what;
+        const QImage &from;
+        QSize to;
+    } stretches[] = {
+        {"1920×1080 -> 351×287 (preview)", fullHd, {351, 287}},
+        {"1920×1080 -> 720×576 (DVD PAL)", fullHd, {720, 576}},
+        {"3000×2000 -> 1920×1080 (Full-HD)", halfCamera, {1920, 1080}},
+        {"3000×2000 -> 720×576 (DVD PAL)", halfCamera, {720, 576}},
+        {"320×240 -> 720×576 (enlarged)", small, {720, 576}},
+    };
+    for (const auto &s : stretches) {
+        std::printf("scaling %s\n", s.what);
+        QImage out(s.to, QImage::Format_RGB32);
+        for (const bool plain : {false, true}) {
+            forcePlainKernels(plain);
+            for (const ScaleThreads threads : {ScaleThreads::Single, ScaleThreads::Auto}) {
+                const QString mode =
+                    QStringLiteral("  ours, %1 loops, %2")
+                        .arg(QLatin1String(plain ? "plain" : "vector"),
+                             QLatin1String(threads == ScaleThreads::Single ? "1 thread" : "auto split"));
+                report(qPrintable(mode),
+                       measure([&] { stretchInto(s.from, out, s.to.width(), s.to.height(), threads); }));
+            }
+        }
+        forcePlainKernels(false);
+        report("  QImage::scaled smooth, for comparison", measure([&] {
+                   frame = s.from.scaled(s.to, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+               }));
     }
-    report("  -> 355×291 QImage::scaled smooth, for comparison", measure([&] {
-               frame = fullHd.scaled(355, 291, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-           }));
-    report("  -> 720×576 QImage::scaled smooth, for comparison", measure([&] {
-               frame = fullHd.scaled(720, 576, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-           }));
 
     std::printf("showing one 1920×1080 JPEG frame in the preview\n");
     const QString jpg = dir.filePath(QStringLiteral("frame1920.jpg"));

@@ -13,7 +13,7 @@ void stretchInto(const QImage &src, QImage &dst, int width, int height);
 enum class ScaleThreads {
     Auto,   // split when the picture is large enough to gain from it
     Single, // always on the calling thread
-    Split,  // always in two halves when a second thread is free
+    Split,  // always in two halves when a thread of the pool is free
 };
 
 // stretchInto() with a choice of threads; every choice gives the same pixels.

@@ -12,6 +12,7 @@
 
 #include "image/frameloader.h"
 #include "image/framescaler.h"
+#include "image/kernelset.h"
 
 using namespace tavelon;
 
@@ -323,15 +324,22 @@ TEST(FrameScaler, ShrinksMatchTheExactAreaAverage)
     }
 }
 
-TEST(FrameScaler, SplitWorkGivesTheSamePixels)
+TEST(FrameScaler, SplitWorkAndPlainLoopsGiveTheSamePixels)
 {
+    // Shrinks of four, eight and many taps (past 64 rows down a column), and an enlargement.
     const QImage src = noise({1920, 1080}, 1);
-    for (const QSize size : {QSize(351, 287), QSize(720, 576), QSize(2000, 1201)}) {
+    for (const QSize size : {QSize(351, 287), QSize(720, 576), QSize(2000, 1201), QSize(29, 15)}) {
+        SCOPED_TRACE(size.width());
         QImage single(size, QImage::Format_RGB32);
         QImage split(size, QImage::Format_RGB32);
+        QImage plain(size, QImage::Format_RGB32);
         stretchInto(src, single, size.width(), size.height(), ScaleThreads::Single);
         stretchInto(src, split, size.width(), size.height(), ScaleThreads::Split);
-        EXPECT_EQ(single, split) << size.width();
+        forcePlainKernels(true);
+        stretchInto(src, plain, size.width(), size.height(), ScaleThreads::Single);
+        forcePlainKernels(false);
+        EXPECT_EQ(single, split);
+        EXPECT_EQ(single, plain);
     }
 }
 

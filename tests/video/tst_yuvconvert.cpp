@@ -12,6 +12,7 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include "image/kernelset.h"
 #include "image/yuvconvert.h"
 
 using namespace tavelon;
@@ -177,6 +178,23 @@ TEST(YuvConvert, LumaIsTheSameSumAtEveryWidth)
             const std::uint8_t *p = bgr.data() + i * 3;
             ASSERT_EQ(out.y[std::size_t(i)], (19595 * p[2] + 38470 * p[1] + 7471 * p[0] + 32768) >> 16) << i;
         }
+    }
+}
+
+TEST(YuvConvert, PlainAndVectorLoopsGiveTheSamePlanes)
+{
+    if (!useAvx2Kernels())
+        GTEST_SKIP() << "no AVX2 here: only the plain loops run";
+    for (const auto &[width, height] : {std::pair{720, 576}, std::pair{37, 11}, std::pair{10, 8}}) {
+        SCOPED_TRACE(width);
+        const std::vector<std::uint8_t> bgr = picture("noise", width, height);
+        const Yuv vector = convert(bgr.data(), width * 3, width, height);
+        forcePlainKernels(true);
+        const Yuv plain = convert(bgr.data(), width * 3, width, height);
+        forcePlainKernels(false);
+        EXPECT_EQ(vector.y, plain.y);
+        EXPECT_EQ(vector.u, plain.u);
+        EXPECT_EQ(vector.v, plain.v);
     }
 }
 
