@@ -19,6 +19,8 @@
 #include "form/mainform.h"
 #include "app/formlogic.h"
 #include "form/uitext.h"
+#include "services/stderrmessages.h"
+#include "video/compressionchooser.h"
 
 using namespace tavelon;
 
@@ -61,8 +63,9 @@ void makeClip(const QString &dir, QSize size, const char *format, int count)
 {
     QDir().mkpath(dir);
     for (int i = 0; i < count; ++i)
-        pattern(size, i).save(dir + QStringLiteral("/f%1.%2").arg(i, 5, 10, QLatin1Char('0')).arg(QLatin1String(format)),
-                              nullptr, 90);
+        pattern(size, i).save(
+            dir + QStringLiteral("/f%1.%2").arg(i, 5, 10, QLatin1Char('0')).arg(QLatin1String(format)),
+            nullptr, 90);
 }
 
 struct Program
@@ -70,10 +73,12 @@ struct Program
     explicit Program(const QString &root)
     {
         form.state.setProgramFolder(root);
-        logic = std::make_unique<FormLogic>(form);
+        logic = std::make_unique<FormLogic>(form, messages, chooser);
         FillLanguageList(form);
     }
     MainForm form;
+    StderrMessages messages;
+    FixedCompressionChooser chooser;
     std::unique_ptr<FormLogic> logic;
 };
 
@@ -115,7 +120,8 @@ int main(int argc, char **argv)
     makeClip(big, {1920, 1080}, "jpg", 1);
     const QByteArray first = QFile::encodeName(big + QStringLiteral("/f00000.jpg"));
     for (int i = 1; i < 10000; ++i) {
-        const QByteArray name = QFile::encodeName(big + QStringLiteral("/f%1.jpg").arg(i, 5, 10, QLatin1Char('0')));
+        const QByteArray name =
+            QFile::encodeName(big + QStringLiteral("/f%1.jpg").arg(i, 5, 10, QLatin1Char('0')));
         if (::link(first.constData(), name.constData()) != 0)
             QFile::copy(QString::fromLocal8Bit(first), QString::fromLocal8Bit(name));
     }
@@ -171,9 +177,10 @@ int main(int argc, char **argv)
             const double delay = Player::frameDelay(speed) * 1000.0;
             const double showMedian = median(show);
             const double frameMean = mean(frameTimes);
-            std::printf("  speed %2d: delay %6.2f ms, median show %5.2f ms, mean frame %6.2f ms, slack %+5.2f ms "
-                        "(target <= +2)\n",
-                        speed, delay, showMedian, frameMean, frameMean - delay - showMedian);
+            std::printf(
+                "  speed %2d: delay %6.2f ms, median show %5.2f ms, mean frame %6.2f ms, slack %+5.2f ms "
+                "(target <= +2)\n",
+                speed, delay, showMedian, frameMean, frameMean - delay - showMedian);
         }
     }
     return 0;

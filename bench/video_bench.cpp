@@ -8,6 +8,7 @@
 #include "video/avifile.h"
 #include "image/bmpwriter.h"
 #include "image/cdib.h"
+#include "services/stderrmessages.h"
 
 #include <QDir>
 #include <QImage>
@@ -79,7 +80,8 @@ int odml(const QString &path, qint64 megabytes)
 {
     const QString temp = QDir::temp().filePath(QStringLiteral("video_bench_temp.bmp"));
     QImage canvas(720, 576, QImage::Format_RGB32);
-    cDIB dib;
+    StderrMessages messages;
+    cDIB dib(messages);
     paintFrame(canvas, 0);
     if (!writeBmp24(canvas, temp) || !dib.CreateFromFile(temp))
         return 2;
@@ -110,7 +112,8 @@ int main(int argc, char **argv)
     const QString avi = QDir::temp().filePath(QStringLiteral("video_bench.avi"));
 
     QImage canvas(width, height, QImage::Format_RGB32);
-    cDIB dib;
+    StderrMessages messages;
+    cDIB dib(messages);
     Writer w;
     paintFrame(canvas, 0);
     if (!writeBmp24(canvas, temp) || !dib.CreateFromFile(temp) || w.open(avi, options, dib) != 0) {

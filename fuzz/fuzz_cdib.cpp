@@ -79,7 +79,8 @@ void checkPackedDib(const std::uint8_t *data, std::size_t size)
     // The caller of CreateFromPackedDIBPointer vouches for the image-size bytes.
     if (info.sizeImage < 1 || std::size_t(info.sizeImage) > size - kBmpInfoHeaderSize)
         return;
-    cDIB dib;
+    SilentMessages messages;
+    cDIB dib(messages);
     if (!dib.CreateFromPackedDIBPointer(data)) {
         require(dib.PointerToBits() == nullptr);
         return;
@@ -96,7 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     static const QString in = scratchPath(QStringLiteral("in.bmp"));
     require(writeFile(in, data, size));
     SilentMessages messages;
-    cDIB dib(&messages, QStringLiteral("Brimholt Tavelon"));
+    cDIB dib(messages, QStringLiteral("Brimholt Tavelon"));
     if (dib.CreateFromFile(in))
         checkLoadedFile(dib, data, size);
     else

@@ -11,6 +11,7 @@
 #include "fuzzsupport.h"
 #include "form/uitext.h"
 #include "overlay/overlay.h"
+#include "overlay/overlayoptions.h"
 #include "image/frameloader.h"
 #include "preview/preview.h"
 
@@ -68,8 +69,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     form.Check1.setValue(flags >> 1 & 1);
 
     Overlay overlay(form);
+    OverlayOptions overlayOptions(form, overlay);
     Preview preview(form);
-    preview.printCopyright = [&overlay] { overlay.PrintCopyright(); };
+    QObject::connect(&preview, &Preview::frameShown, &overlayOptions, &OverlayOptions::previewFrameShown);
     if (flags & 4)
         preview.prefetch({0});
     preview.slPre_Change();

@@ -97,11 +97,20 @@ int runBatchJob(int argc, char **argv, const QString &programFolder, const Batch
     });
     QGuiApplication app(argc, argv);
 
+    CompressOptions compress;
+    compress.codec = options.compressor;
+    if (options.quality)
+        compress.quality = *options.quality;
+    if (options.keyframes)
+        compress.keyFrameEvery = *options.keyframes;
+    if (options.datarate)
+        compress.dataRateKbps = *options.datarate;
+    FixedCompressionChooser chooser(compress);
+    BatchMessages messages(options.overwrite ? MessageAnswer::Yes : MessageAnswer::No);
+
     MainForm form;
     form.state.setProgramFolder(programFolder);
-    BatchMessages messages(options.overwrite ? MessageAnswer::Yes : MessageAnswer::No);
-    form.messages = &messages;
-    FormLogic logic(form);
+    FormLogic logic(form, messages, chooser);
     FillLanguageList(form);
     logic.clipList.InitMyself();
 
@@ -142,27 +151,16 @@ int runBatchJob(int argc, char **argv, const QString &programFolder, const Batch
     if (options.overlay)
         form.Check1.setValue(1);
 
-    CompressOptions compress;
-    compress.codec = options.compressor;
-    if (options.quality)
-        compress.quality = *options.quality;
-    if (options.keyframes)
-        compress.keyFrameEvery = *options.keyframes;
-    if (options.datarate)
-        compress.dataRateKbps = *options.datarate;
-    FixedCompressionChooser chooser(compress);
-    VideoWriter &writer = logic.command.writer();
-    writer.chooser = &chooser;
-    logic.command.beep = [beep = options.beep] {
-        if (beep)
-            PlayResourceSound(QStringLiteral("BEEP"));
-    };
+    if (options.beep) {
+        QObject::connect(&logic.command, &VideoCommand::videoCompleted,
+                         [] { PlayResourceSound(QStringLiteral("BEEP")); });
+    }
 
     QElapsedTimer clock;
     clock.start();
     const bool terminal = isatty(fileno(stderr));
     if (terminal) {
-        QObject::connect(&writer, &VideoWriter::progress, [&clock](int i, int n) {
+        QObject::connect(&logic.writer, &VideoWriter::progress, [&clock](int i, int n) {
             std::fprintf(stderr, "\r%s",
                          progressLine(i, n, clock.elapsed() / 1000.0).toLocal8Bit().constData());
             std::fflush(stderr);

@@ -4,28 +4,18 @@
 
 namespace tavelon {
 
-FormLogic::FormLogic(MainForm &form, QObject *parent)
+FormLogic::FormLogic(MainForm &form, MessageService &messages, CompressionChooser &chooser, QObject *parent)
     : QObject(parent), form(form), overlay(form), overlayOptions(form, overlay), preview(form), player(form),
-      deleter(form), presets(form), clipList(form), command(form)
+      deleter(form, messages), presets(form), clipList(form, preview, overlay),
+      writer(form, messages, chooser, preview, overlay), command(form, messages, writer)
 {
-    preview.printCopyright = [this] { overlay.PrintCopyright(); };
-    deleter.refreshFrameList = [this] { clipList.refreshFrameList(); };
-    clipList.slPre_Change = [this] { preview.slPre_Change(); };
-    clipList.RevertPicPre = [this] { overlay.RevertPicPre(); };
-    clipList.PrintCopyright = [this] { overlay.PrintCopyright(); };
-    command.writer().printCopyrightAVI = [this] { overlay.PrintCopyrightAVI(); };
-    command.writer().prefetchFrames = [this](const QList<int> &next) { preview.prefetch(next); };
+    connect(&preview, &Preview::frameShown, &overlayOptions, &OverlayOptions::previewFrameShown);
 }
-
-} // namespace tavelon
-
-namespace tavelon {
 
 void FormLogic::shutdown()
 {
-    player.StopRequested = true;
-    emit player.stopRequested();
-    command.writer().requestAbort();
+    player.requestStop();
+    writer.requestAbort();
 }
 
 } // namespace tavelon

@@ -5,6 +5,7 @@
 #include "clips/cliplist.h"
 #include "clips/formatpresets.h"
 #include "making/videocommand.h"
+#include "making/videowriter.h"
 #include "overlay/overlay.h"
 #include "overlay/overlayoptions.h"
 #include "preview/framedeleter.h"
@@ -13,15 +14,21 @@
 
 namespace tavelon {
 
+class CompressionChooser;
 class MainForm;
+class MessageService;
 
-// The main window's routines: every subsystem's handlers, constructed on the form's controls and
-// connected to each other. The window shows the same form; the batch mode drives it directly.
+// The program's object graph: every subsystem's handlers, constructed on the form's controls with
+// the services the host supplies (messages and the compression choice: the window's dialogs, the
+// batch mode's stderr lines and fixed options, or a test's scripted answers) and connected to each
+// other. The one place the program is wired; the window shows the same form, the batch mode and the
+// tests drive it directly.
 class FormLogic : public QObject
 {
     Q_OBJECT
 public:
-    explicit FormLogic(MainForm &form, QObject *parent = nullptr);
+    FormLogic(MainForm &form, MessageService &messages, CompressionChooser &chooser,
+              QObject *parent = nullptr);
 
     // The window is closing: a playback stops, a video being written ends after its current
     // frame with the file closed properly.
@@ -35,6 +42,7 @@ public:
     FrameDeleter deleter;
     FormatPresets presets;
     ClipList clipList;
+    VideoWriter writer;
     VideoCommand command;
 };
 

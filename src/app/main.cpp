@@ -10,6 +10,7 @@
 #include "app/centerform.h"
 #include "app/commandline.h"
 #include "services/instancelock.h"
+#include "services/sound.h"
 #include "form/mainform.h"
 #include "app/batchjob.h"
 #include "services/clipscan.h"
@@ -51,21 +52,21 @@ int runWindow(int argc, char **argv, const QString &root)
     QApplication app(argc, argv);
     MainForm form;
     form.state.setProgramFolder(root);
-    FormLogic logic(form);
-    FillLanguageList(form);
-
+    // The window shows the form; its dialogs are the services the logic asks.
     MainWindow window(form);
     MessageBoxService messages(&window);
-    form.messages = &messages;
     DialogCompressionChooser chooser(&window);
-    VideoWriter &writer = logic.command.writer();
-    writer.chooser = &chooser;
-    writer.setWindowTopMost = [&window](bool onTop) {
-        window.setTopMost(onTop);
+    FormLogic logic(form, messages, chooser);
+    FillLanguageList(form);
+
+    QObject::connect(&logic.writer, &VideoWriter::writingChanged, &window, [&window](bool writing) {
+        window.setTopMost(writing);
         QCoreApplication::processEvents();
-    };
-    logic.command.setBusy = [&window](bool busy) { window.setBusy(busy); };
-    QObject::connect(&writer, &VideoWriter::progress, &window, [&window](int i, int n) {
+    });
+    QObject::connect(&logic.command, &VideoCommand::busyChanged, &window, &MainWindow::setBusy);
+    QObject::connect(&logic.command, &VideoCommand::videoCompleted, &window,
+                     [] { PlayResourceSound(QStringLiteral("BEEP")); });
+    QObject::connect(&logic.writer, &VideoWriter::progress, &window, [&window](int i, int n) {
         window.setProgressText(QStringLiteral("Frame %1 / %2").arg(i).arg(n));
     });
     QObject::connect(&logic.command, &VideoCommand::finished, &window,

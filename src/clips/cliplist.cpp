@@ -9,19 +9,16 @@
 #include "services/clipscan.h"
 #include "form/clipsettings.h"
 #include "clips/formatpresets.h"
+#include "overlay/overlay.h"
+#include "preview/framelist.h"
+#include "preview/preview.h"
 
 namespace tavelon {
 
-ClipList::ClipList(MainForm &form, QObject *parent) : QObject(parent), m_form(form)
+ClipList::ClipList(MainForm &form, Preview &preview, Overlay &overlay, QObject *parent)
+    : QObject(parent), m_form(form), m_preview(preview), m_overlay(overlay)
 {
     connect(&form.List1, &ListControl::clicked, this, &ClipList::List1_Click);
-}
-
-void ClipList::refreshFrameList()
-{
-    m_form.lvwFiles.clear();
-    for (const QString &name : listFrames(m_form.state.ClipPath))
-        m_form.lvwFiles.addItem(name);
 }
 
 void ClipList::InitMyself()
@@ -57,13 +54,12 @@ void ClipList::List1_Click()
 {
     MainForm &f = m_form;
     f.state.ClipPath = f.state.FramesPath + f.List1.text() + pathSeparator();
-    refreshFrameList();
+    readFrameList(f);
     QCoreApplication::processEvents();
     f.slPre.setMaximum(f.lvwFiles.count() - 1);
     f.lbl(0)->setCaption(f.UiText(4) + QStringLiteral(": ") + QString::number(f.slPre.maximum() + 1));
     f.slPre.setValue(0);
-    if (slPre_Change)
-        slPre_Change();
+    m_preview.slPre_Change();
     QCoreApplication::processEvents();
 
     // Starting format from the first frame's height.
@@ -116,10 +112,8 @@ void ClipList::List1_Click()
     }
 
     if (f.Check1.value() == 1) {
-        if (RevertPicPre)
-            RevertPicPre();
-        if (PrintCopyright)
-            PrintCopyright();
+        m_overlay.RevertPicPre();
+        m_overlay.PrintCopyright();
     }
 }
 

@@ -2,11 +2,11 @@
 
 #include <QObject>
 
-#include <functional>
-
 namespace tavelon {
 
 class MainForm;
+class Overlay;
+class Preview;
 
 // The window's set-up (option lists, clip folder, clip list) and the selection of a clip, which
 // loads its frame list, shows its first frame and restores the options stored in its Clip.ini.
@@ -14,21 +14,16 @@ class ClipList : public QObject
 {
     Q_OBJECT
 public:
-    explicit ClipList(MainForm &form, QObject *parent = nullptr);
+    // Selecting a clip shows its first frame through preview and redraws the overlay.
+    ClipList(MainForm &form, Preview &preview, Overlay &overlay, QObject *parent = nullptr);
 
     void InitMyself();
     void List1_Click();
 
-    // Reads the selected clip's frames into lvwFiles.
-    void refreshFrameList();
-
-    // Set by the wiring: the preview's frame display and the overlay's redraw steps.
-    std::function<void()> slPre_Change;
-    std::function<void()> RevertPicPre;
-    std::function<void()> PrintCopyright;
-
 private:
     MainForm &m_form;
+    Preview &m_preview;
+    Overlay &m_overlay;
 };
 
 } // namespace tavelon

@@ -8,8 +8,6 @@
 
 namespace tavelon {
 
-class MessageService;
-
 // The main window's controls and shared state, without any widget: what the logic of every
 // subsystem drives. The window in src/ui shows these models; the batch mode drives them directly.
 // Control names (and array indexes) are the ones language files address.
@@ -28,7 +26,6 @@ public:
     QString UiText(int i) const { return lstComments.item(i); }
 
     AppState state;
-    MessageService *messages = nullptr;
 
     // Clip list and options frame
     Label Frame2{QStringLiteral("Frame2")};

@@ -46,12 +46,11 @@ std::optional<std::int32_t> fittingImageSize(const BitmapFileHeader &file, const
 
 } // namespace
 
-cDIB::cDIB(MessageService *messages, QString title) : m_messages(messages), m_title(std::move(title)) {}
+cDIB::cDIB(MessageService &messages, QString title) : m_messages(messages), m_title(std::move(title)) {}
 
 void cDIB::message(const QString &text, bool stopIcon) const
 {
-    if (m_messages)
-        m_messages->inform(m_title, text, stopIcon ? MessageIcon::Stop : MessageIcon::Information);
+    m_messages.inform(m_title, text, stopIcon ? MessageIcon::Stop : MessageIcon::Information);
 }
 
 void cDIB::adopt(const BitmapFileHeader &file, const BitmapInfoHeader &info, std::int32_t sizeImage)

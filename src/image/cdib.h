@@ -21,8 +21,8 @@ class MessageService;
 class cDIB
 {
 public:
-    // messages may be null (no messages then); title heads every message box.
-    explicit cDIB(MessageService *messages = nullptr, QString title = {});
+    // title heads every message box.
+    explicit cDIB(MessageService &messages, QString title = {});
 
     // Loads a BMP file. False (with a message) when the file is missing, cannot be opened, or is
     // not a bitmap whose header fits the file; the object then keeps what it held.
@@ -62,7 +62,7 @@ private:
     void message(const QString &text, bool stopIcon) const;
     void adopt(const BitmapFileHeader &file, const BitmapInfoHeader &info, std::int32_t sizeImage);
 
-    MessageService *m_messages;
+    MessageService &m_messages;
     QString m_title;
     // The bitmap as laid out in its file: 14 header bytes, the info block up to the bit offset,
     // then the pixel data.

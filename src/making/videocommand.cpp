@@ -7,14 +7,14 @@
 #include "form/mainform.h"
 #include "services/messages.h"
 #include "services/numbertext.h"
-#include "services/sound.h"
 #include "form/clipsettings.h"
+#include "making/videowriter.h"
 
 namespace tavelon {
 
-VideoCommand::VideoCommand(MainForm &form, QObject *parent) : QObject(parent), m_form(form), m_writer(form)
+VideoCommand::VideoCommand(MainForm &form, MessageService &messages, VideoWriter &writer, QObject *parent)
+    : QObject(parent), m_form(form), m_messages(messages), m_writer(writer)
 {
-    beep = [] { PlayResourceSound(QStringLiteral("BEEP")); };
     connect(&form.Command1, &CommandButton::clicked, this,
             [this] { Command1_Click(m_form.Command1.index()); });
 }
@@ -56,17 +56,14 @@ void VideoCommand::Command1_Click(int index)
     if (FileExists(existing)) {
         const QString question =
             f.UiText(14) + QStringLiteral(" '") + f.state.VideoName + QStringLiteral(".avi' ") + f.UiText(15);
-        const MessageAnswer answer = f.messages
-                                         ? f.messages->show(f.state.AppTitle, question, MessageButtons::YesNo,
-                                                            MessageIcon::Question, MessageAnswer::No)
-                                         : MessageAnswer::No;
+        const MessageAnswer answer = m_messages.show(f.state.AppTitle, question, MessageButtons::YesNo,
+                                                     MessageIcon::Question, MessageAnswer::No);
         if (answer == MessageAnswer::Yes)
             QFile::remove(existing);
         else
             f.state.VideoName = nextFreeName(f.state.ClipsPath, f.List1.text());
     }
-    if (setBusy)
-        setBusy(true);
+    emit busyChanged(true);
     f.List1.setEnabled(false);
     f.cboFormats.setEnabled(false);
 
@@ -80,12 +77,11 @@ void VideoCommand::Command1_Click(int index)
         QFile::remove(videoPath);
     } else {
         m_lastVideo = videoPath;
-        if (beep && !m_writer.wasAborted())
-            beep();
+        if (!m_writer.wasAborted())
+            emit videoCompleted(videoPath);
     }
 
-    if (setBusy)
-        setBusy(false);
+    emit busyChanged(false);
     f.List1.setEnabled(true);
     f.cboFormats.setEnabled(true);
     f.Command1.setEnabled(true);

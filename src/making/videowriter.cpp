@@ -13,11 +13,16 @@
 #include "video/avifile.h"
 #include "image/bmpwriter.h"
 #include "image/cdib.h"
+#include "overlay/overlay.h"
 #include "video/compressionchooser.h"
 
 namespace tavelon {
 
-VideoWriter::VideoWriter(MainForm &form, QObject *parent) : QObject(parent), m_form(form) {}
+VideoWriter::VideoWriter(MainForm &form, MessageService &messages, CompressionChooser &chooser,
+                         Preview &preview, Overlay &overlay, QObject *parent)
+    : QObject(parent), m_form(form), m_messages(messages), m_chooser(chooser), m_preview(preview),
+      m_overlay(overlay)
+{}
 
 VideoWriter::~VideoWriter() = default;
 
@@ -76,9 +81,10 @@ void VideoWriter::MakeVideoFile(const QString &FileName, int FrameRate)
     MainForm &f = m_form;
     m_abort = false;
     Run run;
-    auto cdib = std::make_unique<cDIB>(f.messages, f.state.AppTitle);
+    auto cdib = std::make_unique<cDIB>(m_messages, f.state.AppTitle);
     const QString tempFile = f.state.AppPath + QStringLiteral("temp.bmp");
     QImage &save = f.picSave.image();
+    bool onTop = false;
 
     // Saves picSave as temp.bmp and reads it back into the cDIB; a failed save leaves the cDIB
     // with what it held (the previous frame) instead of reading a stale or half-written file.
@@ -92,10 +98,10 @@ void VideoWriter::MakeVideoFile(const QString &FileName, int FrameRate)
             run.store(aviStreamRelease(run.compressed));
         if (run.file)
             run.store(aviFileRelease(run.file));
-        if (setWindowTopMost)
-            setWindowTopMost(false);
-        if (run.result != 0 && f.messages)
-            f.messages->inform(f.state.AppTitle, f.UiText(1), MessageIcon::Information);
+        if (onTop)
+            emit writingChanged(false);
+        if (run.result != 0)
+            m_messages.inform(f.state.AppTitle, f.UiText(1), MessageIcon::Information);
     };
 
     run.store(aviFileOpen(run.file, FileName));
@@ -114,8 +120,7 @@ void VideoWriter::MakeVideoFile(const QString &FileName, int FrameRate)
     stretchInto(f.picTemp.image(), save, save.width(), save.height());
     QFile::remove(tempFile);
     if (save.isNull() || !roundTrip()) {
-        if (f.messages)
-            f.messages->inform(f.state.AppTitle, f.UiText(0), MessageIcon::Warning);
+        m_messages.inform(f.state.AppTitle, f.UiText(0), MessageIcon::Warning);
         return exitPath();
     }
 
@@ -131,7 +136,7 @@ void VideoWriter::MakeVideoFile(const QString &FileName, int FrameRate)
         return exitPath();
 
     CompressOptions options; // the dialog starts from the defaults on every run
-    if (!chooser || chooser->chooseCompression(options) != 1)
+    if (m_chooser.chooseCompression(options) != 1)
         return exitPath();
     run.store(aviMakeCompressedStream(run.compressed, run.source.get(), options));
     if (run.result != 0)
@@ -140,8 +145,8 @@ void VideoWriter::MakeVideoFile(const QString &FileName, int FrameRate)
         aviStreamSetFormat(run.compressed.get(), 0, cdib->PointerToBitmapInfo(), cdib->SizeBitmapInfo()));
     if (run.result != 0)
         return exitPath();
-    if (setWindowTopMost)
-        setWindowTopMost(true);
+    onTop = true;
+    emit writingChanged(true);
 
     // The order the frames are expected in, for reading ahead only: the passes below read the
     // direction and the frame count where the order gives them, and a frame read ahead that is
@@ -153,20 +158,18 @@ void VideoWriter::MakeVideoFile(const QString &FileName, int FrameRate)
     // When the slider already stands on the first frame, moving it there loads nothing: picTemp
     // holds that frame from the format frame, so reading starts with the frame after it.
     const int firstToRead = !plan.isEmpty() && f.slPre.value() == plan.first() ? 1 : 0;
-    if (prefetchFrames)
-        prefetchFrames(plan.mid(firstToRead, Preview::kReadAhead));
+    m_preview.prefetch(plan.mid(firstToRead, Preview::kReadAhead));
     // One frame: load (through the slider), compose, show, round-trip, append. Window events run
     // after the frame is composed, so a slider moved by the user cannot change what is written.
     auto writeFrame = [&](int i, std::int64_t position) -> bool {
         if (m_abort)
             return false;
         f.slPre.setValue(i);
-        if (prefetchFrames)
-            prefetchFrames(plan.mid(written + 1, Preview::kReadAhead));
+        m_preview.prefetch(plan.mid(written + 1, Preview::kReadAhead));
         // Single-threaded: the read-ahead decodes and the encoder keep the other core busy.
         stretchInto(f.picTemp.image(), save, save.width(), save.height(), ScaleThreads::Single);
-        if (f.Check1.value() == 1 && printCopyrightAVI)
-            printCopyrightAVI();
+        if (f.Check1.value() == 1)
+            m_overlay.PrintCopyrightAVI();
         stretchInto(save, f.picPre.image(), preview.width(), preview.height(), ScaleThreads::Single);
         f.picPre.refresh();
         roundTrip();
@@ -208,8 +211,7 @@ void VideoWriter::MakeVideoFile(const QString &FileName, int FrameRate)
         }
     };
     passes();
-    if (prefetchFrames)
-        prefetchFrames({}); // a run that ended early leaves no frames read ahead behind
+    m_preview.prefetch({}); // a run that ended early leaves no frames read ahead behind
     exitPath();
 }
 

@@ -3,13 +3,15 @@
 #include <QObject>
 #include <QString>
 
-#include <functional>
 #include <optional>
 
 namespace tavelon {
 
-class MainForm;
 class CompressionChooser;
+class MainForm;
+class MessageService;
+class Overlay;
+class Preview;
 
 // Writes the selected clip as an AVI file: steps the preview slider through the frames in the
 // chosen direction (the preview loads each frame into picTemp), scales it into picSave, lets the
@@ -19,7 +21,10 @@ class VideoWriter : public QObject
 {
     Q_OBJECT
 public:
-    explicit VideoWriter(MainForm &form, QObject *parent = nullptr);
+    // chooser stands in for the system's compression dialog; preview reads the frames ahead and
+    // overlay draws into every frame when it is switched on.
+    VideoWriter(MainForm &form, MessageService &messages, CompressionChooser &chooser, Preview &preview,
+                Overlay &overlay, QObject *parent = nullptr);
     ~VideoWriter() override;
 
     // picSave's size from the width and height boxes; a value that is not a whole number keeps
@@ -33,24 +38,22 @@ public:
     void requestAbort() { m_abort = true; }
     bool wasAborted() const { return m_abort; }
 
-    // Stand-in for the system's compression dialog; must be set before a run.
-    CompressionChooser *chooser = nullptr;
-    // Draws the overlay into picSave (set by the wiring).
-    std::function<void()> printCopyrightAVI;
-    // Reads the files of the frames that come next ahead of their turn (set by the wiring).
-    std::function<void(const QList<int> &)> prefetchFrames;
-    // Keeps the window above all others during a run (set by the window).
-    std::function<void(bool)> setWindowTopMost;
-
     // The frame indices of one run for direction and n frames, in writing order.
     static QList<int> frameOrder(int direction, int n);
 
 signals:
     // Frame i (1-based) of n has been written.
     void progress(int i, int n);
+    // Frames are being written (true) or no longer (false); the window stays above all others
+    // meanwhile.
+    void writingChanged(bool writing);
 
 private:
     MainForm &m_form;
+    MessageService &m_messages;
+    CompressionChooser &m_chooser;
+    Preview &m_preview;
+    Overlay &m_overlay;
     bool m_abort = false;
 };
 

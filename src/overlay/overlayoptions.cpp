@@ -41,6 +41,12 @@ void OverlayOptions::Text1_Change()
     redrawIfOn();
 }
 
+void OverlayOptions::previewFrameShown()
+{
+    if (m_form.Check1.value() == 1)
+        m_overlay.PrintCopyright();
+}
+
 void OverlayOptions::cboPosition_Click()
 {
     redrawIfOn();

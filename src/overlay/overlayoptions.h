@@ -24,6 +24,8 @@ public:
     void picFramCol_Click(int index);
     void Check2_Click();
     void Check3_Click();
+    // The preview shows a new frame: the overlay is drawn on it when switched on.
+    void previewFrameShown();
 
 signals:
     void redrawn();

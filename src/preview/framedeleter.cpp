@@ -7,10 +7,12 @@
 
 #include "form/mainform.h"
 #include "services/messages.h"
+#include "preview/framelist.h"
 
 namespace tavelon {
 
-FrameDeleter::FrameDeleter(MainForm &form, QObject *parent) : QObject(parent), m_form(form)
+FrameDeleter::FrameDeleter(MainForm &form, MessageService &messages, QObject *parent)
+    : QObject(parent), m_form(form), m_messages(messages)
 {
     connect(&form.cmdDelFrame, &CheckBox::clicked, this, &FrameDeleter::cmdDelFrame_Click);
 }
@@ -52,18 +54,15 @@ void FrameDeleter::cmdDelFrame_Click()
     // No frame is removed while a video is written: the writer walks the frame list.
     if (m_form.state.MakingVideo)
         return;
-    if (m_form.messages) {
-        const MessageAnswer answer =
-            m_form.messages->show(m_form.state.AppTitle, m_form.UiText(3), MessageButtons::YesNo,
-                                  MessageIcon::Question, MessageAnswer::Yes);
-        if (answer != MessageAnswer::Yes)
-            return;
-    }
+    const MessageAnswer answer =
+        m_messages.show(m_form.state.AppTitle, m_form.UiText(3), MessageButtons::YesNo, MessageIcon::Question,
+                        MessageAnswer::Yes);
+    if (answer != MessageAnswer::Yes)
+        return;
     int pos = m_form.slPre.value();
     removeFrameFile(m_form.state.CurrentFramePath);
     QCoreApplication::processEvents();
-    if (refreshFrameList)
-        refreshFrameList();
+    readFrameList(m_form);
     QCoreApplication::processEvents();
     m_form.slPre.setMaximum(m_form.lvwFiles.count() - 1);
     m_form.lbl(0)->setCaption(m_form.UiText(4) + QStringLiteral(": ") +

@@ -2,18 +2,17 @@
 
 #include <QObject>
 
-#include <functional>
-
 namespace tavelon {
 
 class MainForm;
+class MessageService;
 
 // Deleting the shown frame after a confirmation; the frame list, slider and labels follow.
 class FrameDeleter : public QObject
 {
     Q_OBJECT
 public:
-    explicit FrameDeleter(MainForm &form, QObject *parent = nullptr);
+    FrameDeleter(MainForm &form, MessageService &messages, QObject *parent = nullptr);
 
     void cmdDelFrame_Click();
 
@@ -21,11 +20,9 @@ public:
     // file stays (locked, read-only folder, already gone).
     static bool removeFrameFile(const QString &path);
 
-    // Reads the selected clip's frame list into lvwFiles again (set by the clip subsystem).
-    std::function<void()> refreshFrameList;
-
 private:
     MainForm &m_form;
+    MessageService &m_messages;
 };
 
 } // namespace tavelon

@@ -24,7 +24,7 @@ void Player::cmdPlay_Click()
                                                        &m_form.cmdNext, &m_form.cmdLast})
         c->setEnabled(!playing);
     if (playing) {
-        StopRequested = false;
+        m_stopRequested = false;
         PlayFrames();
     }
 }
@@ -32,9 +32,14 @@ void Player::cmdPlay_Click()
 void Player::cmdStop_Click()
 {
     emit m_form.focusDummyRequested();
-    StopRequested = true;
-    emit stopRequested();
+    requestStop();
     m_form.cmdPlay.setValue(0);
+}
+
+void Player::requestStop()
+{
+    m_stopRequested = true;
+    emit stopRequested();
 }
 
 void Player::cboDirections_Click()
@@ -59,7 +64,7 @@ float Player::frameDelay(int speed)
 bool Player::step(int i)
 {
     QCoreApplication::processEvents();
-    if (StopRequested)
+    if (m_stopRequested)
         return false;
     ++m_steps;
     // An index past the end of another clip selected meanwhile is skipped; the wait still runs.
@@ -100,7 +105,7 @@ void Player::PlayFrames()
             if (!runForward(0) || !runBackward(m_form.lvwFiles.count() - 2))
                 return;
         }
-        if (StopRequested)
+        if (m_stopRequested)
             return;
         // A pass without a single step (no frames) would spin without letting the window run:
         // playback ends then, as after a pass without repeat.
@@ -116,7 +121,7 @@ void Player::WaitFrameDelay(float seconds)
     QElapsedTimer clock;
     clock.start();
     const qint64 delayNs = qint64(double(seconds) * 1e9);
-    while (!StopRequested) {
+    while (!m_stopRequested) {
         const qint64 left = delayNs - clock.nsecsElapsed();
         if (left <= 0)
             return;

@@ -9,7 +9,7 @@ class MainForm;
 // Playback: the play, stop and direction handlers and the pass loop. Everything runs on the UI
 // thread; window events run before every frame and throughout every wait, so the handlers of the
 // window (stop, direction, speed, clip list, another play click) run inside the loop and the loop
-// sees their effect through StopRequested, PlayDirection and the speed scroll bar.
+// sees their effect through isStopRequested(), PlayDirection and the speed scroll bar.
 class Player : public QObject
 {
     Q_OBJECT
@@ -28,7 +28,9 @@ public:
     // The delay after a frame at speed v: 1/v seconds, 0.01 s above 25.
     static float frameDelay(int speed);
 
-    bool StopRequested = false;
+    // Ends a playback at its next step or wait; raises stopRequested().
+    void requestStop();
+    bool isStopRequested() const { return m_stopRequested; }
 
 signals:
     // Raised for every frame index a pass assigns, also when the assignment is skipped (tests).
@@ -42,6 +44,7 @@ private:
     bool runBackward(int from);
 
     MainForm &m_form;
+    bool m_stopRequested = false;
     quint64 m_steps = 0;
 };
 

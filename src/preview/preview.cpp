@@ -102,8 +102,7 @@ void Preview::slPre_Change()
     const QSize s = stretchSize();
     stretchInto(m_form.picTemp.image(), m_form.picPre.image(), s.width(), s.height());
     m_form.picPre.refresh();
-    if (m_form.Check1.value() == 1 && printCopyright)
-        printCopyright();
+    emit frameShown();
 }
 
 void Preview::cmdFirst_Click()

@@ -4,7 +4,6 @@
 #include <QObject>
 
 #include <array>
-#include <functional>
 #include <future>
 #include <memory>
 #include <optional>
@@ -31,9 +30,6 @@ public:
     void cmdLast_Click();
     void scrlSpeed_Change();
 
-    // Draws the overlay on the freshly shown frame (set by the overlay subsystem).
-    std::function<void()> printCopyright;
-
     // Loads a frame file into img; false (img untouched) when it is missing or cannot be decoded.
     // A file read ahead is used only when it is unchanged at its turn.
     bool loadFrame(const QString &path, QImage &img);
@@ -45,6 +41,10 @@ public:
 
     // Inner size of the preview picture plus three pixels each way: the frame always fills it.
     static QSize stretchSize();
+
+signals:
+    // A frame has been drawn into the preview picture, without overlay (the overlay draws on it).
+    void frameShown();
 
 private:
     MainForm &m_form;

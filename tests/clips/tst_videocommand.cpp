@@ -22,7 +22,7 @@ protected:
         if (!haveFfmpegTools())
             GTEST_SKIP() << "ffprobe/ffmpeg are not installed";
         fx.useFixedCompressor();
-        fx.logic->command.beep = [this] { ++beeps; };
+        QObject::connect(&fx.logic->command, &VideoCommand::videoCompleted, [this] { ++beeps; });
     }
     void start(int frames)
     {
@@ -86,8 +86,7 @@ TEST_F(VideoCommandTest, RateClampedToOneThroughThirty)
 TEST_F(VideoCommandTest, CancelLeavesNoFile)
 {
     start(2);
-    FixedCompressionChooser cancel({}, 0);
-    fx.logic->command.writer().chooser = &cancel;
+    fx.chooser.choice.reset();
     fx.logic->command.Command1_Click(0);
     EXPECT_FALSE(QFile::exists(video()));
     EXPECT_EQ(beeps, 0);

@@ -82,7 +82,7 @@ TEST_F(PlayerTest, StopDuringWaitEndsPlayback)
     EXPECT_LT(t.elapsed(), 900);
     EXPECT_TRUE(shown.isEmpty());
     EXPECT_EQ(fx.form.cmdPlay.value(), 0);
-    EXPECT_TRUE((&fx.logic->player)->StopRequested);
+    EXPECT_TRUE(fx.logic->player.isStopRequested());
 }
 
 // A clip without frames: the navigation buttons do nothing and a repeated playback ends.

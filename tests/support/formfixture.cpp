@@ -10,8 +10,7 @@ namespace tavelon::test {
 FormFixture::FormFixture()
 {
     form.state.setProgramFolder(m_dir.path());
-    form.messages = &messages;
-    logic = std::make_unique<FormLogic>(form);
+    logic = std::make_unique<FormLogic>(form, messages, chooser);
 }
 
 FormFixture::~FormFixture() = default;
@@ -48,8 +47,7 @@ void FormFixture::start()
 
 void FormFixture::useFixedCompressor()
 {
-    logic->command.writer().chooser = &chooser;
-    logic->command.beep = [] {};
+    chooser.choice = CompressOptions();
 }
 
 void FormFixture::makeVideo()

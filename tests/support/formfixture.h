@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#include <optional>
 #include <ostream>
 
 #include "form/mainform.h"
@@ -15,6 +16,20 @@
 #include "video/compressionchooser.h"
 
 namespace tavelon::test {
+
+// Answers the compression question with the options set, or cancels while none are set.
+class ScriptedCompressionChooser : public CompressionChooser
+{
+public:
+    int chooseCompression(CompressOptions &options) override
+    {
+        if (!choice)
+            return 0;
+        options = *choice;
+        return 1;
+    }
+    std::optional<CompressOptions> choice;
+};
 
 // A program folder in a temporary directory with a form and its logic, as the window has them.
 class FormFixture
@@ -36,7 +51,8 @@ public:
     // Fills the string table and runs the window's set-up.
     void start();
 
-    // The make-video command without dialog or beep: the default compressor, 32 × 24 frames.
+    // The make-video command without dialog: the default compressor (cancelled until this is
+    // called), 32 × 24 frames.
     void useFixedCompressor();
     void makeVideo();
     QString video(const QString &clip) const
@@ -48,8 +64,8 @@ public:
 
     MainForm form;
     ScriptedMessages messages;
+    ScriptedCompressionChooser chooser;
     std::unique_ptr<FormLogic> logic;
-    FixedCompressionChooser chooser;
 
 private:
     QTemporaryDir m_dir;

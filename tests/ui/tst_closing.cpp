@@ -36,7 +36,7 @@ TEST_F(ClosingTest, EndsARepeatingPlayback)
     QTimer::singleShot(150, window.get(), [this] { window->close(); });
     fx.form.cmdPlay.click(); // returns only when the playback has ended
     EXPECT_FALSE(window->isVisible());
-    EXPECT_TRUE(fx.logic->player.StopRequested);
+    EXPECT_TRUE(fx.logic->player.isStopRequested());
 }
 
 TEST_F(ClosingTest, ClosesTheVideoBeingWrittenSoItPlays)

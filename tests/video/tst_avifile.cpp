@@ -54,7 +54,8 @@ int writeAvi(const QString &aviPath, const QString &tempPath, const CompressOpti
     AviFilePtr file;
     AviStreamPtr source;
     AviStreamPtr compressed;
-    cDIB dib;
+    RecordingMessages messages;
+    cDIB dib{messages};
     int result = aviFileOpen(file, aviPath);
     if (result == 0 && !(writeBmp24(frames.first(), tempPath) && dib.CreateFromFile(tempPath)))
         result = -1;

@@ -45,7 +45,8 @@ TEST(BmpWriter, WritesBottomUp24BitFilesQtReadsBack)
         ASSERT_TRUE(writeFile(path, QByteArray(5000, 'x')));
         ASSERT_TRUE(writeBmp24(image, path));
 
-        cDIB dib;
+        RecordingMessages messages;
+        cDIB dib(messages);
         ASSERT_TRUE(dib.CreateFromFile(path));
         const int stride = (c.width * 3 + 3) / 4 * 4;
         EXPECT_EQ((QList<int>{dib.BitCount(), dib.Height(), dib.SizeImage(), dib.BitOffset(), dib.XPPM()}),

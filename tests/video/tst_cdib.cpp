@@ -43,7 +43,7 @@ protected:
 
     QTemporaryDir dir;
     RecordingMessages messages;
-    cDIB dib{&messages, kTitle};
+    cDIB dib{messages, kTitle};
 };
 
 TEST_F(CDibTest, Loads24BitAnd8BitFiles)
@@ -91,7 +91,7 @@ TEST_F(CDibTest, WriteToFileReproducesTheBitmapBytes)
 
 TEST_F(CDibTest, SecondLoadReplacesEveryField)
 {
-    cDIB expected(&messages, kTitle);
+    cDIB expected(messages, kTitle);
     ASSERT_TRUE(expected.CreateFromFile(file("b.bmp", BmpBuilder{3, 2, 24, 0}.build())));
     ASSERT_TRUE(dib.CreateFromFile(file("a.bmp", BmpBuilder{9, 4, 8, 256}.build())));
     ASSERT_TRUE(dib.CreateFromFile(path("b.bmp")));
