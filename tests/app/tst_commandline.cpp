@@ -79,17 +79,4 @@ TEST(CommandLine, UsageErrors)
     }
 }
 
-TEST(CommandLine, HelpDocumentsEveryOption)
-{
-    for (const char *option : {"--root",       "--list-clips", "--list-compressors",
-                               "--make-video", "--format",     "--fps",
-                               "--width",      "--height",     "--speed",
-                               "--direction",  "--overlay",    "--text",
-                               "--position",   "--size",       "--box",
-                               "--border",     "--color",      "--compressor",
-                               "--quality",    "--keyframes",  "--datarate",
-                               "--overwrite",  "--beep"})
-        EXPECT_TRUE(usageText().contains(QLatin1String(option))) << option;
-}
-
 } // namespace

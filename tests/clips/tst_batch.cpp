@@ -21,6 +21,7 @@ struct Result
     int exitCode = -1;
     QString out;
     QString err;
+    QByteArray outBytes;
 };
 
 class BatchTest : public ::testing::Test
@@ -32,15 +33,24 @@ protected:
             GTEST_SKIP() << "ffprobe/ffmpeg are not installed";
         fx.makeClip(QStringLiteral("Garten"), 3);
     }
-    Result run(QStringList args)
+    // The program on the fixture's folder, in the given locale when one is named.
+    Result run(QStringList args, const char *locale = nullptr)
     {
         QProcess p;
+        if (locale) {
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.remove(QStringLiteral("LANG"));
+            env.remove(QStringLiteral("LC_CTYPE"));
+            env.insert(QStringLiteral("LC_ALL"), QString::fromLatin1(locale));
+            p.setProcessEnvironment(env);
+        }
         p.setProgram(QStringLiteral(TAVELON_BIN));
         p.setArguments(QStringList{QStringLiteral("--root"), fx.root()} + args);
         p.start();
         p.waitForFinished(120000);
-        return {p.exitCode(), QString::fromLocal8Bit(p.readAllStandardOutput()),
-                QString::fromLocal8Bit(p.readAllStandardError())};
+        const QByteArray out = p.readAllStandardOutput();
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromLocal8Bit(out),
+                QString::fromLocal8Bit(p.readAllStandardError()), out};
     }
     QString clipIni(const QString &key)
     {
@@ -135,12 +145,55 @@ TEST_F(BatchTest, AnotherCopyOnTheSameFolderExitsThree)
     EXPECT_EQ(r.err.count(QLatin1Char('\n')), 1);
 }
 
-TEST_F(BatchTest, ListsCompressors)
+TEST_F(BatchTest, HelpAndCompressorList)
 {
+    const Result help = run({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.contains(QLatin1String("--make-video")));
     const QString compressors = run({"--list-compressors"}).out;
     EXPECT_TRUE(compressors.startsWith(QLatin1String("uncompressed ")));
     for (const char *id : {"mjpeg", "mpeg4", "ffv1"})
         EXPECT_TRUE(compressors.contains(QLatin1String(id)));
+}
+
+// Clip names as they sort, each with two frames whose names are just as odd.
+const char *const kNames[] = {"--root",        "-x",       "Grüße", "it's", "mit Leerzeichen",
+                              "sag \"hallo\"", "Ελληνικά", "日本"};
+
+// Clip and frame names with blanks, quotes, umlauts, other scripts and leading dashes, end to end:
+// listed, made into a video whose path is printed as it is, and kept in Clip.ini (in Windows-1252
+// when every character has a byte there).
+TEST_F(BatchTest, NamesPassThroughExactly)
+{
+    ASSERT_TRUE(QDir(fx.clipPath(QStringLiteral("Garten"))).removeRecursively());
+    QByteArray listing;
+    for (const char *utf8 : kNames) {
+        const QString name = QString::fromUtf8(utf8);
+        writeFrames(fx.clipPath(name), {name + QStringLiteral(" 0.bmp"), name + QStringLiteral(" 1.jpg")});
+        listing += QByteArray(utf8) + '\n';
+    }
+    for (const char *locale : {"C", "C.UTF-8"}) {
+        SCOPED_TRACE(locale);
+        EXPECT_EQ(run({"--list-clips"}, locale).outBytes, listing);
+    }
+    for (const char *utf8 : kNames) {
+        const QString name = QString::fromUtf8(utf8);
+        SCOPED_TRACE(utf8);
+        const QString video = fx.root() + QStringLiteral("Clips/") + name + QStringLiteral(".avi");
+        const Result r = run({"--make-video", name, "--width", "32", "--height", "24"}, "C");
+        ASSERT_EQ(r.exitCode, 0);
+        EXPECT_EQ(r.outBytes, QFile::encodeName(QDir::cleanPath(video)) + '\n');
+        QString errors;
+        const auto p = probe(video, &errors);
+        ASSERT_TRUE(p);
+        EXPECT_TRUE(errors.isEmpty()) << errors.toStdString();
+        EXPECT_EQ(p->frames, 2);
+        const QString ini = fx.clipPath(name) + QStringLiteral("Clip.ini");
+        EXPECT_EQ(GetIniString(QStringLiteral("ClipSettings"), QStringLiteral("ClipName"), ini, QString()),
+                  name);
+        const bool ansi = QString::fromLatin1(name.toLatin1()) == name;
+        EXPECT_TRUE(readFile(ini).contains("ClipName=" + (ansi ? name.toLatin1() : name.toUtf8())));
+    }
 }
 
 } // namespace

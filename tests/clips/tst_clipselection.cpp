@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include "services/numbertext.h"
-#include "clips/formatpresets.h"
 #include "formfixture.h"
 
 using namespace tavelon;
@@ -131,23 +130,8 @@ TEST(ClipSelection, HandlersRunInOrder)
     EXPECT_EQ(fx.form.slPre.value(), 2);
 }
 
-TEST(FormatPresets, RowsFillTheBoxes)
-{
-    FormFixture fx;
-    fx.makeClip(QStringLiteral("a"), 1);
-    fx.start();
-    for (const FormatPreset &row : formatPresets()) {
-        fx.form.cboFormats.setListIndex(int(fx.form.cboFormats.items().indexOf(row.name)));
-        EXPECT_EQ(fx.form.txtFPS.text(), row.fps);
-        EXPECT_EQ(fx.form.txtWidth.text(), row.width);
-        EXPECT_EQ(fx.form.txtHeight.text(), row.height);
-    }
-    ASSERT_EQ(formatPresets().size(), 8);
-    EXPECT_EQ(formatPresets().at(3).name + formatPresets().at(3).fps + formatPresets().at(3).width,
-              QLatin1String("SVCD NTSC30480"));
-}
-
-TEST(FormatPresets, SpeedLimit)
+// A preset fills the three boxes; the speed keeps within the new rate.
+TEST(FormatPresets, BoxesAndSpeedLimit)
 {
     FormFixture fx;
     fx.makeClip(QStringLiteral("a"), 1);
@@ -156,6 +140,8 @@ TEST(FormatPresets, SpeedLimit)
     const int vcdPal = int(fx.form.cboFormats.items().indexOf(QStringLiteral("VCD PAL")));
     fx.form.scrlSpeed.setValue(20);
     fx.form.cboFormats.setListIndex(dvdNtsc);
+    EXPECT_EQ(fx.form.txtFPS.text() + fx.form.txtWidth.text() + fx.form.txtHeight.text(),
+              QLatin1String("30720480"));
     EXPECT_EQ(fx.form.scrlSpeed.value(), 20);
     EXPECT_EQ(fx.form.scrlSpeed.maximum(), 30);
     fx.form.scrlSpeed.setValue(28);

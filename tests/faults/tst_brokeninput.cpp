@@ -134,16 +134,6 @@ INSTANTIATE_TEST_SUITE_P(Frames, VanishingFrameTest,
 
 // ---- Folders ----------------------------------------------------------------------------------
 
-TEST_F(BrokenInputTest, MissingClipsFolderIsCreated)
-{
-    fx.makeClip(kClip, 3, QSize(32, 24));
-    fx.start();
-    EXPECT_TRUE(QFileInfo(fx.root() + QStringLiteral("Clips")).isDir());
-    fx.makeVideo();
-    EXPECT_TRUE(fx.errors().isEmpty());
-    EXPECT_EQ(playCheck(fx.video(kClip)).frames, 3);
-}
-
 // The clips folder vanishes after start-up, or is a file: the video cannot be created, which is
 // reported; the file stays as it was and the clip's options are stored all the same.
 TEST_F(BrokenInputTest, ClipsFolderGoneOrAFile)
@@ -252,81 +242,55 @@ QByteArray noise(int size, unsigned seed)
     return bytes;
 }
 
-// What lies at a path: nothing (a null array), a folder (kFolder), or a file with these bytes.
-const QByteArray kFolder = "<folder>";
-
-void place(const QString &path, const QByteArray &entry)
+// Settings and language files that are folders, empty, binary or UTF-16: the built-in texts (or
+// the file's, as far as its rules give any), full option lists, and an overlay that still draws.
+// The reading rules themselves are checked in tst_inifile and tst_lang.
+TEST_F(BrokenInputTest, OddSettingsAndLanguageFiles)
 {
-    QDir().mkpath(QFileInfo(path).path());
-    if (entry == kFolder)
-        QDir().mkpath(path);
-    else if (!entry.isNull())
-        writeFile(path, entry);
-}
-
-struct OddFileCase
-{
-    const char *name;
-    QByteArray halvane;  // Halvane.ini
-    QByteArray language; // Language/English3.lng
-    // The UiText table: nullopt for the built-in one; not checked when checkTable is false.
-    std::optional<QStringList> table;
-    bool checkTable = true;
-};
-
-const QByteArray kEnglish = "[Orrin's Halvane]\r\nLanguage=English\r\n";
-
-class OddFileTest : public BrokenInputTest, public ::testing::WithParamInterface<OddFileCase>
-{
-};
-
-TEST_P(OddFileTest, BuiltInTextsOrTheFilesRulesAndAVideo)
-{
-    const OddFileCase c = GetParam();
-    place(fx.root() + QStringLiteral("Halvane.ini"), c.halvane);
-    place(fx.root() + QStringLiteral("Language/English3.lng"), c.language);
-    fx.makeClip(kClip, 2, QSize(32, 24));
-    fx.start();
-
-    if (c.checkTable) {
-        EXPECT_EQ(fx.form.lstComments.items(), c.table.value_or(builtInUiTexts()));
+    const QByteArray english = "[Orrin's Halvane]\r\nLanguage=English\r\n";
+    const QString text = QString::fromLatin1(english);
+    const QByteArray utf16(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+    const QByteArray folder = "<folder>";
+    const struct
+    {
+        const char *name;
+        QByteArray halvane;               // Halvane.ini
+        QByteArray language;              // Language/English3.lng
+        std::optional<QStringList> table; // nullopt: the built-in table
+        bool checkTable;
+    } rows[] = {
+        {"settings file is a folder", folder, {}, std::nullopt, true},
+        {"settings file empty", "", {}, std::nullopt, true},
+        {"settings file binary", noise(4096, 1), {}, std::nullopt, true},
+        {"settings file UTF-16", utf16, "#0\r\nlstComments\r\n-1\r\nX\r\n", std::nullopt, true},
+        {"language file is a folder", english, folder, std::nullopt, true},
+        {"language file empty", english, "", QStringList(), true},
+        {"language file binary", english, noise(65536, 2), std::nullopt, false},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        FormFixture local;
+        for (auto [file, entry] : {std::pair{QStringLiteral("Halvane.ini"), row.halvane},
+                                   std::pair{QStringLiteral("Language/English3.lng"), row.language}}) {
+            const QString path = local.root() + file;
+            QDir().mkpath(QFileInfo(path).path());
+            if (entry == folder)
+                QDir().mkpath(path);
+            else if (!entry.isNull())
+                writeFile(path, entry);
+        }
+        local.makeClip(kClip, 2, QSize(32, 24));
+        local.start();
+        if (row.checkTable) {
+            EXPECT_EQ(local.form.lstComments.items(), row.table.value_or(builtInUiTexts()));
+        }
+        EXPECT_EQ(local.form.cboPosition.count(), 4);
+        EXPECT_EQ(local.form.cboSize.count(), 4);
+        local.form.Check2.setValue(1);
+        local.form.Check1.setValue(1);
+        local.form.cmdNext.click();
+        EXPECT_TRUE(local.errors().isEmpty());
     }
-    EXPECT_EQ(fx.form.cboPosition.count(), 4);
-    EXPECT_EQ(fx.form.cboSize.count(), 4);
-    // The overlay with whatever texts the table gave, drawn on the preview and into the video.
-    fx.form.Check2.setValue(1);
-    fx.form.Check1.setValue(1);
-    fx.form.cmdNext.click();
-    fx.makeVideo();
-    EXPECT_TRUE(fx.errors().isEmpty());
-    const PlayResult r = playCheck(fx.video(kClip));
-    EXPECT_TRUE(r.ok) << r.errors.toStdString();
-    EXPECT_EQ(r.frames, 2);
 }
-
-QByteArray utf16(const QByteArray &latin1)
-{
-    const QString text = QString::fromLatin1(latin1);
-    return QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Files, OddFileTest,
-    ::testing::Values(
-        OddFileCase{"SettingsFileIsAFolder", kFolder, {}, std::nullopt},
-        OddFileCase{"SettingsFileEmpty", QByteArray(""), {}, std::nullopt},
-        OddFileCase{"SettingsFileBinary", noise(4096, 1), {}, std::nullopt},
-        OddFileCase{"SettingsFileUtf16", utf16(kEnglish), QByteArray("#0\r\nlstComments\r\n-1\r\nX\r\n"),
-                    std::nullopt},
-        OddFileCase{"LanguageFileIsAFolder", kEnglish, kFolder, std::nullopt},
-        OddFileCase{"LanguageFileEmpty", kEnglish, QByteArray(""), QStringList()},
-        OddFileCase{"LanguageFileBinary", kEnglish, noise(65536, 2), std::nullopt, false},
-        OddFileCase{"LanguageFileBinaryAfterAList", kEnglish,
-                    QByteArray("#3\r\nlstComments\r\n-1\r\n") + noise(4096, 3), std::nullopt, false},
-        OddFileCase{"LanguageFileHugeCount", kEnglish,
-                    QByteArray("#99999999999999999999\r\nlstComments\r\n-1\r\nA\r\nB"),
-                    QStringList{"A", "B"}},
-        OddFileCase{"LanguageFileCutInsideBlock", kEnglish, QByteArray("#22\r\nlstComments"), QStringList()}),
-    [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

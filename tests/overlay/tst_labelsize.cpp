@@ -76,40 +76,32 @@ TEST_F(SetLabelSizeTest, UnknownSizeTextKeepsPreviousSize)
     EXPECT_EQ(previewPoints(), 8);
 }
 
-TEST_F(SetLabelSizeTest, VcdToDvdDoublesOnlyVideoSize)
+// The video text follows the format whichever format came before; the preview text keeps its size.
+TEST_F(SetLabelSizeTest, VideoSizeFollowsTheFormatOnly)
 {
     form.cboSize.setText(QStringLiteral("Gross"));
     overlay->SetLabelSize();
     const QSize previewBlock = overlay->previewBlock().size();
-    EXPECT_EQ(previewPoints(), 12);
-    EXPECT_EQ(videoPoints(), 12);
     EXPECT_EQ(overlay->videoBlock().size(), previewBlock);
-    EXPECT_EQ(form.state.OverlayMargin, 7);
-    EXPECT_EQ(form.state.OverlayShadow, 1);
-
-    form.cboFormats.setText(QStringLiteral("DVD PAL"));
-    overlay->SetLabelSize();
-    EXPECT_EQ(previewPoints(), 12);
-    EXPECT_EQ(videoPoints(), 24);
-    EXPECT_EQ(overlay->previewBlock().size(), previewBlock);
-    EXPECT_NEAR(overlay->videoBlock().width(), 2 * previewBlock.width(), 4);
-    EXPECT_EQ(form.state.OverlayMargin, 14);
-    EXPECT_EQ(form.state.OverlayShadow, 2);
-}
-
-TEST_F(SetLabelSizeTest, HdRuleDoesNotDependOnPreviousFormat)
-{
-    for (const char *previous : {"VCD PAL", "DVD PAL", "Full-HD 16:9"}) {
-        SCOPED_TRACE(previous);
-        form.cboFormats.setText(QString::fromUtf8(previous));
+    const struct
+    {
+        const char *format;
+        const char *height;
+        int points, margin, shadow;
+    } rows[] = {{"DVD PAL", "576", 24, 14, 2},
+                {"Full-HD 16:9", "1080", 37, 26, 3},
+                {"VCD PAL", "288", 12, 7, 1},
+                {"Full-HD 16:9", "1080", 37, 26, 3}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.format);
+        form.cboFormats.setText(QString::fromUtf8(row.format));
+        form.txtHeight.setText(QString::fromUtf8(row.height));
         overlay->SetLabelSize();
-        form.cboFormats.setText(QStringLiteral("Full-HD 16:9"));
-        form.txtHeight.setText(QStringLiteral("1080"));
-        overlay->SetLabelSize();
-        EXPECT_EQ(videoPoints(), 37);
-        EXPECT_EQ(form.state.OverlayMargin, 26);
-        EXPECT_EQ(form.state.OverlayShadow, 3);
-        form.txtHeight.setText(QStringLiteral("288"));
+        EXPECT_EQ(previewPoints(), 12);
+        EXPECT_EQ(overlay->previewBlock().size(), previewBlock);
+        EXPECT_EQ(videoPoints(), row.points);
+        EXPECT_EQ(form.state.OverlayMargin, row.margin);
+        EXPECT_EQ(form.state.OverlayShadow, row.shadow);
     }
 }
 

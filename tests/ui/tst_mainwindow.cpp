@@ -9,14 +9,17 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include "form/mainform.h"
+#include "formfixture.h"
 #include "ui/mainwindow.h"
 #include "ui/webdingsicon.h"
 
 using namespace tavelon;
+using namespace tavelon::test;
 
 namespace {
 
@@ -37,49 +40,9 @@ protected:
     MainWindow window{form};
 };
 
-// A sample of the layout tables' positions; -1 where the table leaves a value open.
-struct Placement
-{
-    const char *name;
-    const char *container; // "" for the window
-    int left, top, width, height;
-};
-
-const Placement kPlacements[] = {
-    {"Frame2", "", 516, 12, 229, 425},         {"List1", "Frame2", 12, 20, 205, 394},
-    {"fraPre", "", 372, 11, 133, 237},         {"cboFormats", "fraPre", 13, 25, 107, -1},
-    {"scrlSpeed", "fraPre", 12, 164, 109, 17}, {"Command1(0)", "", 372, 360, 135, 77},
-    {"picPre", "", 12, 11, 352, 288},          {"cmdFirst", "", 12, 324, 33, 26},
-    {"Frame1", "", 372, 260, 133, 89},         {"lblCurFrame", "Frame1", -1, -1, 87, 25},
-    {"Frame3", "", 12, 356, 353, 80},          {"picColor(8)", "Frame3", 206, 12, 15, 14},
-    {"Check2", "Frame3", 275, 30, 48, 16},     {"cboSize", "Frame3", 274, 49, 71, -1},
-};
-
-TEST_F(MainWindowTest, EveryControlSitsAtItsPlace)
-{
-    EXPECT_EQ(window.size(), QSize(756, 446));
-    EXPECT_EQ(window.minimumSize(), window.maximumSize());
-    for (const Placement &p : kPlacements) {
-        SCOPED_TRACE(p.name);
-        QWidget *w = widget(QString::fromLatin1(p.name));
-        ASSERT_NE(w, nullptr);
-        const QWidget *container = *p.container ? widget(QString::fromLatin1(p.container)) : &window;
-        EXPECT_EQ(w->parentWidget(), container);
-        const QRect g = w->geometry();
-        for (auto [want, got] : {std::pair{p.left, g.left()}, std::pair{p.top, g.top()},
-                                 std::pair{p.width, g.width()}, std::pair{p.height, g.height()}}) {
-            if (want >= 0) {
-                EXPECT_EQ(got, want);
-            }
-        }
-        // Inside its container, and visible.
-        EXPECT_TRUE(container->rect().contains(g));
-        EXPECT_TRUE(w->isVisible());
-    }
-}
-
 TEST_F(MainWindowTest, OnlyTheVisibleControlsHaveWidgets)
 {
+    EXPECT_EQ(window.minimumSize(), window.maximumSize());
     const QStringList auxiliary = {"lstComments", "Dir1",   "lvwFiles", "picSave",       "picTemp",
                                    "dummy",       "Label2", "Label3",   "picFramCol(2)", "picFramCol(3)"};
     for (Control *c : form.controls()) {
@@ -346,6 +309,33 @@ TEST_F(MainWindowTest, BusyPointerTopMostAndProgress)
     EXPECT_TRUE(widget("Frame1")->rect().contains(progress->geometry()));
     window.setProgressText(QString());
     EXPECT_FALSE(progress->isVisible());
+}
+
+// Closing the window ends the program: a running playback stops. (A video being written is
+// closed properly, so that its frames play: VideoCommandTest.AbortClosesTheFileSoItPlays.)
+class ClosingTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        fx.makeClip(QStringLiteral("clip"), 6);
+        fx.start();
+        window = std::make_unique<MainWindow>(fx.form);
+        QObject::connect(window.get(), &MainWindow::closed, fx.logic.get(), &FormLogic::shutdown);
+        window->show();
+    }
+    FormFixture fx;
+    std::unique_ptr<MainWindow> window;
+};
+
+TEST_F(ClosingTest, EndsARepeatingPlayback)
+{
+    fx.form.chkRepeat.setValue(1);
+    fx.form.scrlSpeed.setValue(25);
+    QTimer::singleShot(150, window.get(), [this] { window->close(); });
+    fx.form.cmdPlay.click(); // returns only when the playback has ended
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(fx.logic->player.isStopRequested());
 }
 
 } // namespace

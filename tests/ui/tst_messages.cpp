@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include "scriptedmessages.h"
 #include "services/stderrmessages.h"
 #include "ui/messagebox.h"
 
@@ -15,26 +14,6 @@ using namespace tavelon;
 namespace {
 
 const QString kTitle = QStringLiteral("Brimholt Tavelon");
-
-TEST(ScriptedMessages, QuestionsTakeQueuedAnswersThenTheirDefault)
-{
-    ScriptedMessages m;
-    m.queueAnswer(MessageAnswer::No);
-    m.queueAnswer(MessageAnswer::Yes);
-    // An OK message leaves the queue alone.
-    m.inform(kTitle, QStringLiteral("Fertig"), MessageIcon::Information);
-    EXPECT_EQ(
-        m.show(kTitle, QStringLiteral("a"), MessageButtons::YesNo, MessageIcon::Question, MessageAnswer::Yes),
-        MessageAnswer::No);
-    EXPECT_EQ(
-        m.show(kTitle, QStringLiteral("b"), MessageButtons::YesNo, MessageIcon::Question, MessageAnswer::No),
-        MessageAnswer::Yes);
-    EXPECT_EQ(
-        m.show(kTitle, QStringLiteral("c"), MessageButtons::YesNo, MessageIcon::Question, MessageAnswer::No),
-        MessageAnswer::No);
-    ASSERT_EQ(m.count(), 4);
-    EXPECT_EQ(m.messages().at(0).answer, MessageAnswer::Ok);
-}
 
 TEST(StderrMessages, AnswersAndLines)
 {
