@@ -89,9 +89,9 @@ TEST_F(SetLabelSizeTest, VideoSizeFollowsTheFormatOnly)
         const char *height;
         int points, margin, shadow;
     } rows[] = {{"DVD PAL", "576", 24, 14, 2},
-                {"Full-HD 16:9", "1080", 37, 26, 3},
+                {"Full-HD 16:9", "1080", 45, 26, 3},
                 {"VCD PAL", "288", 12, 7, 1},
-                {"Full-HD 16:9", "1080", 37, 26, 3}};
+                {"Full-HD 16:9", "1080", 45, 26, 3}};
     for (const auto &row : rows) {
         SCOPED_TRACE(row.format);
         form.cboFormats.setText(QString::fromUtf8(row.format));
