@@ -8,6 +8,12 @@
 #include <unistd.h>
 
 #include "app/commandline.h"
+#include "clips/clipstatus.h"
+#include "form/clipsettings.h"
+#include "image/clipcheck.h"
+#include "services/clipscan.h"
+#include "services/fileservices.h"
+#include "services/numbertext.h"
 #include "services/instancelock.h"
 #include "form/mainform.h"
 #include "services/stderrmessages.h"
@@ -26,6 +32,17 @@ void printLine(FILE *stream, const QString &text)
 {
     std::fputs(text.toLocal8Bit().constData(), stream);
     std::fputc('\n', stream);
+}
+
+// The batch modes need no display: the form draws into pictures only. Qt's own notes (a missing
+// runtime folder, fonts) would mix into the one-line messages a script reads on stderr.
+void prepareWithoutDisplay()
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &text) {
+        if (type == QtCriticalMsg || type == QtFatalMsg)
+            printLine(stderr, text);
+    });
 }
 
 int usageError(const QString &reason)
@@ -88,13 +105,7 @@ int runBatchJob(int argc, char **argv, const QString &programFolder, const Batch
         return BatchLocked;
     }
 
-    // No display needed: the form draws into pictures only. Qt's own notes (a missing runtime
-    // folder, fonts) would mix into the one-line messages a script reads on stderr.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &text) {
-        if (type == QtCriticalMsg || type == QtFatalMsg)
-            printLine(stderr, text);
-    });
+    prepareWithoutDisplay();
     QGuiApplication app(argc, argv);
 
     CompressOptions compress;
@@ -175,6 +186,26 @@ int runBatchJob(int argc, char **argv, const QString &programFolder, const Batch
         return BatchFailed;
     printLine(stdout, QFileInfo(video).absoluteFilePath());
     return BatchOk;
+}
+
+int runClipCheck(int argc, char **argv, const QString &programFolder, const QString &clip)
+{
+    prepareWithoutDisplay();
+    QGuiApplication app(argc, argv);
+    MainForm form;
+    form.state.setProgramFolder(programFolder);
+    FillLanguageList(form);
+    if (!listClips(form.state.FramesPath).contains(clip))
+        return usageError(QStringLiteral("unknown clip '%1' (see --list-clips)").arg(clip));
+
+    const QString clipPath = form.state.FramesPath + clip + pathSeparator();
+    const ClipSettings ini(clipPath);
+    const int speed = integerValueOf(ini.read(ClipSettings::Speed, QStringLiteral("8"))).value_or(8);
+    const int direction = integerValueOf(ini.read(ClipSettings::Direction, QStringLiteral("0"))).value_or(0);
+    const ClipCheckResult result = checkClip(clipPath);
+    for (const QString &line : clipCheckReport(result, form, speed, direction))
+        printLine(stdout, line);
+    return result.problems.isEmpty() && result.complete ? BatchOk : BatchFailed;
 }
 
 } // namespace tavelon

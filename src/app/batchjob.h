@@ -15,6 +15,10 @@ enum BatchExit { BatchOk = 0, BatchFailed = 1, BatchUsage = 2, BatchLocked = 3 }
 // path on stdout; messages and progress go to stderr.
 int runBatchJob(int argc, char **argv, const QString &programFolder, const BatchOptions &options);
 
+// Checks one clip without a window: one line per problem on stdout, then the summary at the speed
+// and direction stored in its Clip.ini. BatchOk when nothing was found, BatchFailed otherwise.
+int runClipCheck(int argc, char **argv, const QString &programFolder, const QString &clip);
+
 // The progress line for frame i of n after elapsed seconds: a bar, the count, frames per second
 // and the time left.
 QString progressLine(int i, int n, double elapsedSeconds, int width = 30);

@@ -92,6 +92,13 @@ const std::vector<OptionRow> &optionTable()
              cl.batch.clip = value;
              return true;
          }},
+        {QStringLiteral("check-clip"), QStringLiteral("CLIP"),
+         QStringLiteral("one line per problem of the clip's frames, then a summary"), Group::Mode,
+         [](CommandLine &cl, const QString &value) {
+             cl.mode = Mode::CheckClip;
+             cl.checkClip = value;
+             return true;
+         }},
         modeRow("help", "", "this text", Mode::Help),
         modeRow("version", "", "the version", Mode::Version),
 
@@ -158,7 +165,8 @@ QString usageText()
                                   "  brimholt-tavelon [--root DIR]                     the window\n"
                                   "  brimholt-tavelon [--root DIR] --list-clips\n"
                                   "  brimholt-tavelon --list-compressors\n"
-                                  "  brimholt-tavelon [--root DIR] --make-video CLIP [options]\n");
+                                  "  brimholt-tavelon [--root DIR] --make-video CLIP [options]\n"
+                                  "  brimholt-tavelon [--root DIR] --check-clip CLIP\n");
     const std::pair<Group, const char *> sections[] = {
         {Group::Mode, "Modes:"},
         {Group::MakeVideo,
@@ -178,8 +186,8 @@ QString usageText()
         }
     }
     text += QStringLiteral(
-        "\nExit status: 0 success, 1 the video could not be made, 2 usage error, 3 another copy "
-        "runs on\nthe same program folder.\n");
+        "\nExit status: 0 success, 1 the video could not be made or the clip check found problems,\n"
+        "2 usage error, 3 another copy runs on the same program folder.\n");
     return text;
 }
 

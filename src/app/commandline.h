@@ -34,10 +34,11 @@ struct BatchOptions
 
 struct CommandLine
 {
-    enum class Mode { Window, ListClips, ListCompressors, MakeVideo, Help, Version };
+    enum class Mode { Window, ListClips, ListCompressors, MakeVideo, CheckClip, Help, Version };
     Mode mode = Mode::Window;
     QString root; // empty: the executable's folder
     BatchOptions batch;
+    QString checkClip; // the clip --check-clip names
 };
 
 // Parses the arguments after the program name. On a usage error returns nullopt and sets error to

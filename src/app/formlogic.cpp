@@ -7,9 +7,19 @@ namespace tavelon {
 FormLogic::FormLogic(MainForm &form, MessageService &messages, CompressionChooser &chooser, QObject *parent)
     : QObject(parent), form(form), overlay(form), overlayOptions(form, overlay), preview(form), player(form),
       deleter(form, messages), presets(form), clipList(form, preview, overlay),
-      writer(form, messages, chooser, preview, overlay), command(form, messages, writer)
+      writer(form, messages, chooser, preview, overlay), command(form, messages, writer), clipStatus(form),
+      watcher(form)
 {
     connect(&preview, &Preview::frameShown, &overlayOptions, &OverlayOptions::previewFrameShown);
+    // Folder changes that arrived while a video was written.
+    connect(&command, &VideoCommand::finished, &watcher, &ClipWatcher::applyPending);
+}
+
+void FormLogic::startBackgroundWork()
+{
+    connect(&clipList, &ClipList::clipSelected, &clipStatus, &ClipStatus::startCheck);
+    connect(&clipList, &ClipList::clipSelected, &watcher, &ClipWatcher::watch);
+    connect(&watcher, &ClipWatcher::framesChanged, &clipStatus, &ClipStatus::startCheck);
 }
 
 void FormLogic::shutdown()

@@ -3,6 +3,8 @@
 #include <QObject>
 
 #include "clips/cliplist.h"
+#include "clips/clipstatus.h"
+#include "clips/clipwatcher.h"
 #include "clips/formatpresets.h"
 #include "making/videocommand.h"
 #include "making/videowriter.h"
@@ -34,6 +36,10 @@ public:
     // frame with the file closed properly.
     void shutdown();
 
+    // The window's background work: each selected clip is checked on a thread of its own, and the
+    // frames folder and the selected clip's folder are followed. The batch mode goes without.
+    void startBackgroundWork();
+
     MainForm &form;
     Overlay overlay;
     OverlayOptions overlayOptions;
@@ -44,6 +50,8 @@ public:
     ClipList clipList;
     VideoWriter writer;
     VideoCommand command;
+    ClipStatus clipStatus;
+    ClipWatcher watcher;
 };
 
 } // namespace tavelon

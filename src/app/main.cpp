@@ -83,6 +83,7 @@ int runWindow(int argc, char **argv, const QString &root)
     window.move(screen.topLeft() + at);
     window.show();
 
+    logic.startBackgroundWork();
     logic.clipList.InitMyself();
     return app.exec();
 }
@@ -122,6 +123,8 @@ int main(int argc, char **argv)
         return 0;
     case CommandLine::Mode::MakeVideo:
         return runBatchJob(argc, argv, root, cl->batch);
+    case CommandLine::Mode::CheckClip:
+        return runClipCheck(argc, argv, root, cl->checkClip);
     case CommandLine::Mode::Window:
         break;
     }

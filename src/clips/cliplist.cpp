@@ -115,6 +115,7 @@ void ClipList::List1_Click()
         m_overlay.RevertPicPre();
         m_overlay.PrintCopyright();
     }
+    emit clipSelected();
 }
 
 } // namespace tavelon

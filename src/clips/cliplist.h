@@ -20,6 +20,10 @@ public:
     void InitMyself();
     void List1_Click();
 
+signals:
+    // A clip has been selected and loaded (List1_Click has run).
+    void clipSelected();
+
 private:
     MainForm &m_form;
     Preview &m_preview;

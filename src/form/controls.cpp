@@ -123,6 +123,14 @@ void ListControl::clear()
     emit textChanged();
 }
 
+void ListControl::setItems(const QStringList &items)
+{
+    m_items = items;
+    m_listIndex = int(m_items.indexOf(m_text));
+    emit itemsChanged();
+    emit textChanged();
+}
+
 void ListControl::setText(const QString &text)
 {
     m_text = text;

@@ -144,6 +144,8 @@ public:
     QString item(int i) const { return i >= 0 && i < count() ? m_items.at(i) : QString(); }
     void addItem(const QString &text);
     void clear();
+    // Replaces all items at once; the text stays and the list index follows it. Raises no click.
+    void setItems(const QStringList &items);
 
     QString text() const { return m_text; }
     // Sets the text; the list index follows the first item equal to it, or -1. Raises no click.

@@ -43,12 +43,12 @@ const QList<int> &MainForm::picColorIndexes()
 MainForm::MainForm(QObject *parent) : QObject(parent)
 {
     for (Control *c : std::initializer_list<Control *>{
-             &Frame2,        &List1,     &fraPre,   &cboFormats,  &txtFPS,  &txtWidth,    &txtHeight,
-             &cboDirections, &scrlSpeed, &lblSpeed, &Frame3,      &Text1,   &Check1,      &cboPosition,
-             &cboSize,       &Check2,    &Check3,   &Label1,      &Frame1,  &lblCurFrame, &picPre,
-             &slPre,         &cmdFirst,  &cmdBack,  &cmdNext,     &cmdLast, &cmdStop,     &cmdPlay,
-             &cmdDelFrame,   &chkRepeat, &Command1, &lstComments, &Dir1,    &lvwFiles,    &picSave,
-             &picTemp,       &dummy,     &Label2,   &Label3})
+             &Frame2,        &List1,     &fraPre,      &cboFormats, &txtFPS,   &txtWidth,    &txtHeight,
+             &cboDirections, &scrlSpeed, &lblSpeed,    &Frame3,     &Text1,    &Check1,      &cboPosition,
+             &cboSize,       &Check2,    &Check3,      &Label1,     &Frame1,   &lblCurFrame, &lblLength,
+             &lblCheck,      &picPre,    &slPre,       &cmdFirst,   &cmdBack,  &cmdNext,     &cmdLast,
+             &cmdStop,       &cmdPlay,   &cmdDelFrame, &chkRepeat,  &Command1, &lstComments, &Dir1,
+             &lvwFiles,      &picSave,   &picTemp,     &dummy,      &Label2,   &Label3})
         add(c);
     for (int i : {0, 1, 2, 3, 4, 5, 7, 8}) {
         auto *l = new Label(QStringLiteral("lbl"), i, this);

@@ -58,6 +58,10 @@ public:
     // Frame number display
     Label Frame1{QStringLiteral("Frame1")};
     Label lblCurFrame{QStringLiteral("lblCurFrame")};
+    // Beyond the classic form: the video's length next to the frame count, and the result of the
+    // selected clip's check (details in its tooltip).
+    Label lblLength{QStringLiteral("lblLength")};
+    Label lblCheck{QStringLiteral("lblCheck")};
 
     // Preview and player
     Picture picPre{QStringLiteral("picPre")};

@@ -32,6 +32,18 @@ const QStringList &builtInUiTexts()
         QStringLiteral("Abbrechen"),
         QStringLiteral("Übernehmen"),
         QStringLiteral("Ordner existiert bereits !"),
+        QStringLiteral("Länge: %1 s"),
+        QStringLiteral("Clip wird geprüft …"),
+        QStringLiteral("Clip in Ordnung"),
+        QStringLiteral("%1 Probleme gefunden"),
+        QStringLiteral("%1: Frame nicht lesbar oder beschädigt"),
+        QStringLiteral("%1: %2 × %3 Pixel, der erste Frame hat %4 × %5"),
+        QStringLiteral("%1 steht nach %2 (Nummer ohne führende Nullen)"),
+        QStringLiteral("Lücke in der Nummerierung zwischen %1 und %2"),
+        QStringLiteral("%1: keine Frame-Datei"),
+        QStringLiteral("%1 Frames, erster Frame %2 × %3 Pixel, Länge %4 s bei %5 Bildern/s"),
+        QStringLiteral("Prüfung unvollständig"),
+        QStringLiteral("… und %1 weitere"),
     };
     return texts;
 }
@@ -45,7 +57,13 @@ void FillLanguageList(MainForm &form)
     const QString path = state.LanguagePath + state.LanguageName + QStringLiteral("3.lng");
     if (!state.LanguageName.isEmpty() && FileExists(path)) {
         // The file alone fills the table; a short or missing lstComments block leaves it short.
+        // A file with the classic 22 entries, written before the later ones existed, gets the
+        // built-in texts for those.
         LoadLanguage(form, path);
+        if (form.lstComments.count() >= kClassicUiTexts) {
+            for (qsizetype i = form.lstComments.count(); i < builtInUiTexts().size(); ++i)
+                form.lstComments.addItem(builtInUiTexts().at(i));
+        }
         return;
     }
     for (const QString &text : builtInUiTexts())

@@ -6,9 +6,27 @@ namespace tavelon {
 
 class MainForm;
 
-// The 22 German texts of the UiText table, entry 0 first. Language files replace them; their
-// numbers never change, so unused entries keep their places.
+// The German texts of the UiText table, entry 0 first. Language files replace them; their numbers
+// never change, so unused entries keep their places. The classic table has 22 entries; the
+// entries after it are named below.
 const QStringList &builtInUiTexts();
+
+inline constexpr int kClassicUiTexts = 22;
+
+enum UiTextEntry : int {
+    kUiVideoLength = kClassicUiTexts, // %1 seconds
+    kUiClipChecking,
+    kUiClipOk,
+    kUiProblemsFound,    // %1 problems
+    kUiFrameUnreadable,  // %1 file
+    kUiFrameSizeDiffers, // %1 file, %2 × %3 its size, %4 × %5 the first frame's
+    kUiFrameOutOfOrder,  // %1 file, %2 the file it follows
+    kUiNumberingGap,     // %1, %2 the frames around the gap
+    kUiNotAFrame,        // %1 file
+    kUiCheckSummary,     // %1 frames, %2 × %3 first size, %4 seconds, %5 speed
+    kUiCheckIncomplete,
+    kUiMoreProblems, // %1 further lines
+};
 
 // Fills the UiText table (the items of lstComments): from the language file named by the key
 // "Language" of Halvane.ini when that file exists, otherwise with the built-in texts. Also sets

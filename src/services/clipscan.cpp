@@ -11,21 +11,6 @@ namespace tavelon {
 
 namespace {
 
-// Ascending without regard to letter case, independent of the locale; names that differ only in
-// case follow their exact text, so the order never depends on the file system's listing order.
-void sortNamesIgnoringCase(QStringList &names)
-{
-    // Fold each name once, not in every comparison.
-    std::vector<std::pair<QString, QString>> keyed;
-    keyed.reserve(size_t(names.size()));
-    for (QString &name : names)
-        keyed.emplace_back(name.toCaseFolded(), std::move(name));
-    std::sort(keyed.begin(), keyed.end());
-    names.clear();
-    for (auto &entry : keyed)
-        names.append(std::move(entry.second));
-}
-
 // The names of the entries of folder that pass filters, in the order the file system gives them.
 QStringList entryNames(const QString &folder, QDir::Filters filters)
 {
@@ -40,13 +25,26 @@ QStringList entryNames(const QString &folder, QDir::Filters filters)
     return names;
 }
 
+} // namespace
+
+void sortNamesIgnoringCase(QStringList &names)
+{
+    // Fold each name once, not in every comparison.
+    std::vector<std::pair<QString, QString>> keyed;
+    keyed.reserve(size_t(names.size()));
+    for (QString &name : names)
+        keyed.emplace_back(name.toCaseFolded(), std::move(name));
+    std::sort(keyed.begin(), keyed.end());
+    names.clear();
+    for (auto &entry : keyed)
+        names.append(std::move(entry.second));
+}
+
 bool isFrameName(const QString &name)
 {
     return name.endsWith(QLatin1String(".bmp"), Qt::CaseInsensitive) ||
            name.endsWith(QLatin1String(".jpg"), Qt::CaseInsensitive);
 }
-
-} // namespace
 
 QStringList listClips(const QString &framesPath)
 {

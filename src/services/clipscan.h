@@ -14,4 +14,11 @@ QStringList listClips(const QString &framesPath);
 // Empty when the folder is missing.
 QStringList listFrames(const QString &clipPath);
 
+// Whether a file name is a frame's: it ends in ".bmp" or ".jpg", in any letter case.
+bool isFrameName(const QString &name);
+
+// Sorts ascending without regard to letter case, independent of the locale; names that differ
+// only in case follow their exact text.
+void sortNamesIgnoringCase(QStringList &names);
+
 } // namespace tavelon

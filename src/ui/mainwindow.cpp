@@ -246,13 +246,16 @@ void MainWindow::buildFrameCounter()
 
     place(newLabel(*m_form.lbl(5), frame, Qt::AlignCenter), *m_form.lbl(5), {8, 8, 117, 14});
     place(newLabel(m_form.lblCurFrame, frame, Qt::AlignCenter), m_form.lblCurFrame, {23, 24, 87, 25});
-    place(newLabel(*m_form.lbl(0), frame, Qt::AlignCenter), *m_form.lbl(0), {8, 53, 117, 14});
+    place(newLabel(*m_form.lbl(0), frame, Qt::AlignCenter), *m_form.lbl(0), {8, 51, 117, 14});
+    place(newLabel(m_form.lblLength, frame, Qt::AlignCenter), m_form.lblLength, {4, 63, 125, 12});
+    // The check's short line; the progress of a video being made takes its place.
+    m_check = place(newLabel(m_form.lblCheck, frame, Qt::AlignCenter), m_form.lblCheck, {4, 74, 125, 12});
 
     m_progress = new QLabel(frame);
     m_progress->setObjectName(QStringLiteral("lblProgress"));
     m_progress->setTextFormat(Qt::PlainText);
     m_progress->setAlignment(Qt::AlignCenter);
-    m_progress->setGeometry(4, 70, 125, 14);
+    m_progress->setGeometry(4, 74, 125, 12);
     QPalette pal = m_progress->palette();
     pal.setColor(QPalette::WindowText, QColor(96, 96, 96));
     m_progress->setPalette(pal);
@@ -331,6 +334,7 @@ void MainWindow::setProgressText(const QString &text)
 {
     m_progress->setText(text);
     m_progress->setVisible(!text.isEmpty());
+    m_check->setVisible(text.isEmpty());
 }
 
 QString MainWindow::progressText() const

@@ -68,6 +68,7 @@ private:
     QHash<const Control *, QWidget *> m_widgets;
     QWidget *m_dummy = nullptr;
     QLabel *m_progress = nullptr;
+    QLabel *m_check = nullptr;
     QComboBox *m_formats = nullptr;
     bool m_busy = false;
 };

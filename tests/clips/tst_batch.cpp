@@ -111,7 +111,8 @@ TEST_F(BatchTest, UsageErrorsExitTwo)
 {
     for (const QStringList &args :
          {QStringList{"--make-video", "Nirgends"}, QStringList{"--make-video", "Garten", "--format", "PAL"},
-          QStringList{"--make-video", "Garten", "--compressor", "nope"}, QStringList{"--frobnicate"}}) {
+          QStringList{"--make-video", "Garten", "--compressor", "nope"}, QStringList{"--frobnicate"},
+          QStringList{"--check-clip", "Nirgends"}}) {
         const Result r = run(args);
         EXPECT_EQ(r.exitCode, 2) << args.join(QLatin1Char(' ')).toStdString();
         EXPECT_TRUE(r.out.isEmpty());
@@ -134,6 +135,21 @@ TEST_F(BatchTest, FailureExitsOneWithTheLanguageFilesText)
     EXPECT_TRUE(r.err.contains(QLatin1String("Frames could not be loaded!"))) << r.err.toStdString();
     EXPECT_FALSE(QFile::exists(fx.root() + QStringLiteral("Clips/Garten.avi")))
         << "an empty result is removed";
+}
+
+TEST_F(BatchTest, ChecksAClipAtItsStoredSpeed)
+{
+    fx.writeClipIni(QStringLiteral("Garten"), QStringLiteral("Speed=5\r\nDirection=2\r\n"));
+    const Result clean = run({"--check-clip", "Garten"});
+    EXPECT_EQ(clean.exitCode, 0) << clean.err.toStdString();
+    EXPECT_EQ(clean.out,
+              QStringLiteral("3 Frames, erster Frame 64 × 48 Pixel, Länge 1.0 s bei 5 Bildern/s\n"));
+
+    QFile::remove(fx.clipPath(QStringLiteral("Garten")) + QStringLiteral("f001.bmp"));
+    const Result gap = run({"--check-clip", "Garten"});
+    EXPECT_EQ(gap.exitCode, 1);
+    EXPECT_EQ(gap.out, QStringLiteral("Lücke in der Nummerierung zwischen f000.bmp und f002.bmp\n"
+                                      "2 Frames, erster Frame 64 × 48 Pixel, Länge 0.6 s bei 5 Bildern/s\n"));
 }
 
 TEST_F(BatchTest, AnotherCopyOnTheSameFolderExitsThree)

@@ -51,13 +51,13 @@ protected:
 
 TEST_F(LanguageTest, BuiltInTextsWithoutUsableLanguageFile)
 {
-    ASSERT_EQ(builtInUiTexts().size(), 22);
+    ASSERT_EQ(builtInUiTexts().size(), kUiMoreProblems + 1);
     EXPECT_EQ(builtInUiTexts().at(15), QStringLiteral("überschrieben werden ?"));
     form.lstComments.addItem(QStringLiteral("stale"));
     FillLanguageList(form);
     EXPECT_EQ(form.lstComments.items(), builtInUiTexts());
     EXPECT_EQ(form.UiText(21), QStringLiteral("Ordner existiert bereits !"));
-    EXPECT_EQ(form.UiText(22), QString());
+    EXPECT_EQ(form.UiText(kUiMoreProblems + 1), QString());
 
     ASSERT_TRUE(QDir().mkpath(form.state.LanguagePath + QStringLiteral("Folder3.lng")));
     for (const char *name : {"Francais", "Folder", ""}) {
@@ -79,14 +79,16 @@ TEST_F(LanguageTest, LanguageFileReplacesTheTable)
     configure("[Orrin's Halvane]\r\nLanguage=English\r\n", lines << ""
                                                                  << "---");
     FillLanguageList(form);
-    ASSERT_EQ(form.lstComments.count(), 22);
+    ASSERT_EQ(form.lstComments.count(), builtInUiTexts().size())
+        << "a classic file gets the later texts built in";
     for (int i = 0; i < 22; ++i)
         EXPECT_EQ(form.UiText(i), QStringLiteral("Text %1").arg(i));
+    EXPECT_EQ(form.UiText(kUiClipOk), builtInUiTexts().at(kUiClipOk));
     EXPECT_EQ(form.cmdFirst.toolTip(), QStringLiteral("First frame"));
 
     configure("[Orrin's Halvane]\r\nLanguage=English\r\n", {"^", "Frame2", "-1", "Clips:"});
     FillLanguageList(form);
-    EXPECT_EQ(form.lstComments.count(), 0);
+    EXPECT_EQ(form.lstComments.count(), 0) << "a file without the classic table stays short";
 }
 
 // The lines of a language file, separated by '|'.
