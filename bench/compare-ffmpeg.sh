@@ -1,22 +1,29 @@
 #!/usr/bin/env bash
 # Times this program's batch mode against the ffmpeg command line on the same jobs, alternating
-# runs, and prints the median wall times, the median of the rounds' ratios, file sizes and peak
-# memory. Each round times ours and ffmpeg back to back, so the ratio of a round sees the same load
-# on a shared machine; the median of those ratios is the figure to read.
+# runs, and prints the median wall times, the median of the rounds' ratios, file sizes, peak
+# memory and how close our picture is to ffmpeg's area-averaged one. Each round times ours and
+# ffmpeg back to back, so the ratio of a round sees the same load on a shared machine; the median
+# of those ratios is the figure to read.
 #
-#   bench/compare-ffmpeg.sh [rounds] [frames...]     defaults: 7 rounds, 300 and 1200 frames
+#   bench/compare-ffmpeg.sh [rounds] [jobs...]     defaults: 7 rounds, jobs A C
 #
-# Jobs: 1920x1080 JPEG frames -> "DVD PAL" 720x576 at 25 frames/s, (a) Motion JPEG at the best
-# quality (qscale 2), (b) uncompressed. Needs a release build (./run.sh makes one).
+# Jobs (Motion JPEG at the best quality, qscale 2, 25 frames/s):
+#   A   300 frames of 1920x1080 JPEG -> "DVD PAL" 720x576
+#   C    60 frames of 6000x4000 JPEG -> "Full-HD 16:9" 1920x1080, and -> "DVD PAL" 720x576
+#   C8   20 frames of 8000x6000 JPEG -> "Full-HD 16:9" (peak memory in frame size)
+#   U   300 frames of 1920x1080 JPEG -> "DVD PAL" uncompressed
+# PSNR: our picture (an extra uncompressed run, so that encoding losses do not count) against the
+# source frames decoded at full size to RGB and area-averaged there by ffmpeg.
+# Needs a release build (./run.sh makes one).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 rounds=${1:-7}
 shift || true
-sizes=("$@")
-[ ${#sizes[@]} -gt 0 ] || sizes=(300 1200)
+jobs=("$@")
+[ ${#jobs[@]} -gt 0 ] || jobs=(A C)
 
-bin=build/release/src/brimholt-tavelon
+bin=build/release/src/app/brimholt-tavelon
 if [ ! -x "$bin" ]; then
     cmake --preset release >/dev/null
     cmake --build --preset release --target brimholt-tavelon
@@ -35,41 +42,70 @@ measure() {
 
 median() { sort -g | awk '{a[NR]=$1} END {print (NR%2) ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2}'; }
 
-for n in "${sizes[@]}"; do
-    root="$work/root$n"
-    clip="$root/Frames/bench"
+# frames of size WxH in a clip of their own: "root"
+frames() {
+    local n=$1 size=$2 root="$work/${2}x$1"
+    local clip="$root/Frames/bench"
     if [ ! -f "$clip/f$(printf %05d "$n").jpg" ]; then
-        echo "Generating $n frames of 1920x1080 JPEG ..."
+        echo "Generating $n frames of $size JPEG ..." >&2
         rm -rf "$root"
         mkdir -p "$clip"
-        ffmpeg -v error -f lavfi -i "testsrc2=size=1920x1080:rate=25" -frames:v "$n" -q:v 3 -start_number 1 \
+        ffmpeg -v error -f lavfi -i "testsrc2=size=$size:rate=25" -frames:v "$n" -q:v 3 -start_number 1 \
             "$clip/f%05d.jpg"
     fi
-    for job in mjpeg uncompressed; do
-        if [ "$job" = mjpeg ]; then
-            ours=(--compressor mjpeg --quality 100)
-            theirs=(-c:v mjpeg -q:v 2 -pix_fmt yuvj420p)
-        else
-            ours=(--compressor uncompressed)
-            theirs=(-c:v rawvideo -pix_fmt bgr24)
-        fi
-        : >"$work/ours.txt"
-        : >"$work/theirs.txt"
-        for ((r = 1; r <= rounds; r++)); do
-            measure "$bin" --root "$root" --make-video bench --format "DVD PAL" --speed 25 --overwrite "${ours[@]}" \
-                >>"$work/ours.txt"
-            measure ffmpeg -y -v error -framerate 25 -pattern_type glob -i "$clip/*.jpg" \
-                -vf scale=720:576:flags=area "${theirs[@]}" -an "$work/ffmpeg-$job.avi" >>"$work/theirs.txt"
-        done
-        ot=$(cut -d' ' -f1 "$work/ours.txt" | median)
-        tt=$(cut -d' ' -f1 "$work/theirs.txt" | median)
-        ratio=$(paste -d' ' "$work/ours.txt" "$work/theirs.txt" | awk '{print $1 / $3}' | median)
-        om=$(cut -d' ' -f2 "$work/ours.txt" | sort -n | tail -n1)
-        tm=$(cut -d' ' -f2 "$work/theirs.txt" | sort -n | tail -n1)
-        osize=$(stat -c %s "$root/Clips/bench.avi")
-        tsize=$(stat -c %s "$work/ffmpeg-$job.avi")
-        printf '%5d frames %-13s ours %6.2f s  ffmpeg %6.2f s  ratio %.2f | size ours %6.1f MB ffmpeg %6.1f MB | peak RSS ours %4d MB ffmpeg %4d MB\n' \
-            "$n" "$job" "$ot" "$tt" "$ratio" "$(echo "$osize / 1048576" | bc -l)" \
-            "$(echo "$tsize / 1048576" | bc -l)" $((om / 1024)) $((tm / 1024))
+    echo "$root"
+}
+
+# one row: frames size format WxH compressor
+run() {
+    local n=$1 size=$2 format=$3 target=$4 job=$5
+    local root clip ours theirs
+    root=$(frames "$n" "$size")
+    clip="$root/Frames/bench"
+    if [ "$job" = mjpeg ]; then
+        ours=(--compressor mjpeg --quality 100)
+        theirs=(-c:v mjpeg -q:v 2 -pix_fmt yuvj420p)
+    else
+        ours=(--compressor uncompressed)
+        theirs=(-c:v rawvideo -pix_fmt bgr24)
+    fi
+    : >"$work/ours.txt"
+    : >"$work/theirs.txt"
+    for ((r = 1; r <= rounds; r++)); do
+        measure "$bin" --root "$root" --make-video bench --format "$format" --speed 25 --overwrite "${ours[@]}" \
+            >>"$work/ours.txt"
+        measure ffmpeg -y -v error -framerate 25 -pattern_type glob -i "$clip/*.jpg" \
+            -vf "scale=${target/x/:}:flags=area" "${theirs[@]}" -an "$work/ffmpeg-$job.avi" >>"$work/theirs.txt"
     done
+    local ot tt ratio om tm osize tsize psnr
+    ot=$(cut -d' ' -f1 "$work/ours.txt" | median)
+    tt=$(cut -d' ' -f1 "$work/theirs.txt" | median)
+    ratio=$(paste -d' ' "$work/ours.txt" "$work/theirs.txt" | awk '{print $1 / $3}' | median)
+    om=$(cut -d' ' -f2 "$work/ours.txt" | sort -n | tail -n1)
+    tm=$(cut -d' ' -f2 "$work/theirs.txt" | sort -n | tail -n1)
+    osize=$(stat -c %s "$root/Clips/bench.avi")
+    tsize=$(stat -c %s "$work/ffmpeg-$job.avi")
+    # The picture before encoding: one more, uncompressed run of ours.
+    "$bin" --root "$root" --make-video bench --format "$format" --speed 25 --overwrite --compressor uncompressed \
+        >/dev/null 2>&1
+    psnr=$(ffmpeg -v info -nostats -i "$root/Clips/bench.avi" -framerate 25 -pattern_type glob -i "$clip/*.jpg" \
+        -lavfi "[0]format=rgb24[a];[1]format=rgb24,scale=${target/x/:}:flags=area+accurate_rnd+full_chroma_int[b];[a][b]psnr" -f null - 2>&1 |
+        sed -n 's/.*PSNR.* average:\([0-9.inf]*\).*/\1/p')
+    rm -f "$root/Clips/bench.avi"
+    printf '%3d × %-9s -> %-12s %-12s ours %6.2f s  ffmpeg %6.2f s  ratio %.2f | size ours %6.1f MB ffmpeg %6.1f MB | peak RSS ours %4d MB ffmpeg %4d MB | PSNR %s dB\n' \
+        "$n" "$size" "$format" "$job" "$ot" "$tt" "$ratio" "$(echo "$osize / 1048576" | bc -l)" \
+        "$(echo "$tsize / 1048576" | bc -l)" $((om / 1024)) $((tm / 1024)) "$psnr"
+}
+
+for job in "${jobs[@]}"; do
+    case $job in
+    A) run 300 1920x1080 "DVD PAL" 720x576 mjpeg ;;
+    C)
+        run 60 6000x4000 "Full-HD 16:9" 1920x1080 mjpeg
+        run 60 6000x4000 "DVD PAL" 720x576 mjpeg
+        ;;
+    C8) run 20 8000x6000 "Full-HD 16:9" 1920x1080 mjpeg ;;
+    U) run 300 1920x1080 "DVD PAL" 720x576 uncompressed ;;
+    *) echo "unknown job $job" >&2 && exit 2 ;;
+    esac
 done

@@ -1,15 +1,20 @@
-// Preview figures: showing one frame (slPre_Change: load, scale, draw), selecting a clip of
-// 10,000 frames, and how long played frames last against their delay.
+// Preview figures: showing one frame (slPre_Change: load, scale, draw) from 640×480 up to
+// 24-megapixel camera frames, selecting a clip of 10,000 Full-HD or 2,000 camera frames, how long
+// played frames last against their delay, and the peak memory of playing camera frames.
 //
 //   preview_bench [folder]     works in folder (default: a new temporary folder)
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QProcess>
 #include <QTemporaryDir>
+
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -82,6 +87,38 @@ struct Program
     std::unique_ptr<FormLogic> logic;
 };
 
+// A clip of count hard links to one frame of the given size, quick to make at any length.
+void makeLinkedClip(const QString &dir, QSize size, int count)
+{
+    makeClip(dir, size, "jpg", 1);
+    const QByteArray first = QFile::encodeName(dir + QStringLiteral("/f00000.jpg"));
+    for (int i = 1; i < count; ++i) {
+        const QByteArray name =
+            QFile::encodeName(dir + QStringLiteral("/f%1.jpg").arg(i, 5, 10, QLatin1Char('0')));
+        if (::link(first.constData(), name.constData()) != 0)
+            QFile::copy(QString::fromLocal8Bit(first), QString::fromLocal8Bit(name));
+    }
+}
+
+// Plays the clip once at 25 frames/s with the overlay on and prints the process's peak RSS; run in
+// a process of its own, so that making the frames does not count.
+int playForMemory(const QString &root, const char *clip)
+{
+    Program prog(root);
+    prog.logic->clipList.InitMyself();
+    MainForm &f = prog.form;
+    f.List1.setListIndex(int(f.List1.items().indexOf(QLatin1String(clip))));
+    f.Check1.setValue(1);
+    f.scrlSpeed.setValue(25);
+    f.cboDirections.setListIndex(0);
+    f.cmdPlay.setValue(1);
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("Peak RSS playing %d frames of %s: %ld MB\n", f.lvwFiles.count(), clip,
+                usage.ru_maxrss / 1024);
+    return 0;
+}
+
 void showFrames(const QString &root, const char *clip)
 {
     Program prog(root);
@@ -107,6 +144,8 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     QTemporaryDir tmp;
+    if (argc > 2 && qstrcmp(argv[1], "--play") == 0)
+        return playForMemory(QString::fromLocal8Bit(argv[2]), "jpg24mp");
     const QString root = argc > 1 ? QString::fromLocal8Bit(argv[1]) : tmp.path();
     const QString frames = root + QStringLiteral("/Frames/");
 
@@ -126,9 +165,12 @@ int main(int argc, char **argv)
             QFile::copy(QString::fromLocal8Bit(first), QString::fromLocal8Bit(name));
     }
     makeClip(frames + QStringLiteral("play1920"), {1920, 1080}, "jpg", 200);
+    makeClip(frames + QStringLiteral("jpg4k"), {3840, 2160}, "jpg", 4);
+    makeClip(frames + QStringLiteral("jpg24mp"), {6000, 4000}, "jpg", 4);
+    makeLinkedClip(frames + QStringLiteral("zz2000camera"), {6000, 4000}, 2000);
 
     std::printf("Showing frames (slPre_Change with the overlay on):\n");
-    for (const char *clip : {"jpg640", "bmp640", "jpg1920", "bmp1920"})
+    for (const char *clip : {"jpg640", "bmp640", "jpg1920", "bmp1920", "jpg4k", "jpg24mp"})
         showFrames(root, clip);
 
     {
@@ -145,6 +187,25 @@ int main(int argc, char **argv)
         std::printf("Selecting a clip of %d frames: median %.1f ms (until the first frame shows)\n",
                     prog.form.lvwFiles.count(), median(times));
     }
+    {
+        Program prog(root);
+        prog.logic->clipList.InitMyself();
+        std::vector<double> times;
+        for (int k = 0; k < 7; ++k) {
+            prog.form.List1.setListIndex(0);
+            QElapsedTimer t;
+            t.start();
+            prog.form.List1.setListIndex(
+                int(prog.form.List1.items().indexOf(QStringLiteral("zz2000camera"))));
+            times.push_back(t.nsecsElapsed() / 1e6);
+        }
+        std::printf("Selecting a clip of %d 6000×4000 frames: median %.1f ms (until the first frame shows)\n",
+                    prog.form.lvwFiles.count(), median(times));
+    }
+    QProcess player;
+    player.setProcessChannelMode(QProcess::ForwardedChannels);
+    player.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--play"), root});
+    player.waitForFinished(-1);
 
     {
         Program prog(root);

@@ -63,7 +63,7 @@ void ClipList::List1_Click()
     QCoreApplication::processEvents();
 
     // Starting format from the first frame's height.
-    if (f.picTemp.image().height() < 400) {
+    if (f.picTemp.frameSize().height() < 400) {
         f.cboFormats.setText(QStringLiteral("VCD PAL"));
         f.txtFPS.setText(QStringLiteral("25"));
         f.txtWidth.setText(QStringLiteral("352"));

@@ -203,6 +203,7 @@ void ScrollBar::setSteps(int smallChange, int largeChange)
 void Picture::setImage(const QImage &img)
 {
     m_image = img;
+    m_frameSize = QSize();
     emit updated();
 }
 

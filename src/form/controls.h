@@ -207,6 +207,10 @@ public:
     QImage &image() { return m_image; }
     const QImage &image() const { return m_image; }
     void setImage(const QImage &img);
+    // The size of the frame the picture shows, which a reduced decode makes larger than the
+    // picture; the picture's own size unless set after the last setImage().
+    QSize frameSize() const { return m_frameSize.isValid() ? m_frameSize : m_image.size(); }
+    void setFrameSize(QSize size) { m_frameSize = size; }
     QColor backColor() const { return m_backColor; }
     void setBackColor(const QColor &c) { m_backColor = c; }
     // Tells the view the image changed (a refresh).
@@ -224,6 +228,7 @@ signals:
 
 private:
     QImage m_image;
+    QSize m_frameSize;
     QColor m_backColor = Qt::black;
 };
 

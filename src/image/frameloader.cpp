@@ -133,17 +133,36 @@ bool FrameLoader::isUnchanged(const QString &path, const FileStamp &stamp)
     return now && *now == stamp;
 }
 
-bool FrameLoader::decode(const QByteArray &bytes, QImage &image)
+bool FrameLoader::decode(const QByteArray &bytes, QImage &image, QSize cover, QSize *frameSize)
 {
+    QSize size;
+    bool decoded = false;
     switch (kindOf(bytes)) {
     case FrameKind::Jpeg:
-        return decodeJpeg(bytes, image);
+        decoded = decodeJpeg(bytes, image, cover, size);
+        break;
     case FrameKind::Bmp:
-        return decodeBmp(bytes, image);
+        decoded = decodeBmp(bytes, image);
+        size = image.size();
+        break;
     case FrameKind::Unknown:
         break;
     }
-    return false;
+    if (decoded && frameSize)
+        *frameSize = size;
+    return decoded;
+}
+
+int FrameLoader::reductionFor(QSize frame, QSize cover)
+{
+    if (cover.isEmpty())
+        return 1;
+    for (const int divisor : {8, 4, 2}) {
+        if ((frame.width() + divisor - 1) / divisor >= cover.width() &&
+            (frame.height() + divisor - 1) / divisor >= cover.height())
+            return divisor;
+    }
+    return 1;
 }
 
 std::optional<QImage> FrameLoader::decode(const QByteArray &bytes)
@@ -154,10 +173,10 @@ std::optional<QImage> FrameLoader::decode(const QByteArray &bytes)
     return image;
 }
 
-bool FrameLoader::load(const QString &path, QImage &image)
+bool FrameLoader::load(const QString &path, QImage &image, QSize cover, QSize *frameSize)
 {
     const std::optional<FrameFile> file = readFile(path);
-    return file && decode(file->bytes, image);
+    return file && decode(file->bytes, image, cover, frameSize);
 }
 
 std::optional<QImage> FrameLoader::load(const QString &path)
@@ -168,10 +187,16 @@ std::optional<QImage> FrameLoader::load(const QString &path)
     return decode(file->bytes);
 }
 
-bool FrameLoader::decodeJpeg(const QByteArray &bytes, QImage &image)
+bool FrameLoader::decodeJpeg(const QByteArray &bytes, QImage &image, QSize cover, QSize &frameSize)
 {
+    const auto decodeFull = [&] {
+        const bool decoded = decodeWithQt(bytes, "jpeg", image);
+        if (decoded)
+            frameSize = image.size();
+        return decoded;
+    };
     if (!m_tj)
-        return decodeWithQt(bytes, "jpeg", image);
+        return decodeFull();
     const auto *data = reinterpret_cast<const uchar *>(bytes.constData());
     const auto size = static_cast<unsigned long>(bytes.size());
     int width = 0;
@@ -188,16 +213,22 @@ bool FrameLoader::decodeJpeg(const QByteArray &bytes, QImage &image)
         return false;
     // TurboJPEG cannot turn CMYK into RGB; Qt's reader can.
     if (colorspace == TJCS_CMYK || colorspace == TJCS_YCCK)
-        return decodeWithQt(bytes, "jpeg", image);
+        return decodeFull();
 
-    if (!prepareSpare(width, height))
+    // A reduced decode skips most of the inverse DCT and colour work; entropy decoding still
+    // reads every byte.
+    const int divisor = reductionFor({width, height}, cover);
+    const int decodedWidth = (width + divisor - 1) / divisor;
+    const int decodedHeight = (height + divisor - 1) / divisor;
+    if (!prepareSpare(decodedWidth, decodedHeight))
         return false;
     // A warning (truncated file, corrupt data) fails the frame too: a file that is still being
     // written must not show up half grey.
-    if (tjDecompress2(m_tj.get(), data, size, m_spare.bits(), width, int(m_spare.bytesPerLine()), height,
-                      kRgb32PixelFormat, TJFLAG_STOPONWARNING | TJFLAG_LIMITSCANS) != 0)
+    if (tjDecompress2(m_tj.get(), data, size, m_spare.bits(), decodedWidth, int(m_spare.bytesPerLine()),
+                      decodedHeight, kRgb32PixelFormat, TJFLAG_STOPONWARNING | TJFLAG_LIMITSCANS) != 0)
         return false;
     std::swap(image, m_spare);
+    frameSize = QSize(width, height);
     return true;
 }
 

@@ -64,12 +64,21 @@ public:
     // picture's old pixel buffer is kept for the next decode of the same size, so a caller that
     // decodes frame after frame into the same QImage allocates nothing. On failure image is not
     // touched.
-    bool decode(const QByteArray &bytes, QImage &image);
+    //
+    // A caller that will shrink the picture to cover (or less) may say so: a JPEG frame at least
+    // twice as wide and as high is then decoded at 1/2, 1/4 or 1/8 of its size, the smallest of
+    // them that still covers cover (much less work and memory than a full decode), and image is
+    // smaller than the frame. frameSize, when given, receives the frame's own size on success.
+    bool decode(const QByteArray &bytes, QImage &image, QSize cover = {}, QSize *frameSize = nullptr);
     std::optional<QImage> decode(const QByteArray &bytes);
 
     // readFile() and decode() in one.
-    bool load(const QString &path, QImage &image);
+    bool load(const QString &path, QImage &image, QSize cover = {}, QSize *frameSize = nullptr);
     std::optional<QImage> load(const QString &path);
+
+    // The divisor (1, 2, 4 or 8) of a reduced decode of a frame of size frame for cover: the
+    // largest whose picture (sides rounded up) still covers cover in both directions.
+    static int reductionFor(QSize frame, QSize cover);
 
     struct TjHandleDeleter
     {
@@ -77,7 +86,7 @@ public:
     };
 
 private:
-    bool decodeJpeg(const QByteArray &bytes, QImage &image);
+    bool decodeJpeg(const QByteArray &bytes, QImage &image, QSize cover, QSize &frameSize);
     bool decodeBmp(const QByteArray &bytes, QImage &image);
     bool decodeWithQt(const QByteArray &bytes, const char *format, QImage &image);
     // m_spare sized for a frame, reusing its buffer when it is not shared; false when it cannot

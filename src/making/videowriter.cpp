@@ -115,7 +115,10 @@ void VideoWriter::MakeVideoFile(const QString &FileName, int FrameRate)
                                                                                    : -1;
     if (first >= 0) {
         FrameLoader loader;
-        loader.load(f.state.ClipPath + f.lvwFiles.item(first), f.picTemp.image());
+        QSize frameSize;
+        if (loader.load(f.state.ClipPath + f.lvwFiles.item(first), f.picTemp.image(), save.size(),
+                        &frameSize))
+            f.picTemp.setFrameSize(frameSize);
     }
     stretchInto(f.picTemp.image(), save, save.width(), save.height());
     QFile::remove(tempFile);

@@ -32,6 +32,11 @@ QSize Preview::stretchSize()
     return {MainForm::kPreviewInnerWidth + 3, MainForm::kPreviewInnerHeight + 3};
 }
 
+QSize Preview::decodeCover() const
+{
+    return m_form.state.MakingVideo ? m_form.picSave.image().size() : stretchSize();
+}
+
 Preview::Prefetched Preview::ReadAhead::finish()
 {
     Prefetched p = job.get();
@@ -47,8 +52,9 @@ void Preview::prefetch(const QList<int> &indexes)
         if (index >= 0 && index < m_form.lvwFiles.count())
             wanted << m_form.state.ClipPath + m_form.lvwFiles.item(index);
     }
+    const QSize cover = decodeCover();
     for (ReadAhead &slot : m_ahead) {
-        if (slot.job.valid() && !wanted.contains(slot.path))
+        if (slot.job.valid() && (!wanted.contains(slot.path) || slot.cover != cover))
             slot.finish();
         wanted.removeOne(slot.path);
     }
@@ -58,34 +64,37 @@ void Preview::prefetch(const QList<int> &indexes)
         if (slot.job.valid())
             continue;
         slot.path = wanted.takeFirst();
-        slot.job = std::async(std::launch::async, [path = slot.path, image = std::move(slot.recycled),
+        slot.cover = cover;
+        slot.job = std::async(std::launch::async, [path = slot.path, cover, image = std::move(slot.recycled),
                                                    loader = slot.loader.get()]() mutable {
             Prefetched p;
             p.file = FrameLoader::readFile(path);
             p.image = std::move(image);
             if (p.file)
-                p.decoded = loader->decode(p.file->bytes, p.image);
+                p.decoded = loader->decode(p.file->bytes, p.image, cover, &p.frameSize);
             return p;
         });
         slot.recycled = QImage();
     }
 }
 
-bool Preview::loadFrame(const QString &path, QImage &img)
+bool Preview::loadFrame(const QString &path, QImage &img, QSize cover, QSize &frameSize)
 {
     for (ReadAhead &slot : m_ahead) {
-        if (!slot.job.valid() || slot.path != path)
+        if (!slot.job.valid() || slot.path != path || slot.cover != cover)
             continue;
         const Prefetched p = slot.finish();
         // A file that changed or vanished since it was read ahead is taken as it is now.
         if (p.file && FrameLoader::isUnchanged(path, p.file->stamp)) {
-            if (p.decoded)
+            if (p.decoded) {
                 std::swap(img, slot.recycled);
+                frameSize = p.frameSize;
+            }
             return p.decoded;
         }
         break;
     }
-    return m_loader->load(path, img);
+    return m_loader->load(path, img, cover, &frameSize);
 }
 
 void Preview::slPre_Change()
@@ -94,9 +103,11 @@ void Preview::slPre_Change()
     m_form.lblCurFrame.setCaption(QString::number(index + 1));
     m_form.state.CurrentFramePath = m_form.state.ClipPath + m_form.lvwFiles.item(index);
     // A missing, locked or undecodable file leaves the previous picture.
+    QSize frameSize;
     if (index < 0 || index >= m_form.lvwFiles.count() ||
-        !loadFrame(m_form.state.CurrentFramePath, m_form.picTemp.image()))
+        !loadFrame(m_form.state.CurrentFramePath, m_form.picTemp.image(), decodeCover(), frameSize))
         return;
+    m_form.picTemp.setFrameSize(frameSize);
     if (m_form.state.MakingVideo)
         return;
     const QSize s = stretchSize();

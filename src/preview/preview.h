@@ -30,9 +30,13 @@ public:
     void cmdLast_Click();
     void scrlSpeed_Change();
 
-    // Loads a frame file into img; false (img untouched) when it is missing or cannot be decoded.
-    // A file read ahead is used only when it is unchanged at its turn.
-    bool loadFrame(const QString &path, QImage &img);
+    // Loads a frame file into img, reduced where it is at least twice cover (see FrameLoader);
+    // false (img untouched) when it is missing or cannot be decoded. frameSize receives the
+    // frame's own size. A file read ahead is used only when it is unchanged at its turn.
+    bool loadFrame(const QString &path, QImage &img, QSize cover, QSize &frameSize);
+    // What the shown frame is shrunk to: the video frame while a video is written, the preview
+    // otherwise.
+    QSize decodeCover() const;
     // Starts reading and decoding the files of the first kReadAhead of indexes, each on a thread of
     // its own, for loadFrame() calls that follow (the video writer reads the next frames while it
     // composes the current one). Read-aheads of frames no longer listed are dropped.
@@ -53,6 +57,7 @@ private:
     {
         std::optional<FrameFile> file;
         QImage image;
+        QSize frameSize;
         bool decoded = false;
     };
     // One read-ahead: its thread's own decoder (a loader serves one thread at a time), the frame
@@ -61,6 +66,7 @@ private:
     {
         std::unique_ptr<FrameLoader> loader = std::make_unique<FrameLoader>();
         QString path;
+        QSize cover;
         std::future<Prefetched> job;
         QImage recycled;
 

@@ -343,4 +343,72 @@ TEST(FrameScaler, SplitWorkAndPlainLoopsGiveTheSamePixels)
     }
 }
 
+TEST(ReducedDecode, PicksTheLargestReductionThatStillCovers)
+{
+    const struct
+    {
+        QSize frame;
+        QSize cover;
+        int divisor;
+    } rows[] = {
+        {{6000, 4000}, {1920, 1080}, 2}, // Full-HD video from a 24-megapixel frame
+        {{6000, 4000}, {720, 576}, 4},   // DVD PAL
+        {{6000, 4000}, {351, 287}, 8},   // the preview
+        {{3840, 2160}, {351, 287}, 4},   // 1/8 would be 270 rows, short of 287
+        {{1920, 1080}, {720, 576}, 1},   // less than twice the height: full size
+        {{1441, 1153}, {720, 576}, 2},   // sides rounded up: 721 × 577
+        {{1438, 1200}, {720, 576}, 1},   // half is 719 columns, one short
+        {{640, 480}, {}, 1},             // no cover: full size
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(FrameLoader::reductionFor(row.frame, row.cover), row.divisor)
+            << row.frame.width() << "x" << row.frame.height() << " for " << row.cover.width();
+}
+
+double psnr(const QImage &a, const QImage &b)
+{
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y);
+            const QRgb q = b.pixel(x, y);
+            for (const int d : {qRed(p) - qRed(q), qGreen(p) - qGreen(q), qBlue(p) - qBlue(q)})
+                sum += double(d) * d;
+        }
+    const double mse = sum / (3.0 * a.width() * a.height());
+    return mse == 0 ? 99 : 10 * std::log10(255.0 * 255.0 / mse);
+}
+
+TEST_F(FrameFiles, ReducedDecodeShrinksToTheSamePicture)
+{
+    // Like a camera frame: smooth shading, and squares with sharp edges that meet the 8×8 blocks
+    // of the JPEG anywhere; saved at the quality cameras use.
+    QImage frame(1600, 1200, QImage::Format_RGB32);
+    for (int y = 0; y < frame.height(); ++y)
+        for (int x = 0; x < frame.width(); ++x) {
+            const bool square = (x + 13) / 150 % 2 != (y + 5) / 110 % 2;
+            frame.setPixel(x, y, qRgb(x * 255 / 1600, y * 255 / 1200, square ? 210 : 40));
+        }
+    const QString path = dir.filePath(QStringLiteral("camera.jpg"));
+    ASSERT_TRUE(frame.save(path, "JPG", 92));
+
+    QImage full;
+    ASSERT_TRUE(loader.load(path, full));
+    for (const QSize cover : {QSize(720, 576), QSize(351, 287), QSize(160, 120)}) {
+        SCOPED_TRACE(cover.width());
+        QImage reduced;
+        QSize frameSize;
+        ASSERT_TRUE(loader.load(path, reduced, cover, &frameSize));
+        const int divisor = FrameLoader::reductionFor(frame.size(), cover);
+        ASSERT_GT(divisor, 1);
+        EXPECT_EQ(reduced.size(), QSize(1600 / divisor, 1200 / divisor));
+        EXPECT_EQ(frameSize, frame.size());
+        QImage fromFull(cover, QImage::Format_RGB32);
+        QImage fromReduced(cover, QImage::Format_RGB32);
+        stretchInto(full, fromFull, cover.width(), cover.height());
+        stretchInto(reduced, fromReduced, cover.width(), cover.height());
+        EXPECT_GE(psnr(fromFull, fromReduced), 40.0);
+    }
+}
+
 } // namespace
