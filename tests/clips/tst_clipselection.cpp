@@ -79,6 +79,17 @@ TEST(ClipSelection, StartFormatAndRestoreRules)
     }
 }
 
+TEST(ClipSelection, StartFormatReadsTheFrameHeightOfAReducedDecode)
+{
+    // The preview decodes this JPEG at a quarter, 400 × 300 pixels; the frame has 1200 rows.
+    FormFixture fx;
+    fx.makeClip(QStringLiteral("Kamera"), 1, QSize(1600, 1200), "jpg");
+    fx.start();
+    EXPECT_LT(fx.form.picTemp.image().height(), 400);
+    EXPECT_EQ(fx.form.picTemp.frameSize(), QSize(1600, 1200));
+    EXPECT_EQ(fx.form.cboFormats.text(), QLatin1String("DVD PAL"));
+}
+
 TEST(ClipSelection, PositionSizeAndOverlayOptions)
 {
     FormFixture fx;
