@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Mutation sample: applies each mutation of tools/mutants.txt to src/ in turn, rebuilds the debug
 # build in build/mutants, runs the tests whose programs the rebuild touched, and restores the file.
-# A mutant is killed when a test fails or times out. Prints killed or survived per mutant, then the
+# A mutant is killed when a test fails, or times out twice in a row (a busy machine can make a
+# test slow once). Prints killed or survived per mutant, then the
 # share killed and the survivors; a mutation whose snippet is no longer in src/ is "not applicable"
 # and one that does not compile is "stillborn", and neither counts.
 #
@@ -98,7 +99,7 @@ for id in "${ids[@]}"; do
                 verdict=survived
                 detail="no test runs this code"
             elif ctest --test-dir "$build" -I "0,0,0,$numbers" --stop-on-failure --timeout "$timeout" \
-                -j "$jobs" >"$backup/ctest.log" 2>&1; then
+                --repeat after-timeout:2 -j "$jobs" >"$backup/ctest.log" 2>&1; then
                 verdict=survived
                 detail="$(grep -o '[0-9]* tests passed' "$backup/ctest.log" | head -1 || true)"
             else
