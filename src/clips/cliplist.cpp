@@ -1,5 +1,7 @@
 #include "clips/cliplist.h"
 
+#include <limits>
+
 #include <QCoreApplication>
 
 #include "services/fileservices.h"
@@ -83,6 +85,10 @@ void ClipList::List1_Click()
         f.txtWidth.setText(ini.read(ClipSettings::Width, QStringLiteral("720")));
         f.txtHeight.setText(ini.read(ClipSettings::Height, QStringLiteral("576")));
     }
+    // The speed bar still has the range the previous clip (or the start) left. It is opened up so
+    // that the stored speed is taken as it is; the speed limit below then judges it against this
+    // clip's own frame rate.
+    f.scrlSpeed.setMaximum(std::numeric_limits<qint16>::max());
     if (auto speed = integerValueOf(ini.read(ClipSettings::Speed, QStringLiteral("8"))))
         f.scrlSpeed.setValue(*speed);
     if (auto direction = integerValueOf(ini.read(ClipSettings::Direction, QStringLiteral("0")))) {

@@ -90,6 +90,42 @@ TEST(ClipSelection, StartFormatReadsTheFrameHeightOfAReducedDecode)
     EXPECT_EQ(fx.form.cboFormats.text(), QLatin1String("DVD PAL"));
 }
 
+// A stored speed within the clip's own rate survives whatever range the clip before left behind.
+TEST(ClipSelection, StoredSpeedDoesNotDependOnThePreviousClip)
+{
+    struct Case
+    {
+        const char *name;
+        const char *firstIni; // "" for no Clip.ini on the clip selected first
+        const char *secondIni;
+        int speed, speedMax;
+    };
+    const Case cases[] = {
+        {"afterSlowerClip", "Format=VCD PAL\r\nFrameRate=10\r\n",
+         "Format=DVD PAL\r\nFrameRate=25\r\nSpeed=20\r\n", 20, 25},
+        {"ntscAtStartUp", "Format=DVD NTSC\r\nFrameRate=30\r\nSpeed=28\r\n", "", 28, 30},
+        {"aboveOwnRateAfterSlowerClip", "Format=VCD PAL\r\nFrameRate=10\r\n",
+         "Format=VCD PAL\r\nFrameRate=10\r\nSpeed=20\r\n", 8, 10},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        FormFixture fx;
+        fx.makeClip(QStringLiteral("a"), 1);
+        fx.makeClip(QStringLiteral("b"), 1);
+        if (*c.firstIni)
+            fx.writeClipIni(QStringLiteral("a"), QLatin1String(c.firstIni));
+        if (*c.secondIni)
+            fx.writeClipIni(QStringLiteral("b"), QLatin1String(c.secondIni));
+        fx.start();
+        if (*c.secondIni) {
+            fx.form.List1.setText(QStringLiteral("b"));
+            fx.form.List1.setListIndex(1);
+        }
+        EXPECT_EQ(fx.form.scrlSpeed.value(), c.speed);
+        EXPECT_EQ(fx.form.scrlSpeed.maximum(), c.speedMax);
+    }
+}
+
 TEST(ClipSelection, PositionSizeAndOverlayOptions)
 {
     FormFixture fx;
