@@ -48,6 +48,36 @@ FrameKind kindOf(const QByteArray &bytes)
     return FrameKind::Unknown;
 }
 
+// True when an end-of-image marker follows the first scan header. Inside entropy-coded data a
+// 0xFF byte is always followed by 0x00 or a restart marker, so any FF D9 after the scan header ends
+// the picture data; a file cut off (or still being written) has none.
+bool hasEndMarker(const QByteArray &bytes)
+{
+    const auto *p = reinterpret_cast<const uchar *>(bytes.constData());
+    const qsizetype n = bytes.size();
+    qsizetype pos = 2;
+    while (pos + 1 < n) {
+        // Decoders skip stray bytes and fill bytes between segments; so does this walk.
+        if (p[pos] != 0xFF || p[pos + 1] == 0xFF) {
+            ++pos;
+            continue;
+        }
+        const uchar marker = p[pos + 1];
+        // Markers without a length: the start marker, restart markers, TEM.
+        if (marker == 0xD8 || (marker >= 0xD0 && marker <= 0xD7) || marker == 0x01) {
+            pos += 2;
+            continue;
+        }
+        if (pos + 4 > n)
+            return false;
+        const qsizetype segmentEnd = pos + 2 + ((qsizetype(p[pos + 2]) << 8) | p[pos + 3]);
+        if (marker == 0xDA)
+            return bytes.indexOf("\xFF\xD9", segmentEnd) >= 0;
+        pos = segmentEnd;
+    }
+    return false;
+}
+
 bool isPlausibleSize(qint64 width, qint64 height)
 {
     return width >= 1 && height >= 1 && width <= FrameLoader::maxFrameSide &&
@@ -203,7 +233,9 @@ bool FrameLoader::decodeJpeg(const QByteArray &bytes, QImage &image, QSize cover
     int height = 0;
     int subsampling = 0;
     int colorspace = 0;
-    if (tjDecompressHeader3(m_tj.get(), data, size, &width, &height, &subsampling, &colorspace) != 0) {
+    // A warning (an unknown JFIF revision, say) still gives the header; only an error fails.
+    if (tjDecompressHeader3(m_tj.get(), data, size, &width, &height, &subsampling, &colorspace) != 0 &&
+        tjGetErrorCode(m_tj.get()) != TJERR_WARNING) {
         // After a failed header read (a cut-off file) TurboJPEG 2.1 reports the next file's header
         // as read, without its size; a fresh handle reads it properly.
         m_tj.reset(tjInitDecompress());
@@ -215,6 +247,11 @@ bool FrameLoader::decodeJpeg(const QByteArray &bytes, QImage &image, QSize cover
     if (colorspace == TJCS_CMYK || colorspace == TJCS_YCCK)
         return decodeFull();
 
+    // A file whose data ends early (cut off, or still being written) must not show up half grey.
+    // Warnings about anything else (stray bytes before a marker, an unknown JFIF revision, a
+    // restart marker out of step) leave a picture that ordinary viewers show, so it is used.
+    if (!hasEndMarker(bytes))
+        return false;
     // A reduced decode skips most of the inverse DCT and colour work; entropy decoding still
     // reads every byte.
     const int divisor = reductionFor({width, height}, cover);
@@ -222,10 +259,9 @@ bool FrameLoader::decodeJpeg(const QByteArray &bytes, QImage &image, QSize cover
     const int decodedHeight = (height + divisor - 1) / divisor;
     if (!prepareSpare(decodedWidth, decodedHeight))
         return false;
-    // A warning (truncated file, corrupt data) fails the frame too: a file that is still being
-    // written must not show up half grey.
     if (tjDecompress2(m_tj.get(), data, size, m_spare.bits(), decodedWidth, int(m_spare.bytesPerLine()),
-                      decodedHeight, kRgb32PixelFormat, TJFLAG_STOPONWARNING | TJFLAG_LIMITSCANS) != 0)
+                      decodedHeight, kRgb32PixelFormat, TJFLAG_LIMITSCANS) != 0 &&
+        tjGetErrorCode(m_tj.get()) != TJERR_WARNING)
         return false;
     std::swap(image, m_spare);
     frameSize = QSize(width, height);

@@ -192,6 +192,65 @@ TEST_F(FrameFiles, BrokenFilesFailAndLeaveThePictureAlone)
     EXPECT_EQ(picture.cacheKey(), sentinel.cacheKey());
 }
 
+// Files with oddities that the decoder warns about but whose picture data is complete load; a
+// file whose data ends early does not.
+TEST_F(FrameFiles, JpegWarningsLoadTruncatedDataDoesNot)
+{
+    QImage reference;
+    const QByteArray good = jpeg(blocks(64, 48), &reference);
+    ASSERT_TRUE(good.endsWith("\xFF\xD9"));
+    QByteArray extraneous = good;
+    // A few bytes would vanish in the decoder's bit buffer; these are more than it holds.
+    extraneous.insert(extraneous.size() - 2, QByteArray("\x12\x34\x56").repeated(6));
+    // Qt writes a JFIF 1.01 segment right after the start marker; 2.01 is a revision no decoder knows.
+    QByteArray jfifRevision = good;
+    ASSERT_EQ(jfifRevision.mid(6, 5), QByteArray("JFIF\0", 5));
+    jfifRevision[11] = 2;
+    QByteArray unknownApp = good;
+    unknownApp.insert(2, QByteArray("\xFF\xEB\x00\x08"
+                                    "ABCDEF",
+                                    10));
+
+    const QByteArray restart = fileBytes(QStringLiteral(TAVELON_TEST_DATA "/restart-interval.jpg"));
+    const qsizetype rst0 = restart.indexOf("\xFF\xD0");
+    ASSERT_GT(rst0, 0);
+    QByteArray wrongRestart = restart;
+    wrongRestart[rst0 + 1] = char(0xD1);
+
+    const struct
+    {
+        const char *name;
+        QByteArray bytes;
+        QSize size;
+        QImage exact; // null: only the size is checked
+    } loads[] = {
+        {"extraneous bytes before the end marker", extraneous, {64, 48}, reference},
+        {"unknown JFIF revision", jfifRevision, {64, 48}, reference},
+        {"unknown APP11 segment", unknownApp, {64, 48}, reference},
+        {"restart interval", restart, {32, 48}, {}},
+        {"wrong restart marker number", wrongRestart, {32, 48}, {}},
+    };
+    for (const auto &row : loads) {
+        SCOPED_TRACE(row.name);
+        writeFile(path(QStringLiteral("odd.jpg")), row.bytes);
+        const std::optional<QImage> image = loader.load(path(QStringLiteral("odd.jpg")));
+        ASSERT_TRUE(image);
+        EXPECT_EQ(image->size(), row.size);
+        if (!row.exact.isNull()) {
+            EXPECT_LE(maxDiff(*image, row.exact), 2);
+        }
+    }
+
+    const QImage sentinel = blocks(4, 4);
+    for (const QByteArray &cut : {good.left(good.size() - 2), good.left(good.size() * 3 / 4),
+                                  extraneous.left(extraneous.size() - 2), restart.left(rst0 + 4)}) {
+        writeFile(path(QStringLiteral("cut.jpg")), cut);
+        QImage picture = sentinel;
+        EXPECT_FALSE(loader.load(path(QStringLiteral("cut.jpg")), picture)) << cut.size() << " bytes";
+        EXPECT_EQ(picture.cacheKey(), sentinel.cacheKey());
+    }
+}
+
 TEST_F(FrameFiles, ReusedBufferNeverChangesAPictureSomeoneStillHolds)
 {
     const QImage a = blocks(32, 16);
