@@ -8,10 +8,10 @@ void AppState::setProgramFolder(const QString &folder)
 {
     AppPath = folder;
     AddBackslash(AppPath);
-    IniFile = AppPath + QStringLiteral("Halvane.ini");
-    FramesPath = AppPath + QStringLiteral("Frames") + pathSeparator();
-    ClipsPath = AppPath + QStringLiteral("Clips") + pathSeparator();
-    LanguagePath = AppPath + QStringLiteral("Language") + pathSeparator();
+    IniFile = pathIgnoringCase(AppPath, QStringLiteral("Halvane.ini"));
+    FramesPath = pathIgnoringCase(AppPath, QStringLiteral("Frames")) + pathSeparator();
+    ClipsPath = pathIgnoringCase(AppPath, QStringLiteral("Clips")) + pathSeparator();
+    LanguagePath = pathIgnoringCase(AppPath, QStringLiteral("Language")) + pathSeparator();
 }
 
 } // namespace tavelon

@@ -27,7 +27,8 @@ struct AppState
     int OverlayMargin = 0;
     int OverlayShadow = 0;
 
-    // Sets AppPath (separator appended) and the paths formed from it.
+    // Sets AppPath (separator appended) and the paths formed from it; a fixed name that exists
+    // only in another letter case is used in that spelling.
     void setProgramFolder(const QString &folder);
 };
 

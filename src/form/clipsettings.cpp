@@ -2,6 +2,7 @@
 
 #include <QStringList>
 
+#include "services/fileservices.h"
 #include "services/inifile.h"
 #include "form/mainform.h"
 
@@ -11,7 +12,9 @@ namespace {
 const QString kSection = QStringLiteral("ClipSettings");
 }
 
-ClipSettings::ClipSettings(const QString &clipPath) : m_file(clipPath + QStringLiteral("Clip.ini")) {}
+ClipSettings::ClipSettings(const QString &clipPath)
+    : m_file(pathIgnoringCase(clipPath, QStringLiteral("Clip.ini")))
+{}
 
 QString ClipSettings::keyName(Key key)
 {

@@ -6,7 +6,8 @@ namespace tavelon {
 
 class MainForm;
 
-// A clip's Clip.ini: section "ClipSettings" in the clip folder.
+// A clip's Clip.ini: section "ClipSettings" in the clip folder. A clip.ini in another letter case
+// is the one read and rewritten.
 class ClipSettings
 {
 public:

@@ -54,7 +54,7 @@ void FillLanguageList(MainForm &form)
     AppState &state = form.state;
     state.LanguageName =
         GetIniString(QStringLiteral("Orrin's Halvane"), QStringLiteral("Language"), state.IniFile, QString());
-    const QString path = state.LanguagePath + state.LanguageName + QStringLiteral("3.lng");
+    const QString path = pathIgnoringCase(state.LanguagePath, state.LanguageName + QStringLiteral("3.lng"));
     if (!state.LanguageName.isEmpty() && FileExists(path)) {
         // The file alone fills the table; a short or missing lstComments block leaves it short.
         // A file with the classic 22 entries, written before the later ones existed, gets the

@@ -50,4 +50,26 @@ QString LastPathPart(const QString &path)
     return at < 0 ? p : p.mid(at + 1);
 }
 
+std::optional<QString> entryIgnoringCase(const QStringList &entries, const QString &name)
+{
+    if (entries.contains(name))
+        return name;
+    std::optional<QString> found;
+    for (const QString &entry : entries) {
+        if (entry.compare(name, Qt::CaseInsensitive) == 0 &&
+            (!found || QFile::encodeName(entry) < QFile::encodeName(*found)))
+            found = entry;
+    }
+    return found;
+}
+
+QString pathIgnoringCase(const QString &folder, const QString &name)
+{
+    if (QFileInfo::exists(folder + name) || QFileInfo(folder + name).isSymLink())
+        return folder + name;
+    const QStringList entries =
+        QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    return folder + entryIgnoringCase(entries, name).value_or(name);
+}
+
 } // namespace tavelon

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <optional>
+
 #include <QString>
+#include <QStringList>
 
 namespace tavelon {
 
@@ -18,5 +21,13 @@ bool CreatePath(QString &path);
 void AddBackslash(QString &path);
 // The text after the last separator, one trailing separator removed first.
 QString LastPathPart(const QString &path);
+
+// The entry called name among a folder's entries: name itself when it is there, otherwise the entry
+// equal to it ignoring letter case (the first in byte order when several are); nullopt when none.
+std::optional<QString> entryIgnoringCase(const QStringList &entries, const QString &name);
+// The path of the entry called name in folder (ending in a separator), found as entryIgnoringCase
+// finds it, so that files and folders copied from a system that ignores letter case are the ones
+// read and rewritten. folder + name when no spelling of it exists.
+QString pathIgnoringCase(const QString &folder, const QString &name);
 
 } // namespace tavelon

@@ -1,5 +1,7 @@
 #include "services/fileservices.h"
 
+#include <optional>
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -84,4 +86,38 @@ TEST(FileServicesText, LastPathPartAndAddBackslash)
     EXPECT_EQ(p, s);
     AddBackslash(p);
     EXPECT_EQ(p, s);
+}
+
+TEST(FileServicesText, EntryIgnoringCase)
+{
+    const struct
+    {
+        const char *name;
+        QStringList entries;
+        const char *wanted;
+        std::optional<QString> found;
+    } rows[] = {
+        {"exact spelling wins", {"clip.ini", "Clip.ini", "CLIP.INI"}, "Clip.ini", "Clip.ini"},
+        {"other case", {"a.bmp", "clip.ini"}, "Clip.ini", "clip.ini"},
+        {"several: first in byte order", {"frames", "FRAMES", "Frames2", "fRAMES"}, "Frames", "FRAMES"},
+        {"non-ASCII letters", {QString::fromUtf8("ÜBUNG")}, "übung", QString::fromUtf8("ÜBUNG")},
+        {"none", {"Clip.ini.bak", "Clip.in"}, "Clip.ini", std::nullopt},
+        {"empty folder", {}, "Frames", std::nullopt},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(entryIgnoringCase(row.entries, QString::fromUtf8(row.wanted)), row.found);
+    }
+}
+
+TEST_F(FileServices, PathIgnoringCase)
+{
+    ASSERT_TRUE(QDir(root).mkdir("frames"));
+    touch(root + "halvane.ini");
+    EXPECT_EQ(pathIgnoringCase(root, "Frames"), root + "frames");
+    EXPECT_EQ(pathIgnoringCase(root, "Halvane.ini"), root + "halvane.ini");
+    // Missing in every spelling: the name as asked for, to be created.
+    EXPECT_EQ(pathIgnoringCase(root, "Clips"), root + "Clips");
+    EXPECT_EQ(pathIgnoringCase(root + "missing" + pathSeparator(), "Clip.ini"),
+              root + "missing" + pathSeparator() + "Clip.ini");
 }

@@ -1,6 +1,7 @@
 // The make-video command and the video writer on real files, checked with ffprobe and ffmpeg.
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -167,6 +168,35 @@ TEST_F(VideoCommandTest, AbortClosesTheFileSoItPlays)
     fx.logic->command.Command1_Click(0);
     EXPECT_EQ(frameColours(video()), (QList<int>{0, 1}));
     EXPECT_EQ(beeps, 0);
+}
+
+// Folders copied from a system that ignores letter case: frames/, clips/, HALVANE.INI with
+// Language=english beside language/English3.lng, and a clip.ini that is read and rewritten.
+TEST_F(VideoCommandTest, FixedNamesAreFoundWhateverTheirLetterCase)
+{
+    const QString root = fx.root();
+    writeFrames(root + "frames/Garten", {"f0.bmp", "f1.bmp"});
+    ASSERT_TRUE(QDir(root).mkdir("clips"));
+    ASSERT_TRUE(writeFile(root + "HALVANE.INI", "[Orrin's Halvane]\r\nLanguage=english\r\n"));
+    QByteArray lng = "#22\r\nlstComments\r\n-1\r\n";
+    for (int i = 0; i < 22; ++i)
+        lng += "E" + QByteArray::number(i) + "\r\n";
+    ASSERT_TRUE(QDir(root).mkpath("language"));
+    ASSERT_TRUE(writeFile(root + "language/English3.lng", lng + "\r\n"));
+    ASSERT_TRUE(writeFile(root + "frames/Garten/clip.ini", "[ClipSettings]\r\nText=Hallo\r\nSpeed=12\r\n"));
+    // Start-up forms the paths once the folders are there.
+    fx.form.state.setProgramFolder(root);
+    fx.start();
+
+    EXPECT_EQ(fx.form.List1.items(), QStringList{"Garten"});
+    EXPECT_EQ(fx.form.UiText(4), "E4");
+    EXPECT_EQ(fx.form.Text1.text(), "Hallo");
+    EXPECT_EQ(fx.form.scrlSpeed.value(), 12);
+    fx.makeVideo();
+    EXPECT_TRUE(QFileInfo(root + "clips/Garten.avi").isFile());
+    EXPECT_FALSE(QFileInfo::exists(root + "Clips"));
+    EXPECT_FALSE(QFileInfo::exists(root + "frames/Garten/Clip.ini"));
+    EXPECT_EQ(GetIniString("ClipSettings", "ClipName", root + "frames/Garten/clip.ini", ""), "Garten");
 }
 
 } // namespace
