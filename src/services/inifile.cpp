@@ -40,23 +40,45 @@ bool sameName(QStringView a, QStringView b)
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
-// The file's bytes; nullopt when it is missing, a folder, too large, unreadable or binary.
-// A missing file gives an empty array when missingIsEmpty is set.
-std::optional<QByteArray> readFileBytes(const QString &file, bool missingIsEmpty)
+enum class FileState { Text, Missing, Damaged, Unusable };
+
+// What a settings file holds. Damaged: a plain file that is no settings file (a NUL byte, or larger
+// than any settings file); Unusable: a folder, a pipe or a file that cannot be read.
+struct FileContents
+{
+    FileState state = FileState::Unusable;
+    QByteArray bytes;
+};
+
+FileContents readFileBytes(const QString &file)
 {
     const QFileInfo info(file);
     if (!info.exists())
-        return missingIsEmpty ? std::optional<QByteArray>(QByteArray()) : std::nullopt;
-    if (!info.isFile() || info.size() > kMaxFileSize)
-        return std::nullopt;
+        return {FileState::Missing, {}};
+    if (!info.isFile())
+        return {};
+    if (info.size() > kMaxFileSize)
+        return {FileState::Damaged, {}};
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly))
-        return std::nullopt;
+        return {};
     // readAll() allocates what the file holds; read(kMaxFileSize + 1) would allocate 16 MB every time.
     QByteArray bytes = f.readAll();
-    if (f.error() != QFileDevice::NoError || bytes.size() > kMaxFileSize || bytes.contains('\0'))
-        return std::nullopt;
-    return bytes;
+    if (f.error() != QFileDevice::NoError)
+        return {};
+    if (bytes.size() > kMaxFileSize || bytes.contains('\0'))
+        return {FileState::Damaged, {}};
+    return {FileState::Text, bytes};
+}
+
+// Keeps a damaged settings file as <file>.bak, unless an earlier one is kept there already. False
+// when the backup is due but cannot be made, so the damaged file must stay.
+bool keepDamagedFile(const QString &file)
+{
+    const QString backup = file + QStringLiteral(".bak");
+    if (QFileInfo::exists(backup) || QFileInfo(backup).isSymLink())
+        return true;
+    return QFile::rename(file, backup);
 }
 
 QString decodeText(QByteArrayView bytes)
@@ -188,10 +210,10 @@ bool hasBreakingChar(const QString &s)
 QString GetIniString(const QString &section, const QString &key, const QString &file,
                      const QString &defaultValue)
 {
-    const std::optional<QByteArray> bytes = readFileBytes(file, false);
-    if (!bytes)
+    const FileContents contents = readFileBytes(file);
+    if (contents.state != FileState::Text)
         return defaultValue;
-    const QString text = decodeText(*bytes);
+    const QString text = decodeText(contents.bytes);
     const std::vector<Line> lines = splitLines(text);
     const SectionRange range = findSection(lines, trimBlanks(section));
     if (range.header < 0)
@@ -220,10 +242,13 @@ bool WriteIniString(const QString &section, const QString &key, const QString &v
         hasBreakingChar(sectionText) || hasBreakingChar(keyText) || hasBreakingChar(value))
         return false;
 
-    const std::optional<QByteArray> bytes = readFileBytes(file, true);
-    if (!bytes)
+    // A damaged file is kept once beside the new one, which starts afresh.
+    const FileContents contents = readFileBytes(file);
+    if (contents.state == FileState::Unusable)
         return false;
-    const QString oldText = decodeText(*bytes);
+    if (contents.state == FileState::Damaged && !keepDamagedFile(file))
+        return false;
+    const QString oldText = decodeText(contents.bytes);
     const std::vector<Line> lines = splitLines(oldText);
     const SectionRange range = findSection(lines, sectionText);
     const QString newKeyLine = keyText + u'=' + value + kLineEnd;

@@ -11,7 +11,9 @@ QString GetIniString(const QString &section, const QString &key, const QString &
                      const QString &defaultValue);
 
 // Replaces the key's value in place, keeping every other line, and creates the file, the section
-// and the key as needed. The file is replaced atomically. False when the file cannot be written.
+// and the key as needed. The file is replaced atomically. A damaged file (a NUL byte, or larger
+// than 16 MB) is renamed to <file>.bak, unless that backup exists already, and a fresh file takes
+// its place. False when the file cannot be written or is a folder or unreadable.
 bool WriteIniString(const QString &section, const QString &key, const QString &value, const QString &file);
 
 } // namespace tavelon

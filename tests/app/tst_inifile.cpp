@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -84,10 +85,31 @@ TEST_F(IniFile, FilesThatAreNoSettingsReadAsDefaults)
     for (const char *name : {"empty.ini", "binary.ini", "folder.ini", "fifo.ini", "missing.ini"})
         EXPECT_EQ(GetIniString("S", "k", path(name), "d"), "d") << name;
 
-    // Writing never turns a binary file or a folder into a settings file.
-    EXPECT_FALSE(WriteIniString("S", "k", "v", path("binary.ini")));
-    EXPECT_EQ(bytesOf(path("binary.ini")).size(), 12);
+    // Writing never turns a folder or a pipe into a settings file.
     EXPECT_FALSE(WriteIniString("S", "k", "v", path("folder.ini")));
+    EXPECT_TRUE(QFileInfo(path("folder.ini")).isDir());
+}
+
+// A damaged settings file is kept once as <name>.bak and a fresh one is written in its place.
+TEST_F(IniFile, DamagedFileIsKeptOnceAndReplaced)
+{
+    const QByteArray withNul("[ClipSettings]\r\nSpeed=12\r\n\0junk", 30);
+    const QByteArray oversized(16 * 1024 * 1024 + 1, 'x');
+    for (const auto &[name, damaged] :
+         {std::pair{"nul.ini", withNul}, std::pair{"oversized.ini", oversized}}) {
+        SCOPED_TRACE(name);
+        const QString file = path(name);
+        put(file, damaged);
+        ASSERT_TRUE(WriteIniString("ClipSettings", "Speed", "20", file));
+        EXPECT_EQ(bytesOf(file), "[ClipSettings]\r\nSpeed=20\r\n");
+        EXPECT_EQ(bytesOf(file + ".bak"), damaged);
+
+        // Damaged again: the first backup stays as it was.
+        put(file, QByteArray("second\0", 7));
+        ASSERT_TRUE(WriteIniString("ClipSettings", "Box", "1", file));
+        EXPECT_EQ(bytesOf(file), "[ClipSettings]\r\nBox=1\r\n");
+        EXPECT_EQ(bytesOf(file + ".bak"), damaged);
+    }
 }
 
 TEST_F(IniFile, LongValuesAreCutAndLongLinesAreHarmless)
