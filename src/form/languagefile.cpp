@@ -23,6 +23,9 @@ constexpr QChar kCaptionToolTipMarker = u'*';
 
 // Counts beyond this are cut: no file has that many lines, and 2 × count must not overflow.
 constexpr double kMaxCount = 1e15;
+// The last item of a "#" block that the end of the file may leave to be filled with the last line
+// read; missing items past it are dropped.
+constexpr qint64 kMaxFilledItem = 10000;
 
 // Reads lines one at a time. A read at the end of the text fails and leaves the target as it
 // was, so a cut-off block sees the last line read in place of the missing ones.
@@ -85,8 +88,13 @@ QList<LanguageBlock> parseLanguage(QStringView text)
         block.index = roundedValue(line);
 
         if (block.marker == kListMarker) {
-            for (qint64 i = 0; i <= count && reader.read(line); ++i)
+            // A block cut off by the end of the file gives its missing items the last line read,
+            // but only up to item kMaxFilledItem: a count beyond that is no list anyone wrote.
+            for (qint64 i = 0; i <= count; ++i) {
+                if (!reader.read(line) && i > kMaxFilledItem)
+                    break;
                 block.lines.append(line);
+            }
         } else if (block.marker == kTabMarker || block.marker == kHeaderMarker) {
             const qint64 n = block.marker == kTabMarker ? 2 * count : count;
             for (qint64 i = 0; i < n && reader.read(line); ++i) {

@@ -23,8 +23,8 @@ struct LanguageBlock
 
 // Splits a language file's text into its blocks. Lines end at CR LF, CR or LF. Separator lines
 // ("---" and longer) are skipped where a block may begin. A file cut off inside a block gives the
-// missing name, index, caption and tooltip lines the last line read; a cut-off "#" block simply
-// ends with the last item line present, so a huge count never reads past the end of the file.
+// missing lines the last line read; for a "#" block only up to item 10,000, so a huge count in a
+// cut-off file does not make millions of items.
 QList<LanguageBlock> parseLanguage(QStringView text);
 
 // Applies the blocks to the form's controls. A name or index the form does not know, or a

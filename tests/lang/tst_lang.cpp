@@ -154,9 +154,15 @@ TEST_F(LanguageTest, ListBlocks)
         {"count is rounded", "# 1.6|cboSize|-1|a|b|c|d", {}, {"a", "b", "c"}},
         {"empty line ends a fresh list", "#4|cboSize|-1|a||c|d|", {}, {"a"}},
         {"replace, keep, append", "#3|cboSize|-1|S||L|H", {"K", "M"}, {"S", "M", "L", "H"}},
-        {"cut off", "#5|cboSize|-1|a|b", {}, {"a", "b"}},
-        {"huge count", "#2000000000|cboSize|-1|a|b", {}, {"a", "b"}},
-        {"huger count", "#99999999999999999999|cboSize|-1|a", {}, {"a"}},
+        {"cut off: the last line read fills the rest",
+         "#5|cboSize|-1|a|b",
+         {},
+         {"a", "b", "b", "b", "b", "b"}},
+        {"cut off after index", "#2|cboSize|-1", {}, {"-1", "-1", "-1"}},
+        {"cut off after an empty line", "#4|cboSize|-1|a|", {}, {"a"}},
+        // A count beyond reason fills the missing items only up to item 10,000.
+        {"huge count", "#2000000000|cboSize|-1|a|b", {}, QStringList{"a"} + QStringList(10000, "b")},
+        {"huger count", "#99999999999999999999|cboSize|-1|a", {}, QStringList(10001, "a")},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
