@@ -6,8 +6,6 @@
 
 #include <QFontInfo>
 
-#include "services/numbertext.h"
-
 namespace tavelon {
 
 namespace {
@@ -28,7 +26,7 @@ std::optional<int> previewPointSize(const QString &sizeText, const QStringList &
     return std::nullopt;
 }
 
-VideoTextScale videoTextScale(const QString &formatText, int previewPoints, const QString &heightText)
+VideoTextScale videoTextScale(const QString &formatText, int previewPoints, int frameHeight)
 {
     const QString prefix = formatText.left(3);
     if (prefix == u"VCD")
@@ -36,9 +34,7 @@ VideoTextScale videoTextScale(const QString &formatText, int previewPoints, cons
     if (prefix == u"DVD" || prefix == u"SVC")
         return {std::max(previewPoints * 2, 1), 2 * kVcdMargin, 2};
 
-    int height = integerValueOf(heightText).value_or(0);
-    if (height <= 0)
-        height = kReferenceHeight;
+    const int height = frameHeight > 0 ? frameHeight : kReferenceHeight;
     // Whole-number arithmetic: size × height / 288 rounded down, without floating-point noise.
     const int points = int(std::int64_t(previewPoints) * height / kReferenceHeight);
     const int margin = kVcdMargin * height / kReferenceHeight;

@@ -24,10 +24,9 @@ struct VideoTextScale
 
 // The video scale for a format text. "VCD…" uses the preview size with distances 7 and 1; "DVD…"
 // and "SVC…" double the size with 14 and 2. Every other format (the HD presets, free sizes) scales
-// the VCD values by frame height ÷ 288, the height being the integer value of heightText (a
-// height of 0 or less, or none, counts as 288): size and margin rounded down, shadow at least 1.
-// The size never drops below 1 point.
-VideoTextScale videoTextScale(const QString &formatText, int previewPoints, const QString &heightText);
+// the VCD values by frameHeight ÷ 288 (a height of 0 or less counts as 288): size and margin
+// rounded down, shadow at least 1. The size never drops below 1 point.
+VideoTextScale videoTextScale(const QString &formatText, int previewPoints, int frameHeight);
 
 // Pixel size of a point size at 96 dpi, rounded as the platform's font mapping does.
 int pixelSizeForPoints(int points);

@@ -9,6 +9,7 @@
 #include "overlay/overlaylayout.h"
 #include "image/framescaler.h"
 #include "preview/preview.h"
+#include "services/numbertext.h"
 
 namespace tavelon {
 
@@ -55,13 +56,18 @@ Overlay::Overlay(MainForm &form) : m_form(form) {}
 
 void Overlay::SetLabelSize()
 {
+    setLabelSize(integerValueOf(m_form.txtHeight.text()).value_or(0));
+}
+
+void Overlay::setLabelSize(int videoHeight)
+{
     const QStringList sizes = {m_form.UiText(10), m_form.UiText(11), m_form.UiText(12), m_form.UiText(13)};
     if (const std::optional<int> p = previewPointSize(m_form.cboSize.text(), sizes))
         setPoints(m_form.Label2, *p);
     m_form.Label3.setCaption(padded(m_form.Text1.text()));
 
     const VideoTextScale video =
-        videoTextScale(m_form.cboFormats.text(), pointsOf(m_form.Label2), m_form.txtHeight.text());
+        videoTextScale(m_form.cboFormats.text(), pointsOf(m_form.Label2), videoHeight);
     setPoints(m_form.Label3, video.points);
     m_form.state.OverlayMargin = video.margin;
     m_form.state.OverlayShadow = video.shadow;
@@ -103,10 +109,14 @@ void Overlay::PrintCopyright()
 
 void Overlay::PrintCopyrightAVI()
 {
-    SetLabelSize();
     QImage &frame = m_form.picSave.image();
-    if (frame.isNull())
+    // The frame's own height, not the height box's text: the box stays editable while a video is
+    // written, and the text must not change size inside frames whose size does not.
+    if (frame.isNull()) {
+        SetLabelSize();
         return;
+    }
+    setLabelSize(frame.height());
     const bool box = m_form.Check2.value() == 1;
     const bool border = m_form.Check3.value() == 1;
     const int m = m_form.state.OverlayMargin;

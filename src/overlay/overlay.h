@@ -24,7 +24,7 @@ public:
     Overlay &operator=(const Overlay &) = delete;
 
     // Sets Label2's size (preview) and Label3's caption and size (video), OverlayMargin and
-    // OverlayShadow, and measures both labels.
+    // OverlayShadow, and measures both labels; the video height is the height box's value.
     void SetLabelSize();
     // Paints the clean frame of picTemp over picPre (the preview's background when there is no
     // frame yet), scaled like the frame display.
@@ -42,6 +42,8 @@ public:
     QString fontFamily() const { return m_family; }
 
 private:
+    // SetLabelSize for video frames videoHeight pixels high (the HD and free formats scale by it).
+    void setLabelSize(int videoHeight);
     OverlayCorner corner() const;
     void paint(QImage &image, const TextBlock &block, const QPoint &anchor, const QList<ColoredRect> &bars,
                int shadow) const;

@@ -14,28 +14,26 @@ TEST(LabelSizeRules, VideoScaleByFormat)
     struct Row
     {
         const char *format;
-        const char *height;
+        int height;
         int previewPoints;
         VideoTextScale expected;
     };
     const Row rows[] = {
-        {"VCD PAL", "288", 10, {10, 7, 1}},
-        {"SVCD PAL", "576", 10, {20, 14, 2}},
-        {"DVD NTSC", "480", 12, {24, 14, 2}},
-        {"vcd", "576", 10, {20, 14, 2}}, // case-sensitive: an open format, f = 2
-        {"HD 16:9", "720", 10, {25, 17, 2}},
-        {"Full-HD 16:9", "1080", 10, {37, 26, 3}},
-        {"Eigenes", "144", 10, {5, 3, 1}},
-        {"Eigenes", " 1080.5", 8, {30, 26, 3}}, // halves to even: 1080
-        {"Eigenes", "0", 10, {10, 7, 1}},
-        {"Eigenes", "abc", 10, {10, 7, 1}},
-        {"Eigenes", "99999", 10, {10, 7, 1}}, // outside the 16-bit range: no value
-        {"Eigenes", "20", 8, {1, 0, 1}},      // never below 1 point
+        {"VCD PAL", 288, 10, {10, 7, 1}},
+        {"SVCD PAL", 576, 10, {20, 14, 2}},
+        {"DVD NTSC", 480, 12, {24, 14, 2}},
+        {"vcd", 576, 10, {20, 14, 2}}, // case-sensitive: an open format, f = 2
+        {"HD 16:9", 720, 10, {25, 17, 2}},
+        {"Full-HD 16:9", 1080, 10, {37, 26, 3}},
+        {"Eigenes", 144, 10, {5, 3, 1}},
+        {"Eigenes", 1080, 8, {30, 26, 3}},
+        {"Eigenes", 0, 10, {10, 7, 1}}, // no height: counts as 288
+        {"Eigenes", -5, 10, {10, 7, 1}},
+        {"Eigenes", 20, 8, {1, 0, 1}}, // never below 1 point
     };
     for (const Row &row : rows) {
-        SCOPED_TRACE(std::string(row.format) + " / " + row.height);
-        const VideoTextScale v =
-            videoTextScale(QString::fromUtf8(row.format), row.previewPoints, QString::fromUtf8(row.height));
+        SCOPED_TRACE(std::string(row.format) + " / " + std::to_string(row.height));
+        const VideoTextScale v = videoTextScale(QString::fromUtf8(row.format), row.previewPoints, row.height);
         EXPECT_EQ(v.points, row.expected.points);
         EXPECT_EQ(v.margin, row.expected.margin);
         EXPECT_EQ(v.shadow, row.expected.shadow);

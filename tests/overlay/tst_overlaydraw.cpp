@@ -115,6 +115,24 @@ TEST_F(OverlayDrawTest, ShadowOffsetFollowsFormat)
     EXPECT_EQ(shadow.bottomRight() - text.bottomRight(), QPoint(1, 1));
 }
 
+// The height box stays editable while a video is written: the text in an HD frame follows the
+// frame being drawn, not the box.
+TEST_F(OverlayDrawTest, VideoTextSizeFollowsTheFrameNotTheHeightBox)
+{
+    for (const char *typed : {"2000", "288", ""}) {
+        SCOPED_TRACE(typed);
+        setVideoFrame(QStringLiteral("HD 16:9"), 1280, 720);
+        overlay->PrintCopyrightAVI();
+        const QImage expected = form.picSave.image();
+        const int margin = form.state.OverlayMargin;
+        setVideoFrame(QStringLiteral("HD 16:9"), 1280, 720);
+        form.txtHeight.setText(QString::fromLatin1(typed));
+        overlay->PrintCopyrightAVI();
+        EXPECT_EQ(form.picSave.image(), expected);
+        EXPECT_EQ(form.state.OverlayMargin, margin);
+    }
+}
+
 // Switching off restores the clean frame; without a frame the preview is painted over with its
 // background, so a box moved to another corner leaves no trace at the old one.
 TEST_F(OverlayDrawTest, RevertingRestoresTheCleanFrameOrTheBackground)
