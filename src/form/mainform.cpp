@@ -9,11 +9,11 @@ QColor rgb(int r, int g, int b)
     return QColor(r, g, b);
 }
 
-QFont arialBold(int points)
+QFont arialBold(qreal points)
 {
     QFont f(QStringLiteral("Arial"));
     f.setBold(true);
-    f.setPointSize(points);
+    f.setPointSizeF(points);
     return f;
 }
 
@@ -149,7 +149,7 @@ void MainForm::setDesignTimeValues()
 
     Frame1.setBackColor(rgb(0xFF, 0xE0, 0xC0));
     lblCurFrame.setCaption(QStringLiteral("1"));
-    lblCurFrame.setFont(arialBold(14));
+    lblCurFrame.setFont(arialBold(14.25));
     lblCurFrame.setForeColor(rgb(0, 0, 128));
     lblCurFrame.setBackColor(rgb(0xE0, 0xE0, 0xE0));
 

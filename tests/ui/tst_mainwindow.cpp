@@ -78,6 +78,9 @@ TEST_F(MainWindowTest, DesignTimeLook)
     EXPECT_EQ(background(widget("Frame1")), QColor(0xFF, 0xE0, 0xC0));
     EXPECT_EQ(background(widget("Frame3")), QColor(192, 255, 192));
     EXPECT_EQ(widget<QLineEdit>("txtFPS")->maxLength(), 2);
+    const QFont frameNumber = widget("lblCurFrame")->font();
+    EXPECT_DOUBLE_EQ(frameNumber.pointSizeF(), 14.25);
+    EXPECT_TRUE(frameNumber.bold());
     // The format box shows its design-time text although its list is still empty.
     auto *formats = widget<QComboBox>("cboFormats");
     EXPECT_EQ(formats->currentIndex(), -1);
