@@ -1,8 +1,10 @@
 #include "ui/mainwindow.h"
 
 #include <algorithm>
+#include <functional>
 
 #include <QAbstractItemView>
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -143,12 +145,11 @@ MainWindow::MainWindow(MainForm &form, QWidget *parent) : QWidget(parent), m_for
     connect(&form, &MainForm::focusDummyRequested, m_dummy,
             [this] { m_dummy->setFocus(Qt::OtherFocusReason); });
 
-    qApp->installEventFilter(this);
+    createPlayerActions();
 }
 
 MainWindow::~MainWindow()
 {
-    qApp->removeEventFilter(this);
     setBusy(false);
 }
 
@@ -264,8 +265,10 @@ void MainWindow::buildFrameCounter()
 
 void MainWindow::buildPlayer()
 {
+    // A click on the preview gives it the focus, where the player's keys act.
     place(new PreviewView(m_form.picPre, this), m_form.picPre,
-          {12, 11, MainForm::kPreviewOuterWidth, MainForm::kPreviewOuterHeight});
+          {12, 11, MainForm::kPreviewOuterWidth, MainForm::kPreviewOuterHeight})
+        ->setFocusPolicy(Qt::ClickFocus);
     place(newScrollBar(m_form.slPre, this, false), m_form.slPre, {12, 303, 351, 17});
 
     const struct
@@ -342,40 +345,43 @@ QString MainWindow::progressText() const
     return m_progress->text();
 }
 
-bool MainWindow::handlePlayerKey(const QKeyEvent *event)
+void MainWindow::createPlayerActions()
 {
-    if (event->modifiers() & ~Qt::KeypadModifier)
-        return false;
-    if (qobject_cast<QLineEdit *>(QApplication::focusWidget()))
-        return false;
-    switch (event->key()) {
-    case Qt::Key_Left:
-        m_form.cmdBack.click();
-        return true;
-    case Qt::Key_Right:
-        m_form.cmdNext.click();
-        return true;
-    case Qt::Key_Home:
-        m_form.cmdFirst.click();
-        return true;
-    case Qt::Key_End:
-        m_form.cmdLast.click();
-        return true;
-    case Qt::Key_Space:
-        // A held key would start and stop in turn.
-        if (!event->isAutoRepeat()) {
-            if (m_form.cmdPlay.value() == 0)
-                m_form.cmdPlay.click();
-            else
-                m_form.cmdStop.click();
-        }
-        return true;
-    case Qt::Key_Delete:
-        if (!event->isAutoRepeat())
-            m_form.cmdDelFrame.click();
-        return true;
-    default:
-        return false;
+    const struct
+    {
+        Qt::Key key;
+        bool autoRepeat;
+        std::function<void()> run;
+    } keys[] = {
+        {Qt::Key_Left, true, [this] { m_form.cmdBack.click(); }},
+        {Qt::Key_Right, true, [this] { m_form.cmdNext.click(); }},
+        {Qt::Key_Home, true, [this] { m_form.cmdFirst.click(); }},
+        {Qt::Key_End, true, [this] { m_form.cmdLast.click(); }},
+        // A held Space would start and stop in turn, a held Delete ask again and again.
+        {Qt::Key_Space, false,
+         [this] {
+             if (m_form.cmdPlay.value() == 0)
+                 m_form.cmdPlay.click();
+             else
+                 m_form.cmdStop.click();
+         }},
+        {Qt::Key_Delete, false, [this] { m_form.cmdDelFrame.click(); }},
+    };
+    // The places where no control needs these keys. Each action is a widget shortcut on all of
+    // them, so it acts only while one of them has the focus.
+    QList<QWidget *> owners = {this, m_dummy};
+    for (const Control *c : std::initializer_list<const Control *>{
+             &m_form.picPre, &m_form.slPre, &m_form.cmdFirst, &m_form.cmdBack, &m_form.cmdNext,
+             &m_form.cmdLast, &m_form.cmdStop, &m_form.cmdPlay, &m_form.cmdDelFrame})
+        owners.append(widgetFor(c));
+    for (const auto &k : keys) {
+        auto *action = new QAction(this);
+        action->setShortcut(QKeySequence(k.key));
+        action->setShortcutContext(Qt::WidgetShortcut);
+        action->setAutoRepeat(k.autoRepeat);
+        connect(action, &QAction::triggered, this, k.run);
+        for (QWidget *w : owners)
+            w->addAction(action);
     }
 }
 
@@ -391,11 +397,6 @@ bool MainWindow::isFormatBoxKey(QObject *watched, const QEvent *event) const
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    // Key presses reach the application's filter once for every widget they pass on their way up;
-    // the first one inside this window decides.
-    if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
-        static_cast<QWidget *>(watched)->window() == this && handlePlayerKey(static_cast<QKeyEvent *>(event)))
-        return true;
     if (isFormatBoxKey(watched, event))
         return true;
     return QWidget::eventFilter(watched, event);

@@ -4,7 +4,6 @@
 #include <QWidget>
 
 class QComboBox;
-class QKeyEvent;
 class QLabel;
 
 namespace tavelon {
@@ -15,9 +14,11 @@ class MainForm;
 // The main window: shows the controls of a MainForm at their classic places and hands the user's
 // actions to them. It holds no logic of its own; the form must outlive it.
 //
-// Beyond the classic program, keys work as player buttons while no text box has the focus: Left and
-// Right step back and forward, Home and End go to the first and last frame, Space plays and stops,
-// Delete asks to delete the frame shown. Each does what a click on that button does.
+// Beyond the classic program, keys work as player buttons where no control needs them: on the
+// preview, the frame slider, the player buttons and the hidden focus holder. Left and Right step
+// back and forward, Home and End go to the first and last frame, Space plays and stops, Delete asks
+// to delete the frame shown; each does what a click on that button does. A focused list, check
+// box, text box or the speed bar keeps its own keys.
 class MainWindow : public QWidget
 {
     Q_OBJECT
@@ -51,6 +52,7 @@ signals:
     void closed();
 
 protected:
+    // Throws away every key while the format box or its open list has the focus.
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
@@ -61,7 +63,7 @@ private:
     void buildOverlayFrame();
     void buildFrameCounter();
     void buildPlayer();
-    bool handlePlayerKey(const QKeyEvent *event);
+    void createPlayerActions();
     bool isFormatBoxKey(QObject *watched, const QEvent *event) const;
 
     MainForm &m_form;

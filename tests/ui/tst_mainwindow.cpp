@@ -290,6 +290,65 @@ TEST_F(MainWindowTest, SpacePlaysAndStopsDeleteAsksToDelete)
     EXPECT_EQ(form.Text1.text(), QStringLiteral("© BRIMHOLT "));
 }
 
+// A focused control keeps its own keys; the player's keys act where no control needs them.
+TEST_F(MainWindowTest, FocusedControlsKeepTheirKeys)
+{
+    for (ListControl *list : {&form.List1, &form.cboDirections, &form.cboPosition, &form.cboSize})
+        for (const char *item : {"a", "b", "c"})
+            list->addItem(QString::fromLatin1(item));
+    form.slPre.setMaximum(9);
+    int playerClicks = 0;
+    for (CommandButton *b : {&form.cmdFirst, &form.cmdBack, &form.cmdNext, &form.cmdLast, &form.cmdStop})
+        QObject::connect(b, &CommandButton::clicked, [&] { ++playerClicks; });
+    for (CheckBox *b : {&form.cmdPlay, &form.cmdDelFrame})
+        QObject::connect(b, &CheckBox::clicked, [&] { ++playerClicks; });
+
+    const struct
+    {
+        const char *widget;
+        Qt::Key key;
+    } kept[] = {
+        {"Check1", Qt::Key_Space},     {"chkRepeat", Qt::Key_Space}, {"List1", Qt::Key_Left},
+        {"List1", Qt::Key_End},        {"List1", Qt::Key_Space},     {"cboDirections", Qt::Key_Right},
+        {"cboPosition", Qt::Key_Left}, {"cboSize", Qt::Key_Home},    {"scrlSpeed", Qt::Key_Right},
+        {"Text1", Qt::Key_Delete},     {"txtFPS", Qt::Key_Home},
+    };
+    for (const auto &k : kept) {
+        SCOPED_TRACE(std::string(k.widget) + " " + std::to_string(k.key));
+        QWidget *w = widget(QString::fromLatin1(k.widget));
+        w->setFocus();
+        ASSERT_EQ(QApplication::focusWidget(), w);
+        QTest::keyClick(w, k.key);
+        EXPECT_EQ(playerClicks, 0);
+    }
+    EXPECT_EQ(form.Check1.value(), 1) << "Space ticks a focused check box";
+    EXPECT_EQ(form.chkRepeat.value(), 1);
+    EXPECT_EQ(form.scrlSpeed.value(), 9) << "Right moves a focused speed bar";
+
+    const struct
+    {
+        const char *widget;
+        Qt::Key key;
+        const Control *button;
+    } acting[] = {
+        {"slPre", Qt::Key_End, &form.cmdLast},
+        {"picPre", Qt::Key_Home, &form.cmdFirst},
+        {"cmdNext", Qt::Key_Left, &form.cmdBack},
+        {"cmdPlay", Qt::Key_Right, &form.cmdNext},
+    };
+    for (const auto &a : acting) {
+        SCOPED_TRACE(a.widget);
+        int clicks = 0;
+        const auto counter = QObject::connect(static_cast<const CommandButton *>(a.button),
+                                              &CommandButton::clicked, [&] { ++clicks; });
+        QWidget *w = widget(QString::fromLatin1(a.widget));
+        w->setFocus();
+        QTest::keyClick(w, a.key);
+        EXPECT_EQ(clicks, 1);
+        QObject::disconnect(counter);
+    }
+}
+
 TEST_F(MainWindowTest, BusyPointerTopMostAndProgress)
 {
     window.setBusy(true);
