@@ -20,6 +20,7 @@
 #include "services/sound.h"
 #include "clips/formatpresets.h"
 #include "app/formlogic.h"
+#include "form/showntexts.h"
 #include "form/uitext.h"
 #include "video/compressionchooser.h"
 #include "video/compressors.h"
@@ -72,19 +73,17 @@ private:
 
 } // namespace
 
-QString progressLine(int i, int n, double elapsedSeconds, int width)
+QString progressLine(const QString &pattern, int i, int n, double elapsedSeconds, int width)
 {
     const double fraction = n > 0 ? std::min(1.0, double(i) / n) : 1.0;
     const int filled = int(fraction * width + 0.5);
     const double fps = elapsedSeconds > 0 ? i / elapsedSeconds : 0.0;
     const int left = fps > 0 ? int((n - i) / fps + 0.5) : 0;
-    return QStringLiteral("[%1%2] frame %3 of %4, %5 fps, %6:%7 left")
-        .arg(QString(filled, QLatin1Char('#')), QString(width - filled, QLatin1Char('-')))
-        .arg(i)
-        .arg(n)
-        .arg(fps, 0, 'f', 1)
-        .arg(left / 60)
-        .arg(left % 60, 2, 10, QLatin1Char('0'));
+    const QString bar = QString(filled, QLatin1Char('#')) + QString(width - filled, QLatin1Char('-'));
+    const QString timeLeft = QStringLiteral("%1:%2").arg(left / 60).arg(left % 60, 2, 10, QLatin1Char('0'));
+    return u'[' + bar + QStringLiteral("] ") +
+           fillPlaceholders(pattern,
+                            {QString::number(i), QString::number(n), QString::number(fps, 'f', 1), timeLeft});
 }
 
 int runBatchJob(int argc, char **argv, const QString &programFolder, const BatchOptions &options)
@@ -171,9 +170,10 @@ int runBatchJob(int argc, char **argv, const QString &programFolder, const Batch
     clock.start();
     const bool terminal = isatty(fileno(stderr));
     if (terminal) {
-        QObject::connect(&logic.writer, &VideoWriter::progress, [&clock](int i, int n) {
-            std::fprintf(stderr, "\r%s",
-                         progressLine(i, n, clock.elapsed() / 1000.0).toLocal8Bit().constData());
+        QObject::connect(&logic.writer, &VideoWriter::progress, [&clock, &form](int i, int n) {
+            const QString line =
+                progressLine(shownText(form, ShownText::BatchProgress), i, n, clock.elapsed() / 1000.0);
+            std::fprintf(stderr, "\r%s", line.toLocal8Bit().constData());
             std::fflush(stderr);
         });
     }

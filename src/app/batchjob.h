@@ -19,8 +19,8 @@ int runBatchJob(int argc, char **argv, const QString &programFolder, const Batch
 // and direction stored in its Clip.ini. BatchOk when nothing was found, BatchFailed otherwise.
 int runClipCheck(int argc, char **argv, const QString &programFolder, const QString &clip);
 
-// The progress line for frame i of n after elapsed seconds: a bar, the count, frames per second
-// and the time left.
-QString progressLine(int i, int n, double elapsedSeconds, int width = 30);
+// The progress line for frame i of n after elapsed seconds: a bar, then the pattern (the shown
+// text lblBatchProgress) filled with the count, frames per second and the time left.
+QString progressLine(const QString &pattern, int i, int n, double elapsedSeconds, int width = 30);
 
 } // namespace tavelon

@@ -54,8 +54,8 @@ int runWindow(int argc, char **argv, const QString &root)
     form.state.setProgramFolder(root);
     // The window shows the form; its dialogs are the services the logic asks.
     MainWindow window(form);
-    MessageBoxService messages(&window);
-    DialogCompressionChooser chooser(&window);
+    MessageBoxService messages(form, &window);
+    DialogCompressionChooser chooser(form, &window);
     FormLogic logic(form, messages, chooser);
     FillLanguageList(form);
 
@@ -66,9 +66,8 @@ int runWindow(int argc, char **argv, const QString &root)
     QObject::connect(&logic.command, &VideoCommand::busyChanged, &window, &MainWindow::setBusy);
     QObject::connect(&logic.command, &VideoCommand::videoCompleted, &window,
                      [] { PlayResourceSound(QStringLiteral("BEEP")); });
-    QObject::connect(&logic.writer, &VideoWriter::progress, &window, [&window](int i, int n) {
-        window.setProgressText(QStringLiteral("Frame %1 / %2").arg(i).arg(n));
-    });
+    QObject::connect(&logic.writer, &VideoWriter::progress, &window,
+                     [&window](int i, int n) { window.showProgress(i, n); });
     QObject::connect(&logic.command, &VideoCommand::finished, &window,
                      [&window] { window.setProgressText({}); });
     // Closing the window ends the program: a playback stops, a video being written is closed

@@ -1,5 +1,7 @@
 #include "form/mainform.h"
 
+#include "form/showntexts.h"
+
 namespace tavelon {
 
 namespace {
@@ -66,6 +68,11 @@ MainForm::MainForm(QObject *parent) : QObject(parent)
         p->setBackColor(c);
         m_picFramCol.append(p);
         add(p);
+    }
+    for (const ShownTextDefault &t : shownTextDefaults()) {
+        auto *holder = new Label(QLatin1String(t.controlName), -1, this);
+        holder->setCaption(QString::fromUtf8(t.german));
+        add(holder);
     }
     setDesignTimeValues();
 }

@@ -5,18 +5,21 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "form/showntexts.h"
+
 namespace tavelon {
 
-CompressionDialog::CompressionDialog(QWidget *parent)
+CompressionDialog::CompressionDialog(const MainForm &form, QWidget *parent)
     : QDialog(parent), m_compressors(availableCompressors()), m_codec(new QComboBox(this)),
       m_quality(new QSlider(Qt::Horizontal, this)), m_qualityValue(new QLabel(this)),
       m_keyFrames(new QSpinBox(this)), m_dataRate(new QSpinBox(this))
 {
-    setWindowTitle(tr("Videokomprimierung"));
+    setWindowTitle(shownText(form, ShownText::CompressionTitle));
 
     m_codec->setObjectName(QStringLiteral("codec"));
     for (const CompressorInfo &c : m_compressors)
@@ -29,31 +32,33 @@ CompressionDialog::CompressionDialog(QWidget *parent)
 
     m_keyFrames->setObjectName(QStringLiteral("keyFrames"));
     m_keyFrames->setRange(0, 9999);
-    m_keyFrames->setSpecialValueText(tr("Standard"));
-    m_keyFrames->setSuffix(tr(" Frames"));
+    m_keyFrames->setSpecialValueText(shownText(form, ShownText::KeyFramesDefault));
+    m_keyFrames->setSuffix(shownText(form, ShownText::KeyFramesUnit));
 
     m_dataRate->setObjectName(QStringLiteral("dataRate"));
     m_dataRate->setRange(0, 200000);
     m_dataRate->setSingleStep(100);
-    m_dataRate->setSpecialValueText(tr("Aus"));
-    m_dataRate->setSuffix(tr(" KBit/s"));
+    m_dataRate->setSpecialValueText(shownText(form, ShownText::DataRateOff));
+    m_dataRate->setSuffix(shownText(form, ShownText::DataRateUnit));
 
     auto *qualityRow = new QHBoxLayout;
     qualityRow->addWidget(m_quality);
     qualityRow->addWidget(m_qualityValue);
 
-    auto *form = new QFormLayout;
-    form->addRow(tr("Komprimierungsprogramm:"), m_codec);
-    form->addRow(tr("Komprimierungsqualität:"), qualityRow);
-    form->addRow(tr("Keyframe alle:"), m_keyFrames);
-    form->addRow(tr("Datenrate:"), m_dataRate);
+    auto *rows = new QFormLayout;
+    rows->addRow(shownText(form, ShownText::Compressor), m_codec);
+    rows->addRow(shownText(form, ShownText::Quality), qualityRow);
+    rows->addRow(shownText(form, ShownText::KeyFrames), m_keyFrames);
+    rows->addRow(shownText(form, ShownText::DataRate), m_dataRate);
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setText(shownText(form, ShownText::CompressionOk));
+    buttons->button(QDialogButtonBox::Cancel)->setText(shownText(form, ShownText::CompressionCancel));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto *layout = new QVBoxLayout(this);
-    layout->addLayout(form);
+    layout->addLayout(rows);
     layout->addWidget(buttons);
 
     connect(m_codec, &QComboBox::currentIndexChanged, this, &CompressionDialog::updateEnabled);
@@ -95,11 +100,13 @@ void CompressionDialog::updateEnabled()
     m_dataRate->setEnabled(c.hasDataRate());
 }
 
-DialogCompressionChooser::DialogCompressionChooser(QWidget *parent) : m_parent(parent) {}
+DialogCompressionChooser::DialogCompressionChooser(const MainForm &form, QWidget *parent)
+    : m_form(form), m_parent(parent)
+{}
 
 int DialogCompressionChooser::chooseCompression(CompressOptions &options)
 {
-    CompressionDialog dialog(m_parent);
+    CompressionDialog dialog(m_form, m_parent);
     if (dialog.exec() != QDialog::Accepted)
         return 0;
     options = dialog.options();

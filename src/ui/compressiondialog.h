@@ -15,13 +15,16 @@ class QWidget;
 
 namespace tavelon {
 
+class MainForm;
+
 // The video-compression dialog: the compressors of the AVI layer by description, with the
-// quality, key-frame and data-rate settings that apply to the chosen one.
+// quality, key-frame and data-rate settings that apply to the chosen one. Its texts are the
+// form's shown texts (frmCompression, lblCompressor …).
 class CompressionDialog : public QDialog
 {
     Q_OBJECT
 public:
-    explicit CompressionDialog(QWidget *parent = nullptr);
+    explicit CompressionDialog(const MainForm &form, QWidget *parent = nullptr);
 
     void setOptions(const CompressOptions &options);
     CompressOptions options() const;
@@ -41,10 +44,11 @@ private:
 class DialogCompressionChooser : public CompressionChooser
 {
 public:
-    explicit DialogCompressionChooser(QWidget *parent = nullptr);
+    explicit DialogCompressionChooser(const MainForm &form, QWidget *parent = nullptr);
     int chooseCompression(CompressOptions &options) override;
 
 private:
+    const MainForm &m_form;
     QWidget *m_parent;
 };
 

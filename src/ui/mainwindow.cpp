@@ -17,6 +17,7 @@
 #include <QPushButton>
 
 #include "form/mainform.h"
+#include "form/showntexts.h"
 #include "ui/classicframe.h"
 #include "ui/classicscrollbar.h"
 #include "ui/colorswatch.h"
@@ -331,6 +332,12 @@ void MainWindow::setTopMost(bool onTop)
 bool MainWindow::isTopMost() const
 {
     return windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+}
+
+void MainWindow::showProgress(int i, int n)
+{
+    setProgressText(
+        fillPlaceholders(shownText(m_form, ShownText::Progress), {QString::number(i), QString::number(n)}));
 }
 
 void MainWindow::setProgressText(const QString &text)

@@ -42,8 +42,10 @@ public:
     void setTopMost(bool onTop);
     bool isTopMost() const;
 
-    // A short status line under the frame counter ("Frame 12 / 40" while a video is made); the
-    // empty text hides it.
+    // A short status line under the frame counter while a video is made: frame i of n in the
+    // words of the form's shown text lblProgress ("Frame 12 / 40").
+    void showProgress(int i, int n);
+    // The status line's text; the empty text hides it.
     void setProgressText(const QString &text);
     QString progressText() const;
 

@@ -1,6 +1,9 @@
 #include "ui/messagebox.h"
 
 #include <QApplication>
+#include <QPushButton>
+
+#include "form/showntexts.h"
 
 namespace tavelon {
 
@@ -46,8 +49,9 @@ private:
 
 } // namespace
 
-void MessageBoxService::configure(QMessageBox &box, const QString &title, const QString &text,
-                                  MessageButtons buttons, MessageIcon icon, MessageAnswer defaultAnswer)
+void MessageBoxService::configure(QMessageBox &box, const MainForm &form, const QString &title,
+                                  const QString &text, MessageButtons buttons, MessageIcon icon,
+                                  MessageAnswer defaultAnswer)
 {
     box.setWindowTitle(title);
     box.setText(text);
@@ -58,10 +62,13 @@ void MessageBoxService::configure(QMessageBox &box, const QString &title, const 
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(defaultAnswer == MessageAnswer::No ? QMessageBox::No : QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::No);
+        box.button(QMessageBox::Yes)->setText(shownText(form, ShownText::MessageYes));
+        box.button(QMessageBox::No)->setText(shownText(form, ShownText::MessageNo));
     } else {
         box.setStandardButtons(QMessageBox::Ok);
         box.setDefaultButton(QMessageBox::Ok);
         box.setEscapeButton(QMessageBox::Ok);
+        box.button(QMessageBox::Ok)->setText(shownText(form, ShownText::MessageOk));
     }
 }
 
@@ -83,7 +90,7 @@ MessageAnswer MessageBoxService::show(const QString &title, const QString &text,
                                       MessageIcon icon, MessageAnswer defaultAnswer)
 {
     QMessageBox box(m_parent);
-    configure(box, title, text, buttons, icon, defaultAnswer);
+    configure(box, m_form, title, text, buttons, icon, defaultAnswer);
     const ArrowCursorScope arrow;
     const int result = box.exec();
     return answerOf(QMessageBox::StandardButton(result), buttons);

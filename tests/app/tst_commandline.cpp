@@ -1,7 +1,10 @@
 // Command-line parsing: modes, batch options, and the usage errors that exit with status 2.
 #include <gtest/gtest.h>
 
+#include "app/batchjob.h"
 #include "app/commandline.h"
+#include "form/mainform.h"
+#include "form/showntexts.h"
 
 using namespace tavelon;
 
@@ -77,6 +80,15 @@ TEST(CommandLine, UsageErrors)
         EXPECT_FALSE(error.isEmpty());
         EXPECT_FALSE(error.contains(QLatin1Char('\n')));
     }
+}
+
+TEST(BatchProgress, BarThenTheLanguagesWords)
+{
+    MainForm form;
+    EXPECT_EQ(progressLine(shownText(form, ShownText::BatchProgress), 10, 40, 2.0, 10),
+              QStringLiteral("[###-------] Frame 10 / 40, 5.0 Frames/s, noch 0:06"));
+    EXPECT_EQ(progressLine(QStringLiteral("%1 of %2 (%4 left)"), 40, 40, 4.0, 4),
+              QStringLiteral("[####] 40 of 40 (0:00 left)"));
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 
 #include "form/mainform.h"
 #include "form/languagefile.h"
+#include "form/showntexts.h"
 #include "form/uitext.h"
 
 using namespace tavelon;
@@ -196,6 +197,25 @@ TEST_F(LanguageTest, OddFiles)
 
     load(form, {"^", "cmdStop", "-1", QByteArray(1 << 20, 'A')});
     EXPECT_EQ(form.cmdStop.caption().size(), 1 << 20);
+}
+
+TEST(FillPlaceholders, NumbersGoWhereTheTextPutsThem)
+{
+    const struct
+    {
+        const char *pattern;
+        QStringList values;
+        const char *expected;
+    } rows[] = {
+        {"Frame %1 / %2", {"3", "40"}, "Frame 3 / 40"},
+        {"%2 Bilder, dies ist %1", {"3", "40"}, "40 Bilder, dies ist 3"},
+        {"Bild %1", {"3", "40"}, "Bild 3"},
+        {"100% %3 %0 %", {"3", "40"}, "100% %3 %0 %"},
+        {"%1 %2", {"%2", "x"}, "%2 x"},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(fillPlaceholders(QString::fromUtf8(row.pattern), row.values),
+                  QString::fromUtf8(row.expected));
 }
 
 } // namespace

@@ -2,11 +2,17 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include "form/languagefile.h"
+#include "form/mainform.h"
 
 using namespace tavelon;
 
@@ -28,7 +34,8 @@ Controls controlsOf(const QDialog &dialog)
 
 TEST(CompressionDialog, ListsTheCompressorsAndStartsFromTheDefaults)
 {
-    CompressionDialog dialog;
+    MainForm form;
+    CompressionDialog dialog(form);
     const Controls c = controlsOf(dialog);
     ASSERT_TRUE(c.codec && c.quality && c.keyFrames && c.dataRate);
     const std::vector<CompressorInfo> all = availableCompressors();
@@ -39,10 +46,45 @@ TEST(CompressionDialog, ListsTheCompressorsAndStartsFromTheDefaults)
     EXPECT_EQ(dialog.options(), CompressOptions{});
 }
 
+// German by default; a language file replaces every text, the buttons too.
+TEST(CompressionDialog, TextsComeFromTheForm)
+{
+    auto texts = [](const QDialog &dialog) {
+        QStringList t{dialog.windowTitle()};
+        for (const QLabel *label : dialog.findChildren<QLabel *>())
+            t << label->text();
+        for (const QAbstractButton *button : dialog.findChild<QDialogButtonBox *>()->buttons())
+            t << button->text();
+        for (const char *name : {"keyFrames", "dataRate"}) {
+            const auto *box = dialog.findChild<QSpinBox *>(QLatin1String(name));
+            t << box->specialValueText() << box->suffix();
+        }
+        return t;
+    };
+    MainForm form;
+    const QStringList german = texts(CompressionDialog(form));
+    for (const char *text :
+         {"Videokomprimierung", "Komprimierungsprogramm:", "Komprimierungsqualität:", "Keyframe alle:",
+          "Datenrate:", "OK", "Abbrechen", "Standard", " Frames", "Aus", " KBit/s"})
+        EXPECT_TRUE(german.contains(QString::fromUtf8(text))) << text;
+    EXPECT_FALSE(german.contains(QStringLiteral("Cancel")));
+
+    QString file;
+    for (const char *name : {"frmCompression", "lblCompressor", "lblQuality", "lblKeyFrames", "lblDataRate",
+                             "lblKeyFramesDefault", "lblKeyFramesUnit", "lblDataRateOff", "lblDataRateUnit",
+                             "cmdCompressionOk", "cmdCompressionCancel"})
+        file += QStringLiteral("^\r\n%1\r\n-1\r\nEN %1\r\n---\r\n").arg(QLatin1String(name));
+    applyLanguage(form, parseLanguage(file));
+    const QStringList english = texts(CompressionDialog(form));
+    EXPECT_TRUE(english.contains(QStringLiteral("EN cmdCompressionCancel")));
+    EXPECT_EQ(english.filter(QStringLiteral("EN ")).size(), 11);
+}
+
 // Each setting is offered only where the chosen compressor has it.
 TEST(CompressionDialog, EnablesTheSettingsOfTheChosenCompressor)
 {
-    CompressionDialog dialog;
+    MainForm form;
+    CompressionDialog dialog(form);
     const Controls c = controlsOf(dialog);
     for (const CompressorInfo &info : availableCompressors()) {
         SCOPED_TRACE(info.id.toStdString());
@@ -67,7 +109,8 @@ int chooseAndClose(DialogCompressionChooser &chooser, CompressOptions &options, 
 
 TEST(DialogCompressionChooser, ConfirmsOrCancelsStartingFromTheDefaults)
 {
-    DialogCompressionChooser chooser;
+    MainForm form;
+    DialogCompressionChooser chooser(form);
     CompressOptions options{QStringLiteral("ffv1"), 10, 5, 0};
     EXPECT_EQ(chooseAndClose(chooser, options, false), 0);
     EXPECT_EQ(options, (CompressOptions{QStringLiteral("ffv1"), 10, 5, 0}));

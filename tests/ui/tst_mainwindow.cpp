@@ -15,6 +15,7 @@
 
 #include "form/mainform.h"
 #include "formfixture.h"
+#include "form/showntexts.h"
 #include "ui/mainwindow.h"
 #include "ui/webdingsicon.h"
 
@@ -43,8 +44,11 @@ protected:
 TEST_F(MainWindowTest, OnlyTheVisibleControlsHaveWidgets)
 {
     EXPECT_EQ(window.minimumSize(), window.maximumSize());
-    const QStringList auxiliary = {"lstComments", "Dir1",   "lvwFiles", "picSave",       "picTemp",
-                                   "dummy",       "Label2", "Label3",   "picFramCol(2)", "picFramCol(3)"};
+    QStringList auxiliary = {"lstComments", "Dir1",   "lvwFiles", "picSave",       "picTemp",
+                             "dummy",       "Label2", "Label3",   "picFramCol(2)", "picFramCol(3)"};
+    // The holders of the texts shown elsewhere: dialogs, message boxes, progress lines.
+    for (const ShownTextDefault &t : shownTextDefaults())
+        auxiliary << QLatin1String(t.controlName);
     for (Control *c : form.controls()) {
         const QString name =
             c->index() >= 0 ? QStringLiteral("%1(%2)").arg(c->name()).arg(c->index()) : c->name();
@@ -366,11 +370,15 @@ TEST_F(MainWindowTest, BusyPointerTopMostAndProgress)
     auto *progress = widget<QLabel>("lblProgress");
     ASSERT_NE(progress, nullptr);
     EXPECT_FALSE(progress->isVisible());
-    window.setProgressText(QStringLiteral("Frame 3 / 40"));
+    window.showProgress(3, 40);
+    EXPECT_EQ(progress->text(), QStringLiteral("Frame 3 / 40"));
     EXPECT_TRUE(progress->isVisible());
     EXPECT_TRUE(widget("Frame1")->rect().contains(progress->geometry()));
     window.setProgressText(QString());
     EXPECT_FALSE(progress->isVisible());
+    form.findControl(QStringLiteral("lblProgress"), -1)->setCaption(QStringLiteral("Bild %1 von %2"));
+    window.showProgress(7, 9);
+    EXPECT_EQ(progress->text(), QStringLiteral("Bild 7 von 9"));
 }
 
 // Closing the window ends the program: a running playback stops. (A video being written is

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "form/mainform.h"
+#include "scriptedmessages.h"
 #include "services/stderrmessages.h"
 #include "ui/messagebox.h"
 
@@ -57,7 +59,8 @@ TEST(MessageBoxService, EnterAnswersTheDefault)
                  {MessageButtons::Ok, MessageIcon::Stop, MessageAnswer::Ok, QMessageBox::Critical}};
     for (const auto &c : cases) {
         QWidget parent;
-        MessageBoxService service(&parent);
+        MainForm form;
+        MessageBoxService service(form, &parent);
         QMessageBox *seen = nullptr;
         QTimer::singleShot(0, [&] {
             seen = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
@@ -79,9 +82,26 @@ TEST(MessageBoxService, ClosingAQuestionAnswersNo)
     EXPECT_EQ(MessageBoxService::answerOf(QMessageBox::NoButton, MessageButtons::YesNo), MessageAnswer::No);
     EXPECT_EQ(MessageBoxService::answerOf(QMessageBox::NoButton, MessageButtons::Ok), MessageAnswer::Ok);
     QMessageBox box;
-    MessageBoxService::configure(box, kTitle, QStringLiteral("t"), MessageButtons::YesNo,
+    MainForm form;
+    MessageBoxService::configure(box, form, kTitle, QStringLiteral("t"), MessageButtons::YesNo,
                                  MessageIcon::Question, MessageAnswer::Yes);
     EXPECT_EQ(box.escapeButton(), box.button(QMessageBox::No));
+}
+
+// The buttons' texts are the form's, German by default.
+TEST(MessageBoxService, ButtonTextsComeFromTheForm)
+{
+    MainForm form;
+    QMessageBox question;
+    MessageBoxService::configure(question, form, kTitle, QStringLiteral("t"), MessageButtons::YesNo,
+                                 MessageIcon::Question, MessageAnswer::No);
+    EXPECT_EQ(question.button(QMessageBox::Yes)->text(), QStringLiteral("Ja"));
+    EXPECT_EQ(question.button(QMessageBox::No)->text(), QStringLiteral("Nein"));
+    form.findControl(QStringLiteral("cmdMsgOk"), -1)->setCaption(QStringLiteral("Okay"));
+    QMessageBox note;
+    MessageBoxService::configure(note, form, kTitle, QStringLiteral("t"), MessageButtons::Ok,
+                                 MessageIcon::Stop, MessageAnswer::Ok);
+    EXPECT_EQ(note.button(QMessageBox::Ok)->text(), QStringLiteral("Okay"));
 }
 
 } // namespace
