@@ -10,7 +10,7 @@ cd "$(dirname "$0")"
 cmake --preset release >/dev/null
 cmake --build --preset release --target brimholt-tavelon tavelon-makedemo
 
-bin=build/release/src/brimholt-tavelon
+bin=build/release/src/app/brimholt-tavelon
 demo=build/demo
 if [ ! -d "$demo/Frames" ]; then
     echo "Drawing the demo clips into $demo ..."

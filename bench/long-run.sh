@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 
 frames=${1:-5000}
 hdframes=${2:-800}
-bin=build/release/src/brimholt-tavelon
+bin=build/release/src/app/brimholt-tavelon
 if [ ! -x "$bin" ]; then
     cmake --preset release >/dev/null
     cmake --build --preset release --target brimholt-tavelon
