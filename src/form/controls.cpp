@@ -168,23 +168,20 @@ bool ScrollBar::setValue(int value)
 
 bool ScrollBar::setMinimum(int v)
 {
-    if (v < kShortMin || v > kShortMax)
-        return false;
-    m_min = v;
-    emit rangeChanged();
-    if (!inRange(m_value)) {
-        m_value = v;
-        emit valueChanged();
-        emit changed();
-    }
-    return true;
+    return setLimit(m_min, v);
 }
 
 bool ScrollBar::setMaximum(int v)
 {
+    return setLimit(m_max, v);
+}
+
+// A value left outside the new range moves to the limit that was just set.
+bool ScrollBar::setLimit(int &limit, int v)
+{
     if (v < kShortMin || v > kShortMax)
         return false;
-    m_max = v;
+    limit = v;
     emit rangeChanged();
     if (!inRange(m_value)) {
         m_value = v;

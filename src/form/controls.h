@@ -191,6 +191,7 @@ signals:
 
 private:
     bool inRange(int v) const;
+    bool setLimit(int &limit, int v);
     int m_value = 0;
     int m_min = 0;
     int m_max = 32767;
