@@ -25,6 +25,7 @@ cmake --build --preset fuzz -j2 --target "${targets[@]}" || exit 1
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+export LSAN_OPTIONS="suppressions=$PWD/fuzz/lsan.supp"
 
 work=build/fuzz/work
 failed=()
