@@ -10,11 +10,11 @@
 #include "app/centerform.h"
 #include "app/commandline.h"
 #include "services/instancelock.h"
-#include "services/sound.h"
 #include "form/mainform.h"
 #include "app/batchjob.h"
 #include "services/clipscan.h"
 #include "app/formlogic.h"
+#include "app/windowconnections.h"
 #include "form/uitext.h"
 #include "ui/compressiondialog.h"
 #include "ui/mainwindow.h"
@@ -59,20 +59,7 @@ int runWindow(int argc, char **argv, const QString &root)
     FormLogic logic(form, messages, chooser);
     FillLanguageList(form);
 
-    QObject::connect(&logic.writer, &VideoWriter::writingChanged, &window, [&window](bool writing) {
-        window.setTopMost(writing);
-        QCoreApplication::processEvents();
-    });
-    QObject::connect(&logic.command, &VideoCommand::busyChanged, &window, &MainWindow::setBusy);
-    QObject::connect(&logic.command, &VideoCommand::videoCompleted, &window,
-                     [] { PlayResourceSound(QStringLiteral("BEEP")); });
-    QObject::connect(&logic.writer, &VideoWriter::progress, &window,
-                     [&window](int i, int n) { window.showProgress(i, n); });
-    QObject::connect(&logic.command, &VideoCommand::finished, &window,
-                     [&window] { window.setProgressText({}); });
-    // Closing the window ends the program: a playback stops, a video being written is closed
-    // properly first so what was written plays.
-    QObject::connect(&window, &MainWindow::closed, &logic, &FormLogic::shutdown);
+    connectWindow(window, logic);
 
     // Centre in twips, as the classic rule is written, then back to pixels.
     constexpr int kTwips = 15;

@@ -3,35 +3,30 @@
 #include <cstdlib>
 #include <limits>
 
+#include <QtEndian>
+
 namespace tavelon {
 
 namespace {
 
 std::int16_t get16(const std::uint8_t *p)
 {
-    return static_cast<std::int16_t>(p[0] | (p[1] << 8));
+    return qFromLittleEndian<qint16>(p);
 }
 
 std::int32_t get32(const std::uint8_t *p)
 {
-    return static_cast<std::int32_t>(std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) |
-                                     (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[3]) << 24));
+    return qFromLittleEndian<qint32>(p);
 }
 
 void put16(std::uint8_t *p, std::int16_t v)
 {
-    const auto u = static_cast<std::uint16_t>(v);
-    p[0] = std::uint8_t(u);
-    p[1] = std::uint8_t(u >> 8);
+    qToLittleEndian<qint16>(v, p);
 }
 
 void put32(std::uint8_t *p, std::int32_t v)
 {
-    const auto u = static_cast<std::uint32_t>(v);
-    p[0] = std::uint8_t(u);
-    p[1] = std::uint8_t(u >> 8);
-    p[2] = std::uint8_t(u >> 16);
-    p[3] = std::uint8_t(u >> 24);
+    qToLittleEndian<qint32>(v, p);
 }
 
 } // namespace

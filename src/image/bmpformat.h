@@ -11,8 +11,12 @@ namespace tavelon {
 inline constexpr int kBmpFileHeaderSize = 14;
 inline constexpr int kBmpInfoHeaderSize = 40;
 inline constexpr std::int16_t kBmpType = 19778; // "BM"
+inline constexpr int kBmpCoreHeaderSize = 12;   // the OS/2 info header, with 16-bit sizes
 inline constexpr std::int32_t kBiRgb = 0;
+inline constexpr std::int32_t kBiRle8 = 1;
+inline constexpr std::int32_t kBiRle4 = 2;
 inline constexpr std::int32_t kBiBitfields = 3;
+inline constexpr std::int32_t kBiAlphaBitfields = 6;
 
 struct BitmapFileHeader
 {

@@ -61,23 +61,23 @@ void cDIB::adopt(const BitmapFileHeader &file, const BitmapInfoHeader &info, std
     m_sizeImage = sizeImage;
 }
 
-bool cDIB::CreateFromFile(const QString &FileName)
+bool cDIB::CreateFromFile(const QString &fileName)
 {
-    const QFileInfo fileInfo(FileName);
+    const QFileInfo fileInfo(fileName);
     if (!fileInfo.exists() || fileInfo.isDir()) {
-        message(QStringLiteral("File does not exist:") + kLineBreak + FileName, true);
+        message(QStringLiteral("File does not exist:") + kLineBreak + fileName, true);
         return false;
     }
-    QFile f(FileName);
+    QFile f(fileName);
     if (!f.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         if (!fileInfo.isReadable())
-            message(QStringLiteral("File is locked - cannot access:") + kLineBreak + FileName, true);
+            message(QStringLiteral("File is locked - cannot access:") + kLineBreak + fileName, true);
         else
             message(f.errorString(), false);
         return false;
     }
     const QString unsupported =
-        QStringLiteral("File is not a supported bitmap format:") + kLineBreak + FileName;
+        QStringLiteral("File is not a supported bitmap format:") + kLineBreak + fileName;
     const qint64 size = f.size();
     if (size < kBmpFileHeaderSize + kBmpInfoHeaderSize || size > kMaxFileSize) {
         message(unsupported, false);
@@ -132,11 +132,11 @@ bool cDIB::CreateFromPackedDIBPointer(const void *pDIB)
     return true;
 }
 
-bool cDIB::WriteToFile(const QString &FileName) const
+bool cDIB::WriteToFile(const QString &fileName) const
 {
     if (m_bytes.empty())
         return false;
-    QFile f(FileName);
+    QFile f(fileName);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
         return false;
     const qint64 size = qint64(m_file.bitOffset) + m_sizeImage;

@@ -26,14 +26,14 @@ public:
 
     // Loads a BMP file. False (with a message) when the file is missing, cannot be opened, or is
     // not a bitmap whose header fits the file; the object then keeps what it held.
-    bool CreateFromFile(const QString &FileName);
+    bool CreateFromFile(const QString &fileName);
     // Adopts a packed DIB in memory: a 40-byte info header directly followed by the pixels. False
     // for a null pointer, a bit count below 16, an image size below 1 or one too small for the
     // rows; the object then keeps what it held. The caller vouches for the image-size bytes.
     bool CreateFromPackedDIBPointer(const void *pDIB);
     // Writes file header, info block and pixel data as held (the file is replaced). False when
     // nothing is held or opening or writing fails.
-    bool WriteToFile(const QString &FileName) const;
+    bool WriteToFile(const QString &fileName) const;
 
     int BitCount() const { return m_info.bitCount; }
     int Height() const { return m_info.height; }

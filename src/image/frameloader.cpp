@@ -11,6 +11,8 @@
 
 #include <turbojpeg.h>
 
+#include "image/bmpformat.h"
+
 namespace tavelon {
 
 namespace {
@@ -29,12 +31,6 @@ constexpr TJPF kRgb32PixelFormat = TJPF_BGRX;
 #else
 constexpr TJPF kRgb32PixelFormat = TJPF_XRGB;
 #endif
-
-constexpr quint32 kBiRgb = 0;
-constexpr quint32 kBiRle8 = 1;
-constexpr quint32 kBiRle4 = 2;
-constexpr quint32 kBiBitfields = 3;
-constexpr quint32 kBiAlphaBitfields = 6;
 
 enum class FrameKind { Unknown, Jpeg, Bmp };
 
@@ -82,21 +78,6 @@ bool isPlausibleSize(qint64 width, qint64 height)
 {
     return width >= 1 && height >= 1 && width <= FrameLoader::maxFrameSide &&
            height <= FrameLoader::maxFrameSide;
-}
-
-quint16 u16At(const uchar *p, qsizetype offset)
-{
-    return qFromLittleEndian<quint16>(p + offset);
-}
-
-quint32 u32At(const uchar *p, qsizetype offset)
-{
-    return qFromLittleEndian<quint32>(p + offset);
-}
-
-qint32 i32At(const uchar *p, qsizetype offset)
-{
-    return qFromLittleEndian<qint32>(p + offset);
 }
 
 // Copies uncompressed 24- or 32-bit BMP rows (blue, green, red[, unused] bytes) into an RGB32
@@ -272,43 +253,46 @@ bool FrameLoader::decodeBmp(const QByteArray &bytes, QImage &image)
 {
     const auto *p = reinterpret_cast<const uchar *>(bytes.constData());
     const qint64 fileSize = bytes.size();
-    if (fileSize < 26)
+    constexpr int kHeadersSize = kBmpFileHeaderSize + kBmpInfoHeaderSize;
+    if (fileSize < kBmpFileHeaderSize + kBmpCoreHeaderSize)
         return false;
-    const qint64 bitOffset = u32At(p, 10);
-    const quint32 headerSize = u32At(p, 14);
-    if (headerSize < 40) {
-        // OS/2 core header with 16-bit sizes: rare enough for Qt's reader.
-        if (headerSize != 12 || !isPlausibleSize(u16At(p, 18), u16At(p, 20)) || bitOffset >= fileSize)
+    const qint64 bitOffset = quint32(readFileHeader(p).bitOffset);
+    // Every info header starts with its own size.
+    const quint32 headerSize = qFromLittleEndian<quint32>(p + kBmpFileHeaderSize);
+    if (headerSize < quint32(kBmpInfoHeaderSize)) {
+        // OS/2 core header with 16-bit sizes: rare enough for Qt's reader, which checks the size.
+        if (headerSize != quint32(kBmpCoreHeaderSize) || bitOffset >= fileSize)
             return false;
         return decodeWithQt(bytes, "bmp", image);
     }
-    if (fileSize < 54)
+    if (fileSize < kHeadersSize)
         return false;
-    const qint64 width = i32At(p, 18);
-    const qint64 signedHeight = i32At(p, 22);
-    const bool bottomUp = signedHeight > 0;
-    const qint64 height = bottomUp ? signedHeight : -signedHeight;
-    const int planes = u16At(p, 26);
-    const int bitCount = u16At(p, 28);
-    const quint32 compression = u32At(p, 30);
-    if (!isPlausibleSize(width, height) || bitOffset < 54 || bitOffset >= fileSize)
+    const BitmapInfoHeader info = readInfoHeader(p + kBmpFileHeaderSize);
+    const qint64 width = info.width;
+    const bool bottomUp = info.height > 0;
+    const qint64 height = bottomUp ? qint64(info.height) : -qint64(info.height);
+    const int bitCount = quint16(info.bitCount);
+    if (!isPlausibleSize(width, height) || bitOffset < kHeadersSize || bitOffset >= fileSize)
         return false;
 
+    const std::int32_t compression = info.compression;
+    const qint64 stride = dibStride(width, bitCount);
     const bool uncompressed =
         compression == kBiRgb || compression == kBiBitfields || compression == kBiAlphaBitfields;
     if (uncompressed) {
-        const qint64 stride = (width * bitCount + 31) / 32 * 4;
-        if (bitCount == 0 || bitOffset + stride * height > fileSize)
+        // dibStride() is 0 for a bit count no bitmap can have.
+        if (stride == 0 || bitOffset + stride * height > fileSize)
             return false;
     } else if (compression != kBiRle8 && compression != kBiRle4) {
         return false;
     }
 
     // Bit fields that only name the usual byte order are plain 32-bit pixels.
-    const bool standardMasks = fileSize >= 66 && u32At(p, 54) == 0x00FF0000u && u32At(p, 58) == 0x0000FF00u &&
-                               u32At(p, 62) == 0x000000FFu;
+    auto maskAt = [p](int offset) { return qFromLittleEndian<quint32>(p + kHeadersSize + offset); };
+    const bool standardMasks = fileSize >= kHeadersSize + 12 && maskAt(0) == 0x00FF0000u &&
+                               maskAt(4) == 0x0000FF00u && maskAt(8) == 0x000000FFu;
     const bool fast =
-        planes == 1 &&
+        info.planes == 1 &&
         ((bitCount == 24 && compression == kBiRgb) ||
          (bitCount == 32 && (compression == kBiRgb || (compression == kBiBitfields && standardMasks))));
     if (!fast)
@@ -316,7 +300,6 @@ bool FrameLoader::decodeBmp(const QByteArray &bytes, QImage &image)
 
     if (!prepareSpare(int(width), int(height)))
         return false;
-    const qint64 stride = (width * bitCount + 31) / 32 * 4;
     copyBmpRows(p + bitOffset, stride, bottomUp, bitCount / 8, m_spare);
     std::swap(image, m_spare);
     return true;

@@ -76,7 +76,7 @@ struct Run
 
 } // namespace
 
-void VideoWriter::MakeVideoFile(const QString &FileName, int FrameRate)
+void VideoWriter::MakeVideoFile(const QString &fileName, int frameRate)
 {
     MainForm &f = m_form;
     m_abort = false;
@@ -104,7 +104,7 @@ void VideoWriter::MakeVideoFile(const QString &FileName, int FrameRate)
             m_messages.inform(f.state.AppTitle, f.UiText(1), MessageIcon::Information);
     };
 
-    run.store(aviFileOpen(run.file, FileName));
+    run.store(aviFileOpen(run.file, fileName));
     if (run.result != 0)
         return exitPath();
 
@@ -131,7 +131,7 @@ void VideoWriter::MakeVideoFile(const QString &FileName, int FrameRate)
     info.fccType = kStreamTypeVideo;
     info.fccHandler = 0;
     info.scale = 1;
-    info.rate = std::uint32_t(std::clamp(FrameRate, 1, 30));
+    info.rate = std::uint32_t(std::clamp(frameRate, 1, 30));
     info.suggestedBufferSize = std::uint32_t(cdib->SizeImage());
     info.frame = AviRect{0, 0, cdib->Width(), cdib->Height()};
     run.store(aviFileCreateStream(run.file.get(), run.source, info));

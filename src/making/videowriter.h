@@ -31,7 +31,7 @@ public:
     // the previous size for that side.
     void setFrameSize(std::optional<int> width, std::optional<int> height);
 
-    void MakeVideoFile(const QString &FileName, int FrameRate);
+    void MakeVideoFile(const QString &fileName, int frameRate);
 
     // Ends a running write after the current frame; the file is closed properly so the frames
     // written so far play.

@@ -51,44 +51,4 @@ std::optional<QByteArray> encode1252(const QString &text)
     return bytes;
 }
 
-bool isValidUtf8(QByteArrayView bytes)
-{
-    const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
-    const auto *end = p + bytes.size();
-    while (p < end) {
-        const unsigned char lead = *p++;
-        if (lead < 0x80)
-            continue;
-        int more = 0;
-        // Bounds of the second byte rule out overlong forms, surrogates and values above U+10FFFF.
-        unsigned char lo = 0x80, hi = 0xBF;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            more = 1;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            more = 2;
-            if (lead == 0xE0)
-                lo = 0xA0;
-            else if (lead == 0xED)
-                hi = 0x9F;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            more = 3;
-            if (lead == 0xF0)
-                lo = 0x90;
-            else if (lead == 0xF4)
-                hi = 0x8F;
-        } else {
-            return false;
-        }
-        if (end - p < more)
-            return false;
-        if (*p < lo || *p > hi)
-            return false;
-        for (int i = 0; i < more; ++i, ++p) {
-            if ((*p & 0xC0) != 0x80)
-                return false;
-        }
-    }
-    return true;
-}
-
 } // namespace tavelon

@@ -15,7 +15,5 @@ namespace tavelon {
 QString decode1252(QByteArrayView bytes);
 // The text as 1252 bytes, or nullopt when a character has no 1252 byte.
 std::optional<QByteArray> encode1252(const QString &text);
-// Strict UTF-8 check: no overlong forms, no surrogates, nothing above U+10FFFF, no cut sequence.
-bool isValidUtf8(QByteArrayView bytes);
 
 } // namespace tavelon

@@ -86,7 +86,8 @@ QString decodeText(QByteArrayView bytes)
     QByteArrayView body = bytes;
     if (body.startsWith("\xEF\xBB\xBF"))
         body = body.sliced(3);
-    if (isValidUtf8(body))
+    // Strict: overlong forms, surrogates, values above U+10FFFF and cut sequences are not UTF-8.
+    if (body.isValidUtf8())
         return QString::fromUtf8(body);
     return decode1252(bytes);
 }

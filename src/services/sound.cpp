@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QRegularExpression>
+#include <QtEndian>
 
 #include <algorithm>
 #include <chrono>
@@ -26,18 +27,6 @@ struct PcmSound
     QByteArrayView samples;
 };
 
-std::uint32_t le32(const char *p)
-{
-    const auto *u = reinterpret_cast<const unsigned char *>(p);
-    return u[0] | (u[1] << 8) | (u[2] << 16) | (std::uint32_t(u[3]) << 24);
-}
-
-std::uint16_t le16(const char *p)
-{
-    const auto *u = reinterpret_cast<const unsigned char *>(p);
-    return std::uint16_t(u[0] | (u[1] << 8));
-}
-
 // The PCM format and samples of a RIFF WAVE image; nullopt for anything else or a damaged image.
 std::optional<PcmSound> parseWave(QByteArrayView wave)
 {
@@ -47,16 +36,16 @@ std::optional<PcmSound> parseWave(QByteArrayView wave)
     qsizetype at = 12;
     while (wave.size() - at >= 8) {
         const QByteArrayView id = wave.sliced(at, 4);
-        const qint64 size = le32(wave.data() + at + 4);
+        const qint64 size = qFromLittleEndian<quint32>(wave.data() + at + 4);
         const qint64 available = wave.size() - at - 8;
         const char *body = wave.data() + at + 8;
         if (id == "fmt ") {
-            if (size < 16 || size > available || le16(body) != 1)
+            if (size < 16 || size > available || qFromLittleEndian<quint16>(body) != 1)
                 return std::nullopt;
             sound.emplace();
-            sound->channels = le16(body + 2);
-            sound->rate = int(le32(body + 4));
-            sound->bits = le16(body + 14);
+            sound->channels = qFromLittleEndian<quint16>(body + 2);
+            sound->rate = int(qFromLittleEndian<quint32>(body + 4));
+            sound->bits = qFromLittleEndian<quint16>(body + 14);
         } else if (id == "data") {
             if (!sound || sound->channels < 1 || sound->channels > 2 ||
                 (sound->bits != 8 && sound->bits != 16))

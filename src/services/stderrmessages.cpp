@@ -38,19 +38,19 @@ QString answerWord(MessageAnswer answer)
 
 } // namespace
 
-MessageAnswer StderrMessages::answerFor(MessageButtons buttons, MessageAnswer defaultAnswer) const
+MessageAnswer StderrMessages::answerFor(MessageButtons buttons) const
 {
     if (buttons == MessageButtons::Ok)
         return MessageAnswer::Ok;
     if (m_questionAnswer && *m_questionAnswer != MessageAnswer::Ok)
         return *m_questionAnswer;
-    return defaultAnswer;
+    return MessageAnswer::No; // no answer given is No, whatever the box's default button
 }
 
 MessageAnswer StderrMessages::show(const QString &title, const QString &text, MessageButtons buttons,
-                                   MessageIcon icon, MessageAnswer defaultAnswer)
+                                   MessageIcon icon, MessageAnswer)
 {
-    const MessageAnswer answer = answerFor(buttons, defaultAnswer);
+    const MessageAnswer answer = answerFor(buttons);
     const QString line = formatLine(title, text, buttons, icon, answer) + QLatin1Char('\n');
     std::fputs(line.toLocal8Bit().constData(), stderr);
     return answer;

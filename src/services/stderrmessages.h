@@ -9,7 +9,7 @@
 namespace tavelon {
 
 // Messages for the batch mode: one line per message on stderr. Questions get the configured answer
-// (Yes or No); without one, or with Ok configured, they get their default answer.
+// (Yes or No); without one, or with Ok configured, they are answered No.
 class StderrMessages : public MessageService
 {
 public:
@@ -21,7 +21,7 @@ public:
                        MessageAnswer defaultAnswer) override;
 
     // The answer show() gives, without printing anything.
-    MessageAnswer answerFor(MessageButtons buttons, MessageAnswer defaultAnswer) const;
+    MessageAnswer answerFor(MessageButtons buttons) const;
 
     // The line written for a message, without the line end: "title: [icon: ]text", and for a
     // question " (Yes/No) -> answer". Line breaks inside the text become blanks.

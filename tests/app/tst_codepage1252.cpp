@@ -1,6 +1,11 @@
 #include "services/codepage1252.h"
 
+#include <QFile>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
+
+#include "services/inifile.h"
 
 using namespace tavelon;
 
@@ -25,7 +30,8 @@ TEST(Codepage1252, RefusesCharactersWithoutAByte)
     EXPECT_EQ(encode1252(QStringLiteral(u"€…")), QByteArray("\x80\x85"));
 }
 
-TEST(Codepage1252, Utf8CheckIsStrict)
+// A settings file is read as UTF-8 only when its bytes are strictly valid UTF-8, else as 1252.
+TEST(Codepage1252, IniTextIsUtf8OnlyWhenStrictlyValid)
 {
     struct Row
     {
@@ -44,6 +50,16 @@ TEST(Codepage1252, Utf8CheckIsStrict)
         {"cut sequence", "\xE2\x82", false},
         {"lone continuation", "\x80", false},
     };
-    for (const Row &r : rows)
-        EXPECT_EQ(isValidUtf8(r.bytes), r.valid) << r.name;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("t.ini"));
+    for (const Row &r : rows) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("[S]\r\nK=x" + r.bytes + "x\r\n");
+        file.close();
+        const QString expected =
+            r.valid ? QString::fromUtf8("x" + r.bytes + "x") : decode1252("x" + r.bytes + "x");
+        EXPECT_EQ(GetIniString(QStringLiteral("S"), QStringLiteral("K"), path, QString()), expected)
+            << r.name;
+    }
 }

@@ -133,6 +133,6 @@ TEST_P(FullDiskTest, ProgramFolderFull)
 }
 
 INSTANTIATE_TEST_SUITE_P(FreeBytes, FullDiskTest, ::testing::Values(0, 4096, 8192, 16384, 36864),
-                         [](const auto &info) { return "free" + std::to_string(info.param); });
+                         [](const auto &row) { return "free" + std::to_string(row.param); });
 
 } // namespace

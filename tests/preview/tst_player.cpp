@@ -176,7 +176,7 @@ INSTANTIATE_TEST_SUITE_P(Frames, Deletion,
                                            DeleteCase{"last", 10, 9, MessageAnswer::Yes, 9, 8, "f008.bmp"},
                                            DeleteCase{"only", 1, 0, MessageAnswer::Yes, 0, -1, nullptr},
                                            DeleteCase{"answerNo", 4, 2, MessageAnswer::No, 4, 2, "f002.bmp"}),
-                         [](const auto &info) { return std::string(info.param.name); });
+                         [](const auto &row) { return std::string(row.param.name); });
 
 TEST_F(PlayerTest, DeletionRefusedWhileMakingVideo)
 {

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/windowconnections.h"
 #include "form/mainform.h"
 #include "formfixture.h"
 #include "form/showntexts.h"
@@ -391,7 +392,7 @@ protected:
         fx.makeClip(QStringLiteral("clip"), 6);
         fx.start();
         window = std::make_unique<MainWindow>(fx.form);
-        QObject::connect(window.get(), &MainWindow::closed, fx.logic.get(), &FormLogic::shutdown);
+        connectWindow(*window, *fx.logic);
         window->show();
     }
     FormFixture fx;

@@ -23,18 +23,18 @@ TEST(StderrMessages, AnswersAndLines)
     {
         std::optional<MessageAnswer> configured;
         MessageButtons buttons;
-        MessageAnswer defaultAnswer;
         MessageAnswer expected;
     };
+    // A question without an answer given is answered No, whatever the box's default button.
     const Row rows[] = {
-        {std::nullopt, MessageButtons::YesNo, MessageAnswer::No, MessageAnswer::No},
-        {MessageAnswer::Yes, MessageButtons::YesNo, MessageAnswer::No, MessageAnswer::Yes},
-        {MessageAnswer::No, MessageButtons::YesNo, MessageAnswer::Yes, MessageAnswer::No},
-        {MessageAnswer::Ok, MessageButtons::YesNo, MessageAnswer::Yes, MessageAnswer::Yes},
-        {MessageAnswer::Yes, MessageButtons::Ok, MessageAnswer::Ok, MessageAnswer::Ok},
+        {std::nullopt, MessageButtons::YesNo, MessageAnswer::No},
+        {MessageAnswer::Yes, MessageButtons::YesNo, MessageAnswer::Yes},
+        {MessageAnswer::No, MessageButtons::YesNo, MessageAnswer::No},
+        {MessageAnswer::Ok, MessageButtons::YesNo, MessageAnswer::No},
+        {MessageAnswer::Yes, MessageButtons::Ok, MessageAnswer::Ok},
     };
     for (const Row &r : rows)
-        EXPECT_EQ(StderrMessages(r.configured).answerFor(r.buttons, r.defaultAnswer), r.expected);
+        EXPECT_EQ(StderrMessages(r.configured).answerFor(r.buttons), r.expected);
 
     EXPECT_EQ(
         StderrMessages::formatLine(kTitle, QStringLiteral("Soll die Datei\r\nüberschrieben werden ?"),

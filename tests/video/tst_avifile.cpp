@@ -171,7 +171,7 @@ INSTANTIATE_TEST_SUITE_P(Compressors, AviCodecTest,
                                            CodecCase{"h264", "h264", "H264", true, 12},
                                            CodecCase{"ffv1", "ffv1", "FFV1", false, 0},
                                            CodecCase{"huffyuv", "huffyuv", "HFYU", false, 0}),
-                         [](const auto &info) { return std::string(info.param.id); });
+                         [](const auto &row) { return std::string(row.param.id); });
 
 TEST_F(AviTest, AbandonedRunKeepsTheFramesWritten)
 {
