@@ -62,8 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         form.lstComments.addItem(text);
     form.state.ClipPath = clip;
     form.lvwFiles.addItem(name);
-    form.cboPosition.setText(form.UiText(6 + (options & 3)));
-    form.cboSize.setText(form.UiText(10 + (options >> 2 & 3)));
+    form.cboPosition.setText(form.UiText(kUiTopLeft + (options & 3)));
+    form.cboSize.setText(form.UiText(kUiSmall + (options >> 2 & 3)));
     form.Check2.setValue(flags >> 3 & 1);
     form.Check3.setValue(flags >> 4 & 1);
     form.Check1.setValue(flags >> 1 & 1);

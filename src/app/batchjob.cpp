@@ -201,7 +201,8 @@ int runClipCheck(int argc, char **argv, const QString &programFolder, const QStr
     const QString clipPath = form.state.FramesPath + clip + pathSeparator();
     const ClipSettings ini(clipPath);
     const int speed = integerValueOf(ini.read(ClipSettings::Speed, QStringLiteral("8"))).value_or(8);
-    const int direction = integerValueOf(ini.read(ClipSettings::Direction, QStringLiteral("0"))).value_or(0);
+    const PlayingDirection direction =
+        directionFromCode(integerValueOf(ini.read(ClipSettings::Direction, QStringLiteral("0"))).value_or(0));
     const ClipCheckResult result = checkClip(clipPath);
     for (const QString &line : clipCheckReport(result, form, speed, direction))
         printLine(stdout, line);

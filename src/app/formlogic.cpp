@@ -4,9 +4,10 @@
 
 namespace tavelon {
 
-FormLogic::FormLogic(MainForm &form, MessageService &messages, CompressionChooser &chooser, QObject *parent)
-    : QObject(parent), form(form), overlay(form), overlayOptions(form, overlay), preview(form), player(form),
-      deleter(form, messages), presets(form), clipList(form, preview, overlay),
+FormLogic::FormLogic(MainForm &mainForm, MessageService &messages, CompressionChooser &chooser,
+                     QObject *parent)
+    : QObject(parent), form(mainForm), overlay(form), overlayOptions(form, overlay), preview(form),
+      player(form), deleter(form, messages), presets(form), clipList(form, preview, overlay),
       writer(form, messages, chooser, preview, overlay), command(form, messages, writer), clipStatus(form),
       watcher(form)
 {

@@ -29,7 +29,7 @@ class FormLogic : public QObject
 {
     Q_OBJECT
 public:
-    FormLogic(MainForm &form, MessageService &messages, CompressionChooser &chooser,
+    FormLogic(MainForm &mainForm, MessageService &messages, CompressionChooser &chooser,
               QObject *parent = nullptr);
 
     // The window is closing: a playback stops, a video being written ends after its current

@@ -16,7 +16,8 @@ void connectWindow(MainWindow &window, FormLogic &logic)
         QCoreApplication::processEvents();
     });
     QObject::connect(&logic.command, &VideoCommand::busyChanged, &window, &MainWindow::setBusy);
-    QObject::connect(&logic.writer, &VideoWriter::progress, &window, [&window](int i, int n) { window.showProgress(i, n); });
+    QObject::connect(&logic.writer, &VideoWriter::progress, &window,
+                     [&window](int i, int n) { window.showProgress(i, n); });
     QObject::connect(&logic.command, &VideoCommand::finished, &window,
                      [&window] { window.setProgressText({}); });
     QObject::connect(&logic.command, &VideoCommand::videoCompleted, &window,

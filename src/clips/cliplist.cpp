@@ -30,10 +30,10 @@ void ClipList::InitMyself()
     for (const FormatPreset &row : formatPresets())
         f.cboFormats.addItem(row.name);
     f.cboFormats.setText(f.cboFormats.item(4));
-    for (int i = 6; i <= 9; ++i)
-        f.cboPosition.addItem(f.UiText(i));
-    for (int i = 10; i <= 13; ++i)
-        f.cboSize.addItem(f.UiText(i));
+    for (const QString &text : f.UiTexts(kUiTopLeft, kUiBottomRight))
+        f.cboPosition.addItem(text);
+    for (const QString &text : f.UiTexts(kUiSmall, kUiHuge))
+        f.cboSize.addItem(text);
     for (const char *d : {"Normal (Vorwärts)", "Rückwärts", "Vorwärts + Rückwärts"})
         f.cboDirections.addItem(QString::fromUtf8(d));
 
@@ -49,7 +49,7 @@ void ClipList::InitMyself()
     // Select the first clip (the empty name when there is none) and load it.
     f.List1.setText(f.List1.item(0));
     List1_Click();
-    emit f.focusDummyRequested();
+    f.focusDummy();
 }
 
 void ClipList::List1_Click()
@@ -59,7 +59,7 @@ void ClipList::List1_Click()
     readFrameList(f);
     QCoreApplication::processEvents();
     f.slPre.setMaximum(f.lvwFiles.count() - 1);
-    f.lbl(0)->setCaption(f.UiText(4) + QStringLiteral(": ") + QString::number(f.slPre.maximum() + 1));
+    f.lbl(0)->setCaption(f.UiText(kUiFrames) + QStringLiteral(": ") + QString::number(f.slPre.maximum() + 1));
     f.slPre.setValue(0);
     m_preview.slPre_Change();
     QCoreApplication::processEvents();
@@ -107,14 +107,14 @@ void ClipList::List1_Click()
         if (auto i = integerValueOf(pos))
             f.cboPosition.setText(f.cboPosition.item(*i));
     } else {
-        f.cboPosition.setText(f.UiText(9));
+        f.cboPosition.setText(f.UiText(kUiBottomRight));
     }
     const QString size = ini.read(ClipSettings::Size, QString());
     if (!size.isEmpty()) {
         if (auto i = integerValueOf(size))
             f.cboSize.setText(f.cboSize.item(*i));
     } else {
-        f.cboSize.setText(f.UiText(11));
+        f.cboSize.setText(f.UiText(kUiMedium));
     }
 
     if (f.Check1.value() == 1) {

@@ -29,7 +29,8 @@ QString problemLine(const ClipProblem &p, const ClipCheckResult &result, const M
     return form.UiText(kUiNotAFrame).arg(p.name);
 }
 
-QString summaryLine(const ClipCheckResult &result, const MainForm &form, int speed, int direction)
+QString summaryLine(const ClipCheckResult &result, const MainForm &form, int speed,
+                    PlayingDirection direction)
 {
     return form.UiText(kUiCheckSummary)
         .arg(QString::number(result.frames), QString::number(result.firstSize.width()),
@@ -44,7 +45,8 @@ QString secondsText(double seconds)
     return QString::number(seconds, 'f', 1);
 }
 
-QStringList clipCheckReport(const ClipCheckResult &result, const MainForm &form, int speed, int direction)
+QStringList clipCheckReport(const ClipCheckResult &result, const MainForm &form, int speed,
+                            PlayingDirection direction)
 {
     QStringList lines;
     for (const ClipProblem &p : result.problems)

@@ -15,7 +15,8 @@ class MainForm;
 // The report of a clip check in the UiText table's words: one line per problem, a line when the
 // check ended early, and the summary (frame count, first frame's size, the video's length at
 // speed and direction).
-QStringList clipCheckReport(const ClipCheckResult &result, const MainForm &form, int speed, int direction);
+QStringList clipCheckReport(const ClipCheckResult &result, const MainForm &form, int speed,
+                            PlayingDirection direction);
 
 // A length in seconds as the texts show it: one decimal.
 QString secondsText(double seconds);

@@ -95,7 +95,7 @@ void ClipWatcher::updateFrameList()
     // Another file at the same place: the slider did not move, so the frame is loaded here.
     if (f.slPre.value() == before && target >= 0 && frames.at(target) != shownName)
         emit f.slPre.changed();
-    f.lbl(0)->setCaption(f.UiText(4) + QStringLiteral(": ") + QString::number(f.slPre.maximum() + 1));
+    f.lbl(0)->setCaption(f.UiText(kUiFrames) + QStringLiteral(": ") + QString::number(f.slPre.maximum() + 1));
     emit framesChanged();
 }
 

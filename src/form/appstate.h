@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "form/playingdirection.h"
+
 namespace tavelon {
 
 // The values the subsystems share: paths formed at start-up and the few flags the long loops and
@@ -23,7 +25,7 @@ struct AppState
     QString LanguageName;
 
     bool MakingVideo = false;
-    int PlayDirection = 0;
+    PlayingDirection PlayDirection = PlayingDirection::Forward;
     int OverlayMargin = 0;
     int OverlayShadow = 0;
 

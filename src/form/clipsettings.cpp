@@ -53,7 +53,7 @@ bool ClipSettings::writeFrom(const MainForm &form) const
         {Width, form.txtWidth.text()},
         {Height, form.txtHeight.text()},
         {Speed, QString::number(form.scrlSpeed.value())},
-        {Direction, QString::number(form.state.PlayDirection)},
+        {Direction, QString::number(directionCode(form.state.PlayDirection))},
         {Copyright, QString::number(form.Check1.value())},
         {Text, form.Text1.text()},
         {Border, QString::number(form.Check3.value())},

@@ -182,6 +182,8 @@ public:
     int smallChange() const { return m_small; }
     int largeChange() const { return m_large; }
     void setSteps(int smallChange, int largeChange);
+    // Raises changed() without a new value, as a handler calling the change event directly does.
+    void raiseChange() { emit changed(); }
 
 signals:
     // valueChanged() is for views and comes first; changed() is the form's event.

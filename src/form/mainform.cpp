@@ -192,4 +192,12 @@ void MainForm::setDesignTimeValues()
     Label3.setFont(arialBold(12));
 }
 
+QStringList MainForm::UiTexts(int first, int last) const
+{
+    QStringList texts;
+    for (int i = first; i <= last; ++i)
+        texts << UiText(i);
+    return texts;
+}
+
 } // namespace tavelon

@@ -5,6 +5,7 @@
 
 #include "form/appstate.h"
 #include "form/controls.h"
+#include "form/uitext.h"
 
 namespace tavelon {
 
@@ -24,6 +25,11 @@ public:
 
     // UiText entry i: item i of lstComments, the empty text past the end.
     QString UiText(int i) const { return lstComments.item(i); }
+    // Entries first … last of the UiText table.
+    QStringList UiTexts(int first, int last) const;
+
+    // Moves the keyboard focus to the hidden text box (raises focusDummyRequested()).
+    void focusDummy() { emit focusDummyRequested(); }
 
     AppState state;
 

@@ -7,14 +7,36 @@ namespace tavelon {
 class MainForm;
 
 // The German texts of the UiText table, entry 0 first. Language files replace them; their numbers
-// never change, so unused entries keep their places. The classic table has 22 entries; the
-// entries after it are named below.
+// never change, so unused entries keep their places. The classic table has 22 entries.
 const QStringList &builtInUiTexts();
 
 inline constexpr int kClassicUiTexts = 22;
 
+// The entries of the UiText table by name; language files list the texts in this order.
 enum UiTextEntry : int {
-    kUiVideoLength = kClassicUiTexts, // %1 seconds
+    kUiFramesNotLoaded = 0,
+    kUiWriteFailed,
+    kUiClipNameMissing,
+    kUiDeleteFrameQuestion,
+    kUiFrames,
+    kUiPreviewFrameCaption,
+    kUiTopLeft,
+    kUiTopRight,
+    kUiBottomLeft,
+    kUiBottomRight,
+    kUiSmall,
+    kUiMedium,
+    kUiLarge,
+    kUiHuge,
+    kUiOverwriteQuestionStart,
+    kUiOverwriteQuestionEnd,
+    kUiNoClipsFound,
+    kUiNewClipFound,
+    kUiEnterName,
+    kUiCancel,
+    kUiApply,
+    kUiFolderExists,
+    kUiVideoLength, // %1 seconds
     kUiClipChecking,
     kUiClipOk,
     kUiProblemsFound,    // %1 problems
@@ -27,6 +49,7 @@ enum UiTextEntry : int {
     kUiCheckIncomplete,
     kUiMoreProblems, // %1 further lines
 };
+static_assert(kUiVideoLength == kClassicUiTexts);
 
 // Fills the UiText table (the items of lstComments): from the language file named by the key
 // "Language" of Halvane.ini when that file exists, otherwise with the built-in texts. Also sets

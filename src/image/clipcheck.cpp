@@ -139,14 +139,12 @@ ClipCheckResult checkClip(const QString &clipPath, const std::function<bool()> &
     return result;
 }
 
-int videoFrameCount(int frames, int direction)
+int videoFrameCount(int frames, PlayingDirection direction)
 {
-    if (frames < 1 || direction < 0 || direction > 2)
-        return 0;
-    return direction == 2 ? 2 * frames - 1 : frames;
+    return int(frameOrder(direction, frames).size());
 }
 
-double videoSeconds(int frames, int direction, int speed)
+double videoSeconds(int frames, PlayingDirection direction, int speed)
 {
     return double(videoFrameCount(frames, direction)) / std::max(speed, 1);
 }

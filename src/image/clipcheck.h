@@ -6,6 +6,8 @@
 
 #include <functional>
 
+#include "form/playingdirection.h"
+
 namespace tavelon {
 
 // One thing in a clip folder that would make its video wrong or surprising.
@@ -49,7 +51,7 @@ QList<ClipProblem> numberingProblems(const QStringList &frames);
 // The frame count of the video of a clip with frames frames in direction (0 forward, 1 backward,
 // 2 forward and back: 2N - 1; none for any other), and its length in seconds at speed frames per
 // second (a speed below 1 counts as 1).
-int videoFrameCount(int frames, int direction);
-double videoSeconds(int frames, int direction, int speed);
+int videoFrameCount(int frames, PlayingDirection direction);
+double videoSeconds(int frames, PlayingDirection direction, int speed);
 
 } // namespace tavelon

@@ -54,8 +54,9 @@ void VideoCommand::Command1_Click(int index)
     f.state.VideoName = f.List1.text();
     const QString existing = f.state.ClipsPath + f.state.VideoName + QStringLiteral(".avi");
     if (FileExists(existing)) {
-        const QString question =
-            f.UiText(14) + QStringLiteral(" '") + f.state.VideoName + QStringLiteral(".avi' ") + f.UiText(15);
+        const QString question = f.UiText(kUiOverwriteQuestionStart) + QStringLiteral(" '") +
+                                 f.state.VideoName + QStringLiteral(".avi' ") +
+                                 f.UiText(kUiOverwriteQuestionEnd);
         const MessageAnswer answer = m_messages.show(f.state.AppTitle, question, MessageButtons::YesNo,
                                                      MessageIcon::Question, MessageAnswer::No);
         if (answer == MessageAnswer::Yes)

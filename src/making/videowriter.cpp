@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "form/mainform.h"
+#include "form/playingdirection.h"
 #include "services/messages.h"
 #include "image/frameloader.h"
 #include "image/framescaler.h"
@@ -37,24 +38,6 @@ void VideoWriter::setFrameSize(std::optional<int> width, std::optional<int> heig
     img = (w >= 1 && h >= 1) ? QImage(w, h, QImage::Format_RGB32) : QImage();
     if (!img.isNull())
         img.fill(Qt::black);
-}
-
-QList<int> VideoWriter::frameOrder(int direction, int n)
-{
-    QList<int> order;
-    if (direction == 0 || direction == 2) {
-        for (int i = 0; i < n; ++i)
-            order << i;
-    }
-    if (direction == 1) {
-        for (int i = n - 1; i >= 0; --i)
-            order << i;
-    }
-    if (direction == 2) {
-        for (int i = n - 2; i >= 0; --i)
-            order << i;
-    }
-    return order;
 }
 
 namespace {
@@ -101,7 +84,7 @@ void VideoWriter::MakeVideoFile(const QString &fileName, int frameRate)
         if (onTop)
             emit writingChanged(false);
         if (run.result != 0)
-            m_messages.inform(f.state.AppTitle, f.UiText(1), MessageIcon::Information);
+            m_messages.inform(f.state.AppTitle, f.UiText(kUiWriteFailed), MessageIcon::Information);
     };
 
     run.store(aviFileOpen(run.file, fileName));
@@ -110,9 +93,8 @@ void VideoWriter::MakeVideoFile(const QString &fileName, int frameRate)
 
     // The format frame: the first frame of the first pass, without overlay.
     const int n = f.lvwFiles.count();
-    const int first = f.state.PlayDirection == 1                                   ? n - 1
-                      : (f.state.PlayDirection == 0 || f.state.PlayDirection == 2) ? 0
-                                                                                   : -1;
+    const QList<FramePass> passes = passOrder(f.state.PlayDirection);
+    const int first = passes.isEmpty() ? -1 : passes.first().first(n);
     if (first >= 0) {
         FrameLoader loader;
         QSize frameSize;
@@ -123,7 +105,7 @@ void VideoWriter::MakeVideoFile(const QString &fileName, int frameRate)
     stretchInto(f.picTemp.image(), save, save.width(), save.height());
     QFile::remove(tempFile);
     if (save.isNull() || !roundTrip()) {
-        m_messages.inform(f.state.AppTitle, f.UiText(0), MessageIcon::Warning);
+        m_messages.inform(f.state.AppTitle, f.UiText(kUiFramesNotLoaded), MessageIcon::Warning);
         return exitPath();
     }
 
@@ -183,37 +165,10 @@ void VideoWriter::MakeVideoFile(const QString &fileName, int frameRate)
         return run.result == 0 && !m_abort;
     };
 
-    auto passes = [&] {
-        if (f.state.PlayDirection == 0) {
-            const int count = f.lvwFiles.count();
-            for (int i = 0; i < count; ++i) {
-                if (!writeFrame(i, i))
-                    return;
-            }
-        }
-        if (f.state.PlayDirection == 1) {
-            const int count = f.lvwFiles.count();
-            std::int64_t position = 0;
-            for (int i = count - 1; i >= 0; --i) {
-                if (!writeFrame(i, position++))
-                    return;
-            }
-        }
-        if (f.state.PlayDirection == 2) {
-            int count = f.lvwFiles.count();
-            std::int64_t position = 0;
-            for (int i = 0; i < count; ++i) {
-                if (!writeFrame(i, position++))
-                    return;
-            }
-            count = f.lvwFiles.count();
-            for (int i = count - 2; i >= 0; --i) {
-                if (!writeFrame(i, position++))
-                    return;
-            }
-        }
-    };
-    passes();
+    // The sample position counts on over the passes of the run.
+    std::int64_t position = 0;
+    runPasses([&f] { return f.state.PlayDirection; }, [&f] { return f.lvwFiles.count(); },
+              [&](int i) { return writeFrame(i, position++); });
     m_preview.prefetch({}); // a run that ended early leaves no frames read ahead behind
     exitPath();
 }

@@ -38,9 +38,6 @@ public:
     void requestAbort() { m_abort = true; }
     bool wasAborted() const { return m_abort; }
 
-    // The frame indices of one run for direction and n frames, in writing order.
-    static QList<int> frameOrder(int direction, int n);
-
 signals:
     // Frame i (1-based) of n has been written.
     void progress(int i, int n);

@@ -61,7 +61,7 @@ void Overlay::SetLabelSize()
 
 void Overlay::setLabelSize(int videoHeight)
 {
-    const QStringList sizes = {m_form.UiText(10), m_form.UiText(11), m_form.UiText(12), m_form.UiText(13)};
+    const QStringList sizes = m_form.UiTexts(kUiSmall, kUiHuge);
     if (const std::optional<int> p = previewPointSize(m_form.cboSize.text(), sizes))
         setPoints(m_form.Label2, *p);
     m_form.Label3.setCaption(padded(m_form.Text1.text()));
@@ -128,8 +128,7 @@ void Overlay::PrintCopyrightAVI()
 
 OverlayCorner Overlay::corner() const
 {
-    return overlayCorner(m_form.cboPosition.text(),
-                         {m_form.UiText(6), m_form.UiText(7), m_form.UiText(8), m_form.UiText(9)});
+    return overlayCorner(m_form.cboPosition.text(), m_form.UiTexts(kUiTopLeft, kUiBottomRight));
 }
 
 void Overlay::paint(QImage &image, const TextBlock &block, const QPoint &anchor,

@@ -47,7 +47,7 @@ bool FrameDeleter::removeFrameFile(const QString &path)
 
 void FrameDeleter::cmdDelFrame_Click()
 {
-    emit m_form.focusDummyRequested();
+    m_form.focusDummy();
     if (m_form.cmdDelFrame.value() != 1)
         return;
     m_form.cmdDelFrame.setValue(0);
@@ -55,8 +55,8 @@ void FrameDeleter::cmdDelFrame_Click()
     if (m_form.state.MakingVideo)
         return;
     const MessageAnswer answer =
-        m_messages.show(m_form.state.AppTitle, m_form.UiText(3), MessageButtons::YesNo, MessageIcon::Question,
-                        MessageAnswer::Yes);
+        m_messages.show(m_form.state.AppTitle, m_form.UiText(kUiDeleteFrameQuestion), MessageButtons::YesNo,
+                        MessageIcon::Question, MessageAnswer::Yes);
     if (answer != MessageAnswer::Yes)
         return;
     int pos = m_form.slPre.value();
@@ -65,13 +65,13 @@ void FrameDeleter::cmdDelFrame_Click()
     readFrameList(m_form);
     QCoreApplication::processEvents();
     m_form.slPre.setMaximum(m_form.lvwFiles.count() - 1);
-    m_form.lbl(0)->setCaption(m_form.UiText(4) + QStringLiteral(": ") +
+    m_form.lbl(0)->setCaption(m_form.UiText(kUiFrames) + QStringLiteral(": ") +
                               QString::number(m_form.slPre.maximum() + 1));
     if (pos > m_form.slPre.maximum())
         pos = m_form.slPre.maximum();
     m_form.slPre.setValue(pos);
     m_form.lblCurFrame.setCaption(QString::number(m_form.slPre.value() + 1));
-    emit m_form.slPre.changed();
+    m_form.slPre.raiseChange();
 }
 
 } // namespace tavelon

@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "form/mainform.h"
+#include "form/playingdirection.h"
 
 namespace tavelon {
 
@@ -18,7 +19,7 @@ Player::Player(MainForm &form, QObject *parent) : QObject(parent), m_form(form)
 
 void Player::cmdPlay_Click()
 {
-    emit m_form.focusDummyRequested();
+    m_form.focusDummy();
     const bool playing = m_form.cmdPlay.value() == 1;
     for (Control *c : std::initializer_list<Control *>{&m_form.cmdDelFrame, &m_form.cmdFirst, &m_form.cmdBack,
                                                        &m_form.cmdNext, &m_form.cmdLast})
@@ -31,7 +32,7 @@ void Player::cmdPlay_Click()
 
 void Player::cmdStop_Click()
 {
-    emit m_form.focusDummyRequested();
+    m_form.focusDummy();
     requestStop();
     m_form.cmdPlay.setValue(0);
 }
@@ -44,12 +45,12 @@ void Player::requestStop()
 
 void Player::cboDirections_Click()
 {
-    m_form.state.PlayDirection = m_form.cboDirections.listIndex();
-    if (m_form.state.PlayDirection == 1)
+    m_form.state.PlayDirection = directionFromCode(m_form.cboDirections.listIndex());
+    if (m_form.state.PlayDirection == PlayingDirection::Backward)
         m_form.slPre.setValue(m_form.slPre.maximum());
     else
         m_form.slPre.setValue(0);
-    emit m_form.slPre.changed();
+    m_form.slPre.raiseChange();
 }
 
 float Player::frameDelay(int speed)
@@ -74,38 +75,14 @@ bool Player::step(int i)
     return true;
 }
 
-bool Player::runForward(int from)
-{
-    const int n = m_form.lvwFiles.count();
-    for (int i = from; i <= n - 1; ++i) {
-        if (!step(i))
-            return false;
-    }
-    return true;
-}
-
-bool Player::runBackward(int from)
-{
-    for (int i = from; i >= 0; --i) {
-        if (!step(i))
-            return false;
-    }
-    return true;
-}
-
 void Player::PlayFrames()
 {
     for (;;) {
         const quint64 stepsBefore = m_steps;
-        if (m_form.state.PlayDirection == 0 && !runForward(0))
-            return;
-        if (m_form.state.PlayDirection == 1 && !runBackward(m_form.lvwFiles.count() - 1))
-            return;
-        if (m_form.state.PlayDirection == 2) {
-            if (!runForward(0) || !runBackward(m_form.lvwFiles.count() - 2))
-                return;
-        }
-        if (m_stopRequested)
+        const bool completed =
+            runPasses([this] { return m_form.state.PlayDirection; },
+                      [this] { return m_form.lvwFiles.count(); }, [this](int i) { return step(i); });
+        if (!completed || m_stopRequested)
             return;
         // A pass without a single step (no frames) would spin without letting the window run:
         // playback ends then, as after a pass without repeat.

@@ -38,10 +38,8 @@ signals:
     void stopRequested();
 
 private:
-    // One step and one loop of a pass; false once a stop was requested.
+    // One step of a pass; false once a stop was requested.
     bool step(int i);
-    bool runForward(int from);
-    bool runBackward(int from);
 
     MainForm &m_form;
     bool m_stopRequested = false;

@@ -118,7 +118,7 @@ void Preview::slPre_Change()
 
 void Preview::cmdFirst_Click()
 {
-    emit m_form.focusDummyRequested();
+    m_form.focusDummy();
     if (m_form.lvwFiles.count() == 0)
         return;
     m_form.slPre.setValue(0);
@@ -126,7 +126,7 @@ void Preview::cmdFirst_Click()
 
 void Preview::cmdBack_Click()
 {
-    emit m_form.focusDummyRequested();
+    m_form.focusDummy();
     if (m_form.lvwFiles.count() == 0 || m_form.slPre.value() == 0)
         return;
     m_form.slPre.setValue(m_form.slPre.value() - 1);
@@ -134,7 +134,7 @@ void Preview::cmdBack_Click()
 
 void Preview::cmdNext_Click()
 {
-    emit m_form.focusDummyRequested();
+    m_form.focusDummy();
     const int n = m_form.lvwFiles.count();
     if (n == 0 || m_form.slPre.value() == n - 1)
         return;
@@ -143,7 +143,7 @@ void Preview::cmdNext_Click()
 
 void Preview::cmdLast_Click()
 {
-    emit m_form.focusDummyRequested();
+    m_form.focusDummy();
     const int n = m_form.lvwFiles.count();
     if (n == 0)
         return;

@@ -63,8 +63,8 @@ TEST(ClipCheck, VideoLength)
         {1, 2, 25, 1, 0.04}, {0, 2, 8, 0, 0.0},   {4, 0, 0, 4, 4.0}, // speed 0 counts as 1
     };
     for (const auto &r : rows) {
-        EXPECT_EQ(videoFrameCount(r.frames, r.direction), r.videoFrames);
-        EXPECT_DOUBLE_EQ(videoSeconds(r.frames, r.direction, r.speed), r.seconds);
+        EXPECT_EQ(videoFrameCount(r.frames, directionFromCode(r.direction)), r.videoFrames);
+        EXPECT_DOUBLE_EQ(videoSeconds(r.frames, directionFromCode(r.direction), r.speed), r.seconds);
     }
 }
 
@@ -102,7 +102,7 @@ TEST_F(BadClip, FindsEveryKindOfProblem)
     EXPECT_EQ(r.problems, expected) << "Clip.ini is no problem";
 
     fx.start();
-    const QStringList report = clipCheckReport(r, fx.form, 3, 2);
+    const QStringList report = clipCheckReport(r, fx.form, 3, PlayingDirection::ForwardAndBack);
     ASSERT_EQ(report.size(), 5);
     EXPECT_EQ(report.at(1), QStringLiteral("f003.bmp: 16 × 16 Pixel, der erste Frame hat 32 × 24"));
     EXPECT_EQ(report.last(),

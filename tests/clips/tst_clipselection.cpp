@@ -173,7 +173,7 @@ TEST(ClipSelection, HandlersRunInOrder)
     // The recorder runs after each handler, so nested events show first: the direction's handler
     // moves the slider and shows the frame, ticking the border clears the box from inside it.
     EXPECT_EQ(events, (QStringList{"slPre", "slPre", "direction", "box1", "box0", "border1", "text"}));
-    EXPECT_EQ(fx.form.state.PlayDirection, 1);
+    EXPECT_EQ(fx.form.state.PlayDirection, PlayingDirection::Backward);
     EXPECT_EQ(fx.form.slPre.value(), 2);
 }
 

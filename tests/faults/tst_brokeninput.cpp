@@ -130,7 +130,7 @@ INSTANTIATE_TEST_SUITE_P(Frames, VanishingFrameTest,
                                            FrameCase{"FolderBmp", Damage::Folder, "bmp", 0},
                                            FrameCase{"UnreadableJpgBackAndForth", Damage::Unreadable, "jpg",
                                                      2}),
-                         [](const auto &info) { return std::string(info.param.name); });
+                         [](const auto &row) { return std::string(row.param.name); });
 
 // ---- Folders ----------------------------------------------------------------------------------
 
@@ -152,7 +152,7 @@ TEST_F(BrokenInputTest, ClipsFolderGoneOrAFile)
         }
         local.makeVideo();
         ASSERT_EQ(local.messages.count(), 1);
-        EXPECT_EQ(local.messages.last().text, local.form.UiText(1));
+        EXPECT_EQ(local.messages.last().text, local.form.UiText(kUiWriteFailed));
         EXPECT_EQ(readFile(clips), isFile ? QByteArray("not a folder") : QByteArray());
         EXPECT_EQ(QFileInfo(clips).isFile(), isFile);
         EXPECT_TRUE(QFile::exists(local.clipPath(kClip) + QStringLiteral("Clip.ini")));

@@ -76,7 +76,7 @@ TEST_P(FullDiskTest, ClipsFolderFull)
 
     makeVideo();
 
-    EXPECT_EQ(fx.errors(), QStringList{fx.form.UiText(1)});
+    EXPECT_EQ(fx.errors(), QStringList{fx.form.UiText(kUiWriteFailed)});
     // The old video and the frames are untouched and no temp.bmp is left; the clip's options are
     // stored on the other disk.
     EXPECT_EQ(differences(before, snapshot(fx.root()), {"Clip.ini", "Clips/Garten_2.avi"}), QStringList());
@@ -105,9 +105,10 @@ TEST_P(FullDiskTest, ProgramFolderFull)
     ASSERT_EQ(reported.size(), 1);
     // With no room at all temp.bmp cannot be written; with a little, whatever fails first.
     if (leave == 0) {
-        EXPECT_EQ(reported.at(0), fx.form.UiText(0));
+        EXPECT_EQ(reported.at(0), fx.form.UiText(kUiFramesNotLoaded));
     } else {
-        EXPECT_TRUE(reported.at(0) == fx.form.UiText(0) || reported.at(0) == fx.form.UiText(1));
+        EXPECT_TRUE(reported.at(0) == fx.form.UiText(kUiFramesNotLoaded) ||
+                    reported.at(0) == fx.form.UiText(kUiWriteFailed));
     }
     QStringList changeable = {QStringLiteral("Clips/Garten_2.avi")};
     if (leave > 0)

@@ -57,7 +57,7 @@ TEST_F(LanguageTest, BuiltInTextsWithoutUsableLanguageFile)
     form.lstComments.addItem(QStringLiteral("stale"));
     FillLanguageList(form);
     EXPECT_EQ(form.lstComments.items(), builtInUiTexts());
-    EXPECT_EQ(form.UiText(21), QStringLiteral("Ordner existiert bereits !"));
+    EXPECT_EQ(form.UiText(kUiFolderExists), QStringLiteral("Ordner existiert bereits !"));
     EXPECT_EQ(form.UiText(kUiMoreProblems + 1), QString());
 
     ASSERT_TRUE(QDir().mkpath(form.state.LanguagePath + QStringLiteral("Folder3.lng")));

@@ -5,12 +5,76 @@
 
 #include <gtest/gtest.h>
 
+#include "form/playingdirection.h"
 #include "formfixture.h"
 
 using namespace tavelon;
 using namespace tavelon::test;
 
 namespace {
+
+TEST(PlayingDirection, FrameOrderOfEachDirection)
+{
+    const struct
+    {
+        const char *name;
+        int code;
+        int frames;
+        QList<int> order;
+    } cases[] = {
+        {"forward", 0, 3, {0, 1, 2}},
+        {"backward", 1, 3, {2, 1, 0}},
+        {"forward and back: the turning frame once", 2, 3, {0, 1, 2, 1, 0}},
+        {"forward and back, one frame: the return pass is empty", 2, 1, {0}},
+        {"no frames", 2, 0, {}},
+        {"no direction chosen", -1, 3, {}},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(frameOrder(directionFromCode(c.code), c.frames), c.order) << c.name;
+}
+
+// The direction is read once for each kind of run, in the order forward, backward, forward and
+// back: a change during a forward run adds the backward passes, a change back to forward during a
+// backward run adds nothing. The frame count is read at the start of each pass.
+TEST(PlayingDirection, RunSeesChangesAtItsNextTest)
+{
+    const struct
+    {
+        const char *name;
+        PlayingDirection from;
+        PlayingDirection to;
+        QList<int> steps;
+    } cases[] = {
+        {"forward, then backward", PlayingDirection::Forward, PlayingDirection::Backward, {0, 1, 2, 2, 1, 0}},
+        {"backward, then forward", PlayingDirection::Backward, PlayingDirection::Forward, {2, 1, 0}},
+        {"forward, then forward and back",
+         PlayingDirection::Forward,
+         PlayingDirection::ForwardAndBack,
+         {0, 1, 2, 0, 1, 2, 1, 0}},
+    };
+    for (const auto &c : cases) {
+        PlayingDirection direction = c.from;
+        QList<int> steps;
+        EXPECT_TRUE(runPasses([&] { return direction; }, [] { return 3; },
+                              [&](int i) {
+                                  steps << i;
+                                  direction = c.to;
+                                  return true;
+                              }))
+            << c.name;
+        EXPECT_EQ(steps, c.steps) << c.name;
+    }
+    int count = 3;
+    QList<int> steps;
+    EXPECT_FALSE(runPasses([] { return PlayingDirection::ForwardAndBack; }, [&] { return count; },
+                           [&](int i) {
+                               steps << i;
+                               count = 2; // a frame deleted meanwhile
+                               return steps.size() < 4;
+                           }));
+    EXPECT_EQ(steps, (QList<int>{0, 1, 2, 0}))
+        << "the return pass starts from the new count; false ends the run";
+}
 
 class PlayerTest : public ::testing::Test
 {

@@ -8,12 +8,12 @@ OverlayTest::OverlayTest()
 {
     for (const QString &t : builtInUiTexts())
         form.lstComments.addItem(t);
-    for (int i = 6; i <= 9; ++i)
-        form.cboPosition.addItem(form.UiText(i));
-    for (int i = 10; i <= 13; ++i)
-        form.cboSize.addItem(form.UiText(i));
-    form.cboPosition.setText(form.UiText(9));
-    form.cboSize.setText(form.UiText(11));
+    for (const QString &text : form.UiTexts(kUiTopLeft, kUiBottomRight))
+        form.cboPosition.addItem(text);
+    for (const QString &text : form.UiTexts(kUiSmall, kUiHuge))
+        form.cboSize.addItem(text);
+    form.cboPosition.setText(form.UiText(kUiBottomRight));
+    form.cboSize.setText(form.UiText(kUiMedium));
     form.cboFormats.setText(QStringLiteral("VCD PAL"));
     form.txtHeight.setText(QStringLiteral("288"));
 

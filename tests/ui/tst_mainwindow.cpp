@@ -33,7 +33,7 @@ protected:
         window.show();
         window.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-        emit form.focusDummyRequested();
+        form.focusDummy();
     }
 
     template <class W = QWidget> W *widget(const QString &name) const { return window.findChild<W *>(name); }
@@ -255,7 +255,7 @@ TEST_F(MainWindowTest, KeysClickTheirButtonUnlessDisabledOrTyping)
                                                         {Qt::Key_End, &form.cmdLast}};
     for (auto [key, button] : keys) {
         SCOPED_TRACE(key);
-        emit form.focusDummyRequested();
+        form.focusDummy();
         QSignalSpy spy(button, &CommandButton::clicked);
         QTest::keyClick(QApplication::focusWidget(), key);
         EXPECT_EQ(spy.count(), 1);
