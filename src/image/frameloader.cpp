@@ -66,7 +66,7 @@ bool hasEndMarker(const QByteArray &bytes)
         }
         if (pos + 4 > n)
             return false;
-        const qsizetype segmentEnd = pos + 2 + ((qsizetype(p[pos + 2]) << 8) | p[pos + 3]);
+        const qsizetype segmentEnd = pos + 2 + qFromBigEndian<quint16>(p + pos + 2);
         if (marker == 0xDA)
             return bytes.indexOf("\xFF\xD9", segmentEnd) >= 0;
         pos = segmentEnd;
