@@ -92,9 +92,9 @@ int runBatchJob(int argc, char **argv, const QString &programFolder, const Batch
     if (options.format && !std::any_of(formatPresets().begin(), formatPresets().end(),
                                        [&](const FormatPreset &p) { return p.name == *options.format; }))
         return usageError(QStringLiteral("unknown format '%1'").arg(*options.format));
-    if (!findCompressor(options.compressor))
+    if (options.compressor && !findCompressor(*options.compressor))
         return usageError(
-            QStringLiteral("unknown compressor '%1' (see --list-compressors)").arg(options.compressor));
+            QStringLiteral("unknown compressor '%1' (see --list-compressors)").arg(*options.compressor));
 
     // Copies on one program folder share temp.bmp and the clips' Clip.ini files.
     InstanceLock lock(programFolder);
@@ -107,8 +107,8 @@ int runBatchJob(int argc, char **argv, const QString &programFolder, const Batch
     prepareWithoutDisplay();
     QGuiApplication app(argc, argv);
 
+    // The compressor's settings; the container and the fit are the clip's, set below.
     CompressOptions compress;
-    compress.codec = options.compressor;
     if (options.quality)
         compress.quality = *options.quality;
     if (options.keyframes)
@@ -160,6 +160,22 @@ int runBatchJob(int argc, char **argv, const QString &programFolder, const Batch
     }
     if (options.overlay)
         form.Check1.setValue(1);
+    if (options.container)
+        form.output.container = *options.container;
+    if (options.fit)
+        form.output.fit = *options.fit;
+
+    // MP4 takes only some compressors; without --compressor it gets H.264.
+    const bool mp4 = form.output.container == Container::Mp4;
+    compress.codec =
+        options.compressor.value_or(mp4 ? QStringLiteral("h264") : QStringLiteral("uncompressed"));
+    compress.container = form.output.container;
+    compress.fit = form.output.fit;
+    const std::optional<CompressorInfo> compressor = findCompressor(compress.codec);
+    if (!compressor || !fitsContainer(*compressor, compress.container))
+        return usageError(QStringLiteral("compressor '%1' cannot be written into %2 (see --list-compressors)")
+                              .arg(compress.codec, containerName(compress.container)));
+    chooser.setOptions(compress);
 
     if (options.beep) {
         QObject::connect(&logic.command, &VideoCommand::videoCompleted,

@@ -122,8 +122,23 @@ const std::vector<OptionRow> &optionTable()
              return cl.batch.color && *cl.batch.color != 7; // there is no swatch 7
          }},
         switchRow("overlay", "burn the text into every frame (off otherwise)", &BatchOptions::overlay),
+        {QStringLiteral("container"), QStringLiteral("avi|mp4"),
+         QStringLiteral("the file's container (default: the clip's, at first avi)"), Group::MakeVideo,
+         [](CommandLine &cl, const QString &value) {
+             cl.batch.container = containerFromName(value);
+             return cl.batch.container.has_value();
+         }},
+        {QStringLiteral("fit"), QStringLiteral("stretch|pad"),
+         QStringLiteral(
+             "frames of another shape stretched, or kept between black bars (default: the clip's)"),
+         Group::MakeVideo,
+         [](CommandLine &cl, const QString &value) {
+             cl.batch.fit = fitFromName(value);
+             return cl.batch.fit.has_value();
+         }},
         {QStringLiteral("compressor"), QStringLiteral("ID"),
-         QStringLiteral("an id from --list-compressors (default: uncompressed)"), Group::MakeVideo,
+         QStringLiteral("an id from --list-compressors (default: uncompressed; h264 for mp4)"),
+         Group::MakeVideo,
          [](CommandLine &cl, const QString &value) {
              cl.batch.compressor = value;
              return !value.isEmpty();

@@ -5,6 +5,8 @@
 
 #include <optional>
 
+#include "form/videooutput.h"
+
 namespace tavelon {
 
 // What the batch mode applies to the form before it makes the video, in the order listed.
@@ -24,7 +26,9 @@ struct BatchOptions
     std::optional<int> size;
     std::optional<int> color;
     bool overlay = false;
-    QString compressor = QStringLiteral("uncompressed");
+    std::optional<Container> container; // the clip's stored one when not given
+    std::optional<Fit> fit;             // the clip's stored one when not given
+    std::optional<QString> compressor;  // not given: uncompressed, or h264 for MP4
     std::optional<int> quality;
     std::optional<int> keyframes;
     std::optional<int> datarate;

@@ -8,7 +8,7 @@ FormLogic::FormLogic(MainForm &mainForm, MessageService &messages, CompressionCh
                      QObject *parent)
     : QObject(parent), form(mainForm), overlay(form), overlayOptions(form, overlay), preview(form),
       player(form), deleter(form, messages), presets(form), clipList(form, preview, overlay),
-      writer(form, messages, chooser, preview, overlay), command(form, messages, writer), clipStatus(form),
+      writer(form, messages, preview, overlay), command(form, messages, writer, chooser), clipStatus(form),
       watcher(form)
 {
     connect(&preview, &Preview::frameShown, &overlayOptions, &OverlayOptions::previewFrameShown);

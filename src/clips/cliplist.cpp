@@ -117,6 +117,11 @@ void ClipList::List1_Click()
         f.cboSize.setText(f.UiText(kUiMedium));
     }
 
+    // A file from before these keys (or with an unknown value) means the classic AVI, stretched.
+    f.output.container =
+        containerFromName(ini.read(ClipSettings::Container, QString())).value_or(Container::Avi);
+    f.output.fit = fitFromName(ini.read(ClipSettings::Fit, QString())).value_or(Fit::Stretch);
+
     if (f.Check1.value() == 1) {
         m_overlay.RevertPicPre();
         m_overlay.PrintCopyright();

@@ -5,6 +5,7 @@
 #include "services/fileservices.h"
 #include "services/inifile.h"
 #include "form/mainform.h"
+#include "form/videooutput.h"
 
 namespace tavelon {
 
@@ -18,9 +19,9 @@ ClipSettings::ClipSettings(const QString &clipPath)
 
 QString ClipSettings::keyName(Key key)
 {
-    static const char *const names[] = {"ClipName", "Format",    "FrameRate", "Width", "Height",
-                                        "Speed",    "Direction", "Copyright", "Text",  "Border",
-                                        "Box",      "Pos",       "Size"};
+    static const char *const names[] = {"ClipName", "Format",    "FrameRate", "Width",     "Height",
+                                        "Speed",    "Direction", "Copyright", "Text",      "Border",
+                                        "Box",      "Pos",       "Size",      "Container", "Fit"};
     return QString::fromLatin1(names[key]);
 }
 
@@ -60,6 +61,8 @@ bool ClipSettings::writeFrom(const MainForm &form) const
         {Box, QString::number(form.Check2.value())},
         {Pos, QString::number(storedListIndex(form.cboPosition.items(), form.cboPosition.text()))},
         {Size, QString::number(storedListIndex(form.cboSize.items(), form.cboSize.text()))},
+        {Container, containerName(form.output.container)},
+        {Fit, fitName(form.output.fit)},
     };
     bool ok = true;
     for (const auto &[key, value] : values)

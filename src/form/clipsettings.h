@@ -24,7 +24,9 @@ public:
         Border,
         Box,
         Pos,
-        Size
+        Size,
+        Container, // "avi" or "mp4"; missing or unknown: avi
+        Fit        // "stretch" or "pad"; missing or unknown: stretch
     };
 
     explicit ClipSettings(const QString &clipPath);

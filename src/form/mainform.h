@@ -6,6 +6,7 @@
 #include "form/appstate.h"
 #include "form/controls.h"
 #include "form/uitext.h"
+#include "form/videooutput.h"
 
 namespace tavelon {
 
@@ -32,6 +33,9 @@ public:
     void focusDummy() { emit focusDummyRequested(); }
 
     AppState state;
+    // The container and the fit of the next video: restored with a clip's options, set by the
+    // compression dialog, stored in Clip.ini.
+    VideoOutput output;
 
     // Clip list and options frame
     Label Frame2{QStringLiteral("Frame2")};

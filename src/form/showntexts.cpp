@@ -18,6 +18,8 @@ const QList<ShownTextDefault> &shownTextDefaults()
         {ShownText::DataRateUnit, "lblDataRateUnit", " KBit/s"},
         {ShownText::CompressionOk, "cmdCompressionOk", "OK"},
         {ShownText::CompressionCancel, "cmdCompressionCancel", "Abbrechen"},
+        {ShownText::Container, "lblContainer", "Dateiformat:"},
+        {ShownText::FitPad, "chkFitPad", "Bildform beibehalten (schwarze Ränder statt Verzerrung)"},
         {ShownText::MessageYes, "cmdMsgYes", "Ja"},
         {ShownText::MessageNo, "cmdMsgNo", "Nein"},
         {ShownText::MessageOk, "cmdMsgOk", "OK"},

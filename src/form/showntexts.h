@@ -24,6 +24,8 @@ enum class ShownText {
     DataRateUnit,      // lblDataRateUnit: after the data rate
     CompressionOk,     // cmdCompressionOk
     CompressionCancel, // cmdCompressionCancel
+    Container,         // lblContainer: the file format (AVI, MP4)
+    FitPad,            // chkFitPad: frames of another shape fitted with black bars
     MessageYes,        // cmdMsgYes
     MessageNo,         // cmdMsgNo
     MessageOk,         // cmdMsgOk

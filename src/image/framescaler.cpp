@@ -109,17 +109,26 @@ void stretchInto(const QImage &src, QImage &dst, int width, int height)
 
 void stretchInto(const QImage &src, QImage &dst, int width, int height, ScaleThreads threads)
 {
-    if (src.isNull() || dst.isNull() || width <= 0 || height <= 0)
+    stretchInto(src, dst, QRect(0, 0, width, height), threads);
+}
+
+void stretchInto(const QImage &src, QImage &dst, const QRect &target, ScaleThreads threads)
+{
+    const int width = target.width();
+    const int height = target.height();
+    if (src.isNull() || dst.isNull() || width <= 0 || height <= 0 || target.x() < 0 || target.y() < 0)
         return;
     const QImage source = src.format() == QImage::Format_RGB32 || src.format() == QImage::Format_ARGB32
                               ? src
                               : src.convertToFormat(QImage::Format_RGB32);
     if (source.isNull())
         return;
-    const int usedW = std::min(width, dst.width());
-    const int usedH = std::min(height, dst.height());
+    const int usedW = std::min(width, dst.width() - target.x());
+    const int usedH = std::min(height, dst.height() - target.y());
+    if (usedW <= 0 || usedH <= 0)
+        return;
     if (isOpaqueWritable(dst.format())) {
-        uchar *bits = dst.bits();
+        uchar *bits = dst.bits() + target.y() * dst.bytesPerLine() + qsizetype(target.x()) * 4;
         scaleInto(source, bits, dst.bytesPerLine(), width, height, usedW, usedH, threads);
         return;
     }
@@ -129,7 +138,7 @@ void stretchInto(const QImage &src, QImage &dst, int width, int height, ScaleThr
     scaleInto(source, part.bits(), part.bytesPerLine(), width, height, usedW, usedH, threads);
     QPainter painter(&dst);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(0, 0, part);
+    painter.drawImage(target.topLeft(), part);
 }
 
 QImage stretched(const QImage &src, int width, int height)

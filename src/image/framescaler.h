@@ -1,6 +1,7 @@
 #pragma once
 
 class QImage;
+class QRect;
 
 namespace tavelon {
 
@@ -18,6 +19,9 @@ enum class ScaleThreads {
 
 // stretchInto() with a choice of threads; every choice gives the same pixels.
 void stretchInto(const QImage &src, QImage &dst, int width, int height, ScaleThreads threads);
+
+// stretchInto() into the rectangle target of dst (clipped to dst); the rest of dst is untouched.
+void stretchInto(const QImage &src, QImage &dst, const QRect &target, ScaleThreads threads);
 
 // The whole of src stretched to width × height, as a new RGB32 picture; a null picture when src is
 // null or a size is not positive.

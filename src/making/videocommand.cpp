@@ -9,24 +9,26 @@
 #include "services/numbertext.h"
 #include "form/clipsettings.h"
 #include "making/videowriter.h"
+#include "video/compressionchooser.h"
 
 namespace tavelon {
 
-VideoCommand::VideoCommand(MainForm &form, MessageService &messages, VideoWriter &writer, QObject *parent)
-    : QObject(parent), m_form(form), m_messages(messages), m_writer(writer)
+VideoCommand::VideoCommand(MainForm &form, MessageService &messages, VideoWriter &writer,
+                           CompressionChooser &chooser, QObject *parent)
+    : QObject(parent), m_form(form), m_messages(messages), m_writer(writer), m_chooser(chooser)
 {
     connect(&form.Command1, &CommandButton::clicked, this,
             [this] { Command1_Click(m_form.Command1.index()); });
 }
 
-QString VideoCommand::nextFreeName(const QString &clipsPath, const QString &clip)
+QString VideoCommand::nextFreeName(const QString &clipsPath, const QString &clip, const QString &extension)
 {
     QString name;
     int n = 1;
     do {
         ++n;
         name = clip + QLatin1Char('_') + QString::number(n);
-    } while (QFileInfo::exists(clipsPath + name + QStringLiteral(".avi")));
+    } while (QFileInfo::exists(clipsPath + name + extension));
     return name;
 }
 
@@ -51,38 +53,51 @@ void VideoCommand::Command1_Click(int index)
     const std::optional<int> height = integerValueOf(f.txtHeight.text());
     m_writer.setFrameSize(width, height);
 
-    f.state.VideoName = f.List1.text();
-    const QString existing = f.state.ClipsPath + f.state.VideoName + QStringLiteral(".avi");
-    if (FileExists(existing)) {
-        const QString question = f.UiText(kUiOverwriteQuestionStart) + QStringLiteral(" '") +
-                                 f.state.VideoName + QStringLiteral(".avi' ") +
-                                 f.UiText(kUiOverwriteQuestionEnd);
-        const MessageAnswer answer = m_messages.show(f.state.AppTitle, question, MessageButtons::YesNo,
-                                                     MessageIcon::Question, MessageAnswer::No);
-        if (answer == MessageAnswer::Yes)
-            QFile::remove(existing);
-        else
-            f.state.VideoName = nextFreeName(f.state.ClipsPath, f.List1.text());
-    }
-    emit busyChanged(true);
-    f.List1.setEnabled(false);
-    f.cboFormats.setEnabled(false);
+    // The compression comes first: its container gives the file its extension, and a cancel leaves
+    // everything as it was. An existing video that is to be replaced stays until the writer has
+    // a frame to put in its place.
+    CompressOptions options; // the compressor's settings start from the defaults on every run
+    options.container = f.output.container;
+    options.fit = f.output.fit;
+    const bool chosen = m_chooser.chooseCompression(options) == 1;
+    bool created = false; // the writer created or emptied videoPath
+    QString videoPath;
+    if (chosen) {
+        f.output = {options.container, options.fit};
+        const QString extension = fileExtension(options.container);
+        f.state.VideoName = f.List1.text();
+        const QString existing = f.state.ClipsPath + f.state.VideoName + extension;
+        if (FileExists(existing)) {
+            const QString question = f.UiText(kUiOverwriteQuestionStart) + QStringLiteral(" '") +
+                                     f.state.VideoName + extension + QStringLiteral("' ") +
+                                     f.UiText(kUiOverwriteQuestionEnd);
+            const MessageAnswer answer = m_messages.show(f.state.AppTitle, question, MessageButtons::YesNo,
+                                                         MessageIcon::Question, MessageAnswer::No);
+            if (answer != MessageAnswer::Yes)
+                f.state.VideoName = nextFreeName(f.state.ClipsPath, f.List1.text(), extension);
+        }
+        emit busyChanged(true);
+        f.List1.setEnabled(false);
+        f.cboFormats.setEnabled(false);
 
-    const QString videoPath = f.state.ClipsPath + f.state.VideoName + QStringLiteral(".avi");
-    m_writer.MakeVideoFile(videoPath, f.scrlSpeed.value());
+        videoPath = f.state.ClipsPath + f.state.VideoName + extension;
+        created = m_writer.MakeVideoFile(videoPath, f.scrlSpeed.value(), options);
+    }
 
     QFile::remove(f.state.AppPath + QStringLiteral("temp.bmp"));
     ClipSettings(f.state.ClipPath).writeFrom(f);
 
-    if (QFileInfo(videoPath).size() < 1) {
+    // A file the writer did not create is left alone: it is not this run's.
+    if (created && QFileInfo(videoPath).size() < 1) {
         QFile::remove(videoPath);
-    } else {
+    } else if (created) {
         m_lastVideo = videoPath;
         if (!m_writer.wasAborted())
             emit videoCompleted(videoPath);
     }
 
-    emit busyChanged(false);
+    if (chosen)
+        emit busyChanged(false);
     f.List1.setEnabled(true);
     f.cboFormats.setEnabled(true);
     f.Command1.setEnabled(true);

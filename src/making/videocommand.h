@@ -6,18 +6,21 @@
 
 namespace tavelon {
 
+class CompressionChooser;
 class MainForm;
 class MessageService;
 class VideoWriter;
 
-// The make-video command: picks the output name (asking before an existing video is replaced),
+// The make-video command: asks for the compression (container, compressor, fit; chooser stands in
+// for the compression dialog), picks the output name (asking before an existing video is replaced),
 // locks the clip and format choice while the writer runs, stores the clip's options in its
 // Clip.ini and removes an empty result.
 class VideoCommand : public QObject
 {
     Q_OBJECT
 public:
-    VideoCommand(MainForm &form, MessageService &messages, VideoWriter &writer, QObject *parent = nullptr);
+    VideoCommand(MainForm &form, MessageService &messages, VideoWriter &writer, CompressionChooser &chooser,
+                 QObject *parent = nullptr);
 
     void Command1_Click(int index = 0);
 
@@ -26,8 +29,10 @@ public:
     // The path of the last video made, empty when none remains (the batch mode prints it).
     QString lastVideoPath() const { return m_lastVideo; }
 
-    // The name for clip's video in clipsPath when the existing one is kept: clip_2, clip_3 …
-    static QString nextFreeName(const QString &clipsPath, const QString &clip);
+    // The name for clip's video in clipsPath when the existing one is kept: clip_2, clip_3 … (the
+    // first without a file of that name and extension).
+    static QString nextFreeName(const QString &clipsPath, const QString &clip,
+                                const QString &extension = QStringLiteral(".avi"));
 
 signals:
     void started();
@@ -41,6 +46,7 @@ private:
     MainForm &m_form;
     MessageService &m_messages;
     VideoWriter &m_writer;
+    CompressionChooser &m_chooser;
     QString m_lastVideo;
     bool m_running = false;
 };

@@ -15,14 +15,13 @@
 #include "image/bmpwriter.h"
 #include "image/cdib.h"
 #include "overlay/overlay.h"
-#include "video/compressionchooser.h"
+#include "image/videoshape.h"
 
 namespace tavelon {
 
-VideoWriter::VideoWriter(MainForm &form, MessageService &messages, CompressionChooser &chooser,
-                         Preview &preview, Overlay &overlay, QObject *parent)
-    : QObject(parent), m_form(form), m_messages(messages), m_chooser(chooser), m_preview(preview),
-      m_overlay(overlay)
+VideoWriter::VideoWriter(MainForm &form, MessageService &messages, Preview &preview, Overlay &overlay,
+                         QObject *parent)
+    : QObject(parent), m_form(form), m_messages(messages), m_preview(preview), m_overlay(overlay)
 {}
 
 VideoWriter::~VideoWriter() = default;
@@ -59,7 +58,7 @@ struct Run
 
 } // namespace
 
-void VideoWriter::MakeVideoFile(const QString &fileName, int frameRate)
+bool VideoWriter::MakeVideoFile(const QString &fileName, int frameRate, const CompressOptions &options)
 {
     MainForm &f = m_form;
     m_abort = false;
@@ -87,9 +86,19 @@ void VideoWriter::MakeVideoFile(const QString &fileName, int frameRate)
             m_messages.inform(f.state.AppTitle, f.UiText(kUiWriteFailed), MessageIcon::Information);
     };
 
-    run.store(aviFileOpen(run.file, fileName));
-    if (run.result != 0)
-        return exitPath();
+    // picTemp scaled into picSave: stretched over all of it, or with the frame's shape kept inside
+    // the video's display shape and black bars around it.
+    auto compose = [&](ScaleThreads threads) {
+        if (options.fit == Fit::Pad && !save.isNull()) {
+            const QRect target = paddedRect(f.picTemp.frameSize(), save.size(), pixelAspectFor(save.size()));
+            if (target != save.rect()) {
+                save.fill(Qt::black);
+                stretchInto(f.picTemp.image(), save, target, threads);
+                return;
+            }
+        }
+        stretchInto(f.picTemp.image(), save, save.width(), save.height(), threads);
+    };
 
     // The format frame: the first frame of the first pass, without overlay.
     const int n = f.lvwFiles.count();
@@ -102,11 +111,19 @@ void VideoWriter::MakeVideoFile(const QString &fileName, int frameRate)
                         &frameSize))
             f.picTemp.setFrameSize(frameSize);
     }
-    stretchInto(f.picTemp.image(), save, save.width(), save.height());
+    compose(ScaleThreads::Auto);
     QFile::remove(tempFile);
     if (save.isNull() || !roundTrip()) {
         m_messages.inform(f.state.AppTitle, f.UiText(kUiFramesNotLoaded), MessageIcon::Warning);
-        return exitPath();
+        exitPath();
+        return false;
+    }
+
+    // An existing video of this name is emptied only now, when there is a frame to write.
+    run.store(aviFileOpen(run.file, fileName, options.container));
+    if (run.result != 0) {
+        exitPath();
+        return false;
     }
 
     AviStreamInfo info;
@@ -117,19 +134,15 @@ void VideoWriter::MakeVideoFile(const QString &fileName, int frameRate)
     info.suggestedBufferSize = std::uint32_t(cdib->SizeImage());
     info.frame = AviRect{0, 0, cdib->Width(), cdib->Height()};
     run.store(aviFileCreateStream(run.file.get(), run.source, info));
-    if (run.result != 0)
-        return exitPath();
-
-    CompressOptions options; // the dialog starts from the defaults on every run
-    if (m_chooser.chooseCompression(options) != 1)
-        return exitPath();
-    run.store(aviMakeCompressedStream(run.compressed, run.source.get(), options));
-    if (run.result != 0)
-        return exitPath();
-    run.store(
-        aviStreamSetFormat(run.compressed.get(), 0, cdib->PointerToBitmapInfo(), cdib->SizeBitmapInfo()));
-    if (run.result != 0)
-        return exitPath();
+    if (run.result == 0)
+        run.store(aviMakeCompressedStream(run.compressed, run.source.get(), options));
+    if (run.result == 0)
+        run.store(
+            aviStreamSetFormat(run.compressed.get(), 0, cdib->PointerToBitmapInfo(), cdib->SizeBitmapInfo()));
+    if (run.result != 0) {
+        exitPath();
+        return true;
+    }
     onTop = true;
     emit writingChanged(true);
 
@@ -152,7 +165,7 @@ void VideoWriter::MakeVideoFile(const QString &fileName, int frameRate)
         f.slPre.setValue(i);
         m_preview.prefetch(plan.mid(written + 1, Preview::kReadAhead));
         // Single-threaded: the read-ahead decodes and the encoder keep the other core busy.
-        stretchInto(f.picTemp.image(), save, save.width(), save.height(), ScaleThreads::Single);
+        compose(ScaleThreads::Single);
         if (f.Check1.value() == 1)
             m_overlay.PrintCopyrightAVI();
         stretchInto(save, f.picPre.image(), preview.width(), preview.height(), ScaleThreads::Single);
@@ -171,6 +184,7 @@ void VideoWriter::MakeVideoFile(const QString &fileName, int frameRate)
               [&](int i) { return writeFrame(i, position++); });
     m_preview.prefetch({}); // a run that ended early leaves no frames read ahead behind
     exitPath();
+    return true;
 }
 
 } // namespace tavelon

@@ -5,33 +5,36 @@
 
 #include <optional>
 
+#include "video/compressors.h"
+
 namespace tavelon {
 
-class CompressionChooser;
 class MainForm;
 class MessageService;
 class Overlay;
 class Preview;
 
-// Writes the selected clip as an AVI file: steps the preview slider through the frames in the
-// chosen direction (the preview loads each frame into picTemp), scales it into picSave, lets the
+// Writes the selected clip as an AVI or MP4 file: steps the preview slider through the frames in the
+// chosen direction (the preview loads each frame into picTemp), scales it into picSave (stretched,
+// or fitted inside with black bars), lets the
 // overlay draw into it, shows it in the preview, round-trips it through temp.bmp and a cDIB and
 // appends the pixels to the stream as a key frame.
 class VideoWriter : public QObject
 {
     Q_OBJECT
 public:
-    // chooser stands in for the system's compression dialog; preview reads the frames ahead and
-    // overlay draws into every frame when it is switched on.
-    VideoWriter(MainForm &form, MessageService &messages, CompressionChooser &chooser, Preview &preview,
-                Overlay &overlay, QObject *parent = nullptr);
+    // preview reads the frames ahead and overlay draws into every frame when it is switched on.
+    VideoWriter(MainForm &form, MessageService &messages, Preview &preview, Overlay &overlay,
+                QObject *parent = nullptr);
     ~VideoWriter() override;
 
     // picSave's size from the width and height boxes; a value that is not a whole number keeps
     // the previous size for that side.
     void setFrameSize(std::optional<int> width, std::optional<int> height);
 
-    void MakeVideoFile(const QString &fileName, int frameRate);
+    // Writes fileName as options say (container, compressor, fit). The file is created (or an
+    // existing one emptied) only once the first frame is ready to go in; false when it was not.
+    bool MakeVideoFile(const QString &fileName, int frameRate, const CompressOptions &options = {});
 
     // Ends a running write after the current frame; the file is closed properly so the frames
     // written so far play.
@@ -48,7 +51,6 @@ signals:
 private:
     MainForm &m_form;
     MessageService &m_messages;
-    CompressionChooser &m_chooser;
     Preview &m_preview;
     Overlay &m_overlay;
     bool m_abort = false;

@@ -1,5 +1,8 @@
 #include "ui/compressiondialog.h"
 
+#include <algorithm>
+
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -15,15 +18,18 @@
 namespace tavelon {
 
 CompressionDialog::CompressionDialog(const MainForm &form, QWidget *parent)
-    : QDialog(parent), m_compressors(availableCompressors()), m_codec(new QComboBox(this)),
+    : QDialog(parent), m_compressors(availableCompressors()), m_container(new QComboBox(this)),
+      m_fit(new QCheckBox(shownText(form, ShownText::FitPad), this)), m_codec(new QComboBox(this)),
       m_quality(new QSlider(Qt::Horizontal, this)), m_qualityValue(new QLabel(this)),
       m_keyFrames(new QSpinBox(this)), m_dataRate(new QSpinBox(this))
 {
     setWindowTitle(shownText(form, ShownText::CompressionTitle));
 
+    m_container->setObjectName(QStringLiteral("container"));
+    for (Container c : {Container::Avi, Container::Mp4})
+        m_container->addItem(containerName(c).toUpper(), int(c));
+    m_fit->setObjectName(QStringLiteral("fit"));
     m_codec->setObjectName(QStringLiteral("codec"));
-    for (const CompressorInfo &c : m_compressors)
-        m_codec->addItem(c.description, c.id);
 
     m_quality->setObjectName(QStringLiteral("quality"));
     m_quality->setRange(0, 100);
@@ -46,10 +52,12 @@ CompressionDialog::CompressionDialog(const MainForm &form, QWidget *parent)
     qualityRow->addWidget(m_qualityValue);
 
     auto *rows = new QFormLayout;
+    rows->addRow(shownText(form, ShownText::Container), m_container);
     rows->addRow(shownText(form, ShownText::Compressor), m_codec);
     rows->addRow(shownText(form, ShownText::Quality), qualityRow);
     rows->addRow(shownText(form, ShownText::KeyFrames), m_keyFrames);
     rows->addRow(shownText(form, ShownText::DataRate), m_dataRate);
+    rows->addRow(m_fit);
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setText(shownText(form, ShownText::CompressionOk));
@@ -61,16 +69,50 @@ CompressionDialog::CompressionDialog(const MainForm &form, QWidget *parent)
     layout->addLayout(rows);
     layout->addWidget(buttons);
 
+    connect(m_container, &QComboBox::currentIndexChanged, this, &CompressionDialog::fillCodecs);
     connect(m_codec, &QComboBox::currentIndexChanged, this, &CompressionDialog::updateEnabled);
     connect(m_quality, &QSlider::valueChanged, m_qualityValue,
             [this](int value) { m_qualityValue->setNum(value); });
     setOptions(CompressOptions{});
 }
 
+void CompressionDialog::fillCodecs()
+{
+    const Container container = Container(m_container->currentData().toInt());
+    const QString chosen = m_codec->currentData().toString();
+    const QSignalBlocker blocker(m_codec);
+    m_codec->clear();
+    for (const CompressorInfo &c : m_compressors) {
+        if (fitsContainer(c, container))
+            m_codec->addItem(c.description, c.id);
+    }
+    int index = m_codec->findData(chosen);
+    if (index < 0)
+        index = m_codec->findData(QStringLiteral("h264"));
+    m_codec->setCurrentIndex(std::max(index, 0));
+    updateEnabled();
+}
+
+const CompressorInfo *CompressionDialog::currentCompressor() const
+{
+    const QString id = m_codec->currentData().toString();
+    for (const CompressorInfo &c : m_compressors) {
+        if (c.id == id)
+            return &c;
+    }
+    return nullptr;
+}
+
 void CompressionDialog::setOptions(const CompressOptions &options)
 {
+    const int container = m_container->findData(int(options.container));
+    m_container->setCurrentIndex(std::max(container, 0));
+    fillCodecs();
+    m_fit->setChecked(options.fit == Fit::Pad);
+    // A compressor that does not fit the container leaves fillCodecs()'s choice.
     const int index = m_codec->findData(options.codec);
-    m_codec->setCurrentIndex(index >= 0 ? index : 0);
+    if (index >= 0)
+        m_codec->setCurrentIndex(index);
     m_quality->setValue(options.quality);
     m_qualityValue->setNum(m_quality->value());
     m_keyFrames->setValue(options.keyFrameEvery);
@@ -81,6 +123,8 @@ void CompressionDialog::setOptions(const CompressOptions &options)
 CompressOptions CompressionDialog::options() const
 {
     CompressOptions o;
+    o.container = Container(m_container->currentData().toInt());
+    o.fit = m_fit->isChecked() ? Fit::Pad : Fit::Stretch;
     o.codec = m_codec->currentData().toString();
     o.quality = m_quality->value();
     o.keyFrameEvery = m_keyFrames->value();
@@ -90,10 +134,9 @@ CompressOptions CompressionDialog::options() const
 
 void CompressionDialog::updateEnabled()
 {
-    const int index = m_codec->currentIndex();
-    const bool valid = index >= 0 && index < int(m_compressors.size());
     const CompressorInfo none;
-    const CompressorInfo &c = valid ? m_compressors[std::size_t(index)] : none;
+    const CompressorInfo *found = currentCompressor();
+    const CompressorInfo &c = found ? *found : none;
     m_quality->setEnabled(c.hasQuality());
     m_qualityValue->setEnabled(c.hasQuality());
     m_keyFrames->setEnabled(c.hasKeyFrames());
@@ -107,6 +150,10 @@ DialogCompressionChooser::DialogCompressionChooser(const MainForm &form, QWidget
 int DialogCompressionChooser::chooseCompression(CompressOptions &options)
 {
     CompressionDialog dialog(m_form, m_parent);
+    CompressOptions start;
+    start.container = options.container;
+    start.fit = options.fit;
+    dialog.setOptions(start);
     if (dialog.exec() != QDialog::Accepted)
         return 0;
     options = dialog.options();

@@ -7,6 +7,7 @@
 
 #include <QDialog>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QSlider;
@@ -17,9 +18,10 @@ namespace tavelon {
 
 class MainForm;
 
-// The video-compression dialog: the compressors of the AVI layer by description, with the
-// quality, key-frame and data-rate settings that apply to the chosen one. Its texts are the
-// form's shown texts (frmCompression, lblCompressor …).
+// The video-compression dialog: the container (AVI or MP4), the compressors that fit it by
+// description, with the quality, key-frame and data-rate settings that apply to the chosen one, and
+// whether frames of another shape keep it between black bars. Its texts are the form's shown texts
+// (frmCompression, lblCompressor …).
 class CompressionDialog : public QDialog
 {
     Q_OBJECT
@@ -31,8 +33,13 @@ public:
 
 private:
     void updateEnabled();
+    // The compressors that fit the chosen container; the chosen one stays when it fits, else H.264.
+    void fillCodecs();
+    const CompressorInfo *currentCompressor() const;
 
     std::vector<CompressorInfo> m_compressors;
+    QComboBox *m_container;
+    QCheckBox *m_fit;
     QComboBox *m_codec;
     QSlider *m_quality;
     QLabel *m_qualityValue;
@@ -40,7 +47,8 @@ private:
     QSpinBox *m_dataRate;
 };
 
-// Asks with a fresh CompressionDialog that starts from the default options on every run.
+// Asks with a fresh CompressionDialog whose compressor settings start from the defaults on every
+// run, and its container and fit from those given in options (the clip's).
 class DialogCompressionChooser : public CompressionChooser
 {
 public:

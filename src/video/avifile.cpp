@@ -44,7 +44,7 @@ namespace detail {
 class AviMuxer
 {
 public:
-    explicit AviMuxer(AVFormatContextPtr ctx) : m_ctx(std::move(ctx)) {}
+    AviMuxer(AVFormatContextPtr ctx, Container container) : m_ctx(std::move(ctx)), m_container(container) {}
     ~AviMuxer() { close(); }
 
     int createStream(const AviStreamInfo &info, int &index);
@@ -73,6 +73,7 @@ private:
     int finishStream(Stream &s);
 
     AVFormatContextPtr m_ctx;
+    Container m_container;
     std::vector<Stream> m_streams;
     bool m_headerWritten = false;
     bool m_closed = false;
@@ -124,20 +125,33 @@ int AviMuxer::setFormat(int index, const std::optional<CompressOptions> &options
                     QStringLiteral("setting the format: not a 24/32-bit RGB frame format, or set already"));
     const CompressOptions chosen = options.value_or(CompressOptions{});
     const std::optional<CompressorInfo> compressor = findCompressor(chosen.codec);
-    if (!compressor)
+    if (!compressor || !fitsContainer(*compressor, m_container))
         return fail(code(AviError::CompressorUnavailable),
-                    QStringLiteral("no compressor %1").arg(chosen.codec));
+                    QStringLiteral("no compressor %1 for %2").arg(chosen.codec, containerName(m_container)));
 
-    const StreamSetup setup{*frame, int(s.info.scale), int(s.info.rate), *compressor, chosen};
+    // The 4:3 disc sizes have non-square pixels: the codec's field, the AVI vprp header and the MP4
+    // pasp box say so.
+    const PixelAspect aspect = pixelAspectFor(QSize(frame->width, frame->height));
+    const StreamSetup setup{*frame, int(s.info.scale), int(s.info.rate), *compressor, chosen, aspect};
     FramePipeline::Result r = FramePipeline::create(m_ctx.get(), s.st, setup);
     if (!r.pipeline)
         return fail(r.error, r.errorText);
     s.pipeline = std::move(r.pipeline);
+    if (!aspect.isSquare())
+        s.st->sample_aspect_ratio = AVRational{aspect.num, aspect.den};
 
-    // Stored frames are bottom-up DIB rows; without this option the muxer declares raw RGB
-    // top-down. Past 1 GB the muxer goes on in RIFF AVIX parts with an OpenDML index by itself.
-    av_opt_set_int(m_ctx->priv_data, "flipped_raw_rgb", 1, 0);
-    const int ret = avformat_write_header(m_ctx.get(), nullptr);
+    AVDictionaryHolder muxerOptions;
+    if (m_container == Container::Avi) {
+        // Stored frames are bottom-up DIB rows; without this option the muxer declares raw RGB
+        // top-down. Past 1 GB the muxer goes on in RIFF AVIX parts with an OpenDML index by itself.
+        av_opt_set_int(m_ctx->priv_data, "flipped_raw_rgb", 1, 0);
+    } else {
+        // MP4 names the codec itself (an AVI fourcc is refused), and with faststart the trailer
+        // moves the moov box before the frames, so the file plays while it is downloaded.
+        s.st->codecpar->codec_tag = 0;
+        av_dict_set(muxerOptions.slot(), "movflags", "+faststart", 0);
+    }
+    const int ret = avformat_write_header(m_ctx.get(), muxerOptions.slot());
     if (ret < 0)
         return fail(code(AviError::WriteFailed), ffmpegErrorText("writing the file header", ret));
     m_headerWritten = true;
@@ -201,7 +215,7 @@ int AviMuxer::close()
     const QString path = QString::fromUtf8(m_ctx->url);
     m_ctx.reset();
     // After a failed write (a full disk) the file ends inside a frame, with its sizes unset.
-    if (m_firstError != 0)
+    if (m_firstError != 0 && m_container == Container::Avi)
         trimUnfinishedAvi(path);
     return m_firstError;
 }
@@ -245,19 +259,20 @@ int AviStream::release()
     return m_muxer->releaseHandle(m_index);
 }
 
-int aviFileOpen(AviFilePtr &file, const QString &fileName)
+int aviFileOpen(AviFilePtr &file, const QString &fileName, Container container)
 {
     file.reset();
     quietFfmpegLog();
     const QByteArray path = fileName.toUtf8();
     AVFormatContext *raw = nullptr;
-    if (avformat_alloc_output_context2(&raw, nullptr, "avi", path.constData()) < 0 || !raw)
+    const QByteArray format = containerName(container).toLatin1();
+    if (avformat_alloc_output_context2(&raw, nullptr, format.constData(), path.constData()) < 0 || !raw)
         return code(AviError::FileOpenFailed);
     AVFormatContextPtr ctx(raw);
     // Creates the file or empties an existing one, as opening for writing does.
     if (avio_open(&ctx->pb, path.constData(), AVIO_FLAG_WRITE) < 0)
         return code(AviError::FileOpenFailed);
-    file = std::make_unique<AviFile>(std::make_shared<detail::AviMuxer>(std::move(ctx)));
+    file = std::make_unique<AviFile>(std::make_shared<detail::AviMuxer>(std::move(ctx), container));
     return 0;
 }
 

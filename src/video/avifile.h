@@ -18,7 +18,8 @@ namespace tavelon {
 // few reused buffers (waiting while all are busy) and returns. A failure while encoding or
 // writing shows in a later write or in the release. Releasing the file always finishes the
 // streams and writes the index, so the frames written so far play, also after an error.
-// Files past 1 GB become OpenDML (AVI 2.0) files. All calls come from one thread.
+// Files past 1 GB become OpenDML (AVI 2.0) files. All calls come from one thread. The frame sizes of
+// the 4:3 disc formats get their non-square pixel shape written into the file.
 
 enum class AviError : int {
     Ok = 0,
@@ -133,8 +134,9 @@ private:
 using AviFilePtr = std::unique_ptr<AviFile>;
 using AviStreamPtr = std::unique_ptr<AviStream>;
 
-// Creates or empties fileName and opens it for writing.
-int aviFileOpen(AviFilePtr &file, const QString &fileName);
+// Creates or empties fileName and opens it for writing, as an AVI file or as an MP4 file (which
+// takes only the compressors that fit it, and has its index before the frames).
+int aviFileOpen(AviFilePtr &file, const QString &fileName, Container container = Container::Avi);
 // Adds the (one) video stream described by info: fccType "vids", scale and rate above 0.
 int aviFileCreateStream(AviFile *file, AviStreamPtr &stream, const AviStreamInfo &info);
 // A handle on source's stream that encodes with options (any CompressorInfo id).

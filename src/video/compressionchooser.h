@@ -20,6 +20,7 @@ class FixedCompressionChooser : public CompressionChooser
 public:
     explicit FixedCompressionChooser(CompressOptions options = {}, int result = 1);
     int chooseCompression(CompressOptions &options) override;
+    void setOptions(const CompressOptions &options) { m_options = options; }
 
 private:
     CompressOptions m_options;

@@ -30,7 +30,8 @@ std::vector<CompressorInfo> availableCompressors()
          .quality = QualityMeaning::Quantiser,
          .keyFrames = KeyFrameMeaning::MaxInterval,
          .dataRate = DataRateMeaning::AverageBitRate,
-         .encoderOptions = {}},
+         .encoderOptions = {},
+         .mp4 = true},
         {.id = QStringLiteral("h264"),
          .description = QStringLiteral("H.264 (x264)"),
          .encoder = "libx264",
@@ -39,7 +40,8 @@ std::vector<CompressorInfo> availableCompressors()
          .keyFrames = KeyFrameMeaning::MaxInterval,
          .dataRate = DataRateMeaning::AverageBitRate,
          // AVI keeps no presentation times, so no B-frames.
-         .encoderOptions = {{"preset", "veryfast"}, {"bf", "0"}}},
+         .encoderOptions = {{"preset", "veryfast"}, {"bf", "0"}},
+         .mp4 = true},
         {.id = QStringLiteral("ffv1"),
          .description = QStringLiteral("FFV1 (lossless)"),
          .encoder = "ffv1",
@@ -68,6 +70,11 @@ std::optional<CompressorInfo> findCompressor(const QString &id)
             return std::move(c);
     }
     return std::nullopt;
+}
+
+bool fitsContainer(const CompressorInfo &compressor, Container container)
+{
+    return container == Container::Avi || compressor.mp4;
 }
 
 int qscaleForQuality(int quality)

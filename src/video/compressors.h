@@ -7,16 +7,21 @@
 
 #include <QString>
 
+#include "form/videooutput.h"
+
 namespace tavelon {
 
-// What the compression dialog chose for one video: which compressor and its settings. The
-// defaults are what the dialog starts from on every run.
+// What the compression dialog chose for one video: the container, which compressor and its
+// settings, and how frames of another shape are fitted. The compressor's settings start from these
+// defaults on every run; the container and the fit start from the clip's.
 struct CompressOptions
 {
     QString codec = QStringLiteral("uncompressed"); // a CompressorInfo id
     int quality = 75;                               // 0 (smallest) … 100 (best)
     int keyFrameEvery = 0;                          // 0: the compressor's own interval
     int dataRateKbps = 0;                           // kbit/s; 0: quality decides
+    Container container = Container::Avi;
+    Fit fit = Fit::Stretch;
 
     friend bool operator==(const CompressOptions &, const CompressOptions &) = default;
 };
@@ -63,6 +68,8 @@ struct CompressorInfo
     DataRateMeaning dataRate = DataRateMeaning::None;
     // Encoder options (FFmpeg's names and values) given when the encoder is opened.
     std::vector<std::pair<const char *, const char *>> encoderOptions;
+    // Whether MP4 files may carry it: browsers and phones play H.264 and MPEG-4 Part 2 there.
+    bool mp4 = false;
 
     bool isStored() const { return encoder == nullptr; }
     bool hasQuality() const { return quality != QualityMeaning::None; }
@@ -73,6 +80,8 @@ struct CompressorInfo
 // The compressors this build's libavcodec can serve, "Full Frames (Uncompressed)" first.
 std::vector<CompressorInfo> availableCompressors();
 std::optional<CompressorInfo> findCompressor(const QString &id);
+// AVI takes every compressor, MP4 those marked for it.
+bool fitsContainer(const CompressorInfo &compressor, Container container);
 
 // Quality 0–100 as an MPEG/JPEG quantiser scale 31…2 (100 gives 2).
 int qscaleForQuality(int quality);

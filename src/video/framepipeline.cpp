@@ -104,7 +104,7 @@ struct FramePipeline::Codec
 
 FramePipeline::FramePipeline(AVFormatContext *ctx, AVStream *st, const StreamSetup &setup)
     : m_ctx(ctx), m_st(st), m_format(setup.format), m_timeBaseNum(setup.timeBaseNum),
-      m_timeBaseDen(setup.timeBaseDen), m_codec(std::make_unique<Codec>())
+      m_timeBaseDen(setup.timeBaseDen), m_pixelAspect(setup.pixelAspect), m_codec(std::make_unique<Codec>())
 {}
 
 FramePipeline::~FramePipeline()
@@ -142,6 +142,8 @@ bool FramePipeline::describeStoredFrames()
     par->height = m_format.height;
     par->format = m_format.bitCount == 32 ? AV_PIX_FMT_BGRA : AV_PIX_FMT_BGR24;
     par->bits_per_coded_sample = m_format.bitCount;
+    if (!m_pixelAspect.isSquare())
+        par->sample_aspect_ratio = AVRational{m_pixelAspect.num, m_pixelAspect.den};
     return true;
 }
 
@@ -170,6 +172,10 @@ bool FramePipeline::configureEncoder(const CompressorInfo &compressor, const Com
         e->color_range = AVCOL_RANGE_JPEG;
     e->time_base = AVRational{m_timeBaseNum, m_timeBaseDen};
     e->framerate = AVRational{m_timeBaseDen, m_timeBaseNum};
+    // The codec's own aspect field (H.264 VUI, MPEG-4 VOL, JFIF density), copied to the stream's
+    // parameters below.
+    if (!m_pixelAspect.isSquare())
+        e->sample_aspect_ratio = AVRational{m_pixelAspect.num, m_pixelAspect.den};
     e->thread_count = kEncoderThreads;
     if (m_ctx->oformat->flags & AVFMT_GLOBALHEADER)
         e->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;

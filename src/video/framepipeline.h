@@ -1,5 +1,6 @@
 #pragma once
 
+#include "image/videoshape.h"
 #include "video/compressors.h"
 #include "video/ffmpegptr.h"
 
@@ -45,6 +46,7 @@ struct StreamSetup
     int timeBaseDen = 1;
     CompressorInfo compressor; // stored frames when isStored()
     CompressOptions options;
+    PixelAspect pixelAspect; // told to the codec and the container when not square
 };
 
 // Turns DIB frames into packets of one stream on a thread of its own: stored as they are, or
@@ -108,6 +110,7 @@ private:
     FrameFormat m_format;
     int m_timeBaseNum;
     int m_timeBaseDen;
+    PixelAspect m_pixelAspect;
     std::unique_ptr<Codec> m_codec; // FFmpeg state of the worker; no encoder when frames are stored
 
     // Pool samples: bottom-up rows of the frame, one column / row wider where padded, or frames

@@ -29,17 +29,40 @@ TEST(CommandLine, Modes)
 
 TEST(CommandLine, MakeVideoOptions)
 {
-    const auto cl = parse({"--make-video", "-x",      "--format",   "DVD PAL",      "--width",
-                           "abc",          "--speed", "99",         "--direction",  "2",
-                           "--box",        "--text",  "",           "--position",   "0",
-                           "--color",      "8",       "--overlay",  "--compressor", "mjpeg",
-                           "--quality",    "100",     "--overwrite"});
+    const auto cl = parse({"--make-video",
+                           "-x",
+                           "--format",
+                           "DVD PAL",
+                           "--width",
+                           "abc",
+                           "--speed",
+                           "99",
+                           "--direction",
+                           "2",
+                           "--box",
+                           "--text",
+                           "",
+                           "--position",
+                           "0",
+                           "--color",
+                           "8",
+                           "--overlay",
+                           "--compressor",
+                           "mjpeg",
+                           "--quality",
+                           "100",
+                           "--overwrite",
+                           "--container",
+                           "MP4",
+                           "--fit=pad"});
     ASSERT_TRUE(cl);
     const BatchOptions &b = cl->batch;
     EXPECT_EQ(b.clip, QLatin1String("-x")) << "a clip named like an option is a clip";
     EXPECT_EQ(b.width, QStringLiteral("abc")) << "box texts are taken as given";
     EXPECT_EQ(b.text, QString());
-    EXPECT_EQ((QStringList{*b.format, b.compressor}), (QStringList{"DVD PAL", "mjpeg"}));
+    EXPECT_EQ((QStringList{*b.format, *b.compressor}), (QStringList{"DVD PAL", "mjpeg"}));
+    EXPECT_EQ(b.container, Container::Mp4);
+    EXPECT_EQ(b.fit, Fit::Pad);
     EXPECT_EQ((QList<std::optional<int>>{b.speed, b.direction, b.color, b.quality}),
               (QList<std::optional<int>>{99, 2, 8, 100}));
     EXPECT_TRUE(b.box && b.overlay && b.overwrite);
@@ -73,6 +96,8 @@ TEST(CommandLine, UsageErrors)
         {"--make-video", "a", "b"},            // a stray argument
         {"--root", ""},
         {"--make-video", "a", "--compressor", ""},
+        {"--make-video", "a", "--container", "mkv"},
+        {"--make-video", "a", "--fit", "crop"},
     };
     for (const auto &args : bad) {
         QString error;

@@ -112,7 +112,10 @@ TEST_F(BatchTest, UsageErrorsExitTwo)
     for (const QStringList &args :
          {QStringList{"--make-video", "Nirgends"}, QStringList{"--make-video", "Garten", "--format", "PAL"},
           QStringList{"--make-video", "Garten", "--compressor", "nope"}, QStringList{"--frobnicate"},
-          QStringList{"--check-clip", "Nirgends"}}) {
+          QStringList{"--check-clip", "Nirgends"},
+          QStringList{"--make-video", "Garten", "--container", "mkv"},
+          QStringList{"--make-video", "Garten", "--fit", "crop"},
+          QStringList{"--make-video", "Garten", "--container", "mp4", "--compressor", "mjpeg"}}) {
         const Result r = run(args);
         EXPECT_EQ(r.exitCode, 2) << args.join(QLatin1Char(' ')).toStdString();
         EXPECT_TRUE(r.out.isEmpty());
@@ -120,6 +123,42 @@ TEST_F(BatchTest, UsageErrorsExitTwo)
     }
     EXPECT_FALSE(QDir(fx.root() + QStringLiteral("Clips")).exists() &&
                  !QDir(fx.root() + QStringLiteral("Clips")).entryList(QDir::Files).isEmpty());
+}
+
+// MP4 with H.264 unless told otherwise, kept in Clip.ini with the fit; 64 × 48 frames in a 96 × 48
+// video keep their shape between black bars 16 pixels wide, or fill it when stretched.
+TEST_F(BatchTest, Mp4AndFitAreStoredAndApplied)
+{
+    const struct
+    {
+        QStringList args;
+        const char *file;
+        bool bars;
+    } runs[] = {
+        {{"--container", "mp4", "--fit", "pad", "--width", "96", "--height", "48"}, "Garten.mp4", true},
+        {{}, "Garten_2.mp4", true},
+        {{"--fit", "stretch", "--overwrite"}, "Garten.mp4", false},
+    };
+    for (const auto &c : runs) {
+        SCOPED_TRACE(c.file);
+        const Result r = run(QStringList{"--make-video", "Garten"} + c.args);
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        const QString path = fx.root() + QStringLiteral("Clips/") + QLatin1String(c.file);
+        EXPECT_EQ(r.out, QDir::cleanPath(path) + QLatin1Char('\n'));
+        const auto p = probe(path);
+        ASSERT_TRUE(p);
+        EXPECT_EQ(p->codecName, QLatin1String("h264"));
+        EXPECT_EQ(p->frames, 3);
+        const QByteArray rgb = decodeRgb24(path);
+        for (int x : {3, 12, 84, 92})
+            EXPECT_LT(colourDistance(rgb, 96, 48, 0, x, 24,
+                                     c.bars ? QColor(Qt::black) : FormFixture::frameColor(0)),
+                      12)
+                << x;
+        EXPECT_LT(colourDistance(rgb, 96, 48, 0, 48, 24, FormFixture::frameColor(0)), 12);
+        EXPECT_EQ(clipIni(QStringLiteral("Container")), QLatin1String("mp4"));
+        EXPECT_EQ(clipIni(QStringLiteral("Fit")), QLatin1String(c.bars ? "pad" : "stretch"));
+    }
 }
 
 TEST_F(BatchTest, FailureExitsOneWithTheLanguageFilesText)

@@ -132,14 +132,16 @@ TEST(ClipSelection, PositionSizeAndOverlayOptions)
     for (const char *clip : {"a", "b", "c"})
         fx.makeClip(QLatin1String(clip), 1);
     fx.writeClipIni(QStringLiteral("a"),
-                    QStringLiteral("Pos=0\r\nSize=3\r\nText=Hallo\r\nBox=1\r\nBorder=1\r\n"));
-    fx.writeClipIni(QStringLiteral("c"), QStringLiteral("Pos=7\r\n"));
+                    QStringLiteral("Pos=0\r\nSize=3\r\nText=Hallo\r\nBox=1\r\nBorder=1\r\nContainer=MP4\r\n"
+                                   "Fit=pad\r\n"));
+    fx.writeClipIni(QStringLiteral("c"), QStringLiteral("Pos=7\r\nContainer=mkv\r\nFit=pad\r\n"));
     fx.start();
     EXPECT_EQ(fx.form.cboPosition.text(), QLatin1String("Links oben"));
     EXPECT_EQ(fx.form.cboSize.text(), QLatin1String("Riesig"));
     EXPECT_EQ(fx.form.Text1.text(), QLatin1String("Hallo"));
     EXPECT_EQ(fx.form.Check2.value(), 0) << "the border applied after the box clears it";
     EXPECT_EQ(fx.form.Check3.value(), 1);
+    EXPECT_EQ(fx.form.output, (VideoOutput{Container::Mp4, Fit::Pad}));
 
     fx.form.Check1.setValue(1);
     fx.form.List1.setText(QStringLiteral("b"));
@@ -148,9 +150,11 @@ TEST(ClipSelection, PositionSizeAndOverlayOptions)
     EXPECT_EQ(fx.form.cboSize.text(), QLatin1String("Mittel"));
     EXPECT_EQ(fx.form.Text1.text(), QString::fromUtf8("© BRIMHOLT"));
     EXPECT_EQ(fx.form.Check1.value(), 1) << "the overlay switch is not part of a clip's settings";
+    EXPECT_EQ(fx.form.output, VideoOutput{}) << "no keys: AVI, stretched";
     fx.form.List1.setText(QStringLiteral("c"));
     fx.form.List1.setListIndex(2);
     EXPECT_EQ(fx.form.cboPosition.text(), QString()) << "Pos above the last entry";
+    EXPECT_EQ(fx.form.output, (VideoOutput{Container::Avi, Fit::Pad})) << "an unknown container";
 }
 
 TEST(ClipSelection, HandlersRunInOrder)

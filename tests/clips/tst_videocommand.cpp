@@ -118,9 +118,27 @@ TEST_F(VideoCommandTest, OverwriteQuestionAndNaming)
                            fx.clipPath(QStringLiteral("Garten")) + QStringLiteral("Clip.ini"), QString()),
               QLatin1String("Garten"));
 
+    // Agreeing to replace the video loses nothing until a frame is ready to take its place: not
+    // when the compression dialog is cancelled, nor when no frame can be made.
+    const CompressOptions chosen = *fx.chooser.choice;
+    fx.chooser.choice.reset();
+    fx.messages.clear();
+    fx.messages.queueAnswer(MessageAnswer::Yes);
+    fx.logic->command.Command1_Click(0);
+    EXPECT_EQ(QFileInfo(video()).size(), 3) << "cancelled";
+    EXPECT_EQ(fx.messages.count(), 0) << "nothing is asked after a cancel";
+    fx.chooser.choice = chosen;
+    fx.form.txtWidth.setText(QStringLiteral("0"));
+    fx.logic->command.Command1_Click(0);
+    EXPECT_EQ(QFileInfo(video()).size(), 3) << "no frame";
+    EXPECT_EQ(fx.messages.last().text, fx.form.UiText(0));
+    EXPECT_EQ(beeps, 1);
+
+    fx.form.txtWidth.setText(QStringLiteral("32"));
     fx.messages.queueAnswer(MessageAnswer::Yes);
     fx.logic->command.Command1_Click(0);
     EXPECT_GT(QFileInfo(video()).size(), 3) << "Yes replaces the file";
+    EXPECT_EQ(fx.logic->command.lastVideoPath(), video());
 }
 
 TEST_F(VideoCommandTest, ClipIniKeysInOrder)
@@ -133,10 +151,10 @@ TEST_F(VideoCommandTest, ClipIniKeysInOrder)
     ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
     const QString text = QString::fromLatin1(ini.readAll());
     const QStringList lines = text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
-    EXPECT_EQ(lines,
-              (QStringList{"[ClipSettings]", "ClipName=Garten", "Format=VCD PAL", "FrameRate=25", "Width=32",
-                           "Height=24", "Speed=8", "Direction=0", "Copyright=0",
-                           QString::fromLatin1("Text=\xA9 Wald"), "Border=0", "Box=0", "Pos=0", "Size=1"}));
+    EXPECT_EQ(lines, (QStringList{"[ClipSettings]", "ClipName=Garten", "Format=VCD PAL", "FrameRate=25",
+                                  "Width=32", "Height=24", "Speed=8", "Direction=0", "Copyright=0",
+                                  QString::fromLatin1("Text=\xA9 Wald"), "Border=0", "Box=0", "Pos=0",
+                                  "Size=1", "Container=avi", "Fit=stretch"}));
 }
 
 TEST_F(VideoCommandTest, SecondRequestWhileWritingIsRefused)

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <tuple>
 
 #include <QDir>
 #include <QFile>
@@ -13,6 +14,7 @@
 #include "image/frameloader.h"
 #include "image/framescaler.h"
 #include "image/kernelset.h"
+#include "image/videoshape.h"
 
 using namespace tavelon;
 
@@ -400,6 +402,54 @@ TEST(FrameScaler, SplitWorkAndPlainLoopsGiveTheSamePixels)
         EXPECT_EQ(single, split);
         EXPECT_EQ(single, plain);
     }
+}
+
+// A stretch into a part of the picture draws that part only, on both drawing paths.
+TEST(FrameScaler, StretchIntoARectangleLeavesTheRest)
+{
+    QImage src(8, 8, QImage::Format_RGB32);
+    src.fill(Qt::red);
+    for (QImage::Format format : {QImage::Format_RGB32, QImage::Format_RGB888}) {
+        QImage dst(20, 10, format);
+        dst.fill(Qt::black);
+        stretchInto(src, dst, QRect(5, 0, 10, 10), ScaleThreads::Single);
+        for (auto [x, y, colour] : {std::tuple{4, 5, Qt::black}, std::tuple{5, 5, Qt::red},
+                                    std::tuple{14, 9, Qt::red}, std::tuple{15, 5, Qt::black}})
+            EXPECT_EQ(dst.pixelColor(x, y), QColor(colour)) << format << " " << x;
+    }
+}
+
+TEST(VideoShape, PixelAspectOfTheDiscSizes)
+{
+    const struct
+    {
+        QSize size;
+        PixelAspect aspect;
+    } rows[] = {
+        {{352, 288}, {12, 11}}, {{352, 240}, {10, 11}}, {{480, 576}, {8, 5}}, {{480, 480}, {4, 3}},
+        {{720, 576}, {16, 15}}, {{720, 480}, {8, 9}},   {{1280, 720}, {}},    {{288, 352}, {}},
+    };
+    for (const auto &r : rows)
+        EXPECT_EQ(pixelAspectFor(r.size), r.aspect) << r.size.width() << "x" << r.size.height();
+}
+
+TEST(VideoShape, PaddedRectKeepsTheShownShape)
+{
+    const struct
+    {
+        const char *name;
+        QSize frame, video;
+        QRect expected;
+    } rows[] = {
+        {"same shape", {64, 48}, {640, 480}, {0, 0, 640, 480}},
+        {"4:3 into 16:9: bars left and right", {64, 48}, {1280, 720}, {160, 0, 960, 720}},
+        {"16:9 into 4:3: bars above and below", {160, 90}, {640, 480}, {0, 60, 640, 360}},
+        {"4:3 into DVD PAL, shown 4:3: no bars", {640, 480}, {720, 576}, {0, 0, 720, 576}},
+        {"16:9 into DVD NTSC, shown 4:3", {1920, 1080}, {720, 480}, {0, 60, 720, 360}},
+        {"no frame", {0, 0}, {352, 288}, {0, 0, 352, 288}},
+    };
+    for (const auto &r : rows)
+        EXPECT_EQ(paddedRect(r.frame, r.video, pixelAspectFor(r.video)), r.expected) << r.name;
 }
 
 TEST(ReducedDecode, PicksTheLargestReductionThatStillCovers)

@@ -84,7 +84,8 @@ std::optional<ProbeResult> probe(const QString &path, QString *errors)
             {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-select_streams"),
              QStringLiteral("v:0"), QStringLiteral("-count_frames"), QStringLiteral("-show_entries"),
              QStringLiteral(
-                 "stream=codec_name,width,height,r_frame_rate,nb_read_frames,codec_tag_string,has_b_frames"),
+                 "stream=codec_name,width,height,r_frame_rate,nb_read_frames,codec_tag_string,has_b_frames,"
+                 "sample_aspect_ratio,pix_fmt"),
              QStringLiteral("-of"), QStringLiteral("json"), path});
     const bool finished = p.waitForFinished(30000);
     if (errors)
@@ -102,7 +103,45 @@ std::optional<ProbeResult> probe(const QString &path, QString *errors)
                        s.value("r_frame_rate").toString(),
                        s.value("nb_read_frames").toString().toInt(),
                        s.value("codec_tag_string").toString(),
-                       s.value("has_b_frames").toInt()};
+                       s.value("has_b_frames").toInt(),
+                       s.value("sample_aspect_ratio").toString(),
+                       s.value("pix_fmt").toString()};
+}
+
+QString codecSampleAspect(const QString &path, const QString &codecName)
+{
+    const QString format = codecName == QLatin1String("mpeg4") ? QStringLiteral("m4v") : codecName;
+    const QString copy = path + QStringLiteral(".es");
+    QProcess p;
+    p.start(QStringLiteral("ffmpeg"),
+            {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"), QStringLiteral("-i"), path,
+             QStringLiteral("-map"), QStringLiteral("0:v:0"), QStringLiteral("-c"), QStringLiteral("copy"),
+             QStringLiteral("-f"), format, copy});
+    if (!p.waitForFinished(30000) || p.exitCode() != 0)
+        return QStringLiteral("(copy failed)");
+    const std::optional<ProbeResult> alone = probe(copy);
+    QFile::remove(copy);
+    return alone ? alone->sampleAspect : QStringLiteral("(probe failed)");
+}
+
+QStringList mp4TopLevelBoxes(const QByteArray &file)
+{
+    QStringList types;
+    qint64 at = 0;
+    while (at + 8 <= file.size()) {
+        const auto *b = reinterpret_cast<const unsigned char *>(file.constData() + at);
+        qint64 size = (qint64(b[0]) << 24) | (b[1] << 16) | (b[2] << 8) | b[3];
+        if (size == 1 && at + 16 <= file.size()) {
+            size = 0;
+            for (int i = 8; i < 16; ++i)
+                size = (size << 8) | b[i];
+        }
+        types << QString::fromLatin1(file.mid(at + 4, 4));
+        if (size < 8)
+            break;
+        at += size;
+    }
+    return types;
 }
 
 QByteArray decodeRgb24(const QString &path)

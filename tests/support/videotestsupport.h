@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -62,9 +63,16 @@ struct ProbeResult
     int frames = 0;
     QString codecTag; // the fourcc as ffprobe spells it ("XVID")
     int hasBFrames = 0;
+    QString sampleAspect; // "16:15"; "1:1" or empty for square pixels
+    QString pixelFormat;
 };
 // ffprobe's error output goes to errors when given.
 std::optional<ProbeResult> probe(const QString &path, QString *errors = nullptr);
+// The sample aspect ratio the codec's own bitstream gives (H.264, MPEG-4 Part 2, Motion JPEG): the
+// video stream copied out of its container and probed alone.
+QString codecSampleAspect(const QString &path, const QString &codecName);
+// The types of the top-level boxes of an MP4 file, in file order ("ftyp", "moov", "mdat" …).
+QStringList mp4TopLevelBoxes(const QByteArray &file);
 // All frames decoded by ffmpeg as RGB24 (empty when ffmpeg fails).
 QByteArray decodeRgb24(const QString &path);
 bool haveFfmpegTools();

@@ -1,6 +1,7 @@
 #include "ui/compressiondialog.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -55,6 +56,7 @@ TEST(CompressionDialog, TextsComeFromTheForm)
             t << label->text();
         for (const QAbstractButton *button : dialog.findChild<QDialogButtonBox *>()->buttons())
             t << button->text();
+        t << dialog.findChild<QCheckBox *>("fit")->text();
         for (const char *name : {"keyFrames", "dataRate"}) {
             const auto *box = dialog.findChild<QSpinBox *>(QLatin1String(name));
             t << box->specialValueText() << box->suffix();
@@ -65,19 +67,19 @@ TEST(CompressionDialog, TextsComeFromTheForm)
     const QStringList german = texts(CompressionDialog(form));
     for (const char *text :
          {"Videokomprimierung", "Komprimierungsprogramm:", "Komprimierungsqualität:", "Keyframe alle:",
-          "Datenrate:", "OK", "Abbrechen", "Standard", " Frames", "Aus", " KBit/s"})
+          "Datenrate:", "OK", "Abbrechen", "Standard", " Frames", "Aus", " KBit/s", "Dateiformat:"})
         EXPECT_TRUE(german.contains(QString::fromUtf8(text))) << text;
     EXPECT_FALSE(german.contains(QStringLiteral("Cancel")));
 
     QString file;
     for (const char *name : {"frmCompression", "lblCompressor", "lblQuality", "lblKeyFrames", "lblDataRate",
                              "lblKeyFramesDefault", "lblKeyFramesUnit", "lblDataRateOff", "lblDataRateUnit",
-                             "cmdCompressionOk", "cmdCompressionCancel"})
+                             "cmdCompressionOk", "cmdCompressionCancel", "lblContainer", "chkFitPad"})
         file += QStringLiteral("^\r\n%1\r\n-1\r\nEN %1\r\n---\r\n").arg(QLatin1String(name));
     applyLanguage(form, parseLanguage(file));
     const QStringList english = texts(CompressionDialog(form));
     EXPECT_TRUE(english.contains(QStringLiteral("EN cmdCompressionCancel")));
-    EXPECT_EQ(english.filter(QStringLiteral("EN ")).size(), 11);
+    EXPECT_EQ(english.filter(QStringLiteral("EN ")).size(), 13);
 }
 
 // Each setting is offered only where the chosen compressor has it.
@@ -93,6 +95,33 @@ TEST(CompressionDialog, EnablesTheSettingsOfTheChosenCompressor)
         EXPECT_EQ(c.keyFrames->isEnabled(), info.hasKeyFrames());
         EXPECT_EQ(c.dataRate->isEnabled(), info.hasDataRate());
     }
+}
+
+// MP4 offers only the compressors that fit it, H.264 when the chosen one does not; the chosen one
+// stays when the container changes back.
+TEST(CompressionDialog, ContainerNarrowsTheCompressors)
+{
+    MainForm form;
+    CompressionDialog dialog(form);
+    auto *container = dialog.findChild<QComboBox *>("container");
+    ASSERT_TRUE(container);
+    const QComboBox *codec = controlsOf(dialog).codec;
+    QStringList fitting;
+    for (const CompressorInfo &c : availableCompressors()) {
+        if (fitsContainer(c, Container::Mp4))
+            fitting << c.id;
+    }
+    EXPECT_EQ(fitting, (QStringList{"mpeg4", "h264"}));
+    container->setCurrentIndex(container->findData(int(Container::Mp4)));
+    QStringList offered;
+    for (int i = 0; i < codec->count(); ++i)
+        offered << codec->itemData(i).toString();
+    EXPECT_EQ(offered, fitting);
+    EXPECT_EQ(dialog.options().codec, QLatin1String("h264"));
+    EXPECT_EQ(dialog.options().container, Container::Mp4);
+    container->setCurrentIndex(container->findData(int(Container::Avi)));
+    EXPECT_EQ(codec->count(), int(availableCompressors().size()));
+    EXPECT_EQ(dialog.options().codec, QLatin1String("h264"));
 }
 
 // Closes the dialog that the chooser opens, as the user would, after changing the codec.
@@ -119,6 +148,15 @@ TEST(DialogCompressionChooser, ConfirmsOrCancelsStartingFromTheDefaults)
     CompressOptions expected;
     expected.codec = availableCompressors()[1].id;
     EXPECT_EQ(options, expected);
+
+    // The container and the fit start from those given (the clip's), the fit box is read back.
+    options = CompressOptions{};
+    options.container = Container::Mp4;
+    options.fit = Fit::Pad;
+    ASSERT_EQ(chooseAndClose(chooser, options, true), 1);
+    EXPECT_EQ(options.container, Container::Mp4);
+    EXPECT_EQ(options.fit, Fit::Pad);
+    EXPECT_EQ(options.codec, QLatin1String("h264")) << "the second of MP4's compressors";
 }
 
 } // namespace

@@ -56,7 +56,7 @@ int writeAvi(const QString &aviPath, const QString &tempPath, const CompressOpti
     AviStreamPtr compressed;
     RecordingMessages messages;
     cDIB dib{messages};
-    int result = aviFileOpen(file, aviPath);
+    int result = aviFileOpen(file, aviPath, options.container);
     if (result == 0 && !(writeBmp24(frames.first(), tempPath) && dib.CreateFromFile(tempPath)))
         result = -1;
     if (result == 0)
@@ -172,6 +172,71 @@ INSTANTIATE_TEST_SUITE_P(Compressors, AviCodecTest,
                                            CodecCase{"ffv1", "ffv1", "FFV1", false, 0},
                                            CodecCase{"huffyuv", "huffyuv", "HFYU", false, 0}),
                          [](const auto &row) { return std::string(row.param.id); });
+
+// The container, the pixel shape of the disc sizes (in the file's header and in the codec's own
+// field) and the MP4 index before the frames.
+TEST_F(AviTest, ContainerAndPixelShape)
+{
+    const struct
+    {
+        Container container;
+        const char *codec;
+        int width, height;
+        const char *aspect; // "" for square pixels
+    } rows[] = {
+        {Container::Avi, "uncompressed", 720, 576, "16:15"},
+        {Container::Avi, "mpeg4", 352, 240, "10:11"},
+        {Container::Avi, "h264", 480, 480, "4:3"},
+        {Container::Avi, "mjpeg", 352, 288, "12:11"},
+        {Container::Avi, "h264", 64, 48, ""},
+        {Container::Mp4, "h264", 720, 480, "8:9"},
+        {Container::Mp4, "mpeg4", 480, 576, "8:5"},
+        {Container::Mp4, "h264", 63, 47, ""},
+    };
+    for (const auto &row : rows) {
+        const QString name = QStringLiteral("%1-%2x%3.%4")
+                                 .arg(QLatin1String(row.codec))
+                                 .arg(row.width)
+                                 .arg(row.height)
+                                 .arg(containerName(row.container));
+        SCOPED_TRACE(name.toStdString());
+        if (!findCompressor(QString::fromLatin1(row.codec)))
+            continue;
+        CompressOptions options;
+        options.codec = QString::fromLatin1(row.codec);
+        options.container = row.container;
+        ASSERT_EQ(
+            writeAvi(path(name), path("temp.bmp"), options, twoColourFrames(row.width, row.height, 3), 10),
+            0);
+        const std::optional<ProbeResult> p = probe(path(name));
+        ASSERT_TRUE(p);
+        EXPECT_EQ(p->frames, 3);
+        const bool square = !*row.aspect;
+        const QString shown = p->sampleAspect.isEmpty() || p->sampleAspect == QLatin1String("0:1")
+                                  ? QStringLiteral("1:1")
+                                  : p->sampleAspect;
+        EXPECT_EQ(shown, square ? QStringLiteral("1:1") : QLatin1String(row.aspect));
+        if (!square && !options.codec.startsWith(QLatin1String("unc"))) {
+            EXPECT_EQ(codecSampleAspect(path(name), p->codecName), QLatin1String(row.aspect));
+        }
+        const QByteArray bytes = readFile(path(name));
+        if (row.container == Container::Avi) {
+            EXPECT_EQ(bytes.contains("vprp"), !square);
+        } else {
+            EXPECT_EQ(p->pixelFormat, QLatin1String("yuv420p"));
+            EXPECT_EQ(QSize(p->width, p->height), QSize((row.width + 1) & ~1, (row.height + 1) & ~1));
+            const QStringList boxes = mp4TopLevelBoxes(bytes);
+            EXPECT_LT(boxes.indexOf(QStringLiteral("moov")), boxes.indexOf(QStringLiteral("mdat")))
+                << boxes.join(QLatin1Char(' ')).toStdString();
+            EXPECT_GE(boxes.indexOf(QStringLiteral("moov")), 0);
+        }
+    }
+    CompressOptions mjpegMp4;
+    mjpegMp4.codec = QStringLiteral("mjpeg");
+    mjpegMp4.container = Container::Mp4;
+    EXPECT_EQ(writeAvi(path("mjpeg.mp4"), path("temp.bmp"), mjpegMp4, twoColourFrames(64, 48, 1), 10),
+              int(AviError::CompressorUnavailable));
+}
 
 TEST_F(AviTest, AbandonedRunKeepsTheFramesWritten)
 {

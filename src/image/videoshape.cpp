@@ -1,0 +1,44 @@
+#include "image/videoshape.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tavelon {
+
+PixelAspect pixelAspectFor(QSize size)
+{
+    static const struct
+    {
+        QSize size;
+        PixelAspect aspect;
+    } nonSquare[] = {
+        {{352, 288}, {12, 11}}, // VCD PAL
+        {{352, 240}, {10, 11}}, // VCD NTSC
+        {{480, 576}, {8, 5}},   // SVCD PAL
+        {{480, 480}, {4, 3}},   // SVCD NTSC
+        {{720, 576}, {16, 15}}, // DVD PAL
+        {{720, 480}, {8, 9}},   // DVD NTSC
+    };
+    for (const auto &row : nonSquare) {
+        if (row.size == size)
+            return row.aspect;
+    }
+    return {};
+}
+
+QRect paddedRect(QSize frameSize, QSize videoSize, PixelAspect aspect)
+{
+    const QRect whole(QPoint(0, 0), videoSize);
+    if (frameSize.isEmpty() || videoSize.isEmpty() || aspect.num <= 0 || aspect.den <= 0)
+        return whole;
+    // Compare the shapes as shown: the video is videoWidth × num / den display units wide.
+    const double shownWidth = double(videoSize.width()) * aspect.num / aspect.den;
+    const double scale =
+        std::min(shownWidth / frameSize.width(), double(videoSize.height()) / frameSize.height());
+    const int width = std::clamp(int(std::lround(frameSize.width() * scale * aspect.den / aspect.num)), 1,
+                                 videoSize.width());
+    const int height = std::clamp(int(std::lround(frameSize.height() * scale)), 1, videoSize.height());
+    return QRect((videoSize.width() - width) / 2, (videoSize.height() - height) / 2, width, height);
+}
+
+} // namespace tavelon

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QRect>
+#include <QSize>
+
+namespace tavelon {
+
+// The width-to-height ratio of one stored pixel as shown.
+struct PixelAspect
+{
+    int num = 1;
+    int den = 1;
+
+    bool isSquare() const { return num == den; }
+    friend bool operator==(const PixelAspect &, const PixelAspect &) = default;
+};
+
+// The pixel shape of a video of size: the non-square pixels of the 4:3 VCD, SVCD and DVD frame
+// sizes (352 × 288 is shown 12:11 wider, and so on), square pixels for every other size.
+PixelAspect pixelAspectFor(QSize size);
+
+// Where a frame of frameSize goes in a video of videoSize with pixels of aspect when its shape is
+// kept: the largest centred rectangle that shows the frame undistorted; the rest is bars. The
+// whole video when the shapes match (or a size is empty).
+QRect paddedRect(QSize frameSize, QSize videoSize, PixelAspect aspect);
+
+} // namespace tavelon
