@@ -110,13 +110,15 @@ std::optional<ProbeResult> probe(const QString &path, QString *errors)
 
 QString codecSampleAspect(const QString &path, const QString &codecName)
 {
-    const QString format = codecName == QLatin1String("mpeg4") ? QStringLiteral("m4v") : codecName;
+    // MPEG-4 in MP4 keeps its headers out of band; dump_extra puts them back into the stream.
+    const bool mpeg4 = codecName == QLatin1String("mpeg4");
     const QString copy = path + QStringLiteral(".es");
     QProcess p;
     p.start(QStringLiteral("ffmpeg"),
             {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"), QStringLiteral("-i"), path,
              QStringLiteral("-map"), QStringLiteral("0:v:0"), QStringLiteral("-c"), QStringLiteral("copy"),
-             QStringLiteral("-f"), format, copy});
+             QStringLiteral("-bsf:v"), mpeg4 ? QStringLiteral("dump_extra") : QStringLiteral("null"),
+             QStringLiteral("-f"), mpeg4 ? QStringLiteral("m4v") : codecName, copy});
     if (!p.waitForFinished(30000) || p.exitCode() != 0)
         return QStringLiteral("(copy failed)");
     const std::optional<ProbeResult> alone = probe(copy);
