@@ -5,7 +5,8 @@
 namespace tavelon {
 
 // Stands in for the system's compression dialog: asks for the compressor of one video. The
-// options start from the defaults on every run, so no choice carries over.
+// compressor's settings start from the defaults on every run, so no choice carries over; the
+// container and the fit come in as the clip has them.
 class CompressionChooser
 {
 public:
