@@ -1,16 +1,20 @@
 #pragma once
 
+// Helpers of the libFuzzer targets: a scratch folder in memory, whole files, and invariants of the
+// code under test, whose violation stops the run as a crash.
 #include <cstddef>
 #include <cstdint>
 
 #include <QByteArray>
-#include <QString>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 
 #include "services/messages.h"
 
 namespace tavelon::fuzz {
 
-// Shows nothing and records nothing; every question gets its default answer.
+// Shows nothing; every question gets its default answer.
 class SilentMessages : public MessageService
 {
 public:
@@ -21,27 +25,44 @@ public:
     }
 };
 
-// A scratch folder made once per process, in memory (/dev/shm) where the system has one, and
-// removed at exit. name's path inside it.
-QString scratchPath(const QString &name);
-
-// Replaces the file at path with the given bytes. False when it cannot be written.
-bool writeFile(const QString &path, const std::uint8_t *data, std::size_t size);
-bool writeFile(const QString &path, const QByteArray &bytes);
-// The file's bytes; an empty array when it cannot be read.
-QByteArray readFile(const QString &path);
-
-// Whether bytes holds exactly the size bytes at data.
-bool sameBytes(const QByteArray &bytes, const std::uint8_t *data, std::size_t size);
-
-// Keeps a computed value alive, so that reads made only to touch memory are not optimised away.
-void consume(std::size_t value);
-
-// An invariant of the code under test: a violation stops the run as a crash.
 inline void require(bool holds)
 {
     if (!holds)
         __builtin_trap();
+}
+
+// name's path in a folder made once per process, in memory (/dev/shm) where the system has one.
+inline QString scratchPath(const QString &name)
+{
+    static QTemporaryDir folder(
+        (QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath()) +
+        QStringLiteral("/tavelon-fuzz-XXXXXX"));
+    require(folder.isValid());
+    return folder.filePath(name);
+}
+
+inline QByteArray bytesOf(const std::uint8_t *data, std::size_t size)
+{
+    return QByteArray(reinterpret_cast<const char *>(data), qsizetype(size));
+}
+
+inline bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+inline QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Keeps a computed value alive, so that reads made only to touch memory are not optimised away.
+inline void consume(std::size_t value)
+{
+    static volatile std::size_t sink = 0;
+    sink = sink + value;
 }
 
 } // namespace tavelon::fuzz

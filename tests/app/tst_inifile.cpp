@@ -6,37 +6,26 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <tuple>
 #include <sys/stat.h>
 
+#include "testsupport.h"
+
 using namespace tavelon;
+using namespace tavelon::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
 class IniFile : public ::testing::Test
 {
 protected:
-    void SetUp() override { ASSERT_TRUE(tmp.isValid()); }
-
-    QString path(const QString &name = QStringLiteral("Clip.ini")) const { return tmp.filePath(name); }
-    static void put(const QString &file, const QByteArray &bytes)
-    {
-        QFile f(file);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        ASSERT_EQ(f.write(bytes), bytes.size());
-    }
-    static QByteArray bytesOf(const QString &file)
-    {
-        QFile f(file);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-    }
+    QString path(const QString &name = u"Clip.ini"_s) const { return tmp.filePath(name); }
+    static void put(const QString &file, const QByteArray &bytes) { ASSERT_TRUE(writeFile(file, bytes)); }
+    static QByteArray bytesOf(const QString &file) { return readFile(file); }
 
     QTemporaryDir tmp;
-};
-
-struct Lookup
-{
-    const char *name;
-    const char *section, *key, *expected;
 };
 
 } // namespace
@@ -59,7 +48,8 @@ TEST_F(IniFile, ReadsByRules)
                 "Only=other\r\n"
                 "[CLIPSETTINGS]\r\n"
                 "Speed=8\r\n");
-    const Lookup rows[] = {
+    // What the lookup shows; section, key, value read
+    const std::tuple<const char *, const char *, const char *, const char *> rows[] = {
         {"upper-case names find mixed-case names", "CLIPSETTINGS", "FORMAT", "DVD PAL"},
         {"blanks around key and value are trimmed", "clipsettings", "width", "720"},
         {"empty value reads as the default", "ClipSettings", "Height", "dflt"},
@@ -72,8 +62,8 @@ TEST_F(IniFile, ReadsByRules)
         {"duplicate section: first wins", "ClipSettings", "Speed", "dflt"},
         {"other section", "other", "only", "other"},
     };
-    for (const Lookup &r : rows)
-        EXPECT_EQ(GetIniString(r.section, r.key, path(), "dflt"), QString::fromUtf8(r.expected)) << r.name;
+    for (const auto &[name, section, key, expected] : rows)
+        EXPECT_EQ(GetIniString(section, key, path(), "dflt"), QString::fromUtf8(expected)) << name;
 }
 
 TEST_F(IniFile, FilesThatAreNoSettingsReadAsDefaults)
@@ -119,7 +109,7 @@ TEST_F(IniFile, LongValuesAreCutAndLongLinesAreHarmless)
     EXPECT_EQ(GetIniString("S", "long", path(), ""), QString(2047, u'x'));
 
     // A surrogate pair at the cut is not split.
-    ASSERT_TRUE(WriteIniString("S", "Emoji", QString(2046, u'x') + QStringLiteral(u"😀"), path()));
+    ASSERT_TRUE(WriteIniString("S", "Emoji", QString(2046, u'x') + u"😀"_s, path()));
     EXPECT_EQ(GetIniString("S", "Emoji", path(), ""), QString(2046, u'x'));
 
     const QByteArray megabyte(1 << 20, 'j');
@@ -136,19 +126,15 @@ TEST_F(IniFile, WritesInPlaceKeepingEveryOtherLine)
     EXPECT_EQ(bytesOf(path()), "[ClipSettings]\r\nFormat=DVD PAL\r\n");
 
     put(path(), "; top\n[A]\nx=1\n  y = 2\n\n[B]\nz=3");
-    const struct
-    {
-        const char *section, *key, *value;
-        QByteArray expected;
-    } steps[] = {
+    const std::tuple<const char *, const char *, const char *, QByteArray> steps[] = {
         {"a", "Y", "20", "; top\n[A]\nx=1\nY=20\r\n\n[B]\nz=3"},
         {"A", "new", "n", "; top\n[A]\nx=1\nY=20\r\nnew=n\r\n\n[B]\nz=3"},
         {"C", "k", "v", "; top\n[A]\nx=1\nY=20\r\nnew=n\r\n\n[B]\nz=3\r\n[C]\r\nk=v\r\n"},
         {"b", "Z", "", "; top\n[A]\nx=1\nY=20\r\nnew=n\r\n\n[B]\nZ=\r\n[C]\r\nk=v\r\n"},
     };
-    for (const auto &s : steps) {
-        ASSERT_TRUE(WriteIniString(s.section, s.key, s.value, path()));
-        EXPECT_EQ(bytesOf(path()), s.expected) << s.section << "/" << s.key;
+    for (const auto &[section, key, value, expected] : steps) {
+        ASSERT_TRUE(WriteIniString(section, key, value, path()));
+        EXPECT_EQ(bytesOf(path()), expected) << section << "/" << key;
     }
     EXPECT_EQ(GetIniString("A", "y", path(), ""), "20");
 
@@ -169,27 +155,27 @@ TEST_F(IniFile, WritesInPlaceKeepingEveryOtherLine)
 
 TEST_F(IniFile, EncodingRoundTrips)
 {
-    ASSERT_TRUE(WriteIniString("ClipSettings", "Text", QStringLiteral(u"© BRIMHOLT"), path()));
+    ASSERT_TRUE(WriteIniString("ClipSettings", "Text", u"© BRIMHOLT"_s, path()));
     EXPECT_EQ(bytesOf(path()), "[ClipSettings]\r\nText=\xA9 BRIMHOLT\r\n");
-    EXPECT_EQ(GetIniString("ClipSettings", "Text", path(), ""), QStringLiteral(u"© BRIMHOLT"));
+    EXPECT_EQ(GetIniString("ClipSettings", "Text", path(), ""), u"© BRIMHOLT"_s);
 
     // One character outside 1252 makes the whole file UTF-8; nothing is lost.
-    ASSERT_TRUE(WriteIniString("ClipSettings", "Greek", QStringLiteral(u"Ω 日本"), path()));
+    ASSERT_TRUE(WriteIniString("ClipSettings", "Greek", u"Ω 日本"_s, path()));
     EXPECT_EQ(bytesOf(path()),
               "[ClipSettings]\r\nText=\xC2\xA9 BRIMHOLT\r\nGreek=\xCE\xA9 \xE6\x97\xA5\xE6\x9C\xAC\r\n");
-    EXPECT_EQ(GetIniString("ClipSettings", "Text", path(), ""), QStringLiteral(u"© BRIMHOLT"));
-    EXPECT_EQ(GetIniString("ClipSettings", "Greek", path(), ""), QStringLiteral(u"Ω 日本"));
+    EXPECT_EQ(GetIniString("ClipSettings", "Text", path(), ""), u"© BRIMHOLT"_s);
+    EXPECT_EQ(GetIniString("ClipSettings", "Greek", path(), ""), u"Ω 日本"_s);
 
     put(path("win.ini"), "[Labels]\r\nHeight=H\xF6he\r\nEuro=\x80\r\n");
-    EXPECT_EQ(GetIniString("Labels", "Height", path("win.ini"), ""), QStringLiteral(u"Höhe"));
-    EXPECT_EQ(GetIniString("Labels", "Euro", path("win.ini"), ""), QStringLiteral(u"€"));
+    EXPECT_EQ(GetIniString("Labels", "Height", path("win.ini"), ""), u"Höhe"_s);
+    EXPECT_EQ(GetIniString("Labels", "Euro", path("win.ini"), ""), u"€"_s);
 
     // 1252 bytes of "Ã©" would read as UTF-8 "é", so such a file is written as UTF-8.
-    ASSERT_TRUE(WriteIniString("S", "k", QStringLiteral(u"Ã©"), path("mojibake.ini")));
-    EXPECT_EQ(GetIniString("S", "k", path("mojibake.ini"), ""), QStringLiteral(u"Ã©"));
+    ASSERT_TRUE(WriteIniString("S", "k", u"Ã©"_s, path("mojibake.ini")));
+    EXPECT_EQ(GetIniString("S", "k", path("mojibake.ini"), ""), u"Ã©"_s);
 
     put(path("bom.ini"), "\xEF\xBB\xBF[Labels]\r\nHeight=H\xC3\xB6he\r\n");
-    EXPECT_EQ(GetIniString("Labels", "Height", path("bom.ini"), ""), QStringLiteral(u"Höhe"));
+    EXPECT_EQ(GetIniString("Labels", "Height", path("bom.ini"), ""), u"Höhe"_s);
 }
 
 TEST_F(IniFile, FailedWriteLeavesTheOldFileWhole)

@@ -1,4 +1,5 @@
 #include <chrono>
+#include <tuple>
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,7 @@
 #include "form/uitext.h"
 
 using namespace tavelon;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -33,7 +35,7 @@ protected:
     // Writes the lines as a language file (CR LF after each) and loads it into f.
     void load(MainForm &f, const QByteArrayList &lines, const char *eol = "\r\n")
     {
-        const QString path = m_dir.filePath(QStringLiteral("Test3.lng"));
+        const QString path = m_dir.filePath(u"Test3.lng"_s);
         ASSERT_TRUE(writeFile(path, lines.join(eol) + eol));
         LoadLanguage(f, path);
     }
@@ -42,8 +44,7 @@ protected:
     {
         ASSERT_TRUE(writeFile(form.state.IniFile, ini));
         ASSERT_TRUE(QDir().mkpath(form.state.LanguagePath));
-        ASSERT_TRUE(
-            writeFile(form.state.LanguagePath + QStringLiteral("English3.lng"), english.join("\r\n")));
+        ASSERT_TRUE(writeFile(form.state.LanguagePath + u"English3.lng"_s, english.join("\r\n")));
     }
 
     QTemporaryDir m_dir;
@@ -53,14 +54,14 @@ protected:
 TEST_F(LanguageTest, BuiltInTextsWithoutUsableLanguageFile)
 {
     ASSERT_EQ(builtInUiTexts().size(), kUiMoreProblems + 1);
-    EXPECT_EQ(builtInUiTexts().at(15), QStringLiteral("überschrieben werden ?"));
-    form.lstComments.addItem(QStringLiteral("stale"));
+    EXPECT_EQ(builtInUiTexts().at(15), u"überschrieben werden ?"_s);
+    form.lstComments.addItem(u"stale"_s);
     FillLanguageList(form);
     EXPECT_EQ(form.lstComments.items(), builtInUiTexts());
-    EXPECT_EQ(form.UiText(kUiFolderExists), QStringLiteral("Ordner existiert bereits !"));
+    EXPECT_EQ(form.UiText(kUiFolderExists), u"Ordner existiert bereits !"_s);
     EXPECT_EQ(form.UiText(kUiMoreProblems + 1), QString());
 
-    ASSERT_TRUE(QDir().mkpath(form.state.LanguagePath + QStringLiteral("Folder3.lng")));
+    ASSERT_TRUE(QDir().mkpath(form.state.LanguagePath + u"Folder3.lng"_s));
     for (const char *name : {"Francais", "Folder", ""}) {
         SCOPED_TRACE(name);
         MainForm f;
@@ -83,9 +84,9 @@ TEST_F(LanguageTest, LanguageFileReplacesTheTable)
     ASSERT_EQ(form.lstComments.count(), builtInUiTexts().size())
         << "a classic file gets the later texts built in";
     for (int i = 0; i < 22; ++i)
-        EXPECT_EQ(form.UiText(i), QStringLiteral("Text %1").arg(i));
+        EXPECT_EQ(form.UiText(i), u"Text %1"_s.arg(i));
     EXPECT_EQ(form.UiText(kUiClipOk), builtInUiTexts().at(kUiClipOk));
-    EXPECT_EQ(form.cmdFirst.toolTip(), QStringLiteral("First frame"));
+    EXPECT_EQ(form.cmdFirst.toolTip(), u"First frame"_s);
 
     configure("[Orrin's Halvane]\r\nLanguage=English\r\n", {"^", "Frame2", "-1", "Clips:"});
     FillLanguageList(form);
@@ -100,16 +101,8 @@ QByteArrayList lines(const char *joined)
 
 TEST_F(LanguageTest, CaptionAndToolTipBlocks)
 {
-    struct Row
-    {
-        const char *name;
-        const char *lines;
-        const char *control;
-        int index;
-        QString caption;
-        QString toolTip;
-    };
-    const Row rows[] = {
+    // name, lines, control, index, caption, tool tip
+    const std::tuple<const char *, const char *, const char *, int, QString, QString> rows[] = {
         {"caret with empty line empties", "^|Frame2|-1||---", "Frame2", -1, "", ""},
         {"degree on an array element", "\xB0|picColor|3|Gelb", "picColor", 3, "", "Gelb"},
         {"star", "*|cmdPlay|-1|4|Play", "cmdPlay", -1, "4", "Play"},
@@ -128,27 +121,21 @@ TEST_F(LanguageTest, CaptionAndToolTipBlocks)
         {"cut off: last line read", "*|cmdPlay|-1|Nur", "cmdPlay", -1, "Nur", "Nur"},
         {"cut off after index", "*|cmdPlay|-1", "cmdPlay", -1, "-1", "-1"},
     };
-    for (const Row &row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const auto &[name, text, control, index, caption, toolTip] : rows) {
+        SCOPED_TRACE(name);
         MainForm f;
-        load(f, lines(row.lines));
-        const Control *c = f.findControl(QString::fromUtf8(row.control), row.index);
+        load(f, lines(text));
+        const Control *c = f.findControl(QString::fromUtf8(control), index);
         ASSERT_NE(c, nullptr);
-        EXPECT_EQ(c->caption(), row.caption);
-        EXPECT_EQ(c->toolTip(), row.toolTip);
+        EXPECT_EQ(c->caption(), caption);
+        EXPECT_EQ(c->toolTip(), toolTip);
     }
 }
 
 TEST_F(LanguageTest, ListBlocks)
 {
-    struct Row
-    {
-        const char *name;
-        const char *lines;
-        QStringList before;
-        QStringList after;
-    };
-    const Row rows[] = {
+    // name, lines, items before, items after
+    const std::tuple<const char *, const char *, QStringList, QStringList> rows[] = {
         {"count + 1 lines, empty ones skipped", "#2|cboSize|-1|a|b||^", {}, {"a", "b"}},
         {"count is 0 at the start", "#|cboSize|-1|a|b", {}, {"a"}},
         {"carried count", "#2|x|-1||||#|cboSize|-1|a|b|c|d", {}, {"a", "b", "c"}},
@@ -165,15 +152,15 @@ TEST_F(LanguageTest, ListBlocks)
         {"huge count", "#2000000000|cboSize|-1|a|b", {}, QStringList{"a"} + QStringList(10000, "b")},
         {"huger count", "#99999999999999999999|cboSize|-1|a", {}, QStringList(10001, "a")},
     };
-    for (const Row &row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const auto &[name, text, before, after] : rows) {
+        SCOPED_TRACE(name);
         MainForm f;
-        for (const QString &item : row.before)
+        for (const QString &item : before)
             f.cboSize.addItem(item);
         const auto start = std::chrono::steady_clock::now();
-        load(f, lines(row.lines));
+        load(f, lines(text));
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
-        EXPECT_EQ(f.cboSize.items(), row.after);
+        EXPECT_EQ(f.cboSize.items(), after);
     }
 }
 
@@ -182,18 +169,18 @@ TEST_F(LanguageTest, LineEndingsCrLfCrAndLf)
     for (const char *eol : {"\r\n", "\r", "\n"}) {
         MainForm f;
         load(f, lines("*|cmdPlay|-1|4|Play|---|#1|cboSize|-1|S|"), eol);
-        EXPECT_EQ(f.cmdPlay.toolTip(), QStringLiteral("Play"));
+        EXPECT_EQ(f.cmdPlay.toolTip(), u"Play"_s);
         EXPECT_EQ(f.cboSize.items(), QStringList({"S"}));
     }
 }
 
 TEST_F(LanguageTest, OddFiles)
 {
-    ASSERT_TRUE(QDir().mkpath(m_dir.filePath(QStringLiteral("Dir3.lng"))));
-    LoadLanguage(form, m_dir.filePath(QStringLiteral("Dir3.lng")));
-    LoadLanguage(form, m_dir.filePath(QStringLiteral("Missing3.lng")));
+    ASSERT_TRUE(QDir().mkpath(m_dir.filePath(u"Dir3.lng"_s)));
+    LoadLanguage(form, m_dir.filePath(u"Dir3.lng"_s));
+    LoadLanguage(form, m_dir.filePath(u"Missing3.lng"_s));
     load(form, {});
-    EXPECT_EQ(form.cmdStop.caption(), QStringLiteral("<"));
+    EXPECT_EQ(form.cmdStop.caption(), u"<"_s);
 
     load(form, {"^", "cmdStop", "-1", QByteArray(1 << 20, 'A')});
     EXPECT_EQ(form.cmdStop.caption().size(), 1 << 20);
@@ -201,21 +188,15 @@ TEST_F(LanguageTest, OddFiles)
 
 TEST(FillPlaceholders, NumbersGoWhereTheTextPutsThem)
 {
-    const struct
-    {
-        const char *pattern;
-        QStringList values;
-        const char *expected;
-    } rows[] = {
+    const std::tuple<const char *, QStringList, const char *> rows[] = {
         {"Frame %1 / %2", {"3", "40"}, "Frame 3 / 40"},
         {"%2 Bilder, dies ist %1", {"3", "40"}, "40 Bilder, dies ist 3"},
         {"Bild %1", {"3", "40"}, "Bild 3"},
         {"100% %3 %0 %", {"3", "40"}, "100% %3 %0 %"},
         {"%1 %2", {"%2", "x"}, "%2 x"},
     };
-    for (const auto &row : rows)
-        EXPECT_EQ(fillPlaceholders(QString::fromUtf8(row.pattern), row.values),
-                  QString::fromUtf8(row.expected));
+    for (const auto &[pattern, values, expected] : rows)
+        EXPECT_EQ(fillPlaceholders(QString::fromUtf8(pattern), values), QString::fromUtf8(expected));
 }
 
 } // namespace

@@ -1,0 +1,298 @@
+// Real failures through the form's logic: a full disk (a small tmpfs filled up to a few pages)
+// while the AVI, temp.bmp and Clip.ini are written; frames that vanish or get cut while the video
+// is written; a clips folder that is missing or a file; a desktop without a trash.
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStorageInfo>
+
+#include <gtest/gtest.h>
+
+#include "form/clipsettings.h"
+#include "form/uitext.h"
+#include "services/inifile.h"
+#include "testsupport.h"
+
+using namespace tavelon;
+using namespace tavelon::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kClip = u"Garten"_s;
+
+// A tmpfs of the given size on folder while alive (needs root or CAP_SYS_ADMIN), unmounted lazily.
+struct TmpfsMount
+{
+    TmpfsMount(const QString &f, int kilobytes) : folder(f)
+    {
+        QDir().mkpath(folder);
+        mounted = QProcess::execute(
+                      "mount", {"-t", "tmpfs", "-o", u"size=%1k"_s.arg(kilobytes), "tmpfs", folder}) == 0;
+    }
+    ~TmpfsMount()
+    {
+        if (mounted)
+            QProcess::execute("umount", {"-l", folder});
+    }
+    QString folder;
+    bool mounted = false;
+};
+
+// Writes the file filler until its file system has at most leave bytes free.
+bool fillUp(const QString &filler, qint64 leave)
+{
+    QFile f(filler);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+        return false;
+    const QByteArray page(4096, 'x');
+    for (qint64 free; (free = QStorageInfo(filler).bytesAvailable()) > leave;) {
+        const qint64 n = std::min<qint64>(page.size(), free - leave);
+        if (f.write(page.constData(), n) != n)
+            return leave == 0;
+    }
+    return true;
+}
+
+// Every file below folder with its bytes, except those whose path ends in one of except.
+QMap<QString, QByteArray> snapshot(const QString &folder, const QStringList &except = {})
+{
+    QMap<QString, QByteArray> files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = QDir(folder).relativeFilePath(it.next());
+        if (std::none_of(except.begin(), except.end(), [&](const QString &e) { return path.endsWith(e); }))
+            files.insert(path, readFile(folder + path));
+    }
+    return files;
+}
+
+class FaultTest : public ::testing::Test
+{
+protected:
+    FormFixture fx;
+};
+
+// ---- A full disk ------------------------------------------------------------------------------
+
+constexpr int kFrames = 20; // 20 uncompressed 32 × 24 frames: about 52 KB of AVI
+const char *const kKeys[] = {"ClipName",  "Format", "FrameRate", "Width", "Height", "Speed", "Direction",
+                             "Copyright", "Text",   "Border",    "Box",   "Pos",    "Size"};
+
+class FullDiskTest : public FaultTest, public ::testing::WithParamInterface<qint64>
+{
+protected:
+    // The clip, its old Clip.ini and an old video of it on a disk with GetParam() bytes free; the
+    // answer No keeps the old video. Returns what the program folder held before, except.
+    QMap<QString, QByteArray> runOnFullDisk(const QString &filler, const QStringList &except)
+    {
+        fx.makeClip(kClip, kFrames, QSize(32, 24));
+        QString ini = u"; written by hand\r\n"_s;
+        for (const char *key : kKeys)
+            ini += QLatin1String(key) + u"=alt\r\n"_s;
+        fx.writeClipIni(kClip, ini + u"[Andere]\r\nWert=1\r\n"_s);
+        QDir().mkpath(fx.root() + u"Clips"_s);
+        EXPECT_TRUE(writeFile(fx.video(kClip), "RIFF old video"));
+        EXPECT_TRUE(fillUp(filler, GetParam()));
+        const auto before = snapshot(fx.root(), except);
+        fx.start();
+        fx.form.Text1.setText(u"Neu"_s);
+        fx.messages.queueAnswer(MessageAnswer::No);
+        fx.makeVideo();
+        return before;
+    }
+    // A video left by the failed run plays, with no more frames than the clip has.
+    void expectPlayable(int atLeast)
+    {
+        const QString video = fx.video(kClip + u"_2"_s);
+        if (atLeast == 0 && !QFile::exists(video))
+            return;
+        const Probe p = probe(video);
+        EXPECT_TRUE(p.ok) << p.errors.toStdString();
+        EXPECT_GE(p.frames, atLeast);
+        EXPECT_LE(p.frames, kFrames);
+    }
+};
+
+// The clips folder is full: the writer fails part-way, reports it once, and what it wrote plays.
+// The old video and the frames are untouched, no temp.bmp is left, the options are stored.
+TEST_P(FullDiskTest, ClipsFolderFull)
+{
+    TmpfsMount disk(fx.root() + u"Clips"_s, 1024);
+    if (!disk.mounted)
+        GTEST_SKIP() << "cannot mount a tmpfs (needs root or CAP_SYS_ADMIN)";
+    const QStringList except = {"Clip.ini", "Clips/Garten_2.avi"};
+    const auto before = runOnFullDisk(fx.root() + u"Clips/filler"_s, except);
+    EXPECT_EQ(fx.messages.errors(), QStringList{fx.form.UiText(kUiWriteFailed)});
+    EXPECT_EQ(snapshot(fx.root(), except), before);
+    expectPlayable(GetParam() >= 16384 ? 1 : 0); // from four free pages on, a frame fits
+    EXPECT_FALSE(fx.form.state.MakingVideo);
+    EXPECT_TRUE(fx.form.List1.isEnabled());
+}
+
+// The whole program folder is full: temp.bmp, the AVI and Clip.ini share the little room left.
+// Clip.ini keeps every value either old or new and loses no line; nothing else changes.
+TEST_P(FullDiskTest, ProgramFolderFull)
+{
+    TmpfsMount disk(fx.root(), 1024);
+    if (!disk.mounted)
+        GTEST_SKIP() << "cannot mount a tmpfs (needs root or CAP_SYS_ADMIN)";
+    const qint64 leave = GetParam();
+    const QStringList except = leave > 0 ? QStringList{"Clips/Garten_2.avi", "Frames/Garten/Clip.ini"}
+                                         : QStringList{"Clips/Garten_2.avi"};
+    const auto before = runOnFullDisk(fx.root() + u"filler"_s, except);
+    const QStringList reported = fx.messages.errors();
+    ASSERT_EQ(reported.size(), 1);
+    // With no room at all temp.bmp cannot be written; with a little, whatever fails first.
+    EXPECT_TRUE(reported[0] == fx.form.UiText(kUiFramesNotLoaded) ||
+                (leave > 0 && reported[0] == fx.form.UiText(kUiWriteFailed)));
+    EXPECT_EQ(snapshot(fx.root(), except), before);
+    expectPlayable(0);
+
+    // The values the command meant to store, written where there is room.
+    const QString iniPath = fx.clipPath(kClip) + u"Clip.ini"_s;
+    QFile::remove(fx.root() + u"filler"_s);
+    const QString wanted = fx.root() + u"wanted/"_s;
+    QDir().mkpath(wanted);
+    ClipSettings(wanted).writeFrom(fx.form);
+    for (const char *key : kKeys) {
+        const QString value = GetIniString("ClipSettings", key, iniPath, QString());
+        EXPECT_TRUE(value == u"alt"_s ||
+                    value == GetIniString("ClipSettings", key, wanted + "Clip.ini", QString()))
+            << key << ": " << value.toStdString();
+    }
+    EXPECT_TRUE(readFile(iniPath).contains("\r\n; written by hand\r\n"));
+    EXPECT_EQ(GetIniString("Andere", "Wert", iniPath, QString()), u"1"_s);
+}
+
+INSTANTIATE_TEST_SUITE_P(FreeBytes, FullDiskTest, ::testing::Values(0, 4096, 8192, 16384, 36864),
+                         [](const auto &row) { return "free" + std::to_string(row.param); });
+
+// ---- A frame changes while the video is written -------------------------------------------------
+
+enum class Damage { Remove, TruncateHalf, TruncateEmpty, CorruptSameSize, Folder };
+
+bool damage(const QString &path, Damage how)
+{
+    QFile f(path);
+    switch (how) {
+    case Damage::Remove:
+        return f.remove();
+    case Damage::TruncateHalf:
+        return f.resize(f.size() / 2);
+    case Damage::TruncateEmpty:
+        return f.resize(0);
+    case Damage::CorruptSameSize: // the signature stays, everything after it is zero
+        return f.open(QIODevice::ReadWrite) && f.seek(2) && f.write(QByteArray(f.size() - 2, '\0')) > 0;
+    case Damage::Folder:
+        return f.remove() && QDir().mkdir(path);
+    }
+    return false;
+}
+
+struct FrameCase
+{
+    const char *name;
+    Damage damage;
+    const char *extension;
+    int direction;
+};
+
+class VanishingFrameTest : public FaultTest, public ::testing::WithParamInterface<FrameCase>
+{
+};
+
+// Frames 1 (already read ahead) and 3 change after frame 0 is written: each is replaced in the
+// video by the frame before it, and the video keeps its length.
+TEST_P(VanishingFrameTest, PreviousFrameIsRepeated)
+{
+    const FrameCase c = GetParam();
+    QStringList names;
+    for (int i = 0; i < 5; ++i)
+        names << u"f%1.%2"_s.arg(i).arg(QLatin1String(c.extension));
+    writeFrames(fx.clipPath(kClip), names);
+    fx.start();
+    fx.form.cboDirections.setListIndex(c.direction);
+    bool damaged = false;
+    QObject::connect(&fx.logic->command.writer(), &VideoWriter::progress, [&](int i, int) {
+        if (i == 1)
+            damaged = damage(fx.clipPath(kClip) + names[1], c.damage) &&
+                      damage(fx.clipPath(kClip) + names[3], c.damage);
+    });
+    fx.makeVideo();
+    ASSERT_TRUE(damaged);
+    EXPECT_TRUE(fx.messages.messages.isEmpty());
+    const QList<int> expected = {0, 0, 2, 2, 4, 4, 2, 2, 0};
+    EXPECT_EQ(frameColours(fx.video(kClip)), c.direction == 0 ? expected.first(5) : expected);
+    EXPECT_TRUE(probe(fx.video(kClip)).ok);
+}
+
+INSTANTIATE_TEST_SUITE_P(Frames, VanishingFrameTest,
+                         ::testing::Values(FrameCase{"RemovedBmp", Damage::Remove, "bmp", 0},
+                                           FrameCase{"HalfJpgBackAndForth", Damage::TruncateHalf, "jpg", 2},
+                                           FrameCase{"EmptyBmpBackAndForth", Damage::TruncateEmpty, "bmp", 2},
+                                           FrameCase{"CorruptJpg", Damage::CorruptSameSize, "jpg", 0},
+                                           FrameCase{"CorruptBmp", Damage::CorruptSameSize, "bmp", 0},
+                                           FrameCase{"FolderBmp", Damage::Folder, "bmp", 0}),
+                         [](const auto &row) { return std::string(row.param.name); });
+
+// ---- Folders --------------------------------------------------------------------------------------
+
+// The clips folder vanishes after start-up, or is a file: the video cannot be created, which is
+// reported; the file stays as it was and the clip's options are stored all the same.
+TEST_F(FaultTest, ClipsFolderGoneOrAFile)
+{
+    for (const bool isFile : {false, true}) {
+        SCOPED_TRACE(isFile ? "a file" : "removed");
+        FormFixture local;
+        local.makeClip(kClip, 2, QSize(32, 24));
+        const QString clips = local.root() + u"Clips"_s;
+        EXPECT_TRUE(!isFile || writeFile(clips, "not a folder"));
+        local.start();
+        EXPECT_TRUE(isFile || QDir(clips).removeRecursively());
+        local.makeVideo();
+        EXPECT_EQ(local.messages.errors(), QStringList{local.form.UiText(kUiWriteFailed)});
+        EXPECT_EQ(readFile(clips), isFile ? QByteArray("not a folder") : QByteArray());
+        EXPECT_EQ(QFileInfo(clips).isFile(), isFile);
+        EXPECT_TRUE(QFile::exists(local.clipPath(kClip) + u"Clip.ini"_s));
+        EXPECT_FALSE(QFile::exists(local.root() + u"temp.bmp"_s));
+        EXPECT_TRUE(local.form.List1.isEnabled());
+    }
+}
+
+// Deleting a frame where the desktop has no home trash (no data folder) removes the file; it never
+// turns up in a "files" folder of the current folder. With a data folder it goes to the trash there.
+TEST_F(FaultTest, DeletedFrameNeverLandsInTheCurrentFolder)
+{
+    const QByteArray oldData = qgetenv("XDG_DATA_HOME");
+    const QString oldCurrent = QDir::currentPath();
+    for (const bool haveDataFolder : {false, true}) {
+        SCOPED_TRACE(haveDataFolder ? "data folder" : "no data folder");
+        FormFixture local;
+        const QString data = local.root() + u"data"_s;
+        const QString current = local.root() + u"current"_s;
+        if (haveDataFolder)
+            QDir().mkpath(data);
+        QDir().mkpath(current);
+        qputenv("XDG_DATA_HOME", QFile::encodeName(data));
+        QDir::setCurrent(current);
+        local.makeClip(kClip, 3, QSize(32, 24));
+        local.start();
+        local.form.cmdNext.click();
+        local.messages.queueAnswer(MessageAnswer::Yes);
+        local.form.cmdDelFrame.click();
+        QDir::setCurrent(oldCurrent);
+        EXPECT_FALSE(QFile::exists(local.clipPath(kClip) + u"f001.bmp"_s));
+        EXPECT_EQ(local.form.lvwFiles.count(), 2);
+        EXPECT_TRUE(QDir(current).isEmpty());
+        EXPECT_EQ(QFile::exists(data + u"/Trash/files/f001.bmp"_s), haveDataFolder);
+    }
+    if (oldData.isNull())
+        qunsetenv("XDG_DATA_HOME");
+    else
+        qputenv("XDG_DATA_HOME", oldData);
+}
+
+} // namespace

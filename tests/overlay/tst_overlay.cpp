@@ -1,0 +1,327 @@
+// The overlay: its layout as pure functions, its sizes, and its pixels in the preview and in the
+// video frames, with the option events that redraw it.
+#include <gtest/gtest.h>
+
+#include <QColor>
+#include <QFontMetrics>
+#include <QImage>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+#include "form/mainform.h"
+#include "form/uitext.h"
+#include "overlay/overlay.h"
+#include "overlay/overlaylayout.h"
+#include "overlay/overlayoptions.h"
+
+using namespace tavelon;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QColor kFrameColor(0, 0, 128);
+const QColor kBoxColor(64, 64, 64);
+const QColor kWhite(255, 255, 255);
+const QColor kBlack(0, 0, 0);
+const QSize kPreview(352, 288);
+const QSize kBlock(100, 20);
+
+// Bounding box of the pixels of image for which pick is true; null when there are none.
+QRect boundsWhere(const QImage &image, const std::function<bool(QColor)> &pick)
+{
+    QRect r;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (pick(image.pixelColor(x, y)))
+                r |= QRect(x, y, 1, 1);
+    return r;
+}
+const auto isWhiteInk = [](QColor c) { return c.red() > 160 && c.green() > 160 && c.blue() > 160; };
+const auto isShadowInk = [](QColor c) { return c.red() < 40 && c.green() < 40 && c.blue() < 60; };
+const auto isBox = [](QColor c) { return c == kBoxColor; };
+
+TEST(OverlayLayout, CornersAndAnchors)
+{
+    const QStringList positions = {"Links oben", "Rechts oben", "Links unten", "Rechts unten"};
+    EXPECT_EQ(overlayCorner(u"Rechts unten"_s, positions), OverlayCorner::BottomRight);
+    EXPECT_EQ(overlayCorner(u"rechts unten"_s, positions), OverlayCorner::None);
+    EXPECT_EQ(overlayCorner(u"A"_s, {"B", "A", "A"}), OverlayCorner::TopRight) << "first wins";
+    // Video at m = 7 keeps the preview's plain anchors; its framed shifts differ slightly.
+    const std::tuple<OverlayCorner, bool, QPoint, QPoint> rows[] = {
+        {OverlayCorner::TopLeft, false, {10, 7}, {10, 7}},
+        {OverlayCorner::TopLeft, true, {16, 11}, {17, 13}},
+        {OverlayCorner::TopRight, false, {245, 7}, {245, 7}},
+        {OverlayCorner::TopRight, true, {241, 13}, {240, 13}},
+        {OverlayCorner::BottomLeft, false, {10, 261}, {10, 261}},
+        {OverlayCorner::BottomLeft, true, {16, 255}, {17, 254}},
+        {OverlayCorner::BottomRight, false, {245, 261}, {245, 261}},
+        {OverlayCorner::BottomRight, true, {241, 255}, {239, 254}},
+        {OverlayCorner::None, true, {0, 0}, {0, 0}},
+    };
+    for (const auto &[corner, framed, preview, videoM7] : rows) {
+        EXPECT_EQ(previewAnchor(corner, kPreview, kBlock, framed), preview) << int(corner) << framed;
+        EXPECT_EQ(videoAnchor(corner, kPreview, kBlock, framed, 7), videoM7) << int(corner) << framed;
+    }
+    EXPECT_EQ(filledRect({5, 7}, {2, 3}), QRect(2, 3, 4, 5));
+    EXPECT_EQ(filledRect({4, 4}, {4, 4}), QRect(4, 4, 1, 1));
+    EXPECT_EQ(boxRect({16, 11}, {60, 15}), QRect(QPoint(11, 10), QPoint(71, 25)));
+}
+
+TEST(OverlayLayout, BorderStepsRoundDown)
+{
+    const std::pair<int, std::array<int, 6>> rows[] = {
+        {7, {6, 5, 4, 3, 2, 1}},
+        {0, {0, 0, 0, 0, 0, 0}},
+        {33, {30, 25, 19, 14, 9, 5}}, // 33 / 1.1 is exactly 30, not a floating-point 29
+        {26, {23, 20, 15, 11, 7, 4}},
+    };
+    for (const auto &[m, k] : rows) {
+        const BorderSteps s = borderSteps(m);
+        EXPECT_EQ((std::array{s.k1, s.k2, s.k3, s.k4, s.k5, s.k6}), k) << m;
+    }
+}
+
+TEST(OverlayLayout, BorderIsClosedColouredFrameOverShiftedBlackCopy)
+{
+    const QPoint a(40, 30);
+    const std::pair<QList<ColoredRect>, int> cases[] = {
+        {previewBorder(a, kBlock), 1}, {videoBorder(a, kBlock, 7), 1}, {videoBorder(a, kBlock, 14), 2}};
+    for (const auto &[bars, shift] : cases) {
+        SCOPED_TRACE(shift);
+        ASSERT_EQ(bars.size(), 8);
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(bars[i].color, BarColor::Black);
+            EXPECT_EQ(bars[i + 4].color, BarColor::Text);
+            EXPECT_EQ(bars[i].rect, bars[i + 4].rect.translated(shift, shift)) << "bar " << i;
+        }
+        // Top, bottom, left, right: no gaps where they meet.
+        const QRect top = bars[4].rect, bottom = bars[5].rect, left = bars[6].rect, right = bars[7].rect;
+        EXPECT_EQ(QList<int>({left.top(), left.bottom(), right.top(), right.bottom()}),
+                  QList<int>({top.top(), bottom.bottom(), top.top(), bottom.bottom()}));
+        EXPECT_LE(std::max(top.left(), bottom.left()), left.right() + 1);
+        EXPECT_GE(std::min(top.right(), bottom.right()) + 1, right.left());
+    }
+}
+
+// A form with the built-in texts and option lists, a flat frame in picTemp, the overlay and its
+// option events, and the preview showing the clean frame.
+class OverlayTest : public ::testing::Test
+{
+protected:
+    OverlayTest()
+    {
+        for (const QString &t : builtInUiTexts())
+            form.lstComments.addItem(t);
+        for (const QString &text : form.UiTexts(kUiTopLeft, kUiBottomRight))
+            form.cboPosition.addItem(text);
+        for (const QString &text : form.UiTexts(kUiSmall, kUiHuge))
+            form.cboSize.addItem(text);
+        form.cboPosition.setText(form.UiText(kUiBottomRight));
+        form.cboSize.setText(form.UiText(kUiMedium));
+        form.cboFormats.setText(u"VCD PAL"_s);
+        form.txtHeight.setText(u"288"_s);
+        QImage frame(176, 144, QImage::Format_RGB32);
+        frame.fill(kFrameColor);
+        form.picTemp.setImage(frame);
+        overlay = std::make_unique<Overlay>(form);
+        options = std::make_unique<OverlayOptions>(form, *overlay);
+        overlay->RevertPicPre();
+        QObject::connect(options.get(), &OverlayOptions::redrawn, [this] { ++redraws; });
+    }
+    // picSave as the video writer sizes it, filled with the frame colour.
+    void setVideoFrame(const char *format, int width, int height)
+    {
+        form.cboFormats.setText(QLatin1String(format));
+        form.txtHeight.setText(QString::number(height));
+        QImage frame(width, height, QImage::Format_RGB32);
+        frame.fill(kFrameColor);
+        form.picSave.setImage(frame);
+    }
+    QColor previewPixel(int x, int y) const { return form.picPre.image().pixelColor(x, y); }
+    QColor videoPixel(int x, int y) const { return form.picSave.image().pixelColor(x, y); }
+    QSize previewBlock() const { return overlay->previewBlock().size(); }
+
+    MainForm form;
+    std::unique_ptr<Overlay> overlay;
+    std::unique_ptr<OverlayOptions> options;
+    int redraws = 0;
+};
+
+// An unknown size text keeps the size; the video text follows the format whichever came before,
+// the preview text keeps its size.
+TEST_F(OverlayTest, LabelSizesFollowTheSizeBoxAndTheFormat)
+{
+    form.cboSize.setText(u"Unbekannt"_s);
+    overlay->SetLabelSize();
+    EXPECT_EQ(form.Label2.font().pointSize(), 12);
+    form.cboSize.setText(u"Gross"_s);
+    overlay->SetLabelSize();
+    const QSize block = previewBlock();
+    for (const auto &[format, height, points, margin] :
+         {std::tuple{"Full-HD 16:9", "1080", 45, 26}, std::tuple{"VCD PAL", "288", 12, 7}}) {
+        SCOPED_TRACE(format);
+        form.cboFormats.setText(QLatin1String(format));
+        form.txtHeight.setText(QLatin1String(height));
+        overlay->SetLabelSize();
+        EXPECT_EQ(form.Label2.font().pointSize(), 12);
+        EXPECT_EQ(previewBlock(), block);
+        EXPECT_EQ(form.Label3.font().pointSize(), points);
+        EXPECT_EQ(form.state.OverlayMargin, margin);
+    }
+}
+
+// The box runs from (11, 10) to (11 + lw, 10 + lh) inclusive; an empty text draws a two-space box.
+// The line's top is at Y = 11: capitals start one ascent less the cap height below it.
+TEST_F(OverlayTest, PreviewTopLeftWithBox)
+{
+    form.cboPosition.setText(u"Links oben"_s);
+    form.Check2.setValue(1);
+    form.Check1.setValue(1);
+    for (const QString &text : {QString(), u"HI"_s}) {
+        form.Text1.setText(text);
+        const int lw = previewBlock().width(), lh = previewBlock().height();
+        ASSERT_GT(lw, 0);
+        EXPECT_EQ(boundsWhere(form.picPre.image(), isBox), QRect(QPoint(11, 10), QPoint(11 + lw, 10 + lh)));
+    }
+    const QFontMetrics fm(overlay->previewBlock().font());
+    const QRect ink = boundsWhere(form.picPre.image(), isWhiteInk);
+    EXPECT_GE(ink.left(), 16);
+    EXPECT_LE(ink.left(), 18);
+    EXPECT_NEAR(ink.top(), 11 + fm.ascent() - fm.capHeight(), 1);
+}
+
+TEST_F(OverlayTest, VideoDvdTopLeftWithBoxAndBorder)
+{
+    setVideoFrame("DVD PAL", 720, 576);
+    form.cboPosition.setText(u"Links oben"_s);
+    form.Check2.setValue(1);
+    overlay->PrintCopyrightAVI();
+    const int lw = overlay->videoBlock().width(), lh = overlay->videoBlock().height();
+    EXPECT_EQ(boundsWhere(form.picSave.image(), isBox), QRect(QPoint(29, 25), QPoint(29 + lw, 25 + lh)));
+    const QRect ink = boundsWhere(form.picSave.image(), isWhiteInk);
+    EXPECT_GE(ink.left(), 34);
+    EXPECT_LE(ink.left(), 37);
+    EXPECT_GE(ink.top(), 26);
+
+    // The border at m = 14 around the anchor (34, 26): coloured rows Y-4 … Y-2 and columns X-14 …
+    // X-10, then the black copy.
+    setVideoFrame("DVD PAL", 720, 576);
+    form.Check2.setValue(0);
+    form.Check3.setValue(1);
+    overlay->PrintCopyrightAVI();
+    const int x = 34, y = 26;
+    QList<QColor> column, row;
+    for (int i = y - 5; i <= y; ++i)
+        column << videoPixel(x + 5, i);
+    for (int i = x - 15; i <= x - 7; ++i)
+        row << videoPixel(i, y + 5);
+    EXPECT_EQ(column, (QList<QColor>{kFrameColor, kWhite, kWhite, kWhite, kBlack, kBlack}));
+    EXPECT_EQ(row, (QList<QColor>{kFrameColor, kWhite, kWhite, kWhite, kWhite, kWhite, kBlack, kBlack,
+                                  kFrameColor}));
+}
+
+TEST_F(OverlayTest, ShadowOffsetFollowsFormat)
+{
+    form.Text1.setText(u"I"_s);
+    for (const auto &[format, width, height, shadow] :
+         {std::tuple{"VCD PAL", 352, 288, 1}, std::tuple{"DVD PAL", 720, 576, 2},
+          std::tuple{"Full-HD 16:9", 1920, 1080, 3}}) {
+        SCOPED_TRACE(format);
+        setVideoFrame(format, width, height);
+        overlay->PrintCopyrightAVI();
+        const QRect text = boundsWhere(form.picSave.image(), isWhiteInk);
+        ASSERT_FALSE(text.isNull());
+        EXPECT_EQ(boundsWhere(form.picSave.image(), isShadowInk).bottomRight() - text.bottomRight(),
+                  QPoint(shadow, shadow));
+    }
+    form.Check1.setValue(1);
+    EXPECT_EQ(boundsWhere(form.picPre.image(), isShadowInk).bottomRight() -
+                  boundsWhere(form.picPre.image(), isWhiteInk).bottomRight(),
+              QPoint(1, 1));
+}
+
+// The height box stays editable while a video is written: the text in an HD frame follows the
+// frame being drawn, not the box. Frames that cannot be painted on are left alone.
+TEST_F(OverlayTest, VideoTextFollowsTheFrameNotTheHeightBox)
+{
+    setVideoFrame("HD 16:9", 1280, 720);
+    overlay->PrintCopyrightAVI();
+    const QImage expected = form.picSave.image();
+    for (const char *typed : {"2000", "288", ""}) {
+        setVideoFrame("HD 16:9", 1280, 720);
+        form.txtHeight.setText(QString::fromLatin1(typed));
+        overlay->PrintCopyrightAVI();
+        EXPECT_EQ(form.picSave.image(), expected) << typed;
+    }
+    form.picSave.setImage(QImage());
+    overlay->PrintCopyrightAVI();
+    const QImage indexed = expected.convertToFormat(QImage::Format_Indexed8);
+    form.picSave.setImage(indexed);
+    overlay->PrintCopyrightAVI();
+    EXPECT_EQ(form.picSave.image(), indexed);
+}
+
+// Switching off restores the clean frame; without a frame the preview is painted over with its
+// background, so a box moved to another corner leaves no trace at the old one. Switching on draws
+// over the preview as it is.
+TEST_F(OverlayTest, SwitchingOnAndOff)
+{
+    QImage gradient(640, 480, QImage::Format_RGB32);
+    for (int y = 0; y < gradient.height(); ++y)
+        for (int x = 0; x < gradient.width(); ++x)
+            gradient.setPixelColor(x, y, QColor(x % 256, y % 256, (x + y) % 256));
+    form.picTemp.setImage(gradient);
+    overlay->RevertPicPre();
+    const QImage clean = form.picPre.image().copy();
+    form.picPre.image().setPixelColor(200, 150, Qt::green);
+    form.Check3.setValue(1);
+    form.Check1.setValue(1);
+    EXPECT_EQ(previewPixel(200, 150), QColor(Qt::green));
+    EXPECT_NE(form.picPre.image(), clean);
+    form.Check1.setValue(0);
+    EXPECT_EQ(form.picPre.image(), clean);
+
+    form.picTemp.setImage(QImage());
+    form.Check2.setValue(1);
+    form.Check1.setValue(1);
+    form.cboPosition.setText(u"Links oben"_s);
+    options->cboPosition_Click();
+    EXPECT_EQ(boundsWhere(form.picPre.image(), isBox).topLeft(), QPoint(11, 10));
+    EXPECT_EQ(previewPixel(347, 283), QColor(Qt::black));
+}
+
+TEST_F(OverlayTest, EachOptionEventRedrawsWhileOverlayIsOn)
+{
+    const std::pair<std::function<void(MainForm &)>, int> rows[] = {
+        {[](MainForm &f) { f.Text1.setText(u"Neu"_s); }, 1},
+        {[](MainForm &f) { f.Text1.setText(f.Text1.text()); }, 0},
+        {[](MainForm &f) { f.cboPosition.setListIndex(0); }, 1},
+        {[](MainForm &f) { f.cboSize.setListIndex(3); }, 1},
+        {[](MainForm &f) { f.picColor(1)->click(); }, 1},
+        {[](MainForm &f) { f.picFramCol(2)->click(); }, 0}, // box colour while the box is clear
+        {[](MainForm &f) { f.Check2.click(); }, 1},
+        {[](MainForm &f) { f.Check2.setValue(1), f.picFramCol(3)->click(); }, 2},
+        {[](MainForm &f) { f.Check2.setValue(1), f.Check3.click(); }, 3}, // the border clears the box
+    };
+    form.Check1.setValue(1);
+    for (int i = 0; i < int(std::size(rows)); ++i) {
+        form.Check2.setValue(0);
+        form.Check3.setValue(0);
+        redraws = 0;
+        rows[i].first(form);
+        EXPECT_EQ(redraws, rows[i].second) << "row " << i;
+    }
+    // Ticking the box while the border is ticked shows the box only.
+    form.cboPosition.setText(u"Links oben"_s);
+    form.Check3.setValue(1);
+    redraws = 0;
+    form.Check2.click();
+    EXPECT_EQ(form.Check3.value(), 0);
+    EXPECT_EQ(redraws, 2);
+    EXPECT_EQ(previewPixel(11, 10), kBoxColor);
+    EXPECT_EQ(previewPixel(9, 16), kFrameColor) << "where the coloured left bar was";
+}
+
+} // namespace

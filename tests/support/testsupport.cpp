@@ -1,0 +1,167 @@
+#include "testsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "form/uitext.h"
+
+using namespace Qt::StringLiterals;
+
+namespace tavelon::test {
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+MessageAnswer ScriptedMessages::show(const QString &title, const QString &text, MessageButtons buttons,
+                                     MessageIcon icon, MessageAnswer defaultAnswer)
+{
+    messages.append({title, text, buttons, icon, defaultAnswer});
+    if (buttons != MessageButtons::YesNo)
+        return MessageAnswer::Ok;
+    return answers.isEmpty() ? defaultAnswer : answers.dequeue();
+}
+
+QStringList ScriptedMessages::errors() const
+{
+    QStringList texts;
+    for (const Message &m : messages) {
+        if (m.buttons == MessageButtons::Ok)
+            texts << m.text;
+    }
+    return texts;
+}
+
+FormFixture::FormFixture()
+{
+    form.state.setProgramFolder(m_dir.path());
+    logic = std::make_unique<FormLogic>(form, messages, chooser);
+}
+
+QColor FormFixture::frameColor(int i)
+{
+    static const QColor colors[] = {
+        Qt::red,     Qt::green, Qt::blue,           Qt::yellow,         Qt::cyan,
+        Qt::magenta, Qt::white, QColor(128, 64, 0), QColor(0, 128, 64), QColor(64, 0, 128)};
+    return colors[i % 10];
+}
+
+void FormFixture::makeClip(const QString &clip, int count, QSize size, const char *format)
+{
+    QStringList names;
+    for (int i = 0; i < count; ++i)
+        names << u"f%1.%2"_s.arg(i, 3, 10, QChar(u'0')).arg(QLatin1String(format));
+    writeFrames(clipPath(clip), names, size);
+}
+
+void FormFixture::writeClipIni(const QString &clip, const QString &body)
+{
+    QDir().mkpath(clipPath(clip));
+    writeFile(clipPath(clip) + u"Clip.ini"_s, "[ClipSettings]\r\n" + body.toUtf8());
+}
+
+void FormFixture::start()
+{
+    FillLanguageList(form);
+    logic->clipList.InitMyself();
+}
+
+void FormFixture::makeVideo()
+{
+    form.txtWidth.setText(u"32"_s);
+    form.txtHeight.setText(u"24"_s);
+    logic->command.Command1_Click(0);
+}
+
+void writeFrames(const QString &folder, const QStringList &names, QSize size)
+{
+    QDir().mkpath(folder);
+    for (int i = 0; i < names.size(); ++i) {
+        QImage img(size, QImage::Format_RGB32);
+        img.fill(FormFixture::frameColor(i));
+        const bool jpeg = names.at(i).endsWith(u".jpg"_s, Qt::CaseInsensitive);
+        img.save(folder + u'/' + names.at(i), jpeg ? "JPG" : "BMP");
+    }
+}
+
+Probe probe(const QString &path)
+{
+    QProcess p;
+    p.start(u"ffprobe"_s,
+            {"-v", "error", "-select_streams", "v:0", "-count_frames", "-show_entries",
+             "stream=codec_name,width,height,r_frame_rate,nb_read_frames,codec_tag_string,has_b_frames,"
+             "sample_aspect_ratio,pix_fmt",
+             "-of", "json", path});
+    const bool finished = p.waitForFinished(30000);
+    Probe r;
+    r.errors = QString::fromLocal8Bit(p.readAllStandardError()).trimmed();
+    const QJsonArray streams =
+        QJsonDocument::fromJson(p.readAllStandardOutput()).object().value("streams").toArray();
+    if (!finished || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0 || streams.isEmpty())
+        return r;
+    const QJsonObject s = streams.first().toObject();
+    r.ok = r.errors.isEmpty();
+    r.codecName = s.value("codec_name").toString();
+    r.codecTag = s.value("codec_tag_string").toString();
+    r.frameRate = s.value("r_frame_rate").toString();
+    r.width = s.value("width").toInt();
+    r.height = s.value("height").toInt();
+    r.frames = s.value("nb_read_frames").toString().toInt();
+    r.hasBFrames = s.value("has_b_frames").toInt();
+    r.sampleAspect = s.value("sample_aspect_ratio").toString();
+    r.pixelFormat = s.value("pix_fmt").toString();
+    return r;
+}
+
+QByteArray decodeRgb24(const QString &path)
+{
+    QProcess p;
+    p.start(u"ffmpeg"_s, {"-v", "error", "-i", path, "-f", "rawvideo", "-pix_fmt", "rgb24", "-"});
+    if (!p.waitForFinished(30000) || p.exitCode() != 0)
+        return {};
+    return p.readAllStandardOutput();
+}
+
+int colourDistance(const QByteArray &rgb, int width, int height, int frame, int x, int y, QColor colour)
+{
+    const qint64 offset = (qint64(frame) * width * height + qint64(y) * width + x) * 3;
+    if (offset + 3 > rgb.size())
+        return 256;
+    const auto *px = reinterpret_cast<const unsigned char *>(rgb.constData() + offset);
+    return std::max(
+        {std::abs(px[0] - colour.red()), std::abs(px[1] - colour.green()), std::abs(px[2] - colour.blue())});
+}
+
+QList<int> frameColours(const QString &path)
+{
+    const Probe p = probe(path);
+    const QByteArray rgb = p.frames > 0 ? decodeRgb24(path) : QByteArray();
+    QList<int> order;
+    for (int f = 0; !rgb.isEmpty() && f < p.frames; ++f) {
+        int index = -1;
+        for (int i = 0; i < 10 && index < 0; ++i) {
+            if (colourDistance(rgb, p.width, p.height, f, p.width / 2, p.height / 2,
+                               FormFixture::frameColor(i)) < 40)
+                index = i;
+        }
+        order << index;
+    }
+    return order;
+}
+
+} // namespace tavelon::test

@@ -1,0 +1,124 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QList>
+#include <QQueue>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+#include <optional>
+#include <ostream>
+
+#include "app/formlogic.h"
+#include "form/mainform.h"
+#include "services/messages.h"
+#include "video/compressionchooser.h"
+
+namespace tavelon::test {
+
+using namespace Qt::StringLiterals;
+
+bool writeFile(const QString &path, const QByteArray &bytes);
+QByteArray readFile(const QString &path);
+
+// Records every message. Questions (Yes/No) take their answers from the queue, or the default
+// answer when it is empty; OK messages are answered Ok.
+class ScriptedMessages : public MessageService
+{
+public:
+    struct Message
+    {
+        QString title;
+        QString text;
+        MessageButtons buttons;
+        MessageIcon icon;
+        MessageAnswer defaultAnswer;
+    };
+    MessageAnswer show(const QString &title, const QString &text, MessageButtons buttons, MessageIcon icon,
+                       MessageAnswer defaultAnswer) override;
+    void queueAnswer(MessageAnswer answer) { answers.enqueue(answer); }
+    QStringList errors() const; // the texts of the OK messages
+
+    QList<Message> messages;
+    QQueue<MessageAnswer> answers;
+};
+
+// Answers the compression question with choice (the default compressor), or cancels without one.
+class ScriptedCompressionChooser : public CompressionChooser
+{
+public:
+    int chooseCompression(CompressOptions &options) override
+    {
+        if (choice)
+            options = *choice;
+        return choice ? 1 : 0;
+    }
+    std::optional<CompressOptions> choice = CompressOptions();
+};
+
+// A program folder in a temporary directory with a form and its logic, as the window has them.
+class FormFixture
+{
+public:
+    FormFixture();
+
+    QString root() const { return m_dir.path() + u'/'; }
+    QString framesPath() const { return root() + u"Frames/"_s; }
+    QString clipPath(const QString &clip) const { return framesPath() + clip + u'/'; }
+    QString video(const QString &clip) const { return root() + u"Clips/"_s + clip + ".avi"; }
+
+    // count solid frames f000.bmp, f001.bmp … (or .jpg) in Frames/<clip>/, coloured frameColor(i).
+    void makeClip(const QString &clip, int count, QSize size = QSize(64, 48), const char *format = "bmp");
+    static QColor frameColor(int i);
+    void writeClipIni(const QString &clip, const QString &body);
+    // Fills the string table and runs the window's set-up.
+    void start();
+    // The make-video command, 32 × 24 frames.
+    void makeVideo();
+
+    MainForm form;
+    ScriptedMessages messages;
+    ScriptedCompressionChooser chooser;
+    std::unique_ptr<FormLogic> logic;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// names[i] as a solid picture in FormFixture::frameColor(i), BMP or JPEG after its extension.
+void writeFrames(const QString &folder, const QStringList &names, QSize size = QSize(32, 24));
+
+// ffprobe's view of a video's first stream; ok only when ffprobe ran cleanly and printed no error
+// (a truncated frame, a broken header).
+struct Probe
+{
+    bool ok = false;
+    QString errors;
+    QString codecName;
+    QString codecTag; // the fourcc as ffprobe spells it ("XVID")
+    QString frameRate;
+    int width = 0;
+    int height = 0;
+    int frames = 0;
+    int hasBFrames = 0;
+    QString sampleAspect; // "16:15"; "1:1", "0:1" or empty for square pixels
+    QString pixelFormat;
+};
+Probe probe(const QString &path);
+// All frames decoded by ffmpeg as RGB24 (empty when ffmpeg fails).
+QByteArray decodeRgb24(const QString &path);
+// Largest channel difference between the decoded pixel (x, y) of frame index and colour.
+int colourDistance(const QByteArray &rgb, int width, int height, int frame, int x, int y, QColor colour);
+// The FormFixture colour index of every frame of a video by its centre pixel (-1 where none is near).
+QList<int> frameColours(const QString &path);
+
+} // namespace tavelon::test
+
+inline void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}

@@ -1,0 +1,442 @@
+// Bitmaps and AVI files: cDIB byte for byte, and the AVI calls of the video writer (each frame
+// through the BMP writer and cDIB) on real files, read back by ffprobe and ffmpeg.
+#include "image/bmpwriter.h"
+#include "image/cdib.h"
+#include "video/avifile.h"
+#include "video/compressors.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QPainter>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtEndian>
+
+#include <gtest/gtest.h>
+
+#include <tuple>
+
+#include "testsupport.h"
+
+using namespace tavelon;
+using namespace tavelon::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kTitle = u"Brimholt Tavelon"_s;
+
+const auto put32 = [](QByteArray &b, int at, qint64 v) {
+    qToLittleEndian<quint32>(quint32(v), b.data() + at);
+};
+const auto put16 = [](QByteArray &b, int at, int v) { qToLittleEndian<quint16>(quint16(v), b.data() + at); };
+
+// A BMP file image: file and info headers, paletteEntries palette entries, pixel bytes in a pattern.
+QByteArray bmp(int width = 4, int height = 3, int bitCount = 24, int paletteEntries = 0)
+{
+    const int imageSize = (width * bitCount + 31) / 32 * 4 * std::abs(height);
+    const int bitOffset = 54 + 4 * paletteEntries;
+    QByteArray b(bitOffset + imageSize, '\0');
+    b[0] = 'B';
+    b[1] = 'M';
+    const std::pair<int, qint64> fields[] = {
+        {2, b.size()},   {10, bitOffset}, {14, 40},   {18, width},          {22, height},
+        {34, imageSize}, {38, 2835},      {42, 3780}, {46, paletteEntries}, {50, paletteEntries / 2}};
+    for (const auto &[offset, value] : fields)
+        put32(b, offset, value);
+    put16(b, 26, 1);
+    put16(b, 28, bitCount);
+    for (int i = 54; i < b.size(); ++i)
+        b[i] = char(i * 7 + 3);
+    return b;
+}
+
+QByteArray bytesAt(const void *p, int size)
+{
+    return QByteArray(static_cast<const char *>(p), size);
+}
+
+// Every property, so that two loads can be compared field by field.
+QList<int> allFields(const cDIB &d)
+{
+    return {d.BitCount(),  d.Height(),   d.Width(),          d.Compression(), d.SizeInfoHeader(),
+            d.SizeImage(), d.Planes(),   d.ClrImportant(),   d.ClrUsed(),     d.XPPM(),
+            d.YPPM(),      d.FileType(), d.SizeFileHeader(), d.BitOffset(),   d.SizeBitmapInfo()};
+}
+
+class CDibTest : public ::testing::Test
+{
+protected:
+    QString file(const QString &name, const QByteArray &bytes) const
+    {
+        EXPECT_TRUE(writeFile(dir.filePath(name), bytes));
+        return dir.filePath(name);
+    }
+    QTemporaryDir dir;
+    ScriptedMessages messages;
+    cDIB dib{messages, kTitle};
+};
+
+// Each bitmap after another one: every field replaced, header and pixel bytes where the file has
+// them (behind a palette too), and written back byte for byte over a longer file, without the bytes
+// that followed the pixels. An image size of 0 (left so by other writers) is computed from the rows.
+TEST_F(CDibTest, LoadsAndWritesBackTheBitmapBytes)
+{
+    QByteArray zeroSize = bmp(5, -3, 24); // top-down, stride 16
+    put32(zeroSize, 34, 0);
+    const struct
+    {
+        QByteArray bytes;
+        int width, height, bitCount, sizeImage, bitOffset;
+    } rows[] = {{bmp(5, 3, 24), 5, 3, 24, 48, 54},
+                {bmp(7, 2, 8, 256), 7, 2, 8, 16, 1078},
+                {bmp(3, 3, 32), 3, 3, 32, 36, 54},
+                {zeroSize, 5, -3, 24, 48, 54}};
+    ASSERT_TRUE(dib.CreateFromFile(file("first.bmp", bmp(9, 4, 8, 256))));
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.bitCount);
+        ASSERT_TRUE(dib.CreateFromFile(file("in.bmp", row.bytes + QByteArray("trailing"))));
+        cDIB fresh(messages, kTitle);
+        ASSERT_TRUE(fresh.CreateFromFile(dir.filePath("in.bmp")));
+        EXPECT_EQ(allFields(dib), allFields(fresh));
+        EXPECT_EQ((QList<int>{dib.Width(), dib.Height(), dib.BitCount(), dib.SizeImage(), dib.BitOffset()}),
+                  (QList<int>{row.width, row.height, row.bitCount, row.sizeImage, row.bitOffset}));
+        EXPECT_EQ(bytesAt(dib.PointerToBitmapInfo(), dib.SizeBitmapInfo()),
+                  row.bytes.mid(14, row.bitOffset - 14));
+        EXPECT_EQ(bytesAt(dib.PointerToBits(), dib.SizeImage()), row.bytes.mid(row.bitOffset, row.sizeImage));
+        ASSERT_TRUE(dib.WriteToFile(file("out.bmp", QByteArray(4096, 'x'))));
+        EXPECT_EQ(readFile(dir.filePath("out.bmp")), row.bytes);
+    }
+    EXPECT_EQ(allFields(dib).mid(7, 5), (QList<int>{0, 0, 2835, 3780, 19778}));
+    EXPECT_TRUE(messages.messages.isEmpty());
+}
+
+// Files whose header does not fit their bytes: false with the unsupported-format message, the
+// file closed, and the object keeps the bitmap it held. A missing file, a folder and a file that
+// cannot be opened get their own messages.
+TEST_F(CDibTest, RejectsFilesThatDoNotFitWithTheirMessage)
+{
+    const QByteArray good = bmp(); // 36 pixel bytes
+    const auto patched = [&](std::initializer_list<std::pair<int, qint64>> patches, bool bitCount = false) {
+        QByteArray b = good;
+        for (const auto &[offset, value] : patches)
+            bitCount ? put16(b, offset, int(value)) : put32(b, offset, value);
+        return b;
+    };
+    const QByteArray cases[] = {
+        QByteArray::fromHex("ffd8ffe000104a46494600") + QByteArray(100, '\0'), // not BM
+        QByteArray(),
+        good.left(30),                 // shorter than the headers
+        good.left(70),                 // pixel data cut short
+        patched({{10, 20}}),           // bit offset below 54
+        patched({{10, 5000}}),         // bit offset past the end
+        patched({{34, 0x80000000LL}}), // negative image size
+        patched({{34, 0x7fffffffLL}}),
+        patched({{34, 20}}), // image size below the rows
+        patched({{18, 100000}, {22, 100000}}),
+        patched({{18, -4}}),
+        patched({{18, 0x7fffffffLL}, {22, 0x7fffffffLL}, {28, 32}}), // rows beyond 64 bits
+        patched({{28, 7}}, true),                                    // bad bit count
+        patched({{14, 12}}),                                         // core header
+        patched({{14, 124}}),                                        // info header past bit offset
+        patched({{30, 1}, {34, 0}}),                                 // zero size of RLE bitmap
+    };
+    ASSERT_TRUE(dib.CreateFromFile(file("good.bmp", bmp(6, 2, 32))));
+    const QList<int> before = allFields(dib);
+    const QByteArray beforeBits = bytesAt(dib.PointerToBits(), dib.SizeImage());
+    for (const QByteArray &bytes : cases) {
+        SCOPED_TRACE(&bytes - cases);
+        messages.messages.clear();
+        const QString p = file(u"bad.bmp"_s, bytes);
+        EXPECT_FALSE(dib.CreateFromFile(p));
+        ASSERT_EQ(messages.messages.size(), 1);
+        EXPECT_EQ(messages.messages[0].text, u"File is not a supported bitmap format:\r\n"_s + p);
+        EXPECT_EQ(messages.messages[0].icon, MessageIcon::Information);
+        EXPECT_EQ(allFields(dib), before);
+        EXPECT_EQ(bytesAt(dib.PointerToBits(), dib.SizeImage()), beforeBits);
+        EXPECT_TRUE(QFile::remove(p)) << "the file was closed";
+    }
+
+    const QString locked = file("locked.bmp", bmp());
+    QFile::setPermissions(locked, QFileDevice::Permissions());
+    for (const auto &[path, text] : {std::pair{dir.filePath("none.bmp"), "File does not exist:\r\n"},
+                                     std::pair{dir.path(), "File does not exist:\r\n"},
+                                     std::pair{locked, "File is locked - cannot access:\r\n"}}) {
+        if (path == locked && QFileInfo(locked).isReadable())
+            continue; // permissions do not restrict this user
+        messages.messages.clear();
+        EXPECT_FALSE(dib.CreateFromFile(path));
+        ASSERT_EQ(messages.messages.size(), 1);
+        EXPECT_EQ(messages.messages[0].text, QLatin1String(text) + path);
+        EXPECT_EQ(messages.messages[0].icon, MessageIcon::Stop);
+        EXPECT_EQ(messages.messages[0].title, kTitle);
+    }
+}
+
+// Write failures are reported, the BMP writer's too.
+TEST_F(CDibTest, PackedDibsOfSixteenBitsAndMoreAndWriteFailures)
+{
+    EXPECT_FALSE(dib.WriteToFile(dir.filePath("empty.bmp"))) << "nothing loaded";
+    const QByteArray file24 = bmp(5, 3, 24);
+    const QByteArray packed24 = file24.mid(14);
+    ASSERT_TRUE(dib.CreateFromPackedDIBPointer(packed24.constData()));
+    EXPECT_EQ(dib.SizeFileHeader(), 48 + 54);
+    EXPECT_EQ(dib.BitOffset(), 54);
+    ASSERT_TRUE(dib.WriteToFile(dir.filePath("packed.bmp")));
+    EXPECT_EQ(readFile(dir.filePath("packed.bmp")), file24);
+    EXPECT_FALSE(dib.WriteToFile(dir.filePath("no/such/folder/a.bmp")));
+    EXPECT_FALSE(dib.WriteToFile(u"/dev/full"_s));
+    for (const QString &path : {dir.filePath("no/such/folder/a.bmp"), u"/dev/full"_s})
+        EXPECT_FALSE(writeBmp24(QImage(4, 4, QImage::Format_RGB32), path));
+    EXPECT_FALSE(writeBmp24(QImage(), dir.filePath("null.bmp")));
+
+    const QList<int> before = allFields(dib);
+    QByteArray zeroSize = packed24;
+    put32(zeroSize, 20, 0);
+    QByteArray tooSmall = packed24;
+    put32(tooSmall, 20, 10);
+    for (const QByteArray &bad : {bmp(4, 4, 8).mid(14), zeroSize, tooSmall})
+        EXPECT_FALSE(dib.CreateFromPackedDIBPointer(bad.constData()));
+    EXPECT_FALSE(dib.CreateFromPackedDIBPointer(nullptr));
+    EXPECT_EQ(allFields(dib), before);
+    EXPECT_TRUE(messages.messages.isEmpty());
+}
+
+// ---- AVI files ----------------------------------------------------------------------------------
+
+const std::pair<QColor, QColor> kColours[] = {
+    {QColor(200, 30, 30), QColor(30, 30, 200)},
+    {QColor(30, 200, 30), QColor(220, 220, 40)},
+    {QColor(40, 40, 40), QColor(230, 230, 230)},
+    {QColor(30, 180, 200), QColor(200, 60, 180)},
+};
+
+// Frames whose top half and bottom half have the colours of kColours[i % 4].
+QList<QImage> twoColourFrames(int width, int height, int count)
+{
+    QList<QImage> frames;
+    for (int i = 0; i < count; ++i) {
+        QImage image(width, height, QImage::Format_RGB32);
+        QPainter p(&image);
+        p.fillRect(0, 0, width, height / 2, kColours[i % 4].first);
+        p.fillRect(0, height / 2, width, height - height / 2, kColours[i % 4].second);
+        frames << image;
+    }
+    return frames;
+}
+
+AviStreamInfo streamInfo(int rate, const cDIB *dib = nullptr)
+{
+    AviStreamInfo info;
+    info.fccType = kStreamTypeVideo;
+    info.scale = 1;
+    info.rate = std::uint32_t(rate);
+    if (dib) {
+        info.suggestedBufferSize = std::uint32_t(dib->SizeImage());
+        info.frame = AviRect{0, 0, dib->Width(), dib->Height()};
+    }
+    return info;
+}
+
+// Runs the calls of the video writer: each frame goes through temp.bmp and a cDIB into the
+// compressed stream. Returns the first non-zero result, the releases included.
+int writeAvi(const QString &aviPath, const QString &tempPath, const CompressOptions &options,
+             const QList<QImage> &frames, int rate)
+{
+    AviFilePtr file;
+    AviStreamPtr source;
+    AviStreamPtr compressed;
+    ScriptedMessages messages;
+    cDIB dib{messages};
+    int result = aviFileOpen(file, aviPath, options.container);
+    if (result == 0 && !(writeBmp24(frames.first(), tempPath) && dib.CreateFromFile(tempPath)))
+        result = -1;
+    if (result == 0)
+        result = aviFileCreateStream(file.get(), source, streamInfo(rate, &dib));
+    if (result == 0)
+        result = aviMakeCompressedStream(compressed, source.get(), options);
+    if (result == 0)
+        result = aviStreamSetFormat(compressed.get(), 0, dib.PointerToBitmapInfo(), dib.SizeBitmapInfo());
+    for (int i = 0; i < frames.size() && result == 0; ++i) {
+        writeBmp24(frames[i], tempPath);
+        dib.CreateFromFile(tempPath);
+        result = aviStreamWrite(compressed.get(), i, 1, dib.PointerToBits(), dib.SizeImage(), kAviKeyFrame);
+    }
+    for (const int r : {aviStreamRelease(source), aviStreamRelease(compressed), aviFileRelease(file)})
+        result = result ? result : r;
+    return result;
+}
+
+class AviTest : public ::testing::Test
+{
+protected:
+    QString path(const QString &name) const { return dir.filePath(name); }
+    QTemporaryDir dir;
+};
+
+// Every compressor at an even and an odd size: 4:2:0 compressors pad odd sizes to even ones.
+TEST_F(AviTest, RoundTripsFramesRateSizeAndColours)
+{
+    // id, codec name and tag as ffprobe reports them, 4:2:0, colour tolerance
+    const std::tuple<const char *, const char *, const char *, bool, int> codecs[] = {
+        {"uncompressed", "rawvideo", "[0][0][0][0]", false, 0},
+        {"mjpeg", "mjpeg", "MJPG", true, 12},
+        {"mpeg4", "mpeg4", "XVID", true, 12},
+        {"h264", "h264", "H264", true, 12},
+        {"ffv1", "ffv1", "FFV1", false, 0},
+        {"huffyuv", "huffyuv", "HFYU", false, 0}};
+    for (const auto &[id, codecName, tag, halfChroma, tolerance] : codecs) {
+        if (!findCompressor(QLatin1String(id)))
+            continue; // not in this libavcodec
+        for (const QSize size : {QSize(64, 48), QSize(63, 47)}) {
+            SCOPED_TRACE(id + std::to_string(size.width()));
+            const QString avi = path(u"%1-%2.avi"_s.arg(id).arg(size.width()));
+            ASSERT_EQ(writeAvi(avi, path("temp.bmp"), {QLatin1String(id), 90},
+                               twoColourFrames(size.width(), size.height(), 4), 12),
+                      0);
+            const Probe p = probe(avi);
+            EXPECT_TRUE(p.ok) << p.errors.toStdString();
+            const int width = size.width() + (halfChroma ? size.width() % 2 : 0);
+            const int height = size.height() + (halfChroma ? size.height() % 2 : 0);
+            EXPECT_EQ((QStringList{p.codecName, p.codecTag, p.frameRate}),
+                      (QStringList{QLatin1String(codecName), QLatin1String(tag), "12/1"}));
+            EXPECT_EQ(p.hasBFrames, 0); // AVI keeps no presentation times
+            EXPECT_EQ(QSize(p.width, p.height), QSize(width, height));
+            EXPECT_EQ(p.frames, 4);
+            const QByteArray rgb = decodeRgb24(avi);
+            ASSERT_EQ(rgb.size(), qint64(width) * height * 3 * 4);
+            for (int i = 0; i < 4; ++i) {
+                EXPECT_LE(colourDistance(rgb, width, height, i, width / 2, height / 4, kColours[i].first),
+                          tolerance);
+                EXPECT_LE(
+                    colourDistance(rgb, width, height, i, width / 2, height * 3 / 4, kColours[i].second),
+                    tolerance);
+            }
+        }
+    }
+}
+
+// The sample aspect ratio the codec's own bitstream gives (H.264, MPEG-4 Part 2, Motion JPEG): the
+// video stream copied out of its container (MPEG-4's out-of-band headers put back) and probed alone.
+QString codecSampleAspect(const QString &path, const QString &codecName)
+{
+    const bool mpeg4 = codecName == u"mpeg4"_s;
+    QProcess p;
+    p.start(u"ffmpeg"_s, {"-v", "error", "-y", "-i", path, "-map", "0:v:0", "-c", "copy", "-bsf:v",
+                          mpeg4 ? "dump_extra" : "null", "-f", mpeg4 ? u"m4v"_s : codecName, path + ".es"});
+    return p.waitForFinished(30000) && p.exitCode() == 0 ? probe(path + ".es").sampleAspect
+                                                         : u"(copy failed)"_s;
+}
+
+// The types of the top-level boxes of an MP4 file, in file order ("ftyp", "moov", "mdat" …).
+QStringList mp4TopLevelBoxes(const QByteArray &file)
+{
+    QStringList types;
+    for (qint64 at = 0, size = 8; size >= 8 && at + 8 <= file.size(); at += size) {
+        size = qFromBigEndian<quint32>(file.constData() + at);
+        if (size == 1 && at + 16 <= file.size())
+            size = qint64(qFromBigEndian<quint64>(file.constData() + at + 8));
+        types << QString::fromLatin1(file.mid(at + 4, 4));
+    }
+    return types;
+}
+
+// The container, the pixel shape of the disc sizes (in the file's header and in the codec's own
+// field) and the MP4 index before the frames.
+TEST_F(AviTest, ContainerAndPixelShape)
+{
+    // container, compressor, size, pixel shape ("" for square pixels)
+    const std::tuple<Container, const char *, QSize, const char *> rows[] = {
+        {Container::Avi, "uncompressed", {720, 576}, "16:15"},
+        {Container::Avi, "mpeg4", {352, 240}, "10:11"},
+        {Container::Avi, "h264", {480, 480}, "4:3"},
+        {Container::Avi, "mjpeg", {352, 288}, "12:11"},
+        {Container::Avi, "h264", {64, 48}, ""},
+        {Container::Mp4, "h264", {720, 480}, "8:9"},
+        {Container::Mp4, "mpeg4", {480, 576}, "8:5"},
+        {Container::Mp4, "h264", {63, 47}, ""},
+    };
+    for (const auto &[container, codec, size, aspect] : rows) {
+        const QString name = u"%1-%2.%3"_s.arg(codec).arg(size.width()).arg(containerName(container));
+        SCOPED_TRACE(name.toStdString());
+        if (!findCompressor(QLatin1String(codec)))
+            continue;
+        CompressOptions options{QLatin1String(codec)};
+        options.container = container;
+        ASSERT_EQ(writeAvi(path(name), path("temp.bmp"), options,
+                           twoColourFrames(size.width(), size.height(), 3), 10),
+                  0);
+        const Probe p = probe(path(name));
+        EXPECT_EQ(p.frames, 3);
+        const bool square = !*aspect;
+        EXPECT_EQ(QStringList({"", "0:1"}).contains(p.sampleAspect) ? u"1:1"_s : p.sampleAspect,
+                  square ? u"1:1"_s : QLatin1String(aspect));
+        if (!square && options.codec != u"uncompressed"_s) {
+            EXPECT_EQ(codecSampleAspect(path(name), p.codecName), QLatin1String(aspect));
+        }
+        const QByteArray bytes = readFile(path(name));
+        if (container == Container::Avi) {
+            EXPECT_EQ(bytes.contains("vprp"), !square);
+        } else {
+            EXPECT_EQ(p.pixelFormat, u"yuv420p"_s);
+            EXPECT_EQ(QSize(p.width, p.height), QSize((size.width() + 1) & ~1, (size.height() + 1) & ~1));
+            const QStringList boxes = mp4TopLevelBoxes(bytes);
+            EXPECT_GE(boxes.indexOf(u"moov"_s), 0);
+            EXPECT_LT(boxes.indexOf(u"moov"_s), boxes.indexOf(u"mdat"_s)) << boxes.join(' ').toStdString();
+        }
+    }
+    CompressOptions mjpegMp4{u"mjpeg"_s};
+    mjpegMp4.container = Container::Mp4;
+    EXPECT_EQ(writeAvi(path("mjpeg.mp4"), path("temp.bmp"), mjpegMp4, twoColourFrames(64, 48, 1), 10),
+              int(AviError::CompressorUnavailable));
+}
+
+TEST_F(AviTest, RejectsCallsThatCannotWork)
+{
+    const QByteArray format24 = bmp(8, 4, 24).mid(14, 40);
+    const QByteArray frame(96, '\x40');
+    const AviStreamInfo info = streamInfo(10);
+    AviFilePtr file;
+    AviStreamPtr stream;
+    AviStreamPtr compressed;
+    EXPECT_EQ(aviFileOpen(file, path("no/such/folder/a.avi")), int(AviError::FileOpenFailed));
+    EXPECT_FALSE(file);
+
+    ASSERT_EQ(aviFileOpen(file, path("bad.avi")), 0);
+    AviStreamInfo audio = info;
+    audio.fccType = stringToFourCC("auds");
+    AviStreamInfo noRate = info;
+    noRate.rate = 0;
+    EXPECT_EQ(aviFileCreateStream(file.get(), stream, audio), int(AviError::StreamNotAllowed));
+    EXPECT_EQ(aviFileCreateStream(file.get(), stream, noRate), int(AviError::StreamNotAllowed));
+    ASSERT_EQ(aviFileCreateStream(file.get(), stream, info), 0);
+    EXPECT_EQ(aviFileCreateStream(file.get(), compressed, info), int(AviError::StreamNotAllowed));
+    EXPECT_EQ(aviMakeCompressedStream(compressed, stream.get(), {u"cinepak"_s}),
+              int(AviError::CompressorUnavailable));
+    const auto write = [&](int at, int size) {
+        return aviStreamWrite(stream.get(), at, 1, frame.constData(), size, kAviKeyFrame);
+    };
+    EXPECT_EQ(write(0, 96), int(AviError::FormatNotSet));
+    const QByteArray format8 = bmp(8, 4, 8, 256).mid(14, 1064);
+    EXPECT_EQ(aviStreamSetFormat(stream.get(), 0, format8.constData(), format8.size()),
+              int(AviError::UnsupportedFormat));
+    EXPECT_EQ(aviStreamSetFormat(stream.get(), 0, format24.constData(), 20),
+              int(AviError::UnsupportedFormat));
+    ASSERT_EQ(aviStreamSetFormat(stream.get(), 0, format24.constData(), format24.size()), 0);
+    EXPECT_EQ(aviStreamSetFormat(stream.get(), 0, format24.constData(), format24.size()),
+              int(AviError::UnsupportedFormat));
+    EXPECT_EQ(write(0, 95), int(AviError::BadArgument));
+    EXPECT_EQ(write(0, 96), 0);
+    EXPECT_EQ(write(0, 96), int(AviError::BadPosition));
+    EXPECT_EQ(write(1, 96), 0);
+    // The file released before its stream: the first failure of the file is reported, and the
+    // frames written so far play.
+    EXPECT_NE(aviFileRelease(file), 0);
+    EXPECT_FALSE(file);
+    EXPECT_EQ(write(2, 96), int(AviError::Released));
+    aviStreamRelease(stream);
+    EXPECT_EQ(probe(path("bad.avi")).frames, 2);
+    EXPECT_NE(writeAvi(u"/dev/full"_s, path("temp.bmp"), {}, twoColourFrames(64, 48, 12), 10), 0);
+}
+
+} // namespace
