@@ -12,6 +12,8 @@ packages=(
     ffmpeg fonts-liberation2
     clang libclang-rt-14-dev clang-format
     xvfb xauth
+    librsvg2-bin help2man gzip
+    dpkg-dev file lintian desktop-file-utils appstream
     time bc
 )
 

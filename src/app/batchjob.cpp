@@ -21,6 +21,7 @@
 #include "clips/formatpresets.h"
 #include "app/formlogic.h"
 #include "form/showntexts.h"
+#include "app/programfolder.h"
 #include "form/uitext.h"
 #include "video/compressionchooser.h"
 #include "video/compressors.h"
@@ -86,7 +87,8 @@ QString progressLine(const QString &pattern, int i, int n, double elapsedSeconds
                             {QString::number(i), QString::number(n), QString::number(fps, 'f', 1), timeLeft});
 }
 
-int runBatchJob(int argc, char **argv, const QString &programFolder, const BatchOptions &options)
+int runBatchJob(int argc, char **argv, const ProgramFolder &where, const QString &language,
+                const BatchOptions &options)
 {
     // Names that need no program folder are checked before anything else happens.
     if (options.format && !std::any_of(formatPresets().begin(), formatPresets().end(),
@@ -95,14 +97,6 @@ int runBatchJob(int argc, char **argv, const QString &programFolder, const Batch
     if (options.compressor && !findCompressor(*options.compressor))
         return usageError(
             QStringLiteral("unknown compressor '%1' (see --list-compressors)").arg(*options.compressor));
-
-    // Copies on one program folder share temp.bmp and the clips' Clip.ini files.
-    InstanceLock lock(programFolder);
-    if (!lock.tryLock()) {
-        printLine(stderr,
-                  QStringLiteral("brimholt-tavelon: another copy is running on %1").arg(programFolder));
-        return BatchLocked;
-    }
 
     prepareWithoutDisplay();
     QGuiApplication app(argc, argv);
@@ -119,9 +113,25 @@ int runBatchJob(int argc, char **argv, const QString &programFolder, const Batch
     BatchMessages messages(options.overwrite ? MessageAnswer::Yes : MessageAnswer::No);
 
     MainForm form;
-    form.state.setProgramFolder(programFolder);
+    form.state.setProgramFolder(where.folder);
+    form.state.LanguageFallbackPath = where.installedLanguages;
+    form.state.LanguageChoice = language;
     FormLogic logic(form, messages, chooser);
     FillLanguageList(form);
+    if (where.perUser && !createProgramFolder(where.folder)) {
+        messages.inform(form.state.AppTitle,
+                        programFolderMessage(form.UiText(kUiProgramFolder), where.folder), MessageIcon::Stop);
+        return BatchFailed;
+    }
+
+    // Copies on one program folder share temp.bmp and the clips' Clip.ini files.
+    InstanceLock lock(where.folder);
+    if (!lock.tryLock()) {
+        printLine(stderr,
+                  QStringLiteral("brimholt-tavelon: another copy is running on %1").arg(where.folder));
+        return BatchLocked;
+    }
+
     logic.clipList.InitMyself();
 
     const int clipIndex = int(form.List1.items().indexOf(options.clip));
@@ -204,12 +214,15 @@ int runBatchJob(int argc, char **argv, const QString &programFolder, const Batch
     return BatchOk;
 }
 
-int runClipCheck(int argc, char **argv, const QString &programFolder, const QString &clip)
+int runClipCheck(int argc, char **argv, const ProgramFolder &where, const QString &language,
+                 const QString &clip)
 {
     prepareWithoutDisplay();
     QGuiApplication app(argc, argv);
     MainForm form;
-    form.state.setProgramFolder(programFolder);
+    form.state.setProgramFolder(where.folder);
+    form.state.LanguageFallbackPath = where.installedLanguages;
+    form.state.LanguageChoice = language;
     FillLanguageList(form);
     if (!listClips(form.state.FramesPath).contains(clip))
         return usageError(QStringLiteral("unknown clip '%1' (see --list-clips)").arg(clip));

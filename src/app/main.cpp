@@ -14,11 +14,13 @@
 #include "app/batchjob.h"
 #include "services/clipscan.h"
 #include "app/formlogic.h"
+#include "app/programfolder.h"
 #include "app/windowconnections.h"
 #include "form/uitext.h"
 #include "ui/compressiondialog.h"
 #include "ui/mainwindow.h"
 #include "ui/messagebox.h"
+#include "ui/programicon.h"
 #include "video/compressors.h"
 
 using namespace tavelon;
@@ -31,33 +33,40 @@ void printLine(FILE *stream, const QString &text)
     std::fputc('\n', stream);
 }
 
-// The program folder: --root when given, else the executable's folder.
-QString programFolder(const CommandLine &cl, const char *argv0)
+// The executable's folder. Before a QCoreApplication exists: through /proc where possible.
+QString executableFolder(const char *argv0)
 {
-    if (!cl.root.isEmpty())
-        return QDir(cl.root).absolutePath();
-    // Before a QCoreApplication exists: resolve the executable through /proc where possible.
     const QFileInfo self(QStringLiteral("/proc/self/exe"));
     if (self.exists())
         return QFileInfo(self.canonicalFilePath()).absolutePath();
     return QFileInfo(QString::fromLocal8Bit(argv0)).absolutePath();
 }
 
-int runWindow(int argc, char **argv, const QString &root)
+int runWindow(int argc, char **argv, const ProgramFolder &where, const QString &language)
 {
-    InstanceLock lock(root);
+    QApplication app(argc, argv);
+    QApplication::setWindowIcon(programIcon());
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(desktopId()));
+    MainForm form;
+    form.state.setProgramFolder(where.folder);
+    form.state.LanguageFallbackPath = where.installedLanguages;
+    form.state.LanguageChoice = language;
+    FillLanguageList(form);
+    if (where.perUser && !createProgramFolder(where.folder)) {
+        MessageBoxService(form, nullptr)
+            .inform(form.state.AppTitle, programFolderMessage(form.UiText(kUiProgramFolder), where.folder),
+                    MessageIcon::Stop);
+        return 1;
+    }
+    InstanceLock lock(where.folder);
     if (!lock.tryLock())
         return 0; // another copy runs on this program folder: end at once, silently
 
-    QApplication app(argc, argv);
-    MainForm form;
-    form.state.setProgramFolder(root);
     // The window shows the form; its dialogs are the services the logic asks.
     MainWindow window(form);
     MessageBoxService messages(form, &window);
     DialogCompressionChooser chooser(form, &window);
     FormLogic logic(form, messages, chooser);
-    FillLanguageList(form);
 
     connectWindow(window, logic);
 
@@ -87,7 +96,8 @@ int main(int argc, char **argv)
         printLine(stderr, QStringLiteral("brimholt-tavelon: ") + error);
         return 2;
     }
-    const QString root = programFolder(*cl, argv[0]);
+    const ProgramFolder where = locateProgramFolder(cl->root, executableFolder(argv[0]),
+                                                    qEnvironmentVariable("HOME"), installedDataFromBin());
 
     switch (cl->mode) {
     case CommandLine::Mode::Help:
@@ -98,7 +108,7 @@ int main(int argc, char **argv)
         return 0;
     case CommandLine::Mode::ListClips: {
         AppState state;
-        state.setProgramFolder(root);
+        state.setProgramFolder(where.folder);
         for (const QString &clip : listClips(state.FramesPath))
             printLine(stdout, clip);
         return 0;
@@ -108,11 +118,11 @@ int main(int argc, char **argv)
             printLine(stdout, c.id.leftJustified(14) + QLatin1Char(' ') + c.description);
         return 0;
     case CommandLine::Mode::MakeVideo:
-        return runBatchJob(argc, argv, root, cl->batch);
+        return runBatchJob(argc, argv, where, QString(), cl->batch);
     case CommandLine::Mode::CheckClip:
-        return runClipCheck(argc, argv, root, cl->checkClip);
+        return runClipCheck(argc, argv, where, QString(), cl->checkClip);
     case CommandLine::Mode::Window:
         break;
     }
-    return runWindow(argc, argv, root);
+    return runWindow(argc, argv, where, QString());
 }

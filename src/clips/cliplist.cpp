@@ -34,8 +34,12 @@ void ClipList::InitMyself()
         f.cboPosition.addItem(text);
     for (const QString &text : f.UiTexts(kUiSmall, kUiHuge))
         f.cboSize.addItem(text);
-    for (const char *d : {"Normal (Vorwärts)", "Rückwärts", "Vorwärts + Rückwärts"})
-        f.cboDirections.addItem(QString::fromUtf8(d));
+    // A language file may have named the directions already; the built-in names fill only what
+    // it left, so the list keeps three items and a stored direction index keeps its meaning.
+    const QStringList directions = {QStringLiteral("Normal (Vorwärts)"), QStringLiteral("Rückwärts"),
+                                    QStringLiteral("Vorwärts + Rückwärts")};
+    for (int i = f.cboDirections.count(); i < directions.size(); ++i)
+        f.cboDirections.addItem(directions.at(i));
 
     f.Dir1.clear();
     for (const QString &clip : listClips(f.state.FramesPath))

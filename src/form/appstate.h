@@ -18,6 +18,11 @@ struct AppState
     QString FramesPath;
     QString ClipsPath;
     QString LanguagePath;
+    // An installed copy's own language files, looked in when LanguagePath lacks the file; empty
+    // when the program runs from its build folder.
+    QString LanguageFallbackPath;
+    // The language named on the command line for this run, in place of the key "Language".
+    QString LanguageChoice;
 
     QString ClipPath;
     QString VideoName;

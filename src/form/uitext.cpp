@@ -44,6 +44,7 @@ const QStringList &builtInUiTexts()
         QStringLiteral("%1 Frames, erster Frame %2 × %3 Pixel, Länge %4 s bei %5 Bildern/s"),
         QStringLiteral("Prüfung unvollständig"),
         QStringLiteral("… und %1 weitere"),
+        QStringLiteral("Der Programmordner kann nicht angelegt werden:"),
     };
     return texts;
 }
@@ -52,9 +53,14 @@ void FillLanguageList(MainForm &form)
 {
     form.lstComments.clear();
     AppState &state = form.state;
-    state.LanguageName =
-        GetIniString(QStringLiteral("Orrin's Halvane"), QStringLiteral("Language"), state.IniFile, QString());
-    const QString path = pathIgnoringCase(state.LanguagePath, state.LanguageName + QStringLiteral("3.lng"));
+    state.LanguageName = !state.LanguageChoice.isEmpty()
+                             ? state.LanguageChoice
+                             : GetIniString(QStringLiteral("Orrin's Halvane"), QStringLiteral("Language"),
+                                            state.IniFile, QString());
+    const QString fileName = state.LanguageName + QStringLiteral("3.lng");
+    QString path = pathIgnoringCase(state.LanguagePath, fileName);
+    if (!FileExists(path) && !state.LanguageFallbackPath.isEmpty())
+        path = pathIgnoringCase(state.LanguageFallbackPath, fileName);
     if (!state.LanguageName.isEmpty() && FileExists(path)) {
         // The file alone fills the table; a short or missing lstComments block leaves it short.
         // A file with the classic 22 entries, written before the later ones existed, gets the

@@ -47,13 +47,15 @@ enum UiTextEntry : int {
     kUiNotAFrame,        // %1 file
     kUiCheckSummary,     // %1 frames, %2 × %3 first size, %4 seconds, %5 speed
     kUiCheckIncomplete,
-    kUiMoreProblems, // %1 further lines
+    kUiMoreProblems,  // %1 further lines
+    kUiProgramFolder, // the program folder that cannot be made (its path follows)
 };
 static_assert(kUiVideoLength == kClassicUiTexts);
 
-// Fills the UiText table (the items of lstComments): from the language file named by the key
-// "Language" of Halvane.ini when that file exists, otherwise with the built-in texts. Also sets
-// state.LanguageName. Runs once at start-up, before the option lists are filled.
+// Fills the UiText table (the items of lstComments): from the language file named by
+// state.LanguageChoice, or else by the key "Language" of Halvane.ini, when that file exists in
+// the program folder's or the installed language folder; otherwise with the built-in texts. Also
+// sets state.LanguageName. Runs once at start-up, before the option lists are filled.
 void FillLanguageList(MainForm &form);
 
 } // namespace tavelon

@@ -53,13 +53,13 @@ protected:
 
 TEST_F(LanguageTest, BuiltInTextsWithoutUsableLanguageFile)
 {
-    ASSERT_EQ(builtInUiTexts().size(), kUiMoreProblems + 1);
+    ASSERT_EQ(builtInUiTexts().size(), kUiProgramFolder + 1);
     EXPECT_EQ(builtInUiTexts().at(15), u"überschrieben werden ?"_s);
     form.lstComments.addItem(u"stale"_s);
     FillLanguageList(form);
     EXPECT_EQ(form.lstComments.items(), builtInUiTexts());
     EXPECT_EQ(form.UiText(kUiFolderExists), u"Ordner existiert bereits !"_s);
-    EXPECT_EQ(form.UiText(kUiMoreProblems + 1), QString());
+    EXPECT_EQ(form.UiText(kUiProgramFolder + 1), QString());
 
     ASSERT_TRUE(QDir().mkpath(form.state.LanguagePath + u"Folder3.lng"_s));
     for (const char *name : {"Francais", "Folder", ""}) {
@@ -91,6 +91,44 @@ TEST_F(LanguageTest, LanguageFileReplacesTheTable)
     configure("[Orrin's Halvane]\r\nLanguage=English\r\n", {"^", "Frame2", "-1", "Clips:"});
     FillLanguageList(form);
     EXPECT_EQ(form.lstComments.count(), 0) << "a file without the classic table stays short";
+}
+
+TEST_F(LanguageTest, ChoiceAndInstalledLanguageFolder)
+{
+    struct Row
+    {
+        const char *name;
+        const char *choice;          // --language; "" for the key of Halvane.ini
+        const char *inProgramFolder; // entry 0 of the program folder's English3.lng, "" for no file
+        const char *installed;       // entry 0 of the installed English3.lng, "" for no file
+        const char *want;            // entry 0 after FillLanguageList; "" for the built-in text
+    };
+    const Row rows[] = {
+        {"IniKeyAlone", "", "own", "", "own"},
+        {"ChoiceWinsOverTheIniKey", "Francais", "own", "", ""},
+        {"ChoiceFindsTheInstalledFile", "English", "", "installed", "installed"},
+        {"ProgramFolderFileWinsOverTheInstalledOne", "English", "own", "installed", "own"},
+        {"IniKeyFindsTheInstalledFile", "", "", "installed", "installed"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        QTemporaryDir installed;
+        MainForm f;
+        f.state.setProgramFolder(m_dir.path());
+        f.state.LanguageChoice = QString::fromUtf8(row.choice);
+        f.state.LanguageFallbackPath = installed.path() + QLatin1Char('/');
+        QDir(f.state.LanguagePath).removeRecursively();
+        configure("[Orrin's Halvane]\r\nLanguage=English\r\n",
+                  {"#1", "lstComments", "-1", row.inProgramFolder});
+        if (!*row.inProgramFolder)
+            QFile::remove(f.state.LanguagePath + QStringLiteral("English3.lng"));
+        if (*row.installed) {
+            ASSERT_TRUE(writeFile(installed.filePath(QStringLiteral("English3.lng")),
+                                  QByteArray("#1\r\nlstComments\r\n-1\r\n") + row.installed + "\r\n"));
+        }
+        FillLanguageList(f);
+        EXPECT_EQ(f.UiText(0), *row.want ? QString::fromUtf8(row.want) : builtInUiTexts().at(0));
+    }
 }
 
 // The lines of a language file, separated by '|'.

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+namespace tavelon {
+
+// Where a run keeps its frames, clips, settings and scratch file, and where an installed copy's
+// own language files are.
+struct ProgramFolder
+{
+    QString folder;
+    // share/brimholt-tavelon/Language/ of an installed copy; empty for the build folder's program.
+    QString installedLanguages;
+    // The per-user folder of an installed copy: created with Frames/ and Clips/ when missing.
+    bool perUser = false;
+};
+
+// Where an installed copy's data folder lies, seen from its executable's folder, for the install
+// directories this program was configured with ("../share/brimholt-tavelon").
+QString installedDataFromBin();
+
+// The name of the per-user program folder in the home folder.
+QString perUserFolderName();
+
+// Works out the program folder. root (--root) wins when given. An installed copy (the executable's
+// folder holds, dataFromBin up, a folder share/brimholt-tavelon/) uses the per-user folder in home,
+// whatever its prefix; any other copy uses its executable's folder, as a copy in a build folder
+// or unpacked anywhere does.
+ProgramFolder locateProgramFolder(const QString &root, const QString &executableFolder, const QString &home,
+                                  const QString &dataFromBin);
+
+// Makes the per-user folder with Frames/ and Clips/ where any of them is missing. The home folder
+// must exist already: nothing is made above the program folder. False when a level cannot be made
+// (a read-only home, a file in the folder's place).
+bool createProgramFolder(const QString &folder);
+
+// The message shown when createProgramFolder fails: the UiText entry and the folder.
+QString programFolderMessage(const QString &uiText, const QString &folder);
+
+} // namespace tavelon
