@@ -6,13 +6,20 @@ set(CPACK_PACKAGE_NAME brimholt-tavelon)
 set(CPACK_PACKAGE_VENDOR "Brimholt")
 set(CPACK_PACKAGE_CONTACT "${TAVELON_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "turn folders of still frames into AVI videos")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Brimholt Tavelon makes videos of stop-motion and time-lapse clips. A clip is a folder of BMP or JPEG frames; the program previews and plays it, deletes single frames and writes it as an AVI video at a preset frame size with a chosen compressor, optionally with a text box burnt into every frame. A batch mode makes videos from the command line.")
+set(CPACK_PACKAGE_DESCRIPTION [=[
+Brimholt Tavelon makes videos of stop-motion and time-lapse clips. A clip
+is a folder of BMP or JPEG frames; the program lists the clips, previews a
+clip frame by frame or plays it forwards, backwards or forwards and back,
+deletes single frames, and writes the clip as an AVI video at a preset
+frame size (VCD to Full-HD) with a chosen compressor, optionally with a
+text box burnt into every frame. A batch mode makes the videos from the
+command line. The texts are German or English.]=])
 set(CPACK_PACKAGE_INSTALL_DIRECTORY brimholt-tavelon)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_RELEASE ${TAVELON_DEBIAN_RELEASE})
 set(CPACK_DEBIAN_PACKAGE_SECTION video)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

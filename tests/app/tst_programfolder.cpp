@@ -36,8 +36,9 @@ TEST(ProgramFolderTest, Locate)
         QTemporaryDir tmp;
         const QDir dir(tmp.path());
         ASSERT_TRUE(dir.mkpath(QStringLiteral("prefix/bin")));
-        if (c.installed)
+        if (c.installed) {
             ASSERT_TRUE(dir.mkpath(QStringLiteral("prefix/share/brimholt-tavelon/Language")));
+        }
         const QString root = *c.root ? dir.filePath(QString::fromLatin1(c.root)) : QString();
         const QString home = c.withHome ? dir.filePath(QStringLiteral("home")) : QString();
         const ProgramFolder got = locateProgramFolder(root, dir.filePath(QStringLiteral("prefix/bin")), home,
@@ -85,8 +86,9 @@ TEST(ProgramFolderTest, FolderThatCannotBeMadeFailsAndWritesNothingElse)
             continue; // permissions do not stop root
         QTemporaryDir tmp;
         const QString home = tmp.path() + QStringLiteral("/home");
-        if (!c.missingHome)
+        if (!c.missingHome) {
             ASSERT_TRUE(QDir().mkpath(home));
+        }
         if (*c.fileInPlace) {
             const QString file = home + QLatin1Char('/') + QString::fromUtf8(c.fileInPlace);
             QDir().mkpath(QFileInfo(file).path());

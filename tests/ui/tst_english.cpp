@@ -87,14 +87,23 @@ struct StartedForm
 };
 
 // The German texts that must not survive: everything the German form shows and its string table,
-// less the clip's name, numbers and symbol captions (no letters) and the neutral texts.
+// less numbers and symbol captions (no letters), the neutral texts and the user's data (clip and
+// frame names, format names, the overlay text, the frame count).
 QSet<QString> germanTexts()
 {
-    const StartedForm german(QString());
+    const StartedForm german{QString()};
+    const MainForm &f = german.fixture.form;
+    QSet<QString> data;
+    for (const ListControl *list : {&f.List1, &f.Dir1, &f.lvwFiles, &f.cboFormats}) {
+        for (const QString &item : list->items())
+            data.insert(item.trimmed());
+    }
+    for (const QString &t : {f.Text1.text(), f.Label2.caption(), f.Label3.caption(), f.lbl(0)->caption()})
+        data.insert(t.trimmed());
     QSet<QString> texts;
-    for (const QString &t : shownTexts(german.fixture.form, *german.window) + builtInUiTexts()) {
+    for (const QString &t : shownTexts(f, *german.window) + builtInUiTexts()) {
         if (t.contains(QRegularExpression(QStringLiteral("[A-Za-zäöüÄÖÜß]{2}"))) &&
-            !neutralTexts().contains(t) && t != QStringLiteral("clip"))
+            !neutralTexts().contains(t) && !data.contains(t.trimmed()))
             texts.insert(t.trimmed());
     }
     return texts;
