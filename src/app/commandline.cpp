@@ -151,10 +151,21 @@ const std::vector<OptionRow> &optionTable()
         switchRow("beep", "play the finish sound", &BatchOptions::beep),
 
         {QStringLiteral("root"), QStringLiteral("DIR"),
-         QStringLiteral("the program folder (default: the executable's folder)"), Group::General,
+         QStringLiteral("the program folder (default: the executable's folder; ~/Brimholt Tavelon for an "
+                        "installed copy)"),
+         Group::General,
          [](CommandLine &cl, const QString &value) {
              cl.root = value;
              return !value.isEmpty();
+         }},
+        {QStringLiteral("language"), QStringLiteral("NAME"),
+         QStringLiteral("the texts of Language/NAME3.lng for this run, e.g. English (in place of the key "
+                        "Language of Halvane.ini)"),
+         Group::General,
+         [](CommandLine &cl, const QString &value) {
+             cl.language = value;
+             // A name, not a path: the file is looked for in the language folders only.
+             return !value.isEmpty() && !value.contains(QLatin1Char('/')) && value != QLatin1String("..");
          }},
     };
     return rows;

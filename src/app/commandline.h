@@ -40,7 +40,8 @@ struct CommandLine
 {
     enum class Mode { Window, ListClips, ListCompressors, MakeVideo, CheckClip, Help, Version };
     Mode mode = Mode::Window;
-    QString root; // empty: the executable's folder
+    QString root;     // empty: the executable's folder, or the per-user folder of an installed copy
+    QString language; // empty: the key "Language" of Halvane.ini
     BatchOptions batch;
     QString checkClip; // the clip --check-clip names
 };

@@ -118,11 +118,11 @@ int main(int argc, char **argv)
             printLine(stdout, c.id.leftJustified(14) + QLatin1Char(' ') + c.description);
         return 0;
     case CommandLine::Mode::MakeVideo:
-        return runBatchJob(argc, argv, where, QString(), cl->batch);
+        return runBatchJob(argc, argv, where, cl->language, cl->batch);
     case CommandLine::Mode::CheckClip:
-        return runClipCheck(argc, argv, where, QString(), cl->checkClip);
+        return runClipCheck(argc, argv, where, cl->language, cl->checkClip);
     case CommandLine::Mode::Window:
         break;
     }
-    return runWindow(argc, argv, where, QString());
+    return runWindow(argc, argv, where, cl->language);
 }

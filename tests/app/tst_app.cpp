@@ -41,7 +41,7 @@ TEST(CommandLine, ModesAndOptionsInAnyOrderLastValueWins)
     EXPECT_EQ(parse({"--version"})->mode, CommandLine::Mode::Version);
     const auto cl =
         parse({"--speed=5", "--root", "/r", "--make-video", "--text", "--direction", "1", "--direction", "2",
-               "--quality", "100", "--box", "--container", "MP4", "--fit=pad"});
+               "--quality", "100", "--box", "--container", "MP4", "--fit=pad", "--language=English"});
     ASSERT_TRUE(cl);
     EXPECT_EQ(cl->root, u"/r"_s);
     EXPECT_EQ(cl->batch.clip, u"--text"_s) << "the clip is the argument after --make-video";
@@ -50,6 +50,7 @@ TEST(CommandLine, ModesAndOptionsInAnyOrderLastValueWins)
     EXPECT_TRUE(cl->batch.box && !cl->batch.border && !cl->batch.compressor);
     EXPECT_EQ(cl->batch.container, Container::Mp4);
     EXPECT_EQ(cl->batch.fit, Fit::Pad);
+    EXPECT_EQ(cl->language, u"English"_s);
 }
 
 TEST(CommandLine, UsageErrors)
@@ -69,6 +70,8 @@ TEST(CommandLine, UsageErrors)
         {"--make-video", "a", "--compressor", ""},
         {"--make-video", "a", "--container", "mkv"},
         {"--make-video", "a", "--fit", "crop"},
+        {"--language", ""},
+        {"--language", "../../etc/English"}, // a name, not a path
     };
     for (const QStringList &args : bad) {
         QString error;
