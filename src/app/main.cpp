@@ -96,8 +96,9 @@ int main(int argc, char **argv)
         printLine(stderr, QStringLiteral("brimholt-tavelon: ") + error);
         return 2;
     }
-    const ProgramFolder where = locateProgramFolder(cl->root, executableFolder(argv[0]),
-                                                    qEnvironmentVariable("HOME"), installedDataFromBin());
+    const ProgramFolder where =
+        locateProgramFolder(cl->root, executableFolder(argv[0]), qEnvironmentVariable("HOME"),
+                            installedDataFromBin(), sourceLanguages());
 
     switch (cl->mode) {
     case CommandLine::Mode::Help:

@@ -10,21 +10,26 @@ QString installedDataFromBin()
     return QStringLiteral(TAVELON_DATA_FROM_BIN);
 }
 
+QString sourceLanguages()
+{
+    return QStringLiteral(TAVELON_SOURCE_LANGUAGES);
+}
+
 QString perUserFolderName()
 {
     return QStringLiteral("Brimholt Tavelon");
 }
 
 ProgramFolder locateProgramFolder(const QString &root, const QString &executableFolder, const QString &home,
-                                  const QString &dataFromBin)
+                                  const QString &dataFromBin, const QString &sourceLanguages)
 {
     ProgramFolder result;
     const QString data = QDir::cleanPath(executableFolder + QLatin1Char('/') + dataFromBin);
-    if (!dataFromBin.isEmpty() && QFileInfo(data).isDir())
-        result.installedLanguages = data + QStringLiteral("/Language/");
+    const bool installed = !dataFromBin.isEmpty() && QFileInfo(data).isDir();
+    result.installedLanguages = installed ? data + QStringLiteral("/Language/") : sourceLanguages;
     if (!root.isEmpty()) {
         result.folder = QDir(root).absolutePath();
-    } else if (!result.installedLanguages.isEmpty()) {
+    } else if (installed) {
         // An empty home would put the folder at the file system's root: left empty, it cannot be
         // created and the start-up says so.
         if (!home.isEmpty())

@@ -9,7 +9,8 @@ namespace tavelon {
 struct ProgramFolder
 {
     QString folder;
-    // share/brimholt-tavelon/Language/ of an installed copy; empty for the build folder's program.
+    // Where language files the program folder lacks are looked for: share/brimholt-tavelon/Language/
+    // of an installed copy, the source tree's language folder for any other copy.
     QString installedLanguages;
     // The per-user folder of an installed copy: created with Frames/ and Clips/ when missing.
     bool perUser = false;
@@ -18,6 +19,8 @@ struct ProgramFolder
 // Where an installed copy's data folder lies, seen from its executable's folder, for the install
 // directories this program was configured with ("../share/brimholt-tavelon").
 QString installedDataFromBin();
+// The source tree's language folder, for a copy run from its build folder.
+QString sourceLanguages();
 
 // The name of the per-user program folder in the home folder.
 QString perUserFolderName();
@@ -27,7 +30,7 @@ QString perUserFolderName();
 // whatever its prefix; any other copy uses its executable's folder, as a copy in a build folder
 // or unpacked anywhere does.
 ProgramFolder locateProgramFolder(const QString &root, const QString &executableFolder, const QString &home,
-                                  const QString &dataFromBin);
+                                  const QString &dataFromBin, const QString &sourceLanguages);
 
 // Makes the per-user folder with Frames/ and Clips/ where any of them is missing. The home folder
 // must exist already: nothing is made above the program folder. False when a level cannot be made

@@ -42,13 +42,15 @@ TEST(ProgramFolderTest, Locate)
         const QString root = *c.root ? dir.filePath(QString::fromLatin1(c.root)) : QString();
         const QString home = c.withHome ? dir.filePath(QStringLiteral("home")) : QString();
         const ProgramFolder got = locateProgramFolder(root, dir.filePath(QStringLiteral("prefix/bin")), home,
-                                                      QStringLiteral("../share/brimholt-tavelon"));
+                                                      QStringLiteral("../share/brimholt-tavelon"),
+                                                      QStringLiteral("/src/data/Language/"));
         EXPECT_EQ(got.folder, *c.folder ? dir.filePath(QString::fromLatin1(c.folder)) : QString());
         EXPECT_EQ(got.perUser, c.perUser);
-        // The installed language files serve also a folder named by --root.
+        // The installed language files serve also a folder named by --root; a copy that is not
+        // installed falls back to the source tree's.
         EXPECT_EQ(got.installedLanguages,
                   c.installed ? dir.filePath(QStringLiteral("prefix/share/brimholt-tavelon/Language/"))
-                              : QString());
+                              : QStringLiteral("/src/data/Language/"));
     }
 }
 
