@@ -6,15 +6,22 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QRegularExpression>
 #include <QSet>
+#include <QSpinBox>
 
 #include <gtest/gtest.h>
 
+#include "app/batchjob.h"
+#include "clips/clipstatus.h"
+#include "form/showntexts.h"
 #include "form/uitext.h"
 #include "testsupport.h"
 #include "services/stderrmessages.h"
+#include "ui/compressiondialog.h"
 #include "ui/mainwindow.h"
+#include "ui/messagebox.h"
 
 using namespace tavelon;
 using namespace tavelon::test;
@@ -24,9 +31,13 @@ namespace {
 // Texts that read the same in both languages.
 const QSet<QString> &neutralTexts()
 {
-    static const QSet<QString> texts = {QStringLiteral("Box"),        QStringLiteral("Stop"),
-                                        QStringLiteral("Frames"),     QStringLiteral("Frames: "),
-                                        QStringLiteral("© BRIMHOLT"), QStringLiteral("Brimholt Tavelon")};
+    static const QSet<QString> texts = {QStringLiteral("Box"),
+                                        QStringLiteral("Stop"),
+                                        QStringLiteral("Frames"),
+                                        QStringLiteral("Frames:"),
+                                        QStringLiteral("OK"),
+                                        QStringLiteral("© BRIMHOLT"),
+                                        QStringLiteral("Brimholt Tavelon")};
     return texts;
 }
 
@@ -41,6 +52,29 @@ const QRegularExpression &germanWords()
     return re;
 }
 
+// Every text a widget and its children show: the title, tooltips, the texts of labels, buttons,
+// group boxes, lists and number boxes.
+QStringList widgetTexts(const QWidget &top)
+{
+    QStringList texts{top.windowTitle()};
+    for (const QWidget *w : top.findChildren<QWidget *>()) {
+        texts << w->toolTip();
+        if (auto *label = qobject_cast<const QLabel *>(w))
+            texts << label->text();
+        if (auto *button = qobject_cast<const QAbstractButton *>(w))
+            texts << button->text();
+        if (auto *group = qobject_cast<const QGroupBox *>(w))
+            texts << group->title();
+        if (auto *combo = qobject_cast<const QComboBox *>(w)) {
+            for (int i = 0; i < combo->count(); ++i)
+                texts << combo->itemText(i);
+        }
+        if (auto *spin = qobject_cast<const QSpinBox *>(w))
+            texts << spin->specialValueText() << spin->suffix();
+    }
+    return texts;
+}
+
 // Every text a form and its window show: captions, tooltips, items, texts of the models and of
 // the widgets, the window's title.
 QStringList shownTexts(const MainForm &form, const MainWindow &window)
@@ -53,20 +87,7 @@ QStringList shownTexts(const MainForm &form, const MainWindow &window)
         if (auto *box = qobject_cast<const TextBox *>(c))
             texts << box->text();
     }
-    texts << window.windowTitle();
-    for (const QWidget *w : window.findChildren<QWidget *>()) {
-        texts << w->toolTip();
-        if (auto *label = qobject_cast<const QLabel *>(w))
-            texts << label->text();
-        if (auto *button = qobject_cast<const QAbstractButton *>(w))
-            texts << button->text();
-        if (auto *group = qobject_cast<const QGroupBox *>(w))
-            texts << group->title();
-        if (auto *combo = qobject_cast<const QComboBox *>(w)) {
-            for (int i = 0; i < combo->count(); ++i)
-                texts << combo->itemText(i);
-        }
-    }
+    texts << widgetTexts(window);
     texts.removeAll(QString());
     return texts;
 }
@@ -103,7 +124,7 @@ QSet<QString> germanTexts()
     QSet<QString> texts;
     for (const QString &t : shownTexts(f, *german.window) + builtInUiTexts()) {
         if (t.contains(QRegularExpression(QStringLiteral("[A-Za-zäöüÄÖÜß]{2}"))) &&
-            !neutralTexts().contains(t) && !data.contains(t.trimmed()))
+            !neutralTexts().contains(t.trimmed()) && !data.contains(t.trimmed()))
             texts.insert(t.trimmed());
     }
     return texts;
@@ -138,14 +159,14 @@ TEST(EnglishTest, StringTableCoversEveryEntry)
     for (int i = 0; i < table.size(); ++i) {
         SCOPED_TRACE(i);
         EXPECT_FALSE(table.at(i).isEmpty());
-        if (!neutralTexts().contains(table.at(i))) {
+        if (!neutralTexts().contains(table.at(i).trimmed())) {
             EXPECT_NE(table.at(i), builtInUiTexts().at(i));
         }
     }
     expectEnglish(table, germanTexts());
 }
 
-TEST(EnglishTest, MessagesAndBatchLinesAreEnglish)
+TEST(EnglishTest, DialogsMessagesAndBatchLinesAreEnglish)
 {
     StartedForm english(QStringLiteral("English"));
     FormFixture &f = english.fixture;
@@ -160,6 +181,32 @@ TEST(EnglishTest, MessagesAndBatchLinesAreEnglish)
     QStringList lines;
     for (const RecordedMessage &m : shown)
         lines << m.text << StderrMessages::formatLine(m.title, m.text, m.buttons, m.icon, MessageAnswer::No);
+
+    // The window's dialogs and its progress line.
+    lines << widgetTexts(CompressionDialog(f.form));
+    for (MessageButtons buttons : {MessageButtons::YesNo, MessageButtons::Ok}) {
+        QMessageBox box;
+        MessageBoxService::configure(box, f.form, QString(), QString(), buttons, MessageIcon::Question,
+                                     MessageAnswer::No);
+        lines << widgetTexts(box);
+    }
+    english.window->showProgress(1, 3);
+    lines << widgetTexts(*english.window);
+
+    // The batch mode's progress and clip-check lines, one problem of every kind.
+    lines << progressLine(shownText(f.form, ShownText::BatchProgress), 1, 3, 1.0);
+    ClipCheckResult check{
+        {{ClipProblem::Kind::Unreadable, QStringLiteral("a.bmp"), {}, {}},
+         {ClipProblem::Kind::SizeDiffers, QStringLiteral("b.bmp"), {}, QSize(2, 2)},
+         {ClipProblem::Kind::OutOfOrder, QStringLiteral("c9.bmp"), QStringLiteral("c10.bmp"), {}},
+         {ClipProblem::Kind::Gap, QStringLiteral("d1.bmp"), QStringLiteral("d5.bmp"), {}},
+         {ClipProblem::Kind::NotAFrame, QStringLiteral("e.txt"), {}, {}}},
+        3,
+        QSize(4, 4),
+        false};
+    lines << clipCheckReport(check, f.form, 8, PlayingDirection::ForwardAndBack);
+    lines.removeAll(QString());
+    ASSERT_GT(lines.size(), 25);
     expectEnglish(lines, germanTexts());
 }
 
