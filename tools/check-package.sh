@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 
 start=$SECONDS
 cmake --preset release >/dev/null
-cmake --build --preset release --target brimholt-tavelon tavelon-manpage tavelon-changelog
+cmake --build --preset release -j2 --target brimholt-tavelon tavelon-manpage tavelon-changelog
 rm -f build/release/brimholt-tavelon_*.deb
 (cd build/release && cpack -G DEB >/dev/null)
 deb=$(ls build/release/brimholt-tavelon_*.deb)

@@ -151,8 +151,8 @@ const std::vector<OptionRow> &optionTable()
         switchRow("beep", "play the finish sound", &BatchOptions::beep),
 
         {QStringLiteral("root"), QStringLiteral("DIR"),
-         QStringLiteral("the program folder (default: the executable's folder; ~/Brimholt Tavelon for an "
-                        "installed copy)"),
+         QStringLiteral("the program folder (default: the executable's folder; for an installed copy the "
+                        "folder Brimholt Tavelon in the home folder)"),
          Group::General,
          [](CommandLine &cl, const QString &value) {
              cl.root = value;
@@ -212,8 +212,8 @@ QString usageText()
         }
     }
     text += QStringLiteral(
-        "\nExit status: 0 success, 1 the video could not be made or the clip check found problems,\n"
-        "2 usage error, 3 another copy runs on the same program folder.\n");
+        "\nExit status: 0 success, 1 the video could not be made, the clip check found problems or the\n"
+        "program folder could not be made, 2 usage error, 3 another copy runs on the same program folder.\n");
     return text;
 }
 

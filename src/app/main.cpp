@@ -105,7 +105,8 @@ int main(int argc, char **argv)
         std::fputs(usageText().toLocal8Bit().constData(), stdout);
         return 0;
     case CommandLine::Mode::Version:
-        printLine(stdout, QStringLiteral("Brimholt Tavelon " TAVELON_VERSION));
+        // The program, the package and the version, as GNU programs print them (and help2man reads).
+        printLine(stdout, QStringLiteral("brimholt-tavelon (Brimholt Tavelon) " TAVELON_VERSION));
         return 0;
     case CommandLine::Mode::ListClips: {
         AppState state;
