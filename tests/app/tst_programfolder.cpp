@@ -108,13 +108,4 @@ TEST(ProgramFolderTest, FolderThatCannotBeMadeFailsAndWritesNothingElse)
     EXPECT_FALSE(createProgramFolder(QString()));
 }
 
-TEST(ProgramFolderTest, MessageNamesTheFolder)
-{
-    EXPECT_EQ(
-        programFolderMessage(QStringLiteral("Cannot create:"), QStringLiteral("/home/x/Brimholt Tavelon")),
-        QStringLiteral("Cannot create:\r\n/home/x/Brimholt Tavelon"));
-    EXPECT_EQ(programFolderMessage(QStringLiteral("Cannot create:"), QString()),
-              QStringLiteral("Cannot create:\r\n~/Brimholt Tavelon"));
-}
-
 } // namespace
