@@ -5,12 +5,12 @@
 set(CPACK_PACKAGE_NAME brimholt-tavelon)
 set(CPACK_PACKAGE_VENDOR "Brimholt")
 set(CPACK_PACKAGE_CONTACT "${TAVELON_MAINTAINER}")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "turn folders of still frames into AVI videos")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "turn folders of still frames into AVI or MP4 videos")
 set(CPACK_PACKAGE_DESCRIPTION [=[
 Brimholt Tavelon makes videos of stop-motion and time-lapse clips. A clip
 is a folder of BMP or JPEG frames; the program lists the clips, previews a
 clip frame by frame or plays it forwards, backwards or forwards and back,
-deletes single frames, and writes the clip as an AVI video at a preset
+deletes single frames, and writes the clip as an AVI or MP4 video at a preset
 frame size (VCD to Full-HD) with a chosen compressor, optionally with a
 text box burnt into every frame. A batch mode makes the videos from the
 command line. The texts are German or English.]=])
