@@ -170,16 +170,15 @@ TEST(EnglishTest, DialogsMessagesAndBatchLinesAreEnglish)
 {
     StartedForm english(QStringLiteral("English"));
     FormFixture &f = english.fixture;
-    f.useFixedCompressor();
     f.makeVideo();
     f.messages.queueAnswer(MessageAnswer::No);
     f.makeVideo();
     f.messages.queueAnswer(MessageAnswer::No);
     f.form.cmdDelFrame.click();
-    const QList<RecordedMessage> shown = f.messages.messages();
+    const QList<ScriptedMessages::Message> shown = f.messages.messages;
     ASSERT_EQ(shown.size(), 2);
     QStringList lines;
-    for (const RecordedMessage &m : shown)
+    for (const ScriptedMessages::Message &m : shown)
         lines << m.text << StderrMessages::formatLine(m.title, m.text, m.buttons, m.icon, MessageAnswer::No);
 
     // The window's dialogs and its progress line.
