@@ -71,13 +71,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     static const QString copy = scratchPath(QStringLiteral("Clip.ini"));
     require(writeFile(original, fileBytes) && writeFile(copy, fileBytes));
 
-    const QList<Query> queries = {
-        {QStringLiteral("Orrin's Halvane"), QStringLiteral("Language")},
-        {QStringLiteral("clipsettings"), QStringLiteral("FORMAT")},
-        {QStringLiteral(" ClipSettings\t"), QStringLiteral(" Width ")},
-        written,
-        {swapAsciiCase(written.section), swapAsciiCase(written.key)},
-    };
+    const QList<Query> queries = {{QStringLiteral("Orrin's Halvane"), QStringLiteral("Language")},
+                                  {QStringLiteral("clipsettings"), QStringLiteral("FORMAT")},
+                                  {QStringLiteral(" ClipSettings\t"), QStringLiteral(" Width ")},
+                                  written,
+                                  {swapAsciiCase(written.section), swapAsciiCase(written.key)}};
     QStringList before;
     for (const Query &q : queries)
         before.append(GetIniString(q.section, q.key, original, kDefault));

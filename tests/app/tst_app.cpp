@@ -1,31 +1,25 @@
-// The services below the form: command line, window placement, the 1252 code page, files and
-// folders, the clip and frame lists, the instance lock and the sound.
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QFileInfo>
-#include <QTemporaryDir>
+// The services and the form's texts: command line, window placement, the 1252 code page, files and
+// folders, the clip and frame lists, the settings (INI) files and the language files.
 
-#include <gtest/gtest.h>
-
-#include <memory>
-#include <optional>
+#include <chrono>
+#include <sys/stat.h>
 #include <tuple>
 
 #include "app/batchjob.h"
 #include "app/centerform.h"
 #include "app/commandline.h"
+#include "form/languagefile.h"
 #include "form/mainform.h"
 #include "form/showntexts.h"
+#include "form/uitext.h"
 #include "services/clipscan.h"
 #include "services/codepage1252.h"
 #include "services/fileservices.h"
 #include "services/inifile.h"
-#include "services/instancelock.h"
-#include "services/sound.h"
+#include "testsupport.h"
 
 using namespace tavelon;
-using namespace Qt::StringLiterals;
+using namespace tavelon::test;
 
 namespace {
 
@@ -55,24 +49,20 @@ TEST(CommandLine, ModesAndOptionsInAnyOrderLastValueWins)
 
 TEST(CommandLine, UsageErrors)
 {
-    const QStringList bad[] = {
-        {"--bogus"},
-        {"--format", "DVD PAL"},                   // a batch option without --make-video
-        {"--make-video"},                          // no clip
-        {"--make-video", "a", "--direction", "3"}, // out of range
-        {"--make-video", "a", "--color", "7"},     // there is no swatch 7
-        {"--make-video", "a", "--quality", "101"},
-        {"--make-video", "a", "--position", "x"},
-        {"--make-video", "a", "--speed"},      // value missing
-        {"--list-clips", "--make-video", "a"}, // two modes
-        {"--make-video", "a", "b"},            // a stray argument
-        {"--root", ""},
-        {"--make-video", "a", "--compressor", ""},
-        {"--make-video", "a", "--container", "mkv"},
-        {"--make-video", "a", "--fit", "crop"},
-        {"--language", ""},
-        {"--language", "../../etc/English"}, // a name, not a path
-    };
+    const QStringList bad[] = {{"--bogus"},
+                               {"--format", "DVD PAL"}, // a batch option without --make-video
+                               {"--make-video"},        // no clip
+                               {"--make-video", "a", "--direction", "3"}, // out of range
+                               {"--make-video", "a", "--color", "7"},     // there is no swatch 7
+                               {"--make-video", "a", "--quality", "101"},
+                               {"--make-video", "a", "--position", "x"},
+                               {"--make-video", "a", "--speed"},      // value missing
+                               {"--list-clips", "--make-video", "a"}, // two modes
+                               {"--make-video", "a", "b"},            // a stray argument
+                               {"--root", ""},
+                               {"--make-video", "a", "--compressor", ""},
+                               {"--make-video", "a", "--container", "mkv"},
+                               {"--make-video", "a", "--fit", "crop"}};
     for (const QStringList &args : bad) {
         QString error;
         EXPECT_FALSE(parse(args, &error)) << args.join(' ').toStdString();
@@ -94,7 +84,7 @@ TEST(CenterForm, PlacesWindowsByTheRule)
         {{10, 10}, {10, 1050}, {0, 441}},      // 0.85 × 1050 = 892.5 rounds up, then halves
         {{101, 51}, {1001, 1001}, {450, 400}}, // halves towards zero
         {{100, 900}, {1000, 1000}, {450, 0}},  // taller than 85 %
-        {{1200, 100}, {1000, 1000}, {0, 375}}, // wider than the screen
+        {{1200, 100}, {1000, 1000}, {0, 375}}  // wider than the screen
     };
     for (const auto &[window, screen, expected] : rows)
         EXPECT_EQ(CenterForm(window, screen), expected) << window.width();
@@ -145,19 +135,6 @@ protected:
     const QString root = tmp.path() + pathSeparator();
 };
 
-// A path through a file or a relative one cannot be made, and the current folder stays.
-TEST_F(FileServices, CreatePathRefusesFilesAndRelativePaths)
-{
-    const QString cwd = QDir::currentPath();
-    QString twoLevels = root + "a/b";
-    EXPECT_TRUE(CreatePath(twoLevels) && FolderExists(twoLevels));
-    ASSERT_TRUE(touch("file"));
-    for (QString path : {root + "file/sub/", u"rel/"_s})
-        EXPECT_FALSE(CreatePath(path)) << path.toStdString();
-    EXPECT_FALSE(QFileInfo::exists(cwd + "/rel"));
-    EXPECT_EQ(QDir::currentPath(), cwd);
-}
-
 TEST_F(FileServices, EntriesIgnoringCase)
 {
     const std::tuple<QStringList, const char *, std::optional<QString>> rows[] = {
@@ -165,13 +142,11 @@ TEST_F(FileServices, EntriesIgnoringCase)
         {{"a.bmp", "clip.ini"}, "Clip.ini", "clip.ini"},
         {{"frames", "FRAMES", "Frames2", "fRAMES"}, "Frames", "FRAMES"}, // the first in byte order
         {{u"ÜBUNG"_s}, "übung", u"ÜBUNG"_s},
-        {{"Clip.ini.bak", "Clip.in"}, "Clip.ini", std::nullopt},
-    };
+        {{"Clip.ini.bak", "Clip.in"}, "Clip.ini", std::nullopt}};
     for (const auto &[entries, wanted, found] : rows)
         EXPECT_EQ(entryIgnoringCase(entries, QString::fromUtf8(wanted)), found) << wanted;
     ASSERT_TRUE(mkpath("frames") && touch("halvane.ini"));
     EXPECT_EQ(pathIgnoringCase(root, "Frames"), root + "frames");
-    EXPECT_EQ(pathIgnoringCase(root, "Halvane.ini"), root + "halvane.ini");
     EXPECT_EQ(pathIgnoringCase(root + "missing/", "Clip.ini"), root + "missing/Clip.ini");
 }
 
@@ -195,31 +170,376 @@ TEST_F(FileServices, ClipAndFrameLists)
         EXPECT_TRUE(listClips(p).isEmpty() && listFrames(p).isEmpty()) << p.toStdString();
 }
 
-TEST(InstanceLock, OneCopyPerProgramFolder)
+class IniFile : public ::testing::Test
 {
-    QTemporaryDir a, b;
-    auto first = std::make_unique<InstanceLock>(a.path());
-    ASSERT_TRUE(first->tryLock());
-    InstanceLock sameFolder(a.path() + "/./");
-    EXPECT_FALSE(sameFolder.tryLock());
-    EXPECT_TRUE(InstanceLock(b.path()).tryLock());
-    first.reset();
-    EXPECT_TRUE(sameFolder.tryLock());
+protected:
+    QString path(const QString &name = u"Clip.ini"_s) const { return tmp.filePath(name); }
+    static void put(const QString &file, const QByteArray &bytes) { ASSERT_TRUE(writeFile(file, bytes)); }
+    static QByteArray bytesOf(const QString &file) { return readFile(file); }
+
+    QTemporaryDir tmp;
+};
+
+TEST_F(IniFile, ReadsByRules)
+{
+    put(path(), "pre=outside any section\r\n"
+                "; comment=not a key\r\n"
+                "[ClipSettings]\r\n"
+                "Format=DVD PAL\r\n"
+                "  Width \t=   720 \t\r\n"
+                "Height=\r\n"
+                "junk line without equals\n"
+                "=no key\r"
+                "[unclosed\r\n"
+                "\x01\x02\x7F binary=ish\r\n"
+                "Fps=25\r\n"
+                "fps=30\r\n"
+                "[Other]\r\n"
+                "Only=other\r\n"
+                "[CLIPSETTINGS]\r\n"
+                "Speed=8\r\n");
+    // What the lookup shows; section, key, value read
+    const std::tuple<const char *, const char *, const char *, const char *> rows[] = {
+        {"upper-case names find mixed-case names", "CLIPSETTINGS", "FORMAT", "DVD PAL"},
+        {"blanks around key and value are trimmed", "clipsettings", "width", "720"},
+        {"empty value reads as the default", "ClipSettings", "Height", "dflt"},
+        {"missing key", "ClipSettings", "Missing", "dflt"},
+        {"missing section", "Missing", "Format", "dflt"},
+        {"key before any section", "ClipSettings", "pre", "dflt"},
+        {"comment is no key", "ClipSettings", "; comment", "dflt"},
+        {"lines after junk still read", "ClipSettings", "Fps", "25"},
+        {"duplicate key: first wins", "ClipSettings", "FPS", "25"},
+        {"duplicate section: first wins", "ClipSettings", "Speed", "dflt"},
+        {"other section", "other", "only", "other"}};
+    for (const auto &[name, section, key, expected] : rows)
+        EXPECT_EQ(GetIniString(section, key, path(), "dflt"), QString::fromUtf8(expected)) << name;
 }
 
-TEST(Sound, BeepIsAWaveAndPlayingReturnsAtOnceWithoutASoundServer)
+TEST_F(IniFile, FilesThatAreNoSettingsReadAsDefaults)
 {
-    EXPECT_TRUE(resourceSound("beep").startsWith("RIFF"));
-    for (const char *name : {"", "NOSUCH", "../sounds/beep", "beep.wav"})
-        EXPECT_TRUE(resourceSound(name).isEmpty()) << name;
-    const QByteArray saved = qgetenv("PULSE_SERVER");
-    qputenv("PULSE_SERVER", "unix:/nonexistent/tavelon-test/native");
-    QElapsedTimer timer;
-    timer.start();
-    PlayResourceSound("BEEP");
-    PlayResourceSound("BEEP", 6);
-    EXPECT_LT(timer.elapsed(), 1000);
-    qputenv("PULSE_SERVER", saved);
+    put(path("empty.ini"), "");
+    put(path("binary.ini"), QByteArray("[S]\r\nk=v\r\n\0\xFF\xFE", 12));
+    ASSERT_TRUE(QDir(tmp.path()).mkdir("folder.ini"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(path("fifo.ini")).constData(), 0600), 0); // reading would block
+    for (const char *name : {"empty.ini", "binary.ini", "folder.ini", "fifo.ini", "missing.ini"})
+        EXPECT_EQ(GetIniString("S", "k", path(name), "d"), "d") << name;
+
+    // Writing never turns a folder or a pipe into a settings file.
+    EXPECT_FALSE(WriteIniString("S", "k", "v", path("folder.ini")));
+    EXPECT_TRUE(QFileInfo(path("folder.ini")).isDir());
+}
+
+// A damaged settings file is kept once as <name>.bak and a fresh one is written in its place.
+TEST_F(IniFile, DamagedFileIsKeptOnceAndReplaced)
+{
+    const QByteArray withNul("[ClipSettings]\r\nSpeed=12\r\n\0junk", 30);
+    const QByteArray oversized(16 * 1024 * 1024 + 1, 'x');
+    for (const auto &[name, damaged] :
+         {std::pair{"nul.ini", withNul}, std::pair{"oversized.ini", oversized}}) {
+        SCOPED_TRACE(name);
+        const QString file = path(name);
+        put(file, damaged);
+        ASSERT_TRUE(WriteIniString("ClipSettings", "Speed", "20", file));
+        EXPECT_EQ(bytesOf(file), "[ClipSettings]\r\nSpeed=20\r\n");
+        EXPECT_EQ(bytesOf(file + ".bak"), damaged);
+
+        // Damaged again: the first backup stays as it was.
+        put(file, QByteArray("second\0", 7));
+        ASSERT_TRUE(WriteIniString("ClipSettings", "Box", "1", file));
+        EXPECT_EQ(bytesOf(file), "[ClipSettings]\r\nBox=1\r\n");
+        EXPECT_EQ(bytesOf(file + ".bak"), damaged);
+    }
+}
+
+TEST_F(IniFile, LongValuesAreCutAndLongLinesAreHarmless)
+{
+    const QString value3000(3000, u'x');
+    ASSERT_TRUE(WriteIniString("S", "Long", value3000, path()));
+    EXPECT_EQ(GetIniString("S", "long", path(), ""), QString(2047, u'x'));
+
+    // A surrogate pair at the cut is not split.
+    ASSERT_TRUE(WriteIniString("S", "Emoji", QString(2046, u'x') + u"😀"_s, path()));
+    EXPECT_EQ(GetIniString("S", "Emoji", path(), ""), QString(2046, u'x'));
+
+    const QByteArray megabyte(1 << 20, 'j');
+    put(path("big.ini"), "[S]\r\n" + megabyte + "\r\nk=v\r\nbig=" + megabyte + "\r\n");
+    EXPECT_EQ(GetIniString("S", "k", path("big.ini"), ""), "v");
+    EXPECT_EQ(GetIniString("S", "big", path("big.ini"), "").size(), 2047);
+    ASSERT_TRUE(WriteIniString("S", "k", "w", path("big.ini")));
+    EXPECT_EQ(bytesOf(path("big.ini")), "[S]\r\n" + megabyte + "\r\nk=w\r\nbig=" + megabyte + "\r\n");
+}
+
+TEST_F(IniFile, WritesInPlaceKeepingEveryOtherLine)
+{
+    EXPECT_TRUE(WriteIniString("ClipSettings", "Format", "DVD PAL", path()));
+    EXPECT_EQ(bytesOf(path()), "[ClipSettings]\r\nFormat=DVD PAL\r\n");
+
+    put(path(), "; top\n[A]\nx=1\n  y = 2\n\n[B]\nz=3");
+    const std::tuple<const char *, const char *, const char *, QByteArray> steps[] = {
+        {"a", "Y", "20", "; top\n[A]\nx=1\nY=20\r\n\n[B]\nz=3"},
+        {"A", "new", "n", "; top\n[A]\nx=1\nY=20\r\nnew=n\r\n\n[B]\nz=3"},
+        {"C", "k", "v", "; top\n[A]\nx=1\nY=20\r\nnew=n\r\n\n[B]\nz=3\r\n[C]\r\nk=v\r\n"},
+        {"b", "Z", "", "; top\n[A]\nx=1\nY=20\r\nnew=n\r\n\n[B]\nZ=\r\n[C]\r\nk=v\r\n"}};
+    for (const auto &[section, key, value, expected] : steps) {
+        ASSERT_TRUE(WriteIniString(section, key, value, path()));
+        EXPECT_EQ(bytesOf(path()), expected) << section << "/" << key;
+    }
+    EXPECT_EQ(GetIniString("A", "y", path(), ""), "20");
+
+    // Names and values that could not be read back as written are refused, the file unchanged.
+    const QByteArray before = bytesOf(path());
+    EXPECT_FALSE(WriteIniString("A", "a=b", "v", path()));
+    EXPECT_FALSE(WriteIniString("A", "k", "two\r\nlines", path()));
+    EXPECT_FALSE(WriteIniString("A]", "k", "v", path()));
+    EXPECT_FALSE(WriteIniString("A", " ", "v", path()));
+    // A NUL anywhere would make the reader refuse the whole file.
+    const QString nul(QChar(0));
+    const QStringList withNul[] = {{"A" + nul, "k", "v"}, {"A", nul + "k", "v"}, {"A", "k", "x" + nul + "y"}};
+    for (const QStringList &w : withNul) {
+        EXPECT_FALSE(WriteIniString(w[0], w[1], w[2], path()));
+        EXPECT_EQ(bytesOf(path()), before);
+    }
+}
+
+TEST_F(IniFile, EncodingRoundTrips)
+{
+    ASSERT_TRUE(WriteIniString("ClipSettings", "Text", u"© BRIMHOLT"_s, path()));
+    EXPECT_EQ(bytesOf(path()), "[ClipSettings]\r\nText=\xA9 BRIMHOLT\r\n");
+    EXPECT_EQ(GetIniString("ClipSettings", "Text", path(), ""), u"© BRIMHOLT"_s);
+
+    // One character outside 1252 makes the whole file UTF-8; nothing is lost.
+    ASSERT_TRUE(WriteIniString("ClipSettings", "Greek", u"Ω 日本"_s, path()));
+    EXPECT_EQ(bytesOf(path()),
+              "[ClipSettings]\r\nText=\xC2\xA9 BRIMHOLT\r\nGreek=\xCE\xA9 \xE6\x97\xA5\xE6\x9C\xAC\r\n");
+    EXPECT_EQ(GetIniString("ClipSettings", "Text", path(), ""), u"© BRIMHOLT"_s);
+    EXPECT_EQ(GetIniString("ClipSettings", "Greek", path(), ""), u"Ω 日本"_s);
+
+    put(path("win.ini"), "[Labels]\r\nHeight=H\xF6he\r\nEuro=\x80\r\n");
+    EXPECT_EQ(GetIniString("Labels", "Height", path("win.ini"), ""), u"Höhe"_s);
+    EXPECT_EQ(GetIniString("Labels", "Euro", path("win.ini"), ""), u"€"_s);
+
+    // 1252 bytes of "Ã©" would read as UTF-8 "é", so such a file is written as UTF-8.
+    ASSERT_TRUE(WriteIniString("S", "k", u"Ã©"_s, path("mojibake.ini")));
+    EXPECT_EQ(GetIniString("S", "k", path("mojibake.ini"), ""), u"Ã©"_s);
+
+    put(path("bom.ini"), "\xEF\xBB\xBF[Labels]\r\nHeight=H\xC3\xB6he\r\n");
+    EXPECT_EQ(GetIniString("Labels", "Height", path("bom.ini"), ""), u"Höhe"_s);
+}
+
+TEST_F(IniFile, FailedWriteLeavesTheOldFileWhole)
+{
+    const QByteArray old = "[S]\r\nk=old\r\n";
+    // The temporary file beside a 250-character name needs a name longer than a folder entry
+    // may be, so the write fails before the old file is touched, whoever runs the test.
+    const QString longName = path(QString(246, u'n') + ".ini");
+    put(longName, old);
+    EXPECT_FALSE(WriteIniString("S", "k", "new", longName));
+    EXPECT_EQ(bytesOf(longName), old);
+
+    EXPECT_FALSE(WriteIniString("S", "k", "new", path("missing-folder/Clip.ini")));
+}
+
+class LanguageTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        form.state.setProgramFolder(m_dir.path());
+    }
+
+    // Writes the lines as a language file (CR LF after each) and loads it into f.
+    void load(MainForm &f, const QByteArrayList &lines, const char *eol = "\r\n")
+    {
+        const QString path = m_dir.filePath(u"Test3.lng"_s);
+        ASSERT_TRUE(writeFile(path, lines.join(eol) + eol));
+        LoadLanguage(f, path);
+    }
+
+    void configure(const QByteArray &ini, const QByteArrayList &english)
+    {
+        ASSERT_TRUE(writeFile(form.state.IniFile, ini));
+        ASSERT_TRUE(QDir().mkpath(form.state.LanguagePath));
+        ASSERT_TRUE(writeFile(form.state.LanguagePath + u"English3.lng"_s, english.join("\r\n")));
+    }
+
+    QTemporaryDir m_dir;
+    MainForm form;
+};
+
+TEST_F(LanguageTest, BuiltInTextsWithoutUsableLanguageFile)
+{
+    ASSERT_EQ(builtInUiTexts().size(), kUiProgramFolder + 1);
+    EXPECT_EQ(builtInUiTexts().at(15), u"überschrieben werden ?"_s);
+    form.lstComments.addItem(u"stale"_s);
+    FillLanguageList(form);
+    EXPECT_EQ(form.lstComments.items(), builtInUiTexts());
+    EXPECT_EQ(form.UiText(kUiFolderExists), u"Ordner existiert bereits !"_s);
+    EXPECT_EQ(form.UiText(kUiProgramFolder + 1), QString());
+
+    ASSERT_TRUE(QDir().mkpath(form.state.LanguagePath + u"Folder3.lng"_s));
+    for (const char *name : {"Francais", "Folder", ""}) {
+        SCOPED_TRACE(name);
+        MainForm f;
+        f.state = form.state;
+        configure(QByteArray("[Orrin's Halvane]\r\nLanguage=") + name, {"#0", "lstComments", "-1", "One"});
+        FillLanguageList(f);
+        EXPECT_EQ(f.lstComments.items(), builtInUiTexts());
+        EXPECT_EQ(f.state.LanguageName, QString::fromUtf8(name));
+    }
+}
+
+TEST_F(LanguageTest, LanguageFileReplacesTheTable)
+{
+    QByteArrayList lines = {"*", "cmdFirst", "-1", "9", "First frame", "---", "#22", "lstComments", "-1"};
+    for (int i = 0; i < 22; ++i)
+        lines.append("Text " + QByteArray::number(i));
+    configure("[Orrin's Halvane]\r\nLanguage=English\r\n", lines << ""
+                                                                 << "---");
+    FillLanguageList(form);
+    ASSERT_EQ(form.lstComments.count(), builtInUiTexts().size())
+        << "a classic file gets the later texts built in";
+    for (int i = 0; i < 22; ++i)
+        EXPECT_EQ(form.UiText(i), u"Text %1"_s.arg(i));
+    EXPECT_EQ(form.UiText(kUiClipOk), builtInUiTexts().at(kUiClipOk));
+    EXPECT_EQ(form.cmdFirst.toolTip(), u"First frame"_s);
+
+    configure("[Orrin's Halvane]\r\nLanguage=English\r\n", {"^", "Frame2", "-1", "Clips:"});
+    FillLanguageList(form);
+    EXPECT_EQ(form.lstComments.count(), 0) << "a file without the classic table stays short";
+}
+
+TEST_F(LanguageTest, ChoiceAndInstalledLanguageFolder)
+{
+    // --language ("": the key of Halvane.ini); entry 0 of the program folder's English3.lng and of
+    // the installed one ("": no file); entry 0 after FillLanguageList ("": the built-in text)
+    const std::tuple<const char *, const char *, const char *, const char *> rows[] = {
+        {"", "own", "", "own"},
+        {"Francais", "own", "", ""},               // the choice wins over the key
+        {"English", "", "installed", "installed"}, // the choice finds the installed file
+        {"English", "own", "installed", "own"},    // the program folder's file wins
+        {"", "", "installed", "installed"}};       // the key finds the installed file
+    for (const auto &[choice, inProgramFolder, installedEntry, want] : rows) {
+        SCOPED_TRACE(std::string(choice) + inProgramFolder + installedEntry);
+        QTemporaryDir installed;
+        MainForm f;
+        f.state.setProgramFolder(m_dir.path());
+        f.state.LanguageChoice = QString::fromUtf8(choice);
+        f.state.LanguageFallbackPath = installed.path() + u'/';
+        QDir(f.state.LanguagePath).removeRecursively();
+        configure("[Orrin's Halvane]\r\nLanguage=English\r\n", {"#1", "lstComments", "-1", inProgramFolder});
+        if (!*inProgramFolder)
+            QFile::remove(f.state.LanguagePath + u"English3.lng"_s);
+        if (*installedEntry) {
+            ASSERT_TRUE(writeFile(installed.filePath(u"English3.lng"_s),
+                                  QByteArray("#1\r\nlstComments\r\n-1\r\n") + installedEntry + "\r\n"));
+        }
+        FillLanguageList(f);
+        EXPECT_EQ(f.UiText(0), *want ? QString::fromUtf8(want) : builtInUiTexts().at(0));
+    }
+}
+
+// The lines of a language file, separated by '|'.
+QByteArrayList lines(const char *joined)
+{
+    return QByteArray(joined).split('|');
+}
+
+TEST_F(LanguageTest, CaptionAndToolTipBlocks)
+{
+    // name, lines, control, index, caption, tool tip
+    const std::tuple<const char *, const char *, const char *, int, QString, QString> rows[] = {
+        {"caret with empty line empties", "^|Frame2|-1||---", "Frame2", -1, "", ""},
+        {"degree on an array element", "\xB0|picColor|3|Gelb", "picColor", 3, "", "Gelb"},
+        {"star", "*|cmdPlay|-1|4|Play", "cmdPlay", -1, "4", "Play"},
+        {"array element lbl(5)", "^|LBL|5|Nr.: ", "lbl", 5, "Nr.: ", ""},
+        {"empty index line is 0", "^|Command1||Go", "Command1", 0, "Go", ""},
+        {"unknown control consumes", "*|cmdNoSuch|-1|^|x|^|cmdStop|-1|H", "cmdStop", -1, "H", "Stop"},
+        {"missing element consumes", "^|lbl|6|^|^|cmdStop|-1|H", "cmdStop", -1, "H", "Stop"},
+        {"no caption on a scroll bar", "^|slPre|-1|X|\xB0|cmdStop|-1|T", "cmdStop", -1, "<", "T"},
+        {"tab strip consumes 2 x count", "~2|T|-1|a|b|c|d|^|cmdStop|-1|H", "cmdStop", -1, "H", "Stop"},
+        {"unknown marker reads name and index", "x|cmdStop|-1|^|cmdStop|-1|H", "cmdStop", -1, "H", "Stop"},
+        {"separators of 3, 4, 15 hyphens", "---|----|^|cmdStop|-1|H|---------------", "cmdStop", -1, "H",
+         "Stop"},
+        {"two hyphens are a marker line", "--|x|y|^|cmdStop|-1|H", "cmdStop", -1, "H", "Stop"},
+        {"hyphens inside a block are text", "^|cmdStop|-1|---", "cmdStop", -1, "---", "Stop"},
+        {"Windows-1252", "\xB0|cmdBack|-1|Zur\374ck \200", "cmdBack", -1, "7", "Zurück €"},
+        {"cut off: last line read", "*|cmdPlay|-1|Nur", "cmdPlay", -1, "Nur", "Nur"},
+        {"cut off after index", "*|cmdPlay|-1", "cmdPlay", -1, "-1", "-1"}};
+    for (const auto &[name, text, control, index, caption, toolTip] : rows) {
+        SCOPED_TRACE(name);
+        MainForm f;
+        load(f, lines(text));
+        const Control *c = f.findControl(QString::fromUtf8(control), index);
+        ASSERT_NE(c, nullptr);
+        EXPECT_EQ(c->caption(), caption);
+        EXPECT_EQ(c->toolTip(), toolTip);
+    }
+}
+
+TEST_F(LanguageTest, ListBlocks)
+{
+    // name, lines, items before, items after
+    const std::tuple<const char *, const char *, QStringList, QStringList> rows[] = {
+        {"count + 1 lines, empty ones skipped", "#2|cboSize|-1|a|b||^", {}, {"a", "b"}},
+        {"count is 0 at the start", "#|cboSize|-1|a|b", {}, {"a"}},
+        {"carried count", "#2|x|-1||||#|cboSize|-1|a|b|c|d", {}, {"a", "b", "c"}},
+        {"count is rounded", "# 1.6|cboSize|-1|a|b|c|d", {}, {"a", "b", "c"}},
+        {"empty line ends a fresh list", "#4|cboSize|-1|a||c|d|", {}, {"a"}},
+        {"replace, keep, append", "#3|cboSize|-1|S||L|H", {"K", "M"}, {"S", "M", "L", "H"}},
+        {"cut off: the last line read fills the rest",
+         "#5|cboSize|-1|a|b",
+         {},
+         {"a", "b", "b", "b", "b", "b"}},
+        {"cut off after index", "#2|cboSize|-1", {}, {"-1", "-1", "-1"}},
+        {"cut off after an empty line", "#4|cboSize|-1|a|", {}, {"a"}},
+        // A count beyond reason fills the missing items only up to item 10,000.
+        {"huge count", "#2000000000|cboSize|-1|a|b", {}, QStringList{"a"} + QStringList(10000, "b")},
+        {"huger count", "#99999999999999999999|cboSize|-1|a", {}, QStringList(10001, "a")}};
+    for (const auto &[name, text, before, after] : rows) {
+        SCOPED_TRACE(name);
+        MainForm f;
+        for (const QString &item : before)
+            f.cboSize.addItem(item);
+        const auto start = std::chrono::steady_clock::now();
+        load(f, lines(text));
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+        EXPECT_EQ(f.cboSize.items(), after);
+    }
+}
+
+TEST_F(LanguageTest, LineEndingsCrLfCrAndLf)
+{
+    for (const char *eol : {"\r\n", "\r", "\n"}) {
+        MainForm f;
+        load(f, lines("*|cmdPlay|-1|4|Play|---|#1|cboSize|-1|S|"), eol);
+        EXPECT_EQ(f.cmdPlay.toolTip(), u"Play"_s);
+        EXPECT_EQ(f.cboSize.items(), QStringList({"S"}));
+    }
+}
+
+TEST_F(LanguageTest, OddFiles)
+{
+    ASSERT_TRUE(QDir().mkpath(m_dir.filePath(u"Dir3.lng"_s)));
+    LoadLanguage(form, m_dir.filePath(u"Dir3.lng"_s));
+    LoadLanguage(form, m_dir.filePath(u"Missing3.lng"_s));
+    load(form, {});
+    EXPECT_EQ(form.cmdStop.caption(), u"<"_s);
+
+    load(form, {"^", "cmdStop", "-1", QByteArray(1 << 20, 'A')});
+    EXPECT_EQ(form.cmdStop.caption().size(), 1 << 20);
+}
+
+TEST(FillPlaceholders, NumbersGoWhereTheTextPutsThem)
+{
+    const std::tuple<const char *, QStringList, const char *> rows[] = {
+        {"Frame %1 / %2", {"3", "40"}, "Frame 3 / 40"},
+        {"%2 Bilder, dies ist %1", {"3", "40"}, "40 Bilder, dies ist 3"},
+        {"Bild %1", {"3", "40"}, "Bild 3"},
+        {"100% %3 %0 %", {"3", "40"}, "100% %3 %0 %"},
+        {"%1 %2", {"%2", "x"}, "%2 x"}};
+    for (const auto &[pattern, values, expected] : rows)
+        EXPECT_EQ(fillPlaceholders(QString::fromUtf8(pattern), values), QString::fromUtf8(expected));
 }
 
 } // namespace

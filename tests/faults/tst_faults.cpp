@@ -1,14 +1,9 @@
 // Real failures through the form's logic: a full disk (a small tmpfs filled up to a few pages)
 // while the AVI, temp.bmp and Clip.ini are written; frames that vanish or get cut while the video
 // is written; a clips folder that is missing or a file; a desktop without a trash.
-#include <QDir>
 #include <QDirIterator>
-#include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 #include <QStorageInfo>
-
-#include <gtest/gtest.h>
 
 #include "form/clipsettings.h"
 #include "form/uitext.h"
@@ -17,7 +12,6 @@
 
 using namespace tavelon;
 using namespace tavelon::test;
-using namespace Qt::StringLiterals;
 
 namespace {
 

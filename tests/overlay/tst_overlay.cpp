@@ -49,17 +49,17 @@ TEST(OverlayLayout, CornersAndAnchors)
     EXPECT_EQ(overlayCorner(u"rechts unten"_s, positions), OverlayCorner::None);
     EXPECT_EQ(overlayCorner(u"A"_s, {"B", "A", "A"}), OverlayCorner::TopRight) << "first wins";
     // Video at m = 7 keeps the preview's plain anchors; its framed shifts differ slightly.
+    using enum OverlayCorner;
     const std::tuple<OverlayCorner, bool, QPoint, QPoint> rows[] = {
-        {OverlayCorner::TopLeft, false, {10, 7}, {10, 7}},
-        {OverlayCorner::TopLeft, true, {16, 11}, {17, 13}},
-        {OverlayCorner::TopRight, false, {245, 7}, {245, 7}},
-        {OverlayCorner::TopRight, true, {241, 13}, {240, 13}},
-        {OverlayCorner::BottomLeft, false, {10, 261}, {10, 261}},
-        {OverlayCorner::BottomLeft, true, {16, 255}, {17, 254}},
-        {OverlayCorner::BottomRight, false, {245, 261}, {245, 261}},
-        {OverlayCorner::BottomRight, true, {241, 255}, {239, 254}},
-        {OverlayCorner::None, true, {0, 0}, {0, 0}},
-    };
+        {TopLeft, false, {10, 7}, {10, 7}},
+        {TopLeft, true, {16, 11}, {17, 13}},
+        {TopRight, false, {245, 7}, {245, 7}},
+        {TopRight, true, {241, 13}, {240, 13}},
+        {BottomLeft, false, {10, 261}, {10, 261}},
+        {BottomLeft, true, {16, 255}, {17, 254}},
+        {BottomRight, false, {245, 261}, {245, 261}},
+        {BottomRight, true, {241, 255}, {239, 254}},
+        {None, true, {0, 0}, {0, 0}}};
     for (const auto &[corner, framed, preview, videoM7] : rows) {
         EXPECT_EQ(previewAnchor(corner, kPreview, kBlock, framed), preview) << int(corner) << framed;
         EXPECT_EQ(videoAnchor(corner, kPreview, kBlock, framed, 7), videoM7) << int(corner) << framed;
@@ -71,12 +71,11 @@ TEST(OverlayLayout, CornersAndAnchors)
 
 TEST(OverlayLayout, BorderStepsRoundDown)
 {
-    const std::pair<int, std::array<int, 6>> rows[] = {
-        {7, {6, 5, 4, 3, 2, 1}},
-        {0, {0, 0, 0, 0, 0, 0}},
-        {33, {30, 25, 19, 14, 9, 5}}, // 33 / 1.1 is exactly 30, not a floating-point 29
-        {26, {23, 20, 15, 11, 7, 4}},
-    };
+    const std::pair<int, std::array<int, 6>> rows[] = {// 33 / 1.1 is exactly 30, not a floating-point 29
+                                                       {7, {6, 5, 4, 3, 2, 1}},
+                                                       {0, {0, 0, 0, 0, 0, 0}},
+                                                       {33, {30, 25, 19, 14, 9, 5}},
+                                                       {26, {23, 20, 15, 11, 7, 4}}};
     for (const auto &[m, k] : rows) {
         const BorderSteps s = borderSteps(m);
         EXPECT_EQ((std::array{s.k1, s.k2, s.k3, s.k4, s.k5, s.k6}), k) << m;
@@ -303,7 +302,7 @@ TEST_F(OverlayTest, EachOptionEventRedrawsWhileOverlayIsOn)
         {[](MainForm &f) { f.picFramCol(2)->click(); }, 0}, // box colour while the box is clear
         {[](MainForm &f) { f.Check2.click(); }, 1},
         {[](MainForm &f) { f.Check2.setValue(1), f.picFramCol(3)->click(); }, 2},
-        {[](MainForm &f) { f.Check2.setValue(1), f.Check3.click(); }, 3}, // the border clears the box
+        {[](MainForm &f) { f.Check2.setValue(1), f.Check3.click(); }, 3} // the border clears the box
     };
     form.Check1.setValue(1);
     for (int i = 0; i < int(std::size(rows)); ++i) {

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QColor>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QList>
 #include <QQueue>
@@ -8,6 +11,8 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+
+#include <gtest/gtest.h>
 
 #include <memory>
 #include <optional>

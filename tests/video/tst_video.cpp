@@ -1,26 +1,33 @@
-// Bitmaps and AVI files: cDIB byte for byte, and the AVI calls of the video writer (each frame
-// through the BMP writer and cDIB) on real files, read back by ffprobe and ffmpeg.
+// Bitmaps and video files: cDIB byte for byte; the AVI calls of the video writer (each frame through
+// the BMP writer and cDIB) on real files, read back by ffprobe and ffmpeg; the YUV converter against
+// swscale.
+#include <QPainter>
+#include <QProcess>
+#include <QtEndian>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <tuple>
+#include <vector>
+
+extern "C" {
+#include <libavutil/opt.h>
+#include <libswscale/swscale.h>
+}
+
 #include "image/bmpwriter.h"
 #include "image/cdib.h"
+#include "image/kernelset.h"
+#include "image/yuvconvert.h"
+#include "testsupport.h"
 #include "video/avifile.h"
 #include "video/compressors.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QPainter>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <QtEndian>
-
-#include <gtest/gtest.h>
-
-#include <tuple>
-
-#include "testsupport.h"
-
 using namespace tavelon;
 using namespace tavelon::test;
-using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -84,28 +91,24 @@ TEST_F(CDibTest, LoadsAndWritesBackTheBitmapBytes)
 {
     QByteArray zeroSize = bmp(5, -3, 24); // top-down, stride 16
     put32(zeroSize, 34, 0);
-    const struct
-    {
-        QByteArray bytes;
-        int width, height, bitCount, sizeImage, bitOffset;
-    } rows[] = {{bmp(5, 3, 24), 5, 3, 24, 48, 54},
-                {bmp(7, 2, 8, 256), 7, 2, 8, 16, 1078},
-                {bmp(3, 3, 32), 3, 3, 32, 36, 54},
-                {zeroSize, 5, -3, 24, 48, 54}};
+    // file; width, height, bit count, image size, bit offset
+    const std::pair<QByteArray, QList<int>> rows[] = {{bmp(5, 3, 24), {5, 3, 24, 48, 54}},
+                                                      {bmp(7, 2, 8, 256), {7, 2, 8, 16, 1078}},
+                                                      {bmp(3, 3, 32), {3, 3, 32, 36, 54}},
+                                                      {zeroSize, {5, -3, 24, 48, 54}}};
     ASSERT_TRUE(dib.CreateFromFile(file("first.bmp", bmp(9, 4, 8, 256))));
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.bitCount);
-        ASSERT_TRUE(dib.CreateFromFile(file("in.bmp", row.bytes + QByteArray("trailing"))));
+    for (const auto &[bytes, expected] : rows) {
+        SCOPED_TRACE(expected[2]);
+        ASSERT_TRUE(dib.CreateFromFile(file("in.bmp", bytes + QByteArray("trailing"))));
         cDIB fresh(messages, kTitle);
         ASSERT_TRUE(fresh.CreateFromFile(dir.filePath("in.bmp")));
         EXPECT_EQ(allFields(dib), allFields(fresh));
         EXPECT_EQ((QList<int>{dib.Width(), dib.Height(), dib.BitCount(), dib.SizeImage(), dib.BitOffset()}),
-                  (QList<int>{row.width, row.height, row.bitCount, row.sizeImage, row.bitOffset}));
-        EXPECT_EQ(bytesAt(dib.PointerToBitmapInfo(), dib.SizeBitmapInfo()),
-                  row.bytes.mid(14, row.bitOffset - 14));
-        EXPECT_EQ(bytesAt(dib.PointerToBits(), dib.SizeImage()), row.bytes.mid(row.bitOffset, row.sizeImage));
+                  expected);
+        EXPECT_EQ(bytesAt(dib.PointerToBitmapInfo(), dib.SizeBitmapInfo()), bytes.mid(14, expected[4] - 14));
+        EXPECT_EQ(bytesAt(dib.PointerToBits(), dib.SizeImage()), bytes.mid(expected[4], expected[3]));
         ASSERT_TRUE(dib.WriteToFile(file("out.bmp", QByteArray(4096, 'x'))));
-        EXPECT_EQ(readFile(dir.filePath("out.bmp")), row.bytes);
+        EXPECT_EQ(readFile(dir.filePath("out.bmp")), bytes);
     }
     EXPECT_EQ(allFields(dib).mid(7, 5), (QList<int>{0, 0, 2835, 3780, 19778}));
     EXPECT_TRUE(messages.messages.isEmpty());
@@ -139,7 +142,7 @@ TEST_F(CDibTest, RejectsFilesThatDoNotFitWithTheirMessage)
         patched({{28, 7}}, true),                                    // bad bit count
         patched({{14, 12}}),                                         // core header
         patched({{14, 124}}),                                        // info header past bit offset
-        patched({{30, 1}, {34, 0}}),                                 // zero size of RLE bitmap
+        patched({{30, 1}, {34, 0}})                                  // zero size of RLE bitmap
     };
     ASSERT_TRUE(dib.CreateFromFile(file("good.bmp", bmp(6, 2, 32))));
     const QList<int> before = allFields(dib);
@@ -204,12 +207,10 @@ TEST_F(CDibTest, PackedDibsOfSixteenBitsAndMoreAndWriteFailures)
 
 // ---- AVI files ----------------------------------------------------------------------------------
 
-const std::pair<QColor, QColor> kColours[] = {
-    {QColor(200, 30, 30), QColor(30, 30, 200)},
-    {QColor(30, 200, 30), QColor(220, 220, 40)},
-    {QColor(40, 40, 40), QColor(230, 230, 230)},
-    {QColor(30, 180, 200), QColor(200, 60, 180)},
-};
+const std::pair<QColor, QColor> kColours[] = {{QColor(200, 30, 30), QColor(30, 30, 200)},
+                                              {QColor(30, 200, 30), QColor(220, 220, 40)},
+                                              {QColor(40, 40, 40), QColor(230, 230, 230)},
+                                              {QColor(30, 180, 200), QColor(200, 60, 180)}};
 
 // Frames whose top half and bottom half have the colours of kColours[i % 4].
 QList<QImage> twoColourFrames(int width, int height, int count)
@@ -354,8 +355,7 @@ TEST_F(AviTest, ContainerAndPixelShape)
         {Container::Avi, "h264", {64, 48}, ""},
         {Container::Mp4, "h264", {720, 480}, "8:9"},
         {Container::Mp4, "mpeg4", {480, 576}, "8:5"},
-        {Container::Mp4, "h264", {63, 47}, ""},
-    };
+        {Container::Mp4, "h264", {63, 47}, ""}};
     for (const auto &[container, codec, size, aspect] : rows) {
         const QString name = u"%1-%2.%3"_s.arg(codec).arg(size.width()).arg(containerName(container));
         SCOPED_TRACE(name.toStdString());
@@ -393,22 +393,21 @@ TEST_F(AviTest, ContainerAndPixelShape)
 
 TEST_F(AviTest, RejectsCallsThatCannotWork)
 {
-    const QByteArray format24 = bmp(8, 4, 24).mid(14, 40);
+    const QByteArray format24 = bmp(8, 4, 24).mid(14, 40), format8 = bmp(8, 4, 8, 256).mid(14, 1064);
     const QByteArray frame(96, '\x40');
-    const AviStreamInfo info = streamInfo(10);
+    AviStreamInfo info = streamInfo(10);
     AviFilePtr file;
-    AviStreamPtr stream;
-    AviStreamPtr compressed;
+    AviStreamPtr stream, compressed;
     EXPECT_EQ(aviFileOpen(file, path("no/such/folder/a.avi")), int(AviError::FileOpenFailed));
     EXPECT_FALSE(file);
 
     ASSERT_EQ(aviFileOpen(file, path("bad.avi")), 0);
-    AviStreamInfo audio = info;
-    audio.fccType = stringToFourCC("auds");
-    AviStreamInfo noRate = info;
-    noRate.rate = 0;
-    EXPECT_EQ(aviFileCreateStream(file.get(), stream, audio), int(AviError::StreamNotAllowed));
-    EXPECT_EQ(aviFileCreateStream(file.get(), stream, noRate), int(AviError::StreamNotAllowed));
+    info.rate = 0;
+    EXPECT_EQ(aviFileCreateStream(file.get(), stream, info), int(AviError::StreamNotAllowed));
+    info.rate = 10;
+    info.fccType = stringToFourCC("auds");
+    EXPECT_EQ(aviFileCreateStream(file.get(), stream, info), int(AviError::StreamNotAllowed));
+    info.fccType = kStreamTypeVideo;
     ASSERT_EQ(aviFileCreateStream(file.get(), stream, info), 0);
     EXPECT_EQ(aviFileCreateStream(file.get(), compressed, info), int(AviError::StreamNotAllowed));
     EXPECT_EQ(aviMakeCompressedStream(compressed, stream.get(), {u"cinepak"_s}),
@@ -416,15 +415,14 @@ TEST_F(AviTest, RejectsCallsThatCannotWork)
     const auto write = [&](int at, int size) {
         return aviStreamWrite(stream.get(), at, 1, frame.constData(), size, kAviKeyFrame);
     };
+    const auto setFormat = [&](const QByteArray &f, int size) {
+        return aviStreamSetFormat(stream.get(), 0, f.constData(), size);
+    };
     EXPECT_EQ(write(0, 96), int(AviError::FormatNotSet));
-    const QByteArray format8 = bmp(8, 4, 8, 256).mid(14, 1064);
-    EXPECT_EQ(aviStreamSetFormat(stream.get(), 0, format8.constData(), format8.size()),
-              int(AviError::UnsupportedFormat));
-    EXPECT_EQ(aviStreamSetFormat(stream.get(), 0, format24.constData(), 20),
-              int(AviError::UnsupportedFormat));
-    ASSERT_EQ(aviStreamSetFormat(stream.get(), 0, format24.constData(), format24.size()), 0);
-    EXPECT_EQ(aviStreamSetFormat(stream.get(), 0, format24.constData(), format24.size()),
-              int(AviError::UnsupportedFormat));
+    EXPECT_EQ(setFormat(format8, format8.size()), int(AviError::UnsupportedFormat));
+    EXPECT_EQ(setFormat(format24, 20), int(AviError::UnsupportedFormat));
+    ASSERT_EQ(setFormat(format24, 40), 0);
+    EXPECT_EQ(setFormat(format24, 40), int(AviError::UnsupportedFormat)) << "set twice";
     EXPECT_EQ(write(0, 95), int(AviError::BadArgument));
     EXPECT_EQ(write(0, 96), 0);
     EXPECT_EQ(write(0, 96), int(AviError::BadPosition));
@@ -437,6 +435,147 @@ TEST_F(AviTest, RejectsCallsThatCannotWork)
     aviStreamRelease(stream);
     EXPECT_EQ(probe(path("bad.avi")).frames, 2);
     EXPECT_NE(writeAvi(u"/dev/full"_s, path("temp.bmp"), {}, twoColourFrames(64, 48, 12), 10), 0);
+}
+
+using Plane = std::vector<std::uint8_t>;
+using Planes = std::array<Plane, 3>;
+
+Planes emptyPlanes(int width, int height)
+{
+    const auto chroma = std::size_t((width + 1) / 2 * ((height + 1) / 2));
+    return {Plane(std::size_t(width * height)), Plane(chroma), Plane(chroma)};
+}
+
+// Our converter on a picture whose first row starts at bgr, rows stride bytes apart.
+Planes convert(const std::uint8_t *bgr, std::ptrdiff_t stride, int width, int height)
+{
+    Planes out = emptyPlanes(width, height);
+    const int cw = (width + 1) / 2;
+    std::uint8_t *const planes[3] = {out[0].data(), out[1].data(), out[2].data()};
+    const int strides[3] = {width, cw, cw};
+    bgr24ToYuv420pFull(bgr, stride, width, height, planes, strides);
+    return out;
+}
+
+// From 8 rows on the two agree; shorter frames stay with swscale.
+Planes swscaleReference(const Plane &bgr, int width, int height)
+{
+    std::unique_ptr<SwsContext, decltype(&sws_freeContext)> sws(sws_alloc_context(), &sws_freeContext);
+    for (const auto &[name, value] : {std::pair{"srcw", width},
+                                      {"srch", height},
+                                      {"dstw", width},
+                                      {"dsth", height},
+                                      {"src_format", int(AV_PIX_FMT_BGR24)},
+                                      {"dst_format", int(AV_PIX_FMT_YUV420P)},
+                                      {"sws_flags", SWS_BILINEAR},
+                                      {"src_range", 1},
+                                      {"dst_range", 1}})
+        av_opt_set_int(sws.get(), name, value, 0);
+    EXPECT_GE(sws_init_context(sws.get(), nullptr, nullptr), 0);
+    // swscale's vector loops may write past the end of a row: give it padded rows, then copy.
+    const int cw = (width + 1) / 2;
+    const int ch = (height + 1) / 2;
+    const int strides[3] = {(width + 63) / 64 * 64, (cw + 63) / 64 * 64, (cw + 63) / 64 * 64};
+    Plane padded[3];
+    std::uint8_t *planes[3];
+    for (int i = 0; i < 3; ++i) {
+        padded[i].resize(std::size_t(strides[i] * (i ? ch : height) + 64));
+        planes[i] = padded[i].data();
+    }
+    const std::uint8_t *src[4] = {bgr.data(), nullptr, nullptr, nullptr};
+    const int srcStride[4] = {width * 3, 0, 0, 0};
+    sws_scale(sws.get(), src, srcStride, 0, height, planes, strides);
+    Planes out = emptyPlanes(width, height);
+    for (int i = 0; i < 3; ++i) {
+        const int w = i ? cw : width;
+        for (int y = 0; y < (i ? ch : height); ++y)
+            std::copy_n(planes[i] + y * strides[i], w, out[i].begin() + y * w);
+    }
+    return out;
+}
+
+int maxDiff(const Plane &a, const Plane &b)
+{
+    int m = 0;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        m = std::max(m, std::abs(int(a[i]) - int(b[i])));
+    return m;
+}
+
+// Noise, a gradient, or the saturated corners of the colour cube, where chroma reaches its limits.
+Plane picture(const std::string &kind, int width, int height)
+{
+    Plane bgr(std::size_t(width * height * 3));
+    std::uint32_t seed = 7;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            for (int c = 0; c < 3; ++c) {
+                seed = seed * 1664525u + 1013904223u;
+                bgr[std::size_t((y * width + x) * 3 + c)] =
+                    kind == "noise" ? std::uint8_t(seed >> 24)
+                    : kind == "gradient"
+                        ? std::uint8_t((x * (c + 1) + y * (3 - c)) * 255 / (4 * (width + height)))
+                        : (((x / 2 + y / 2 * 3) >> c) & 1 ? 255 : 0);
+            }
+    return bgr;
+}
+
+TEST(YuvConvert, MatchesSwscaleWithinOne)
+{
+    std::vector<std::tuple<const char *, int, int>> rows = {{"noise", 720, 576}, {"gradient", 720, 576},
+                                                            {"cube", 64, 48},    {"noise", 2, 8},
+                                                            {"noise", 34, 10},   {"cube", 352, 288}};
+    // Every width up to 41 runs the vector loop and the plain tail in all proportions.
+    for (int width = 1; width <= 41; ++width)
+        rows.emplace_back("noise", width, 8);
+    for (const auto &[kind, width, height] : rows) {
+        SCOPED_TRACE(std::string(kind) + " " + std::to_string(width) + "x" + std::to_string(height));
+        const Plane bgr = picture(kind, width, height);
+        const Planes expected = swscaleReference(bgr, width, height);
+        const Planes ours = convert(bgr.data(), width * 3, width, height);
+        EXPECT_LE(maxDiff(ours[0], expected[0]), 1);
+        // Chroma of an odd last column: ours pairs the pixel with itself, swscale does not.
+        if (width % 2 == 0) {
+            EXPECT_LE(maxDiff(ours[1], expected[1]), 1);
+            EXPECT_LE(maxDiff(ours[2], expected[2]), 1);
+        }
+    }
+}
+
+TEST(YuvConvert, BottomUpRowsOddSizesAndPlainLoops)
+{
+    // Read from its last row with a negative stride, a bottom-up picture gives the same planes as
+    // its top-down twin.
+    const int w = 10, h = 6;
+    const Plane topDown = picture("noise", w, h);
+    Plane bottomUp(topDown.size());
+    for (int y = 0; y < h; ++y)
+        std::copy_n(topDown.begin() + y * w * 3, w * 3, bottomUp.begin() + (h - 1 - y) * w * 3);
+    EXPECT_EQ(convert(topDown.data(), w * 3, w, h), convert(bottomUp.data() + (h - 1) * w * 3, -w * 3, w, h));
+
+    // Odd sides: the last column and row average with themselves, so a solid colour stays exact;
+    // white, black and pure blue (whose U lies half a step above 255) land on their limits.
+    const std::array<std::uint8_t, 6> colours[] = {
+        {255, 255, 255, 255, 128, 128}, {0, 0, 0, 0, 128, 128}, {255, 0, 0, 29, 255, 107}};
+    for (const auto &c : colours) {
+        Plane bgr;
+        for (int i = 0; i < 5 * 3; ++i)
+            bgr.insert(bgr.end(), {c[0], c[1], c[2]});
+        const Planes out = convert(bgr.data(), 5 * 3, 5, 3);
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(out[i], Plane(out[i].size(), c[3 + i])) << int(c[0]) << " plane " << i;
+    }
+
+    if (!useAvx2Kernels())
+        GTEST_SKIP() << "no AVX2 here: only the plain loops run";
+    for (const auto &[width, height] : {std::pair{720, 576}, std::pair{37, 11}}) {
+        const Plane bgr = picture("noise", width, height);
+        const Planes vector = convert(bgr.data(), width * 3, width, height);
+        forcePlainKernels(true);
+        const Planes plain = convert(bgr.data(), width * 3, width, height);
+        forcePlainKernels(false);
+        EXPECT_EQ(vector, plain) << width;
+    }
 }
 
 } // namespace

@@ -1,3 +1,5 @@
+// The main window (widgets and model in step, keys, the connected window), the message boxes and the
+// compression dialog.
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
@@ -6,20 +8,20 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QSlider>
+#include <QSpinBox>
 #include <QTest>
 #include <QTimer>
 
-#include <gtest/gtest.h>
-
 #include "app/windowconnections.h"
-#include "services/stderrmessages.h"
+#include "form/mainform.h"
 #include "testsupport.h"
+#include "ui/compressiondialog.h"
 #include "ui/mainwindow.h"
 #include "ui/messagebox.h"
 
 using namespace tavelon;
 using namespace tavelon::test;
-using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -43,12 +45,12 @@ protected:
 };
 
 // A change from code raises the model's event once, a user's action too, never again through the
-// widget. The preview shows its picture inside its border.
+// widget. Captions may be other symbols or text; the preview shows its picture inside its border.
 TEST_F(MainWindowTest, ModelAndWidgetsStayInStepWithOneEventEach)
 {
     QSignalSpy clips(&form.List1, &ListControl::clicked);
-    for (const char *clip : {"A", "b", "c"})
-        form.List1.addItem(QString::fromLatin1(clip));
+    for (const QString &clip : {u"A"_s, u"b"_s, u"c"_s})
+        form.List1.addItem(clip);
     form.List1.setListIndex(2);
     auto *list = widget<QListWidget>("List1");
     EXPECT_EQ(list->currentRow(), 2);
@@ -64,19 +66,23 @@ TEST_F(MainWindowTest, ModelAndWidgetsStayInStepWithOneEventEach)
     QTest::mouseClick(widget("cmdDelFrame"), Qt::LeftButton);
     EXPECT_FALSE(widget<QPushButton>("cmdDelFrame")->isChecked());
 
-    QSignalSpy text(&form.Text1, &TextBox::changed);
-    QTest::keyClicks(widget("Text1"), u"X"_s);
-    EXPECT_EQ(form.Text1.text() + QString::number(text.count()), u"© BRIMHOLTX1"_s);
-
     // A language file's caption: another symbol character, or plain text.
+    for (const QString &symbol : {u";"_s, u"="_s, u"5"_s, u"6"_s}) {
+        form.cmdPlay.setCaption(symbol);
+        EXPECT_FALSE(play->icon().isNull()) << symbol.toStdString();
+    }
     form.cmdPlay.setCaption(u"Play"_s);
     EXPECT_TRUE(play->icon().isNull() && play->text() == u"Play"_s);
+    QSignalSpy swatch(form.picColor(3), &Picture::clicked);
+    QTest::mouseClick(widget("picColor(3)"), Qt::LeftButton);
+    EXPECT_EQ(swatch.count(), 1);
     QImage img(MainForm::kPreviewInnerWidth, MainForm::kPreviewInnerHeight, QImage::Format_RGB32);
     img.fill(Qt::red);
     form.picPre.setImage(img);
-    const QImage shot = widget("picPre")->grab().toImage();
-    EXPECT_EQ(shot.pixelColor(2, 2), QColor(Qt::red));
-    EXPECT_NE(shot.pixelColor(0, 0), QColor(Qt::red)) << "the border stays";
+    const QPoint at = widget("picPre")->mapTo(&window, QPoint(0, 0));
+    const QImage shot = window.grab().toImage();
+    EXPECT_EQ(shot.pixelColor(at + QPoint(2, 2)), QColor(Qt::red));
+    EXPECT_NE(shot.pixelColor(at), QColor(Qt::red)) << "the border stays";
 }
 
 // Player keys click their button where no control needs them; a focused control keeps its keys.
@@ -100,8 +106,7 @@ TEST_F(MainWindowTest, KeysActAsPlayerButtonsUnlessAControlNeedsThem)
         {"Check1", Qt::Key_Space, ""},        {"List1", Qt::Key_End, ""},
         {"List1", Qt::Key_Space, ""},         {"cboDirections", Qt::Key_Right, ""},
         {"cboSize", Qt::Key_Home, ""},        {"scrlSpeed", Qt::Key_Right, ""},
-        {"Text1", Qt::Key_Space, ""},         {"txtWidth", Qt::Key_Left, ""},
-    };
+        {"Text1", Qt::Key_Space, ""},         {"txtWidth", Qt::Key_Left, ""}};
     for (const auto &[focus, key, button] : rows) {
         clicked.clear();
         widget(focus)->setFocus();
@@ -184,21 +189,6 @@ TEST(ConnectedWindow, ShowsTheRunAndClosingEndsPlayback)
     EXPECT_TRUE(fx.logic->player.isStopRequested());
 }
 
-TEST(StderrMessages, AnswersAndLines)
-{
-    const QString title = u"Brimholt Tavelon"_s;
-    // A question without an answer given is answered No, whatever the box's default button.
-    EXPECT_EQ(StderrMessages(std::nullopt).answerFor(MessageButtons::YesNo), MessageAnswer::No);
-    EXPECT_EQ(StderrMessages(MessageAnswer::Yes).answerFor(MessageButtons::YesNo), MessageAnswer::Yes);
-    EXPECT_EQ(StderrMessages(MessageAnswer::Yes).answerFor(MessageButtons::Ok), MessageAnswer::Ok);
-    EXPECT_EQ(StderrMessages::formatLine(title, u"Soll die Datei\r\nüberschrieben werden ?"_s,
-                                         MessageButtons::YesNo, MessageIcon::Question, MessageAnswer::No),
-              u"Brimholt Tavelon: Question: Soll die Datei überschrieben werden ? (Yes/No) -> No"_s);
-    EXPECT_EQ(StderrMessages::formatLine(title, u"Fehler"_s, MessageButtons::Ok, MessageIcon::Stop,
-                                         MessageAnswer::Ok),
-              u"Brimholt Tavelon: Error: Fehler"_s);
-}
-
 // The box shows what was asked with the form's button texts; Enter answers the default button,
 // closing a question answers No.
 TEST(MessageBoxService, EnterAnswersTheDefaultClosingAnswersNo)
@@ -226,6 +216,85 @@ TEST(MessageBoxService, EnterAnswersTheDefaultClosingAnswersNo)
     MessageBoxService::configure(note, form, u"T"_s, u"t"_s, MessageButtons::Ok, MessageIcon::Stop,
                                  MessageAnswer::Ok);
     EXPECT_EQ(note.icon(), QMessageBox::Critical);
+}
+
+QComboBox *codecBox(const QDialog &dialog)
+{
+    return dialog.findChild<QComboBox *>("codec");
+}
+
+// Each compressor is listed; each setting is offered only where the chosen compressor has it.
+TEST(CompressionDialog, ListsTheCompressorsAndEnablesTheirSettings)
+{
+    MainForm form;
+    CompressionDialog dialog(form);
+    const std::vector<CompressorInfo> all = availableCompressors();
+    ASSERT_EQ(codecBox(dialog)->count(), int(all.size()));
+    EXPECT_EQ(codecBox(dialog)->currentText(), u"Full Frames (Uncompressed)"_s);
+    EXPECT_EQ(dialog.options(), CompressOptions{});
+    for (const CompressorInfo &info : all) {
+        SCOPED_TRACE(info.id.toStdString());
+        codecBox(dialog)->setCurrentIndex(codecBox(dialog)->findData(info.id));
+        EXPECT_EQ(codecBox(dialog)->currentText(), info.description);
+        EXPECT_EQ(dialog.findChild<QSlider *>("quality")->isEnabled(), info.hasQuality());
+        EXPECT_EQ(dialog.findChild<QSpinBox *>("keyFrames")->isEnabled(), info.hasKeyFrames());
+        EXPECT_EQ(dialog.findChild<QSpinBox *>("dataRate")->isEnabled(), info.hasDataRate());
+    }
+}
+
+// MP4 offers only the compressors that fit it, H.264 when the chosen one does not; the chosen one
+// stays when the container changes back.
+TEST(CompressionDialog, ContainerNarrowsTheCompressors)
+{
+    MainForm form;
+    CompressionDialog dialog(form);
+    auto *container = dialog.findChild<QComboBox *>("container");
+    ASSERT_TRUE(container);
+    QStringList fitting;
+    for (const CompressorInfo &c : availableCompressors()) {
+        if (fitsContainer(c, Container::Mp4))
+            fitting << c.id;
+    }
+    EXPECT_EQ(fitting, (QStringList{"mpeg4", "h264"}));
+    container->setCurrentIndex(container->findData(int(Container::Mp4)));
+    QStringList offered;
+    for (int i = 0; i < codecBox(dialog)->count(); ++i)
+        offered << codecBox(dialog)->itemData(i).toString();
+    EXPECT_EQ(offered, fitting);
+    EXPECT_EQ(dialog.options().codec, u"h264"_s);
+    EXPECT_EQ(dialog.options().container, Container::Mp4);
+    container->setCurrentIndex(container->findData(int(Container::Avi)));
+    EXPECT_EQ(codecBox(dialog)->count(), int(availableCompressors().size()));
+    EXPECT_EQ(dialog.options().codec, u"h264"_s);
+}
+
+// The chooser opens the dialog starting from the defaults; cancelling keeps the options.
+TEST(DialogCompressionChooser, ConfirmsOrCancelsStartingFromTheDefaults)
+{
+    MainForm form;
+    DialogCompressionChooser chooser(form);
+    const auto chooseAndClose = [&](CompressOptions &options, bool accept) {
+        QTimer::singleShot(0, [accept] {
+            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            ASSERT_TRUE(dialog);
+            codecBox(*dialog)->setCurrentIndex(1);
+            accept ? dialog->accept() : dialog->reject();
+        });
+        return chooser.chooseCompression(options);
+    };
+    CompressOptions options{u"ffv1"_s, 10, 5, 0};
+    EXPECT_EQ(chooseAndClose(options, false), 0);
+    EXPECT_EQ(options, (CompressOptions{u"ffv1"_s, 10, 5, 0}));
+    ASSERT_EQ(chooseAndClose(options, true), 1);
+    EXPECT_EQ(options, CompressOptions{availableCompressors()[1].id});
+
+    // The container and the fit start from those given (the clip's), the fit box is read back.
+    options = CompressOptions{};
+    options.container = Container::Mp4;
+    options.fit = Fit::Pad;
+    ASSERT_EQ(chooseAndClose(options, true), 1);
+    EXPECT_EQ((VideoOutput{options.container, options.fit}), (VideoOutput{Container::Mp4, Fit::Pad}));
+    EXPECT_EQ(options.codec, u"h264"_s) << "the second of MP4's compressors";
 }
 
 } // namespace

@@ -1,24 +1,22 @@
-// Frame files (JPEG and BMP, broken ones, reduced decodes) and the
-// area-averaging scaler, the latter against an exact oracle.
-#include <gtest/gtest.h>
+// Frame files (JPEG and BMP, broken ones, reduced decodes), the area-averaging scaler against an
+// exact oracle, and the player: navigation, playback passes and frame deletion through the form.
+#include <QElapsedTimer>
+#include <QTimer>
+#include <QtEndian>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <tuple>
 
-#include <QFile>
-#include <QImage>
-#include <QTemporaryDir>
-#include <QtEndian>
-
 #include "image/frameloader.h"
 #include "image/framescaler.h"
 #include "image/kernelset.h"
 #include "image/videoshape.h"
+#include "testsupport.h"
 
 using namespace tavelon;
-using namespace Qt::StringLiterals;
+using namespace tavelon::test;
 
 namespace {
 
@@ -153,8 +151,7 @@ TEST_F(FrameFiles, DecodesJpegAndBmpVariantsByContent)
         {"top-down-32.bmp", bmpBytes(source, 32, true), source, 0},
         {"qt-written-24.bmp", qtFile(source.convertToFormat(QImage::Format_RGB888), "bmp"), source, 0},
         {"palette-8.bmp", qtFile(indexed, "bmp"), indexed.convertToFormat(QImage::Format_RGB32), 0},
-        {"bmp-named.jpg", bmpBytes(source, 24), source, 0},
-    };
+        {"bmp-named.jpg", bmpBytes(source, 24), source, 0}};
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
         const std::optional<QImage> image = loader.load(put(row.name, row.bytes));
@@ -243,11 +240,11 @@ double psnr(const QImage &a, const QImage &b)
 TEST_F(FrameFiles, ReducedDecodeShrinksToTheSamePicture)
 {
     const std::tuple<QSize, QSize, int> rows[] = {
-        {{6000, 4000}, {351, 287}, 8}, {{3840, 2160}, {351, 287}, 4}, // 1/8 would be 270 rows, short of 287
-        {{1441, 1153}, {720, 576}, 2},                                // sides rounded up: 721 × 577
-        {{1438, 1200}, {720, 576}, 1},                                // half is 719 columns
-        {{640, 480}, {}, 1},
-    };
+        {{6000, 4000}, {351, 287}, 8},
+        {{3840, 2160}, {351, 287}, 4}, // 1/8 would be 270 rows, short of 287
+        {{1441, 1153}, {720, 576}, 2}, // sides rounded up: 721 × 577
+        {{1438, 1200}, {720, 576}, 1}, // half is 719 columns
+        {{640, 480}, {}, 1}};
     for (const auto &[frame, cover, divisor] : rows)
         EXPECT_EQ(FrameLoader::reductionFor(frame, cover), divisor) << frame.width() << " " << cover.width();
 
@@ -335,14 +332,12 @@ std::array<double, 3> areaAverage(const QImage &src, int width, int height, int 
 // eight taps.
 TEST(FrameScaler, ShrinksMatchTheExactAreaAverage)
 {
-    const std::tuple<QSize, QSize, QSize> rows[] = {
-        {{1920, 1080}, {720, 576}, {720, 576}},
-        {{1920, 1080}, {351, 287}, {348, 284}},
-        {{1280, 720}, {720, 576}, {720, 576}},
-        {{1921, 1081}, {37, 19}, {37, 19}},
-        {{13, 7}, {5, 3}, {5, 3}},
-        {{641, 480}, {90, 61}, {90, 61}},
-    };
+    const std::tuple<QSize, QSize, QSize> rows[] = {{{1920, 1080}, {720, 576}, {720, 576}},
+                                                    {{1920, 1080}, {351, 287}, {348, 284}},
+                                                    {{1280, 720}, {720, 576}, {720, 576}},
+                                                    {{1921, 1081}, {37, 19}, {37, 19}},
+                                                    {{13, 7}, {5, 3}, {5, 3}},
+                                                    {{641, 480}, {90, 61}, {90, 61}}};
     for (const auto &[from, to, size] : rows) {
         SCOPED_TRACE(from.width());
         const QImage src = noise(from, 3);
@@ -402,8 +397,7 @@ TEST(VideoShape, PixelAspectAndPaddedRect)
 {
     const std::pair<QSize, PixelAspect> aspects[] = {
         {{352, 288}, {12, 11}}, {{352, 240}, {10, 11}}, {{480, 576}, {8, 5}}, {{480, 480}, {4, 3}},
-        {{720, 576}, {16, 15}}, {{720, 480}, {8, 9}},   {{1280, 720}, {}},    {{288, 352}, {}},
-    };
+        {{720, 576}, {16, 15}}, {{720, 480}, {8, 9}},   {{1280, 720}, {}},    {{288, 352}, {}}};
     for (const auto &[size, aspect] : aspects)
         EXPECT_EQ(pixelAspectFor(size), aspect) << size.width() << "x" << size.height();
     const std::tuple<QSize, QSize, QRect> rects[] = {
@@ -412,11 +406,135 @@ TEST(VideoShape, PixelAspectAndPaddedRect)
         {{160, 90}, {640, 480}, {0, 60, 640, 360}},    // 16:9 into 4:3: bars above and below
         {{640, 480}, {720, 576}, {0, 0, 720, 576}},    // DVD PAL is shown 4:3: no bars
         {{1920, 1080}, {720, 480}, {0, 60, 720, 360}}, // DVD NTSC is shown 4:3
-        {{0, 0}, {352, 288}, {0, 0, 352, 288}},        // no frame
+        {{0, 0}, {352, 288}, {0, 0, 352, 288}}         // no frame
     };
     for (const auto &[frame, video, expected] : rects)
         EXPECT_EQ(paddedRect(frame, video, pixelAspectFor(video)), expected)
             << frame.width() << " " << video.width();
+}
+
+class PlayerTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        // Deleted frames go to a trash of the test's own, never the user's.
+        QDir().mkpath(fx.root() + u"xdg"_s);
+        qputenv("XDG_DATA_HOME", (fx.root() + u"xdg"_s).toUtf8());
+    }
+    void startWith(int frames)
+    {
+        fx.makeClip(u"clip"_s, frames);
+        fx.start();
+        fx.form.scrlSpeed.setMaximum(30);
+        fx.form.scrlSpeed.setValue(30); // 10 ms a frame keeps the tests short
+    }
+    QList<int> play(int direction)
+    {
+        fx.form.cboDirections.setListIndex(direction);
+        QList<int> shown;
+        auto c =
+            QObject::connect(&fx.form.slPre, &ScrollBar::changed, [&] { shown << fx.form.slPre.value(); });
+        fx.form.cmdPlay.click();
+        QObject::disconnect(c);
+        return shown;
+    }
+    FormFixture fx;
+};
+
+TEST_F(PlayerTest, PassOrderForEachDirection)
+{
+    startWith(5);
+    bool disabledWhilePlaying = false;
+    QObject::connect(&fx.logic->player, &Player::stepped, [&] {
+        disabledWhilePlaying = !fx.form.cmdNext.isEnabled() && !fx.form.cmdDelFrame.isEnabled();
+    });
+    EXPECT_EQ(play(0), (QList<int>{1, 2, 3, 4})); // starts on frame 0 already shown
+    EXPECT_EQ(play(1), (QList<int>{3, 2, 1, 0})); // starts on the last frame
+    EXPECT_EQ(play(2), (QList<int>{1, 2, 3, 4, 3, 2, 1, 0}));
+    EXPECT_EQ(fx.form.cmdPlay.value(), 0) << "the end of a pass raises the play button";
+    EXPECT_TRUE(disabledWhilePlaying);
+    EXPECT_TRUE(fx.form.cmdNext.isEnabled() && fx.form.cmdDelFrame.isEnabled());
+}
+
+TEST_F(PlayerTest, StopDuringWaitEndsPlayback)
+{
+    startWith(5);
+    fx.form.scrlSpeed.setValue(1); // one second a frame
+    fx.form.chkRepeat.setValue(1);
+    QTimer::singleShot(50, [&] { fx.form.cmdStop.click(); });
+    QElapsedTimer t;
+    t.start();
+    EXPECT_TRUE(play(0).isEmpty());
+    EXPECT_LT(t.elapsed(), 900);
+    EXPECT_EQ(fx.form.cmdPlay.value(), 0);
+}
+
+// The buttons stop at the ends; a frame that cannot be read moves the counter but keeps the picture;
+// while a video is written the writer, not the slider, draws the preview and no frame is deleted. In
+// a clip without frames the buttons do nothing and a repeated playback ends.
+TEST_F(PlayerTest, Navigation)
+{
+    startWith(3);
+    ASSERT_TRUE(writeFile(fx.clipPath(u"clip"_s) + u"f001.bmp"_s, "not a picture"));
+    fx.form.cmdBack.click();
+    EXPECT_EQ(fx.form.slPre.value(), 0);
+    EXPECT_EQ(fx.form.picPre.image().pixelColor(347, 283), FormFixture::frameColor(0));
+    const QImage before = fx.form.picPre.image();
+    fx.form.cmdNext.click();
+    EXPECT_EQ(fx.form.lblCurFrame.caption(), u"2"_s);
+    EXPECT_TRUE(fx.form.state.CurrentFramePath.endsWith(u"f001.bmp"_s));
+    EXPECT_EQ(fx.form.picPre.image(), before);
+    fx.form.state.MakingVideo = true;
+    fx.form.cmdLast.click();
+    EXPECT_EQ(fx.form.lblCurFrame.caption(), u"3"_s);
+    EXPECT_EQ(fx.form.picTemp.image().pixelColor(0, 0), FormFixture::frameColor(2));
+    EXPECT_EQ(fx.form.picPre.image(), before) << "the writer draws the preview";
+    fx.form.cmdDelFrame.click();
+    EXPECT_TRUE(fx.messages.messages.isEmpty());
+    EXPECT_EQ(QDir(fx.clipPath(u"clip"_s)).entryList(QDir::Files).size(), 3);
+    fx.form.state.MakingVideo = false;
+    fx.form.cmdNext.click();
+    EXPECT_EQ(fx.form.slPre.value(), 2);
+    fx.form.cmdFirst.click();
+    EXPECT_EQ(fx.form.state.CurrentFramePath, fx.clipPath(u"clip"_s) + u"f000.bmp"_s);
+
+    FormFixture none;
+    none.start();
+    for (CommandButton *b : {&none.form.cmdFirst, &none.form.cmdBack, &none.form.cmdNext, &none.form.cmdLast})
+        b->click();
+    EXPECT_EQ(none.form.slPre.value(), 0);
+    none.form.chkRepeat.setValue(1);
+    none.form.cmdPlay.click();
+    EXPECT_EQ(none.form.cmdPlay.value(), 0);
+}
+
+TEST_F(PlayerTest, DeletionUpdatesListSliderAndLabels)
+{
+    // frames, index, answer, frames left, index shown, file shown
+    const std::tuple<int, int, MessageAnswer, int, int, const char *> rows[] = {
+        {10, 3, MessageAnswer::Yes, 9, 3, "f004.bmp"},
+        {10, 9, MessageAnswer::Yes, 9, 8, "f008.bmp"},
+        {1, 0, MessageAnswer::Yes, 0, -1, ""},
+        {4, 2, MessageAnswer::No, 4, 2, "f002.bmp"}};
+    for (const auto &[frames, index, answer, framesLeft, shownIndex, shownFile] : rows) {
+        SCOPED_TRACE(index);
+        FormFixture f;
+        f.makeClip(u"clip"_s, frames);
+        f.start();
+        f.form.slPre.setValue(index);
+        f.messages.queueAnswer(answer);
+        f.form.cmdDelFrame.click();
+        EXPECT_EQ(f.form.cmdDelFrame.value(), 0) << "the button springs back";
+        ASSERT_EQ(f.messages.messages.size(), 1);
+        EXPECT_EQ(f.messages.messages[0].text, u"Aktuellen Frame wirklich löschen ?"_s);
+        EXPECT_EQ(f.messages.messages[0].defaultAnswer, MessageAnswer::Yes);
+        EXPECT_EQ(QDir(f.clipPath(u"clip"_s)).entryList(QDir::Files).size(), framesLeft);
+        EXPECT_EQ(f.form.lbl(0)->caption(), u"Frames: %1"_s.arg(framesLeft));
+        EXPECT_EQ(f.form.slPre.value(), shownIndex);
+        EXPECT_EQ(f.form.lblCurFrame.caption(), QString::number(shownIndex + 1));
+        EXPECT_TRUE(f.form.state.CurrentFramePath.endsWith(QLatin1String(shownFile)));
+    }
 }
 
 } // namespace

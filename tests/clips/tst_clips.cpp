@@ -1,0 +1,623 @@
+// Clips: selecting one (the clip list, starting format, Clip.ini restore rules, the speed limit of
+// a format), making its video (the command and the writer on real files, read back by ffprobe),
+// checking it (numbering rules, a folder with every kind of problem, the lists following the
+// folders), and the batch mode as a user runs it: the program, its exit codes, output and files.
+#include <QProcess>
+#include <QSignalSpy>
+
+#include <tuple>
+
+#include "image/clipcheck.h"
+#include "services/inifile.h"
+#include "services/instancelock.h"
+#include "services/numbertext.h"
+#include "testsupport.h"
+
+using namespace tavelon;
+using namespace tavelon::test;
+
+namespace {
+
+TEST(ClipSelection, ClipsListedInNameOrderAndFirstSelected)
+{
+    FormFixture fx;
+    fx.makeClip(u"b"_s, 1);
+    fx.makeClip(u"A"_s, 12);
+    fx.start();
+    EXPECT_EQ(fx.form.List1.items(), (QStringList{"A", "b"}));
+    EXPECT_EQ(fx.form.state.ClipPath, fx.clipPath(u"A"_s));
+    EXPECT_TRUE(QFileInfo(fx.root() + u"Clips"_s).isDir());
+    EXPECT_EQ(fx.form.lbl(0)->caption(), u"Frames: 12"_s);
+    EXPECT_EQ(fx.form.slPre.maximum(), 11);
+    EXPECT_EQ(fx.form.picTemp.image().pixelColor(1, 1), FormFixture::frameColor(0));
+
+    FormFixture empty;
+    empty.start();
+    EXPECT_EQ(empty.form.state.ClipPath, empty.framesPath() + u'/');
+    EXPECT_EQ(empty.form.lbl(0)->caption(), u"Frames: 0"_s);
+    EXPECT_FALSE(QFileInfo::exists(empty.framesPath())) << "a missing Frames folder is not created";
+}
+
+// The starting format follows the first frame's height; Clip.ini then restores what it holds.
+TEST(ClipSelection, StartFormatAndRestoreRules)
+{
+    // first frame, Clip.ini, then format, rate, width, speed and its maximum
+    const std::tuple<QSize, const char *, const char *, int, int> cases[] = {
+        {{320, 240}, "", "VCD PAL 25 352", 8, 25},
+        {{64, 400}, "", "DVD PAL 25 720", 8, 25},
+        {{320, 240}, "Format=HD 16:9\r\n", "HD 16:9 25 720", 8, 25}, // the width stays
+        {{320, 240}, "Width=1920\r\n", "VCD PAL 25 352", 8, 25},     // no width without a format
+        {{320, 240}, "Format=DVD PAL\r\nFrameRate=25\r\nSpeed=20\r\n", "DVD PAL 25 720", 20, 25},
+        {{320, 240}, "Format=VCD PAL\r\nFrameRate=10\r\nSpeed=20\r\n", "VCD PAL 10 720", 8, 10},
+        {{320, 240}, "Format=DVD NTSC\r\nFrameRate=\r\nSpeed= \r\n", "DVD NTSC 25 720", 8, 25},
+        {{320, 240}, "Speed=70000\r\n", "VCD PAL 25 352", 8, 25}};
+    for (const auto &[frame, ini, boxes, speed, speedMax] : cases) {
+        SCOPED_TRACE(ini);
+        FormFixture fx;
+        fx.makeClip(u"Garten"_s, 2, frame);
+        fx.writeClipIni(u"Garten"_s, QLatin1String(ini));
+        fx.start();
+        EXPECT_EQ(fx.form.cboFormats.text() + " " + fx.form.txtFPS.text() + " " + fx.form.txtWidth.text(),
+                  QLatin1String(boxes));
+        EXPECT_EQ(fx.form.scrlSpeed.value(), speed);
+        EXPECT_EQ(fx.form.scrlSpeed.maximum(), speedMax);
+    }
+    // The preview decodes this JPEG at a quarter, 400 × 300 pixels; the frame has 1200 rows.
+    FormFixture fx;
+    fx.makeClip(u"Kamera"_s, 1, QSize(1600, 1200), "jpg");
+    fx.start();
+    EXPECT_LT(fx.form.picTemp.image().height(), 400);
+    EXPECT_EQ(fx.form.cboFormats.text(), u"DVD PAL"_s);
+}
+
+// A stored speed within the clip's own rate survives whatever range the clip before left behind.
+TEST(ClipSelection, StoredSpeedDoesNotDependOnThePreviousClip)
+{
+    // the first clip's Clip.ini, the second's ("": none), the speed and its maximum
+    const std::tuple<const char *, const char *, int, int> cases[] = {
+        {"Format=VCD PAL\r\nFrameRate=10\r\n", "Format=DVD PAL\r\nFrameRate=25\r\nSpeed=20\r\n", 20, 25},
+        {"Format=DVD NTSC\r\nFrameRate=30\r\nSpeed=28\r\n", "", 28, 30},
+        {"Format=VCD PAL\r\nFrameRate=10\r\n", "Format=VCD PAL\r\nFrameRate=10\r\nSpeed=20\r\n", 8, 10}};
+    for (const auto &[firstIni, secondIni, speed, speedMax] : cases) {
+        SCOPED_TRACE(secondIni);
+        FormFixture fx;
+        fx.makeClip(u"a"_s, 1);
+        fx.makeClip(u"b"_s, 1);
+        fx.writeClipIni(u"a"_s, QLatin1String(firstIni));
+        if (*secondIni) {
+            fx.writeClipIni(u"b"_s, QLatin1String(secondIni));
+            fx.start();
+            fx.form.List1.setText(u"b"_s);
+            fx.form.List1.setListIndex(1);
+        } else {
+            fx.start();
+        }
+        EXPECT_EQ(fx.form.scrlSpeed.value(), speed);
+        EXPECT_EQ(fx.form.scrlSpeed.maximum(), speedMax);
+    }
+}
+
+TEST(ClipSelection, PositionSizeAndOverlayOptions)
+{
+    FormFixture fx;
+    for (const char *clip : {"a", "b", "c"})
+        fx.makeClip(QLatin1String(clip), 1);
+    fx.writeClipIni(u"a"_s,
+                    u"Pos=0\r\nSize=3\r\nText=Hallo\r\nBox=1\r\nBorder=1\r\nContainer=MP4\r\nFit=pad\r\n"_s);
+    fx.writeClipIni(u"c"_s, u"Pos=7\r\nContainer=mkv\r\nFit=pad\r\n"_s);
+    fx.start();
+    EXPECT_EQ(fx.form.cboPosition.text(), u"Links oben"_s);
+    EXPECT_EQ(fx.form.cboSize.text(), u"Riesig"_s);
+    EXPECT_EQ(fx.form.Text1.text(), u"Hallo"_s);
+    EXPECT_EQ(fx.form.Check2.value(), 0) << "the border applied after the box clears it";
+    EXPECT_EQ(fx.form.Check3.value(), 1);
+    EXPECT_EQ(fx.form.output, (VideoOutput{Container::Mp4, Fit::Pad}));
+
+    fx.form.Check1.setValue(1);
+    fx.form.List1.setText(u"b"_s);
+    fx.form.List1.setListIndex(1);
+    EXPECT_EQ(fx.form.cboPosition.text(), u"Rechts unten"_s) << "missing Pos";
+    EXPECT_EQ(fx.form.cboSize.text(), u"Mittel"_s);
+    EXPECT_EQ(fx.form.Text1.text(), u"© BRIMHOLT"_s);
+    EXPECT_EQ(fx.form.Check1.value(), 1) << "the overlay switch is not part of a clip's settings";
+    EXPECT_EQ(fx.form.output, VideoOutput{}) << "no keys: AVI, stretched";
+    fx.form.List1.setText(u"c"_s);
+    fx.form.List1.setListIndex(2);
+    EXPECT_EQ(fx.form.cboPosition.text(), QString()) << "Pos above the last entry";
+    EXPECT_EQ(fx.form.output, (VideoOutput{Container::Avi, Fit::Pad})) << "an unknown container";
+}
+
+// The speed keeps within a new format's rate; a text that is no format changes no box, but the
+// limit of the rate box still applies.
+TEST(ClipSelection, FormatChangeLimitsTheSpeed)
+{
+    FormFixture fx;
+    fx.makeClip(u"a"_s, 1);
+    fx.start();
+    fx.form.scrlSpeed.setValue(20);
+    fx.form.cboFormats.setListIndex(int(fx.form.cboFormats.items().indexOf(u"DVD NTSC"_s)));
+    EXPECT_EQ(fx.form.scrlSpeed.value(), 20);
+    EXPECT_EQ(fx.form.scrlSpeed.maximum(), 30);
+    fx.form.scrlSpeed.setValue(28);
+    fx.form.cboFormats.setListIndex(int(fx.form.cboFormats.items().indexOf(u"VCD PAL"_s)));
+    EXPECT_EQ(fx.form.scrlSpeed.value(), 8);
+    EXPECT_EQ(fx.form.scrlSpeed.maximum(), 25);
+    fx.form.txtFPS.setText(u"abc"_s);
+    fx.form.cboFormats.setText(u"Eigenes"_s);
+    emit fx.form.cboFormats.clicked();
+    EXPECT_EQ(fx.form.txtWidth.text(), u"352"_s);
+    EXPECT_EQ(fx.form.scrlSpeed.maximum(), 0);
+}
+
+TEST(NumberText, IntegerValue)
+{
+    const std::pair<const char *, std::optional<int>> rows[] = {{"  25 fps", 25},
+                                                                {"abc", 0},
+                                                                {"2.5", 2},
+                                                                {"3.5", 4},
+                                                                {"-1.5", -2},
+                                                                {"32767", 32767},
+                                                                {"32768", std::nullopt},
+                                                                {"-32769", std::nullopt}};
+    for (const auto &[text, value] : rows)
+        EXPECT_EQ(integerValueOf(QLatin1String(text)), value) << text;
+    EXPECT_DOUBLE_EQ(numberValueOf(u"12.75x"_s), 12.75);
+}
+
+class VideoCommandTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        QObject::connect(&fx.logic->command, &VideoCommand::videoCompleted, [this] { ++beeps; });
+    }
+    void start(int frames)
+    {
+        fx.makeClip(u"Garten"_s, frames);
+        fx.start();
+    }
+    QString video() const { return fx.video(u"Garten"_s); }
+    QString ini() const { return fx.clipPath(u"Garten"_s) + u"Clip.ini"_s; }
+    FormFixture fx;
+    int beeps = 0;
+};
+
+// The pass order is one function shared with the player (tst_player); here the writer follows it.
+TEST_F(VideoCommandTest, BackwardVideoHasTheFramesInPassOrder)
+{
+    start(3);
+    fx.form.cboDirections.setListIndex(1);
+    fx.makeVideo();
+    EXPECT_EQ(frameColours(video()), (QList<int>{2, 1, 0}));
+    const Probe p = probe(video());
+    EXPECT_TRUE(p.ok);
+    EXPECT_EQ(QSize(p.width, p.height), QSize(32, 24));
+    EXPECT_EQ(p.frameRate, u"8/1"_s);
+    EXPECT_EQ(beeps, 1);
+    EXPECT_FALSE(QFile::exists(fx.root() + u"temp.bmp"_s));
+}
+
+TEST_F(VideoCommandTest, OverwriteQuestionAndNaming)
+{
+    start(1);
+    QDir().mkpath(fx.root() + u"Clips"_s);
+    ASSERT_TRUE(writeFile(video(), "old"));
+    ASSERT_TRUE(writeFile(fx.video(u"Garten_2"_s), "old"));
+    fx.messages.queueAnswer(MessageAnswer::No);
+    fx.makeVideo();
+    ASSERT_EQ(fx.messages.messages.size(), 1);
+    EXPECT_EQ(fx.messages.messages[0].text,
+              u"Soll die bereits existierende Datei 'Garten.avi' überschrieben werden ?"_s);
+    EXPECT_EQ(fx.messages.messages[0].defaultAnswer, MessageAnswer::No);
+    EXPECT_TRUE(QFile::exists(fx.video(u"Garten_3"_s)));
+    EXPECT_EQ(readFile(video()), "old") << "the kept file is untouched";
+
+    // Agreeing to replace the video loses nothing until a frame is ready to take its place: not
+    // when the compression dialog is cancelled, nor when no frame can be made.
+    fx.chooser.choice.reset();
+    fx.messages.messages.clear();
+    fx.messages.queueAnswer(MessageAnswer::Yes);
+    fx.makeVideo();
+    EXPECT_EQ(readFile(video()), "old") << "cancelled";
+    EXPECT_TRUE(fx.messages.messages.isEmpty()) << "nothing is asked after a cancel";
+    fx.chooser.choice = CompressOptions();
+    fx.form.txtWidth.setText(u"0"_s);
+    fx.logic->command.Command1_Click(0);
+    EXPECT_EQ(readFile(video()), "old") << "no frame";
+    EXPECT_EQ(fx.messages.messages.last().text, fx.form.UiText(0));
+    EXPECT_EQ(beeps, 1);
+
+    fx.messages.queueAnswer(MessageAnswer::Yes);
+    fx.makeVideo();
+    EXPECT_GT(QFileInfo(video()).size(), 3) << "Yes replaces the file";
+    EXPECT_EQ(fx.logic->command.lastVideoPath(), video());
+}
+
+TEST_F(VideoCommandTest, ClipIniKeysInOrder)
+{
+    start(2);
+    fx.form.cboPosition.setText(u"nirgends"_s);
+    fx.form.Text1.setText(u"© Wald"_s);
+    fx.makeVideo();
+    EXPECT_EQ(QString::fromLatin1(readFile(ini())).split(u"\r\n"_s, Qt::SkipEmptyParts),
+              (QStringList{"[ClipSettings]", "ClipName=Garten", "Format=VCD PAL", "FrameRate=25", "Width=32",
+                           "Height=24", "Speed=8", "Direction=0", "Copyright=0",
+                           QString::fromLatin1("Text=\xA9 Wald"), "Border=0", "Box=0", "Pos=0", "Size=1",
+                           "Container=avi", "Fit=stretch"}));
+}
+
+TEST_F(VideoCommandTest, SecondRequestWhileWritingIsRefused)
+{
+    start(3);
+    int nested = 0;
+    QObject::connect(&fx.logic->command.writer(), &VideoWriter::progress, [&] {
+        EXPECT_FALSE(fx.form.cmdPlay.isEnabled());
+        EXPECT_FALSE(fx.form.cmdDelFrame.isEnabled());
+        fx.form.Command1.click();
+        fx.logic->command.Command1_Click(0);
+        ++nested;
+    });
+    fx.makeVideo();
+    EXPECT_EQ(nested, 3);
+    EXPECT_EQ(QDir(fx.root() + u"Clips"_s).entryList(QDir::Files).size(), 1);
+    EXPECT_FALSE(fx.form.state.MakingVideo);
+    EXPECT_TRUE(fx.form.List1.isEnabled() && fx.form.Command1.isEnabled());
+}
+
+// The program ends while a video is written: the file is closed properly, so its frames play.
+TEST_F(VideoCommandTest, AbortClosesTheFileSoItPlays)
+{
+    start(6);
+    QObject::connect(&fx.logic->command.writer(), &VideoWriter::progress, [&](int i, int) {
+        if (i == 2)
+            fx.logic->shutdown();
+    });
+    fx.makeVideo();
+    EXPECT_EQ(frameColours(video()), (QList<int>{0, 1}));
+    EXPECT_TRUE(probe(video()).ok);
+    EXPECT_EQ(beeps, 0);
+}
+
+// Folders copied from a system that ignores letter case: frames/, clips/, HALVANE.INI with
+// Language=english beside language/English3.lng, and a clip.ini that is read and rewritten.
+TEST_F(VideoCommandTest, FixedNamesAreFoundWhateverTheirLetterCase)
+{
+    const QString root = fx.root();
+    writeFrames(root + "frames/Garten", {"f0.bmp", "f1.bmp"});
+    ASSERT_TRUE(QDir(root).mkpath("clips") && QDir(root).mkpath("language"));
+    ASSERT_TRUE(writeFile(root + "HALVANE.INI", "[Orrin's Halvane]\r\nLanguage=english\r\n"));
+    QByteArray lng = "#22\r\nlstComments\r\n-1\r\n";
+    for (int i = 0; i < 22; ++i)
+        lng += "E" + QByteArray::number(i) + "\r\n";
+    ASSERT_TRUE(writeFile(root + "language/English3.lng", lng + "\r\n"));
+    ASSERT_TRUE(writeFile(root + "frames/Garten/clip.ini", "[ClipSettings]\r\nText=Hallo\r\nSpeed=12\r\n"));
+    fx.form.state.setProgramFolder(root); // start-up forms the paths once the folders are there
+    fx.start();
+    EXPECT_EQ(fx.form.List1.items(), QStringList{"Garten"});
+    EXPECT_EQ(fx.form.UiText(4), "E4");
+    EXPECT_EQ(fx.form.Text1.text(), "Hallo");
+    EXPECT_EQ(fx.form.scrlSpeed.value(), 12);
+    fx.makeVideo();
+    EXPECT_TRUE(QFileInfo(root + "clips/Garten.avi").isFile());
+    EXPECT_FALSE(QFileInfo::exists(root + "Clips"));
+    EXPECT_FALSE(QFileInfo::exists(root + "frames/Garten/Clip.ini"));
+    EXPECT_EQ(GetIniString("ClipSettings", "ClipName", root + "frames/Garten/clip.ini", ""), "Garten");
+}
+
+using Kind = ClipProblem::Kind;
+
+TEST(ClipCheck, NumberingRulesAndVideoLength)
+{
+    const std::pair<QStringList, QList<ClipProblem>> rows[] = {
+        // frames in list order, problems
+        {{"f001.bmp", "f002.bmp", "f003.jpg"}, {}},
+        {{"img1.jpg", "img10.jpg", "img9.jpg"},
+         {{Kind::OutOfOrder, "img9.jpg", "img10.jpg", {}}, {Kind::Gap, "img1.jpg", "img9.jpg", {}}}},
+        {{"a1.bmp", "A2.bmp", "b1.bmp", "b3.bmp"}, {{Kind::Gap, "b1.bmp", "b3.bmp", {}}}}, // case ignored
+        {{"IMG_20240101123045.jpg", "IMG_20240101123112.jpg", "x.bmp"}, {}} // time stamps, no number
+    };
+    for (const auto &[frames, expected] : rows)
+        EXPECT_EQ(numberingProblems(frames), expected) << frames.join(' ').toStdString();
+
+    EXPECT_EQ(videoFrameCount(3, PlayingDirection::ForwardAndBack), 5);
+    EXPECT_EQ(videoFrameCount(1, PlayingDirection::ForwardAndBack), 1);
+    EXPECT_DOUBLE_EQ(videoSeconds(3, PlayingDirection::ForwardAndBack, 8), 0.625);
+    EXPECT_DOUBLE_EQ(videoSeconds(4, PlayingDirection::Forward, 0), 4.0) << "speed 0 counts as 1";
+}
+
+// A clip with one problem of each kind: f002 cut off, f003 smaller, f004 missing, notes.txt.
+class BadClip : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        fx.makeClip(u"Good"_s, 3);
+        folder = fx.clipPath(u"Bad"_s);
+        writeFrames(folder, {"f000.bmp", "f001.bmp", "f002.jpg", "f005.bmp"}, QSize(32, 24));
+        writeFrames(folder, {"f003.bmp"}, QSize(16, 16));
+        QFile jpeg(folder + u"f002.jpg"_s);
+        ASSERT_TRUE(jpeg.resize(jpeg.size() / 2));
+        ASSERT_TRUE(writeFile(folder + u"notes.txt"_s, "x"));
+        fx.writeClipIni(u"Bad"_s, u"Speed=3\r\nDirection=2\r\n"_s);
+    }
+    FormFixture fx;
+    QString folder;
+};
+
+TEST_F(BadClip, FindsEveryKindOfProblemAndEndsEarlyWithWhatItHas)
+{
+    const ClipCheckResult r = checkClip(folder);
+    EXPECT_TRUE(r.complete);
+    EXPECT_EQ(r.frames, 5);
+    EXPECT_EQ(r.firstSize, QSize(32, 24));
+    const QList<ClipProblem> expected = {{Kind::Unreadable, "f002.jpg", {}, {}},
+                                         {Kind::SizeDiffers, "f003.bmp", {}, QSize(16, 16)},
+                                         {Kind::Gap, "f003.bmp", "f005.bmp", {}},
+                                         {Kind::NotAFrame, "notes.txt", {}, {}}};
+    EXPECT_EQ(r.problems, expected) << "Clip.ini is no problem";
+    fx.start();
+    const QStringList report = clipCheckReport(r, fx.form, 3, PlayingDirection::ForwardAndBack);
+    ASSERT_EQ(report.size(), 5);
+    EXPECT_EQ(report.at(1), u"f003.bmp: 16 × 16 Pixel, der erste Frame hat 32 × 24"_s);
+    EXPECT_EQ(report.last(), u"5 Frames, erster Frame 32 × 24 Pixel, Länge 3.0 s bei 3 Bildern/s"_s);
+
+    int calls = 0;
+    EXPECT_FALSE(checkClip(folder, [&] { return ++calls > 3; }).complete);
+    // The folder goes away while the frames are read (asked once per listed file, then once per
+    // frame): what was read before stays.
+    calls = 0;
+    const ClipCheckResult removed = checkClip(folder, [&] {
+        if (++calls == 7 + 3)
+            QDir(folder).removeRecursively();
+        return false;
+    });
+    EXPECT_FALSE(removed.complete);
+    EXPECT_EQ(removed.firstSize, QSize(32, 24));
+}
+
+TEST_F(BadClip, WindowChecksTheSelectedClipAndShowsTheLength)
+{
+    fx.logic->startBackgroundWork();
+    QSignalSpy done(&fx.logic->clipStatus, &ClipStatus::checkFinished);
+    fx.start(); // selects Bad: speed 3, forward and back
+    ASSERT_TRUE(done.wait(10000));
+    EXPECT_EQ(fx.form.lblCheck.caption(), u"4 Probleme gefunden"_s);
+    EXPECT_TRUE(fx.form.lblCheck.toolTip().startsWith(u"f002.jpg: Frame nicht lesbar"_s));
+    EXPECT_EQ(fx.form.lblLength.caption(), u"Länge: 3.0 s"_s);
+
+    fx.form.List1.setListIndex(1); // Good: 3 frames, no Clip.ini, so speed 8 and forward
+    ASSERT_TRUE(done.wait(10000));
+    EXPECT_EQ(fx.form.lblCheck.caption(), u"Clip in Ordnung"_s);
+    EXPECT_EQ(fx.form.lblLength.caption(), u"Länge: 0.4 s"_s);
+    fx.form.scrlSpeed.setValue(5);
+    fx.form.cboDirections.setListIndex(2);
+    EXPECT_EQ(fx.form.lblLength.caption(), u"Länge: 1.0 s"_s);
+}
+
+class FollowingFolders : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        fx.makeClip(u"B"_s, 4);
+        fx.makeClip(u"D"_s, 1);
+        fx.logic->startBackgroundWork();
+        fx.start();
+        fx.form.slPre.setValue(2);
+    }
+    QString b(const char *file) const { return fx.clipPath(u"B"_s) + QLatin1String(file); }
+    FormFixture fx;
+};
+
+TEST_F(FollowingFolders, ListsChangeButNotTheSelectionOrTheFrameShown)
+{
+    writeFrames(fx.clipPath(u"B"_s), {"a.bmp"}); // sorts first
+    QFile::remove(b("f003.bmp"));
+    fx.makeClip(u"A"_s, 1);
+    ASSERT_TRUE(QDir(fx.framesPath()).rename(u"D"_s, u"C"_s));
+    fx.logic->watcher.apply();
+    EXPECT_EQ(fx.form.List1.items(), (QStringList{"A", "B", "C"}));
+    EXPECT_EQ(fx.form.List1.listIndex(), 1);
+    EXPECT_EQ(fx.form.lvwFiles.items(), (QStringList{"a.bmp", "f000.bmp", "f001.bmp", "f002.bmp"}));
+    EXPECT_EQ(fx.form.lbl(0)->caption(), u"Frames: 4"_s);
+    EXPECT_EQ(fx.form.slPre.value(), 3) << "still f002.bmp, one place on";
+    EXPECT_EQ(fx.form.state.CurrentFramePath, b("f002.bmp"));
+
+    // The frame shown goes away: its neighbour takes its place.
+    QFile::remove(b("f002.bmp"));
+    fx.logic->watcher.apply();
+    EXPECT_EQ(fx.form.slPre.maximum(), 2);
+    EXPECT_EQ(fx.form.state.CurrentFramePath, b("f001.bmp"));
+}
+
+TEST_F(FollowingFolders, NothingChangesWhileAVideoIsWrittenThenOneUpdate)
+{
+    QSignalSpy frames(&fx.logic->watcher, &ClipWatcher::framesChanged);
+    fx.form.state.MakingVideo = true;
+    writeFrames(fx.clipPath(u"B"_s), {"f004.bmp"});
+    fx.logic->watcher.apply();
+    EXPECT_EQ(fx.form.lvwFiles.count(), 4);
+    fx.form.state.MakingVideo = false;
+    fx.makeVideo();
+    EXPECT_EQ(fx.form.lvwFiles.count(), 5) << "applied when the video is done";
+    EXPECT_EQ(frames.count(), 1);
+
+    // New files are read once their writes have settled: two files, one update.
+    fx.logic->watcher.setSettleDelay(50);
+    writeFrames(fx.clipPath(u"B"_s), {"f005.bmp", "f006.bmp"});
+    ASSERT_TRUE(frames.wait(10000));
+    EXPECT_EQ(fx.form.lvwFiles.count(), 7);
+    EXPECT_EQ(frames.count(), 2);
+}
+
+struct Result
+{
+    int exitCode = -1;
+    QByteArray out;
+    QString err;
+};
+
+class BatchTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { fx.makeClip(u"Garten"_s, 3); }
+    // The program on the fixture's folder, in the given locale when one is named.
+    Result run(QStringList args, const char *locale = nullptr)
+    {
+        QProcess p;
+        if (locale) {
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.remove(u"LANG"_s);
+            env.remove(u"LC_CTYPE"_s);
+            env.insert(u"LC_ALL"_s, QString::fromLatin1(locale));
+            p.setProcessEnvironment(env);
+        }
+        p.start(QStringLiteral(TAVELON_BIN), QStringList{u"--root"_s, fx.root()} + args);
+        p.waitForFinished(120000);
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+                QString::fromLocal8Bit(p.readAllStandardError())};
+    }
+    QString clipIni(const char *key)
+    {
+        return GetIniString("ClipSettings", key, fx.clipPath(u"Garten"_s) + "Clip.ini", QString());
+    }
+    FormFixture fx;
+};
+
+TEST_F(BatchTest, MakesTheVideoAndPrintsOnlyItsPath)
+{
+    const Result r = run({"--make-video", "Garten", "--format", "VCD NTSC", "--width", "40", "--height", "30",
+                          "--speed", "99", "--direction", "2", "--compressor", "mjpeg"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QString path = fx.video(u"Garten"_s);
+    EXPECT_EQ(r.out, QFile::encodeName(QDir::cleanPath(path)) + '\n');
+    const Probe p = probe(path);
+    EXPECT_TRUE(p.ok);
+    EXPECT_EQ(p.codecName, u"mjpeg"_s);
+    EXPECT_EQ(QSize(p.width, p.height), QSize(40, 30)) << "--width after --format overrides the preset";
+    EXPECT_EQ(p.frameRate, u"30/1"_s) << "speed kept within the scroll bar's range";
+    EXPECT_EQ(p.frames, 5) << "forward and back";
+    EXPECT_EQ(QStringList({clipIni("Format"), clipIni("Width"), clipIni("Speed"), clipIni("Direction")}),
+              QStringList({"VCD NTSC", "40", "30", "2"}));
+    EXPECT_EQ(run({"--make-video", "Garten", "--overwrite"}).out, r.out);
+}
+
+TEST_F(BatchTest, OverlayOptionsReachTheFrames)
+{
+    const Result r = run({"--make-video", "Garten", "--format", "VCD PAL", "--overlay", "--box", "--position",
+                          "0", "--text", "Wald", "--color", "1"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QByteArray rgb = decodeRgb24(fx.video(u"Garten"_s));
+    // VCD, top left, box: anchor (7 + 3 + 7, 7 + 6), so the box starts at (12, 12), left of the text.
+    EXPECT_LT(colourDistance(rgb, 352, 288, 0, 14, 20, QColor(64, 64, 64)), 8);
+    EXPECT_EQ(QStringList({clipIni("Pos"), clipIni("Box"), clipIni("Text"), clipIni("Copyright")}),
+              QStringList({"0", "1", "Wald", "1"}));
+}
+
+// Exit status 2 for usage errors (the parser's own cases are in tst_commandline), 1 for a failure
+// in the language file's words, 3 for another copy on the same folder; one line each on stderr.
+TEST_F(BatchTest, ExitStatusesAndErrorLines)
+{
+    for (const QStringList &args :
+         {QStringList{"--make-video", "Nirgends"}, QStringList{"--frobnicate"},
+          QStringList{"--make-video", "Garten", "--format", "PAL"},
+          QStringList{"--make-video", "Garten", "--compressor", "nope"},
+          QStringList{"--make-video", "Garten", "--container", "mp4", "--compressor", "mjpeg"}}) {
+        const Result r = run(args);
+        EXPECT_EQ(r.exitCode, 2) << args.join(u' ').toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
+        EXPECT_EQ(r.err.count(u'\n'), 1) << r.err.toStdString();
+    }
+    QDir().mkpath(fx.root() + u"Language"_s);
+    ASSERT_TRUE(writeFile(fx.root() + u"Halvane.ini"_s, "[Orrin's Halvane]\r\nLanguage=English\r\n"));
+    ASSERT_TRUE(writeFile(fx.root() + u"Language/English3.lng"_s,
+                          "#0\r\nlstComments\r\n-1\r\nFrames could not be loaded!\r\n"));
+    const Result r = run({"--make-video", "Garten", "--width", "0"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.out.isEmpty());
+    EXPECT_TRUE(r.err.contains(u"Frames could not be loaded!"_s)) << r.err.toStdString();
+    EXPECT_FALSE(QFile::exists(fx.video(u"Garten"_s))) << "an empty result is removed";
+
+    InstanceLock lock(fx.root());
+    ASSERT_TRUE(lock.tryLock());
+    const Result locked = run({"--make-video", "Garten"});
+    EXPECT_EQ(locked.exitCode, 3);
+    EXPECT_EQ(locked.err.count(u'\n'), 1);
+}
+
+// MP4 with H.264 unless told otherwise, kept in Clip.ini with the fit; 64 × 48 frames in a 96 × 48
+// video keep their shape between black bars 16 pixels wide, or fill it when stretched.
+TEST_F(BatchTest, Mp4AndFitAreStoredAndApplied)
+{
+    const std::tuple<QStringList, const char *, bool> runs[] = {
+        {{"--container", "mp4", "--fit", "pad", "--width", "96", "--height", "48"}, "Garten.mp4", true},
+        {{}, "Garten_2.mp4", true},
+        {{"--fit", "stretch", "--overwrite"}, "Garten.mp4", false}};
+    for (const auto &[args, file, bars] : runs) {
+        SCOPED_TRACE(file);
+        const Result r = run(QStringList{"--make-video", "Garten"} + args);
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        const QString path = fx.root() + u"Clips/"_s + QLatin1String(file);
+        EXPECT_EQ(r.out, QFile::encodeName(QDir::cleanPath(path)) + '\n');
+        const Probe p = probe(path);
+        EXPECT_EQ(p.codecName + QString::number(p.frames), u"h2643"_s);
+        const QByteArray rgb = decodeRgb24(path);
+        for (int x : {3, 12, 84, 92})
+            EXPECT_LT(
+                colourDistance(rgb, 96, 48, 0, x, 24, bars ? QColor(Qt::black) : FormFixture::frameColor(0)),
+                12)
+                << x;
+        EXPECT_LT(colourDistance(rgb, 96, 48, 0, 48, 24, FormFixture::frameColor(0)), 12);
+        EXPECT_EQ(clipIni("Container") + clipIni("Fit"), bars ? u"mp4pad"_s : u"mp4stretch"_s);
+    }
+}
+
+TEST_F(BatchTest, ChecksAClipAtItsStoredSpeedHelpAndCompressors)
+{
+    fx.writeClipIni(u"Garten"_s, u"Speed=5\r\nDirection=2\r\n"_s);
+    EXPECT_EQ(run({"--check-clip", "Garten"}).exitCode, 0);
+    QFile::remove(fx.clipPath(u"Garten"_s) + u"f001.bmp"_s);
+    const Result gap = run({"--check-clip", "Garten"});
+    EXPECT_EQ(gap.exitCode, 1);
+    EXPECT_EQ(QString::fromUtf8(gap.out),
+              QStringLiteral("Lücke in der Nummerierung zwischen f000.bmp und f002.bmp\n"
+                             "2 Frames, erster Frame 64 × 48 Pixel, Länge 0.6 s bei 5 Bildern/s\n"));
+    EXPECT_EQ(run({"--check-clip", "Nirgends"}).exitCode, 2);
+
+    EXPECT_TRUE(run({"--help"}).out.contains("--make-video"));
+    EXPECT_TRUE(run({"--list-compressors"}).out.startsWith("uncompressed "));
+}
+
+// Clip and frame names with blanks, quotes, umlauts, other scripts and leading dashes, end to end:
+// listed, made into a video whose path is printed as it is, and kept in Clip.ini (in Windows-1252
+// when every character has a byte there).
+TEST_F(BatchTest, NamesPassThroughExactly)
+{
+    const char *const names[] = {"--root",        "-x",       "Grüße", "it's", "mit Leerzeichen",
+                                 "sag \"hallo\"", "Ελληνικά", "日本"}; // as they sort
+    ASSERT_TRUE(QDir(fx.clipPath(u"Garten"_s)).removeRecursively());
+    QByteArray listing;
+    for (const char *utf8 : names) {
+        const QString name = QString::fromUtf8(utf8);
+        writeFrames(fx.clipPath(name), {name + u" 0.bmp"_s, name + u" 1.jpg"_s});
+        listing += QByteArray(utf8) + '\n';
+    }
+    for (const char *locale : {"C", "C.UTF-8"})
+        EXPECT_EQ(run({"--list-clips"}, locale).out, listing) << locale;
+    for (const char *utf8 : names) {
+        const QString name = QString::fromUtf8(utf8);
+        SCOPED_TRACE(utf8);
+        const Result r = run({"--make-video", name, "--width", "32", "--height", "24"}, "C");
+        ASSERT_EQ(r.exitCode, 0);
+        EXPECT_EQ(r.out, QFile::encodeName(QDir::cleanPath(fx.video(name))) + '\n');
+        const Probe p = probe(fx.video(name));
+        EXPECT_TRUE(p.ok) << p.errors.toStdString();
+        EXPECT_EQ(p.frames, 2);
+        const QString ini = fx.clipPath(name) + u"Clip.ini"_s;
+        EXPECT_EQ(GetIniString("ClipSettings", "ClipName", ini, QString()), name);
+        const bool ansi = QString::fromLatin1(name.toLatin1()) == name;
+        EXPECT_TRUE(readFile(ini).contains("ClipName=" + (ansi ? name.toLatin1() : name.toUtf8())));
+    }
+}
+
+} // namespace
