@@ -1,13 +1,18 @@
 // The services and the form's texts: command line, window placement, the 1252 code page, files and
-// folders, the clip and frame lists, the settings (INI) files and the language files.
+// folders, the clip and frame lists, the settings (INI) and language files; where the program
+// folder is, and an installed copy run as a user runs it.
+#include <QDirIterator>
+#include <QProcess>
 
 #include <chrono>
 #include <sys/stat.h>
 #include <tuple>
+#include <unistd.h>
 
 #include "app/batchjob.h"
 #include "app/centerform.h"
 #include "app/commandline.h"
+#include "app/programfolder.h"
 #include "form/languagefile.h"
 #include "form/mainform.h"
 #include "form/showntexts.h"
@@ -540,6 +545,169 @@ TEST(FillPlaceholders, NumbersGoWhereTheTextPutsThem)
         {"%1 %2", {"%2", "x"}, "%2 x"}};
     for (const auto &[pattern, values, expected] : rows)
         EXPECT_EQ(fillPlaceholders(QString::fromUtf8(pattern), values), QString::fromUtf8(expected));
+}
+
+struct LocateCase
+{
+    const char *name;
+    bool installed; // prefix/share/brimholt-tavelon exists
+    const char *root;
+    bool withHome;
+    const char *folder; // relative to the temporary directory; "" for none
+    bool perUser;
+};
+
+const LocateCase kLocateCases[] = {
+    {"BuildFolderUsesItsOwnFolder", false, "", true, "prefix/bin", false},
+    {"InstalledCopyUsesThePerUserFolder", true, "", true, "home/Brimholt Tavelon", true},
+    {"RootWinsOverThePerUserFolder", true, "elsewhere", true, "elsewhere", false},
+    {"RootWinsInTheBuildFolder", false, "elsewhere", true, "elsewhere", false},
+    {"InstalledCopyWithoutHomeHasNoFolder", true, "", false, "", true}};
+
+TEST(ProgramFolderTest, Locate)
+{
+    for (const LocateCase &c : kLocateCases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir tmp;
+        const QDir dir(tmp.path());
+        ASSERT_TRUE(dir.mkpath(u"prefix/bin"_s));
+        if (c.installed) {
+            ASSERT_TRUE(dir.mkpath(u"prefix/share/brimholt-tavelon/Language"_s));
+        }
+        const QString root = *c.root ? dir.filePath(QString::fromLatin1(c.root)) : QString();
+        const QString home = c.withHome ? dir.filePath(u"home"_s) : QString();
+        const ProgramFolder got =
+            locateProgramFolder(root, dir.filePath(u"prefix/bin"_s), home, u"../share/brimholt-tavelon"_s,
+                                u"/src/data/Language/"_s);
+        EXPECT_EQ(got.folder, *c.folder ? dir.filePath(QString::fromLatin1(c.folder)) : QString());
+        EXPECT_EQ(got.perUser, c.perUser);
+        // The installed language files serve also a folder named by --root; a copy that is not
+        // installed falls back to the source tree's.
+        EXPECT_EQ(got.installedLanguages, c.installed
+                                              ? dir.filePath(u"prefix/share/brimholt-tavelon/Language/"_s)
+                                              : u"/src/data/Language/"_s);
+    }
+}
+
+// Every path below folder, relative to it.
+QStringList tree(const QString &folder)
+{
+    QStringList paths;
+    QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        paths << QDir(folder).relativeFilePath(it.next());
+    paths.sort();
+    return paths;
+}
+
+struct RunResult
+{
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+class InstalledCopy : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        const QDir dir(m_dir.path());
+        ASSERT_TRUE(dir.mkpath(u"prefix/bin"_s));
+        ASSERT_TRUE(dir.mkpath(u"prefix/share/brimholt-tavelon/Language"_s));
+        m_bin = dir.filePath(u"prefix/bin/brimholt-tavelon"_s);
+        ASSERT_TRUE(QFile::copy(QStringLiteral(TAVELON_BIN), m_bin));
+        ASSERT_TRUE(QFile::copy(QStringLiteral(TAVELON_LANGUAGE_DIR "/English3.lng"),
+                                dir.filePath(u"prefix/share/brimholt-tavelon/Language/English3.lng"_s)));
+        m_prefix = tree(dir.filePath(u"prefix"_s));
+    }
+
+    QString path(const QString &relative) const { return QDir(m_dir.path()).filePath(relative); }
+    QString programFolder() const { return path(u"home/Brimholt Tavelon"_s); }
+
+    RunResult run(const QStringList &args, const QString &home)
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"HOME"_s, home);
+        p.setProcessEnvironment(env);
+        p.setWorkingDirectory(m_dir.path());
+        p.start(m_bin, args);
+        EXPECT_TRUE(p.waitForFinished(60000));
+        RunResult r;
+        r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        r.out = QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
+        r.err = QString::fromLocal8Bit(p.readAllStandardError()).trimmed();
+        return r;
+    }
+
+    // The prefix holds what was installed, nothing more.
+    void expectPrefixUntouched() { EXPECT_EQ(tree(path(u"prefix"_s)), m_prefix); }
+
+    QTemporaryDir m_dir;
+    QString m_bin;
+    QStringList m_prefix;
+};
+
+TEST_F(InstalledCopy, FirstStartMakesThePerUserFolderAndMakesVideosThere)
+{
+    ASSERT_TRUE(QDir().mkpath(path(u"home"_s)));
+    const RunResult first = run({u"--make-video"_s, u"Garten"_s}, path(u"home"_s));
+    EXPECT_EQ(first.code, 2) << first.err.toStdString(); // no such clip yet, but the folder is there
+    EXPECT_EQ(tree(programFolder()), (QStringList{u"Clips"_s, u"Frames"_s}));
+
+    writeFrames(programFolder() + u"/Frames/Garten"_s, {u"a.bmp"_s, u"b.bmp"_s});
+    const RunResult made = run({u"--make-video"_s, u"Garten"_s}, path(u"home"_s));
+    ASSERT_EQ(made.code, 0) << made.err.toStdString();
+    EXPECT_EQ(made.out, programFolder() + u"/Clips/Garten.avi"_s);
+    const RunResult listed = run({u"--list-clips"_s}, path(u"home"_s));
+    EXPECT_EQ(listed.out, u"Garten"_s);
+    expectPrefixUntouched();
+    EXPECT_FALSE(QFileInfo::exists(path(u"Brimholt Tavelon"_s)));
+}
+
+TEST_F(InstalledCopy, RootOverridesThePerUserFolder)
+{
+    ASSERT_TRUE(QDir().mkpath(path(u"home"_s)));
+    writeFrames(path(u"elsewhere/Frames/Teich"_s), {u"a.bmp"_s});
+    const RunResult made =
+        run({u"--root"_s, path(u"elsewhere"_s), u"--make-video"_s, u"Teich"_s}, path(u"home"_s));
+    ASSERT_EQ(made.code, 0) << made.err.toStdString();
+    EXPECT_EQ(made.out, path(u"elsewhere/Clips/Teich.avi"_s));
+    EXPECT_TRUE(tree(path(u"home"_s)).isEmpty());
+    expectPrefixUntouched();
+}
+
+TEST_F(InstalledCopy, FolderThatCannotBeMadeIsReportedAndNothingIsWritten)
+{
+    // a file where a folder must go, relative to the home folder ("": no home folder at all);
+    // --language; the message
+    const std::tuple<const char *, const char *, const char *> rows[] = {
+        {"Brimholt Tavelon", "", "Brimholt Tavelon: Error: Der Programmordner kann nicht angelegt werden:"},
+        {"Brimholt Tavelon/Frames", "",
+         "Brimholt Tavelon: Error: Der Programmordner kann nicht angelegt werden:"},
+        {"", "English", "Brimholt Tavelon: Error: The program folder cannot be created:"}};
+    for (const auto &[fileInPlace, language, message] : rows) {
+        SCOPED_TRACE(fileInPlace);
+        QTemporaryDir tmp;
+        const QString home = tmp.path() + u"/home"_s;
+        if (*fileInPlace) {
+            ASSERT_TRUE(QDir().mkpath(QFileInfo(home + u'/' + QString::fromUtf8(fileInPlace)).path()));
+            ASSERT_TRUE(writeFile(home + u'/' + QString::fromUtf8(fileInPlace), {}));
+        }
+        const QStringList before = tree(tmp.path());
+        QStringList args = {u"--make-video"_s, u"Garten"_s};
+        if (*language)
+            args << u"--language"_s << QString::fromLatin1(language);
+        const RunResult r = run(args, home);
+        EXPECT_EQ(r.code, 1);
+        EXPECT_TRUE(r.err.startsWith(QString::fromUtf8(message))) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(home + u"/Brimholt Tavelon"_s)) << r.err.toStdString();
+        EXPECT_EQ(tree(tmp.path()), before);
+        expectPrefixUntouched();
+    }
 }
 
 } // namespace
