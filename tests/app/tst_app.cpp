@@ -131,14 +131,20 @@ TEST(Codepage1252, IniTextIsUtf8OnlyWhenStrictlyValid)
     }
 }
 
-class FileServices : public ::testing::Test
+// A temporary folder for the file and INI tests.
+class TempFolder : public ::testing::Test
 {
 protected:
-    bool touch(const QString &path) { return QFile(root + path).open(QIODevice::WriteOnly); }
-    bool mkpath(const QString &path) { return QDir().mkpath(root + path); }
+    QString path(const QString &name = u"Clip.ini"_s) const { return tmp.filePath(name); }
+    bool touch(const QString &name) { return QFile(root + name).open(QIODevice::WriteOnly); }
+    bool mkpath(const QString &name) { return QDir().mkpath(root + name); }
+    static void put(const QString &file, const QByteArray &bytes) { ASSERT_TRUE(writeFile(file, bytes)); }
+    static QByteArray bytesOf(const QString &file) { return readFile(file); }
     QTemporaryDir tmp;
     const QString root = tmp.path() + pathSeparator();
 };
+using FileServices = TempFolder;
+using IniFile = TempFolder;
 
 TEST_F(FileServices, EntriesIgnoringCase)
 {
@@ -174,16 +180,6 @@ TEST_F(FileServices, ClipAndFrameLists)
     for (const QString &p : {root + "missing", root + "clip/f2.bmp", QString()})
         EXPECT_TRUE(listClips(p).isEmpty() && listFrames(p).isEmpty()) << p.toStdString();
 }
-
-class IniFile : public ::testing::Test
-{
-protected:
-    QString path(const QString &name = u"Clip.ini"_s) const { return tmp.filePath(name); }
-    static void put(const QString &file, const QByteArray &bytes) { ASSERT_TRUE(writeFile(file, bytes)); }
-    static QByteArray bytesOf(const QString &file) { return readFile(file); }
-
-    QTemporaryDir tmp;
-};
 
 TEST_F(IniFile, ReadsByRules)
 {
@@ -547,43 +543,32 @@ TEST(FillPlaceholders, NumbersGoWhereTheTextPutsThem)
         EXPECT_EQ(fillPlaceholders(QString::fromUtf8(pattern), values), QString::fromUtf8(expected));
 }
 
-struct LocateCase
-{
-    const char *name;
-    bool installed; // prefix/share/brimholt-tavelon exists
-    const char *root;
-    bool withHome;
-    const char *folder; // relative to the temporary directory; "" for none
-    bool perUser;
-};
-
-const LocateCase kLocateCases[] = {
-    {"BuildFolderUsesItsOwnFolder", false, "", true, "prefix/bin", false},
-    {"InstalledCopyUsesThePerUserFolder", true, "", true, "home/Brimholt Tavelon", true},
-    {"RootWinsOverThePerUserFolder", true, "elsewhere", true, "elsewhere", false},
-    {"RootWinsInTheBuildFolder", false, "elsewhere", true, "elsewhere", false},
-    {"InstalledCopyWithoutHomeHasNoFolder", true, "", false, "", true}};
-
 TEST(ProgramFolderTest, Locate)
 {
-    for (const LocateCase &c : kLocateCases) {
-        SCOPED_TRACE(c.name);
+    // prefix/share/brimholt-tavelon exists; --root; a home folder; the folder chosen, relative to the
+    // temporary folder ("": none); whether it is the per-user one
+    const std::tuple<bool, const char *, bool, const char *, bool> rows[] = {
+        {false, "", true, "prefix/bin", false},          // a build folder uses its own folder
+        {true, "", true, "home/Brimholt Tavelon", true}, // an installed copy the per-user one
+        {true, "elsewhere", true, "elsewhere", false},   // --root wins
+        {false, "elsewhere", true, "elsewhere", false},
+        {true, "", false, "", true}}; // no home: no folder
+    for (const auto &[installed, rootArg, withHome, folder, perUser] : rows) {
+        SCOPED_TRACE(folder);
         QTemporaryDir tmp;
         const QDir dir(tmp.path());
         ASSERT_TRUE(dir.mkpath(u"prefix/bin"_s));
-        if (c.installed) {
-            ASSERT_TRUE(dir.mkpath(u"prefix/share/brimholt-tavelon/Language"_s));
-        }
-        const QString root = *c.root ? dir.filePath(QString::fromLatin1(c.root)) : QString();
-        const QString home = c.withHome ? dir.filePath(u"home"_s) : QString();
+        ASSERT_TRUE(!installed || dir.mkpath(u"prefix/share/brimholt-tavelon/Language"_s));
+        const QString root = *rootArg ? dir.filePath(QString::fromLatin1(rootArg)) : QString();
+        const QString home = withHome ? dir.filePath(u"home"_s) : QString();
         const ProgramFolder got =
             locateProgramFolder(root, dir.filePath(u"prefix/bin"_s), home, u"../share/brimholt-tavelon"_s,
                                 u"/src/data/Language/"_s);
-        EXPECT_EQ(got.folder, *c.folder ? dir.filePath(QString::fromLatin1(c.folder)) : QString());
-        EXPECT_EQ(got.perUser, c.perUser);
+        EXPECT_EQ(got.folder, *folder ? dir.filePath(QString::fromLatin1(folder)) : QString());
+        EXPECT_EQ(got.perUser, perUser);
         // The installed language files serve also a folder named by --root; a copy that is not
         // installed falls back to the source tree's.
-        EXPECT_EQ(got.installedLanguages, c.installed
+        EXPECT_EQ(got.installedLanguages, installed
                                               ? dir.filePath(u"prefix/share/brimholt-tavelon/Language/"_s)
                                               : u"/src/data/Language/"_s);
     }
@@ -600,13 +585,6 @@ QStringList tree(const QString &folder)
     paths.sort();
     return paths;
 }
-
-struct RunResult
-{
-    int code = -1;
-    QString out;
-    QString err;
-};
 
 class InstalledCopy : public ::testing::Test
 {
@@ -629,18 +607,9 @@ protected:
 
     RunResult run(const QStringList &args, const QString &home)
     {
-        QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"HOME"_s, home);
-        p.setProcessEnvironment(env);
-        p.setWorkingDirectory(m_dir.path());
-        p.start(m_bin, args);
-        EXPECT_TRUE(p.waitForFinished(60000));
-        RunResult r;
-        r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-        r.out = QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
-        r.err = QString::fromLocal8Bit(p.readAllStandardError()).trimmed();
-        return r;
+        return runProgram(m_bin, args, env, m_dir.path());
     }
 
     // The prefix holds what was installed, nothing more.
@@ -661,9 +630,9 @@ TEST_F(InstalledCopy, FirstStartMakesThePerUserFolderAndMakesVideosThere)
     writeFrames(programFolder() + u"/Frames/Garten"_s, {u"a.bmp"_s, u"b.bmp"_s});
     const RunResult made = run({u"--make-video"_s, u"Garten"_s}, path(u"home"_s));
     ASSERT_EQ(made.code, 0) << made.err.toStdString();
-    EXPECT_EQ(made.out, programFolder() + u"/Clips/Garten.avi"_s);
+    EXPECT_EQ(made.text(), programFolder() + u"/Clips/Garten.avi"_s);
     const RunResult listed = run({u"--list-clips"_s}, path(u"home"_s));
-    EXPECT_EQ(listed.out, u"Garten"_s);
+    EXPECT_EQ(listed.text(), u"Garten"_s);
     expectPrefixUntouched();
     EXPECT_FALSE(QFileInfo::exists(path(u"Brimholt Tavelon"_s)));
 }
@@ -675,7 +644,7 @@ TEST_F(InstalledCopy, RootOverridesThePerUserFolder)
     const RunResult made =
         run({u"--root"_s, path(u"elsewhere"_s), u"--make-video"_s, u"Teich"_s}, path(u"home"_s));
     ASSERT_EQ(made.code, 0) << made.err.toStdString();
-    EXPECT_EQ(made.out, path(u"elsewhere/Clips/Teich.avi"_s));
+    EXPECT_EQ(made.text(), path(u"elsewhere/Clips/Teich.avi"_s));
     EXPECT_TRUE(tree(path(u"home"_s)).isEmpty());
     expectPrefixUntouched();
 }

@@ -450,32 +450,20 @@ TEST_F(FollowingFolders, NothingChangesWhileAVideoIsWrittenThenOneUpdate)
     EXPECT_EQ(frames.count(), 2);
 }
 
-struct Result
-{
-    int exitCode = -1;
-    QByteArray out;
-    QString err;
-};
-
 class BatchTest : public ::testing::Test
 {
 protected:
     void SetUp() override { fx.makeClip(u"Garten"_s, 3); }
     // The program on the fixture's folder, in the given locale when one is named.
-    Result run(QStringList args, const char *locale = nullptr)
+    RunResult run(QStringList args, const char *locale = nullptr)
     {
-        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         if (locale) {
-            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
             env.remove(u"LANG"_s);
             env.remove(u"LC_CTYPE"_s);
             env.insert(u"LC_ALL"_s, QString::fromLatin1(locale));
-            p.setProcessEnvironment(env);
         }
-        p.start(QStringLiteral(TAVELON_BIN), QStringList{u"--root"_s, fx.root()} + args);
-        p.waitForFinished(120000);
-        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-                QString::fromLocal8Bit(p.readAllStandardError())};
+        return runProgram(QStringLiteral(TAVELON_BIN), QStringList{u"--root"_s, fx.root()} + args, env);
     }
     QString clipIni(const char *key)
     {
@@ -486,9 +474,9 @@ protected:
 
 TEST_F(BatchTest, MakesTheVideoAndPrintsOnlyItsPath)
 {
-    const Result r = run({"--make-video", "Garten", "--format", "VCD NTSC", "--width", "40", "--height", "30",
-                          "--speed", "99", "--direction", "2", "--compressor", "mjpeg"});
-    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const RunResult r = run({"--make-video", "Garten", "--format", "VCD NTSC", "--width", "40", "--height",
+                             "30", "--speed", "99", "--direction", "2", "--compressor", "mjpeg"});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
     const QString path = fx.video(u"Garten"_s);
     EXPECT_EQ(r.out, QFile::encodeName(QDir::cleanPath(path)) + '\n');
     const Probe p = probe(path);
@@ -504,9 +492,9 @@ TEST_F(BatchTest, MakesTheVideoAndPrintsOnlyItsPath)
 
 TEST_F(BatchTest, OverlayOptionsReachTheFrames)
 {
-    const Result r = run({"--make-video", "Garten", "--format", "VCD PAL", "--overlay", "--box", "--position",
-                          "0", "--text", "Wald", "--color", "1"});
-    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const RunResult r = run({"--make-video", "Garten", "--format", "VCD PAL", "--overlay", "--box",
+                             "--position", "0", "--text", "Wald", "--color", "1"});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
     const QByteArray rgb = decodeRgb24(fx.video(u"Garten"_s));
     // VCD, top left, box: anchor (7 + 3 + 7, 7 + 6), so the box starts at (12, 12), left of the text.
     EXPECT_LT(colourDistance(rgb, 352, 288, 0, 14, 20, QColor(64, 64, 64)), 8);
@@ -523,8 +511,8 @@ TEST_F(BatchTest, ExitStatusesAndErrorLines)
           QStringList{"--make-video", "Garten", "--format", "PAL"},
           QStringList{"--make-video", "Garten", "--compressor", "nope"},
           QStringList{"--make-video", "Garten", "--container", "mp4", "--compressor", "mjpeg"}}) {
-        const Result r = run(args);
-        EXPECT_EQ(r.exitCode, 2) << args.join(u' ').toStdString();
+        const RunResult r = run(args);
+        EXPECT_EQ(r.code, 2) << args.join(u' ').toStdString();
         EXPECT_TRUE(r.out.isEmpty());
         EXPECT_EQ(r.err.count(u'\n'), 1) << r.err.toStdString();
     }
@@ -532,16 +520,16 @@ TEST_F(BatchTest, ExitStatusesAndErrorLines)
     ASSERT_TRUE(writeFile(fx.root() + u"Halvane.ini"_s, "[Orrin's Halvane]\r\nLanguage=English\r\n"));
     ASSERT_TRUE(writeFile(fx.root() + u"Language/English3.lng"_s,
                           "#0\r\nlstComments\r\n-1\r\nFrames could not be loaded!\r\n"));
-    const Result r = run({"--make-video", "Garten", "--width", "0"});
-    EXPECT_EQ(r.exitCode, 1);
+    const RunResult r = run({"--make-video", "Garten", "--width", "0"});
+    EXPECT_EQ(r.code, 1);
     EXPECT_TRUE(r.out.isEmpty());
     EXPECT_TRUE(r.err.contains(u"Frames could not be loaded!"_s)) << r.err.toStdString();
     EXPECT_FALSE(QFile::exists(fx.video(u"Garten"_s))) << "an empty result is removed";
 
     InstanceLock lock(fx.root());
     ASSERT_TRUE(lock.tryLock());
-    const Result locked = run({"--make-video", "Garten"});
-    EXPECT_EQ(locked.exitCode, 3);
+    const RunResult locked = run({"--make-video", "Garten"});
+    EXPECT_EQ(locked.code, 3);
     EXPECT_EQ(locked.err.count(u'\n'), 1);
 }
 
@@ -555,8 +543,8 @@ TEST_F(BatchTest, Mp4AndFitAreStoredAndApplied)
         {{"--fit", "stretch", "--overwrite"}, "Garten.mp4", false}};
     for (const auto &[args, file, bars] : runs) {
         SCOPED_TRACE(file);
-        const Result r = run(QStringList{"--make-video", "Garten"} + args);
-        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        const RunResult r = run(QStringList{"--make-video", "Garten"} + args);
+        ASSERT_EQ(r.code, 0) << r.err.toStdString();
         const QString path = fx.root() + u"Clips/"_s + QLatin1String(file);
         EXPECT_EQ(r.out, QFile::encodeName(QDir::cleanPath(path)) + '\n');
         const Probe p = probe(path);
@@ -575,14 +563,14 @@ TEST_F(BatchTest, Mp4AndFitAreStoredAndApplied)
 TEST_F(BatchTest, ChecksAClipAtItsStoredSpeedHelpAndCompressors)
 {
     fx.writeClipIni(u"Garten"_s, u"Speed=5\r\nDirection=2\r\n"_s);
-    EXPECT_EQ(run({"--check-clip", "Garten"}).exitCode, 0);
+    EXPECT_EQ(run({"--check-clip", "Garten"}).code, 0);
     QFile::remove(fx.clipPath(u"Garten"_s) + u"f001.bmp"_s);
-    const Result gap = run({"--check-clip", "Garten"});
-    EXPECT_EQ(gap.exitCode, 1);
+    const RunResult gap = run({"--check-clip", "Garten"});
+    EXPECT_EQ(gap.code, 1);
     EXPECT_EQ(QString::fromUtf8(gap.out),
               QStringLiteral("Lücke in der Nummerierung zwischen f000.bmp und f002.bmp\n"
                              "2 Frames, erster Frame 64 × 48 Pixel, Länge 0.6 s bei 5 Bildern/s\n"));
-    EXPECT_EQ(run({"--check-clip", "Nirgends"}).exitCode, 2);
+    EXPECT_EQ(run({"--check-clip", "Nirgends"}).code, 2);
 
     EXPECT_TRUE(run({"--help"}).out.contains("--make-video"));
     EXPECT_TRUE(run({"--list-compressors"}).out.startsWith("uncompressed "));
@@ -607,8 +595,8 @@ TEST_F(BatchTest, NamesPassThroughExactly)
     for (const char *utf8 : names) {
         const QString name = QString::fromUtf8(utf8);
         SCOPED_TRACE(utf8);
-        const Result r = run({"--make-video", name, "--width", "32", "--height", "24"}, "C");
-        ASSERT_EQ(r.exitCode, 0);
+        const RunResult r = run({"--make-video", name, "--width", "32", "--height", "24"}, "C");
+        ASSERT_EQ(r.code, 0);
         EXPECT_EQ(r.out, QFile::encodeName(QDir::cleanPath(fx.video(name))) + '\n');
         const Probe p = probe(fx.video(name));
         EXPECT_TRUE(p.ok) << p.errors.toStdString();

@@ -99,6 +99,18 @@ void writeFrames(const QString &folder, const QStringList &names, QSize size)
     }
 }
 
+RunResult runProgram(const QString &program, const QStringList &args, const QProcessEnvironment &env,
+                     const QString &workingFolder)
+{
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.setWorkingDirectory(workingFolder);
+    p.start(program, args);
+    const bool finished = p.waitForFinished(120000);
+    return {finished && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+            QString::fromLocal8Bit(p.readAllStandardError())};
+}
+
 Probe probe(const QString &path)
 {
     QProcess p;

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QList>
+#include <QProcessEnvironment>
 #include <QQueue>
 #include <QSize>
 #include <QString>
@@ -96,6 +97,18 @@ private:
 
 // names[i] as a solid picture in FormFixture::frameColor(i), BMP or JPEG after its extension.
 void writeFrames(const QString &folder, const QStringList &names, QSize size = QSize(32, 24));
+
+// A program run to its end: exit code (-1 for a crash), standard output bytes, standard error.
+struct RunResult
+{
+    int code = -1;
+    QByteArray out;
+    QString err;
+    QString text() const { return QString::fromLocal8Bit(out).trimmed(); }
+};
+RunResult runProgram(const QString &program, const QStringList &args,
+                     const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment(),
+                     const QString &workingFolder = {});
 
 // ffprobe's view of a video's first stream; ok only when ffprobe ran cleanly and printed no error
 // (a truncated frame, a broken header).

@@ -412,32 +412,25 @@ void expectEnglish(const QStringList &texts, const QSet<QString> &german)
     }
 }
 
-TEST(EnglishTest, EveryControlAndWidgetShowsEnglish)
+// Every control and widget, and every entry of the string table, in English; the symbol-font
+// captions of the player buttons stay the glyphs they are.
+TEST(EnglishTest, EveryControlWidgetAndStringTableEntryIsEnglish)
 {
     const QSet<QString> german = germanTexts();
     ASSERT_GT(german.size(), 30);
     const StartedForm english(u"English"_s);
     EXPECT_EQ(english.fixture.form.state.LanguageName, u"English"_s);
-    const QStringList texts = shownTexts(english.fixture.form, *english.window);
-    expectEnglish(texts, german);
-    // The symbol-font captions of the player buttons stay the glyphs they are.
+    expectEnglish(shownTexts(english.fixture.form, *english.window), german);
     EXPECT_EQ(english.fixture.form.cmdPlay.caption(), u"4"_s);
     EXPECT_EQ(english.fixture.form.cboDirections.count(), 3);
-}
-
-TEST(EnglishTest, StringTableCoversEveryEntry)
-{
-    const StartedForm english(u"English"_s);
     const QStringList table = english.fixture.form.lstComments.items();
     ASSERT_EQ(table.size(), builtInUiTexts().size()) << "English3.lng's lstComments block lacks entries";
     for (int i = 0; i < table.size(); ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_FALSE(table.at(i).isEmpty());
-        if (!neutralTexts().contains(table.at(i).trimmed())) {
-            EXPECT_NE(table.at(i), builtInUiTexts().at(i));
-        }
+        EXPECT_FALSE(table.at(i).isEmpty()) << i;
+        EXPECT_TRUE(neutralTexts().contains(table.at(i).trimmed()) || table.at(i) != builtInUiTexts().at(i))
+            << i;
     }
-    expectEnglish(table, germanTexts());
+    expectEnglish(table, german);
 }
 
 TEST(EnglishTest, DialogsMessagesAndBatchLinesAreEnglish)
