@@ -100,6 +100,18 @@ int main(int argc, char **argv)
         locateProgramFolder(cl->root, executableFolder(argv[0]), qEnvironmentVariable("HOME"),
                             installedDataFromBin(), sourceLanguages());
 
+    // A language asked for by name must exist; the Halvane.ini key falls back to German silently.
+    if (!cl->language.isEmpty()) {
+        AppState state;
+        state.setProgramFolder(where.folder);
+        state.LanguageFallbackPath = where.installedLanguages;
+        if (languageFilePath(state, cl->language).isEmpty()) {
+            printLine(stderr, QStringLiteral("brimholt-tavelon: unknown language '%1' (no %1%2 in %3)")
+                                  .arg(cl->language, QStringLiteral("3.lng"), state.LanguagePath));
+            return 2;
+        }
+    }
+
     switch (cl->mode) {
     case CommandLine::Mode::Help:
         std::fputs(usageText().toLocal8Bit().constData(), stdout);

@@ -49,6 +49,17 @@ const QStringList &builtInUiTexts()
     return texts;
 }
 
+QString languageFilePath(const AppState &state, const QString &name)
+{
+    if (name.isEmpty())
+        return {};
+    const QString fileName = name + QStringLiteral("3.lng");
+    QString path = pathIgnoringCase(state.LanguagePath, fileName);
+    if (!FileExists(path) && !state.LanguageFallbackPath.isEmpty())
+        path = pathIgnoringCase(state.LanguageFallbackPath, fileName);
+    return FileExists(path) ? path : QString();
+}
+
 void FillLanguageList(MainForm &form)
 {
     form.lstComments.clear();
@@ -57,11 +68,8 @@ void FillLanguageList(MainForm &form)
                              ? state.LanguageChoice
                              : GetIniString(QStringLiteral("Orrin's Halvane"), QStringLiteral("Language"),
                                             state.IniFile, QString());
-    const QString fileName = state.LanguageName + QStringLiteral("3.lng");
-    QString path = pathIgnoringCase(state.LanguagePath, fileName);
-    if (!FileExists(path) && !state.LanguageFallbackPath.isEmpty())
-        path = pathIgnoringCase(state.LanguageFallbackPath, fileName);
-    if (!state.LanguageName.isEmpty() && FileExists(path)) {
+    const QString path = languageFilePath(state, state.LanguageName);
+    if (!path.isEmpty()) {
         // The file alone fills the table; a short or missing lstComments block leaves it short.
         // A file with the classic 22 entries, written before the later ones existed, gets the
         // built-in texts for those.

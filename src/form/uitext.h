@@ -5,6 +5,7 @@
 namespace tavelon {
 
 class MainForm;
+struct AppState;
 
 // The German texts of the UiText table, entry 0 first. Language files replace them; their numbers
 // never change, so unused entries keep their places. The classic table has 22 entries.
@@ -57,5 +58,9 @@ static_assert(kUiVideoLength == kClassicUiTexts);
 // the program folder's or the installed language folder; otherwise with the built-in texts. Also
 // sets state.LanguageName. Runs once at start-up, before the option lists are filled.
 void FillLanguageList(MainForm &form);
+
+// The file of the language name: <name>3.lng in the program folder's Language folder, else among
+// the installed copy's own language files; empty when there is none (or name is empty).
+QString languageFilePath(const AppState &state, const QString &name);
 
 } // namespace tavelon

@@ -510,7 +510,8 @@ TEST_F(BatchTest, ExitStatusesAndErrorLines)
          {QStringList{"--make-video", "Nirgends"}, QStringList{"--frobnicate"},
           QStringList{"--make-video", "Garten", "--format", "PAL"},
           QStringList{"--make-video", "Garten", "--compressor", "nope"},
-          QStringList{"--make-video", "Garten", "--container", "mp4", "--compressor", "mjpeg"}}) {
+          QStringList{"--make-video", "Garten", "--container", "mp4", "--compressor", "mjpeg"},
+          QStringList{"--make-video", "Garten", "--language", "Klingonisch"}}) {
         const RunResult r = run(args);
         EXPECT_EQ(r.code, 2) << args.join(u' ').toStdString();
         EXPECT_TRUE(r.out.isEmpty());
