@@ -104,7 +104,7 @@ TEST(ClipSelection, PositionSizeAndOverlayOptions)
         fx.makeClip(QLatin1String(clip), 1);
     fx.writeClipIni(u"a"_s,
                     u"Pos=0\r\nSize=3\r\nText=Hallo\r\nBox=1\r\nBorder=1\r\nContainer=MP4\r\nFit=pad\r\n"_s);
-    fx.writeClipIni(u"c"_s, u"Pos=7\r\nContainer=mkv\r\nFit=pad\r\n"_s);
+    fx.writeClipIni(u"c"_s, u"Pos=7\r\nBox=0\r\nBorder=1\r\nContainer=mkv\r\nFit=pad\r\n"_s);
     fx.start();
     EXPECT_EQ(fx.form.cboPosition.text(), u"Links oben"_s);
     EXPECT_EQ(fx.form.cboSize.text(), u"Riesig"_s);
@@ -124,6 +124,7 @@ TEST(ClipSelection, PositionSizeAndOverlayOptions)
     fx.form.List1.setText(u"c"_s);
     fx.form.List1.setListIndex(2);
     EXPECT_EQ(fx.form.cboPosition.text(), QString()) << "Pos above the last entry";
+    EXPECT_EQ(fx.form.Check3.value(), 1) << "the border from its own key";
     EXPECT_EQ(fx.form.output, (VideoOutput{Container::Avi, Fit::Pad})) << "an unknown container";
 }
 

@@ -159,7 +159,8 @@ TEST_F(OverlayTest, LabelSizesFollowTheSizeBoxAndTheFormat)
     overlay->SetLabelSize();
     const QSize block = previewBlock();
     for (const auto &[format, height, points, margin] :
-         {std::tuple{"Full-HD 16:9", "1080", 45, 26}, std::tuple{"VCD PAL", "288", 12, 7}}) {
+         {std::tuple{"Full-HD 16:9", "1080", 45, 26}, std::tuple{"VCD PAL", "288", 12, 7},
+          std::tuple{"SVCD NTSC", "480", 24, 14}}) {
         SCOPED_TRACE(format);
         form.cboFormats.setText(QLatin1String(format));
         form.txtHeight.setText(QLatin1String(height));

@@ -457,6 +457,14 @@ TEST_F(PlayerTest, PassOrderForEachDirection)
     EXPECT_TRUE(fx.form.cmdNext.isEnabled() && fx.form.cmdDelFrame.isEnabled());
 }
 
+// 25 frames/s is the fastest speed played at its own pace; faster ones wait 10 ms, none wait 1 s.
+TEST(Player, FrameDelayBounds)
+{
+    EXPECT_FLOAT_EQ(Player::frameDelay(25), 0.04f);
+    EXPECT_FLOAT_EQ(Player::frameDelay(26), 0.01f);
+    EXPECT_FLOAT_EQ(Player::frameDelay(0), 1.0f);
+}
+
 TEST_F(PlayerTest, StopDuringWaitEndsPlayback)
 {
     startWith(5);
