@@ -106,6 +106,7 @@ TEST(ClipSelection, PositionSizeAndOverlayOptions)
                     u"Pos=0\r\nSize=3\r\nText=Hallo\r\nBox=1\r\nBorder=1\r\nContainer=MP4\r\nFit=pad\r\n"_s);
     fx.writeClipIni(u"c"_s, u"Pos=7\r\nBox=0\r\nBorder=1\r\nContainer=mkv\r\nFit=pad\r\n"_s);
     fx.start();
+    EXPECT_EQ(fx.form.cboPosition.items().size(), 4);
     EXPECT_EQ(fx.form.cboPosition.text(), u"Links oben"_s);
     EXPECT_EQ(fx.form.cboSize.text(), u"Riesig"_s);
     EXPECT_EQ(fx.form.Text1.text(), u"Hallo"_s);
@@ -501,6 +502,10 @@ TEST_F(BatchTest, OverlayOptionsReachTheFrames)
     EXPECT_LT(colourDistance(rgb, 352, 288, 0, 14, 20, QColor(64, 64, 64)), 8);
     EXPECT_EQ(QStringList({clipIni("Pos"), clipIni("Box"), clipIni("Text"), clipIni("Copyright")}),
               QStringList({"0", "1", "Wald", "1"}));
+
+    ASSERT_EQ(run({"--make-video", "Garten", "--overwrite"}).code, 0);
+    EXPECT_GT(colourDistance(decodeRgb24(fx.video(u"Garten"_s)), 352, 288, 0, 14, 20, QColor(64, 64, 64)), 30)
+        << "without --overlay the frames stay bare, whatever the stored options";
 }
 
 // Exit status 2 for usage errors (the parser's own cases are in tst_commandline), 1 for a failure
