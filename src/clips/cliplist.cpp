@@ -63,7 +63,7 @@ void ClipList::List1_Click()
     readFrameList(f);
     QCoreApplication::processEvents();
     f.slPre.setMaximum(f.lvwFiles.count() - 1);
-    f.lbl(0)->setCaption(f.UiText(kUiFrames) + QStringLiteral(": ") + QString::number(f.slPre.maximum() + 1));
+    showFrameCount(f);
     f.slPre.setValue(0);
     m_preview.slPre_Change();
     QCoreApplication::processEvents();

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "form/mainform.h"
+#include "preview/framelist.h"
 #include "services/clipscan.h"
 
 namespace tavelon {
@@ -95,7 +96,7 @@ void ClipWatcher::updateFrameList()
     // Another file at the same place: the slider did not move, so the frame is loaded here.
     if (f.slPre.value() == before && target >= 0 && frames.at(target) != shownName)
         emit f.slPre.changed();
-    f.lbl(0)->setCaption(f.UiText(kUiFrames) + QStringLiteral(": ") + QString::number(f.slPre.maximum() + 1));
+    showFrameCount(f);
     emit framesChanged();
 }
 

@@ -2,6 +2,8 @@
 
 #include <QList>
 
+#include <algorithm>
+
 namespace tavelon {
 
 // The playing direction of the preview and of the video, stored as its code (the list index of
@@ -27,6 +29,7 @@ struct FramePass
     int skip = 0;
 
     int first(int n) const { return forward ? 0 : n - 1 - skip; }
+    int count(int n) const { return std::max(0, forward ? n : n - skip); }
     QList<int> indexes(int n) const;
 };
 

@@ -141,7 +141,10 @@ ClipCheckResult checkClip(const QString &clipPath, const std::function<bool()> &
 
 int videoFrameCount(int frames, PlayingDirection direction)
 {
-    return int(frameOrder(direction, frames).size());
+    int count = 0;
+    for (const FramePass &pass : passOrder(direction))
+        count += pass.count(frames);
+    return count;
 }
 
 double videoSeconds(int frames, PlayingDirection direction, int speed)

@@ -65,8 +65,7 @@ void FrameDeleter::cmdDelFrame_Click()
     readFrameList(m_form);
     QCoreApplication::processEvents();
     m_form.slPre.setMaximum(m_form.lvwFiles.count() - 1);
-    m_form.lbl(0)->setCaption(m_form.UiText(kUiFrames) + QStringLiteral(": ") +
-                              QString::number(m_form.slPre.maximum() + 1));
+    showFrameCount(m_form);
     if (pos > m_form.slPre.maximum())
         pos = m_form.slPre.maximum();
     m_form.slPre.setValue(pos);
