@@ -48,39 +48,21 @@ __attribute__((target("ssse3"))) int packRowSsse3(const QRgb *px, int width, std
 
 } // namespace
 
-bool writeBmp24(const QImage &image, const QString &path)
+bool packBgr24(const QImage &image, std::uint8_t *bits, std::int64_t size)
 {
     if (image.isNull())
         return false;
     const bool direct = image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32;
     const QImage converted = direct ? QImage() : image.convertToFormat(QImage::Format_RGB32);
     const QImage &src = direct ? image : converted;
-    if (src.isNull())
-        return false;
-
     const int width = src.width();
     const int height = src.height();
     const std::int64_t stride = dibStride(width, 24);
-    const std::int64_t imageSize = stride * height;
-    const std::int64_t fileSize = kBmpFileHeaderSize + kBmpInfoHeaderSize + imageSize;
-    if (fileSize > std::numeric_limits<std::int32_t>::max())
+    if (src.isNull() || size != stride * height)
         return false;
 
-    thread_local std::vector<std::uint8_t> buffer;
-    try {
-        buffer.resize(std::size_t(fileSize));
-    } catch (const std::bad_alloc &) {
-        return false;
-    }
-    std::uint8_t *out = buffer.data();
-    const int bitOffset = kBmpFileHeaderSize + kBmpInfoHeaderSize;
-    writeFileHeader({kBmpType, std::int32_t(fileSize), 0, 0, bitOffset}, out);
-    writeInfoHeader({kBmpInfoHeaderSize, width, height, 1, 24, kBiRgb, std::int32_t(imageSize),
-                     kPixelsPerMetre, kPixelsPerMetre, 0, 0},
-                    out + kBmpFileHeaderSize);
-
-    // Bottom-up: the first row in the file is the image's last.
-    std::uint8_t *row = out + bitOffset;
+    // Bottom-up: the first row of the bitmap is the image's last.
+    std::uint8_t *row = bits;
     for (int y = height - 1; y >= 0; --y, row += stride) {
         const auto *px = reinterpret_cast<const QRgb *>(src.constScanLine(y));
         std::uint8_t *d = row;
@@ -105,6 +87,34 @@ bool writeBmp24(const QImage &image, const QString &path)
         for (std::int64_t pad = std::int64_t(width) * 3; pad < stride; ++pad)
             row[pad] = 0;
     }
+    return true;
+}
+
+bool writeBmp24(const QImage &image, const QString &path)
+{
+    if (image.isNull())
+        return false;
+    const int width = image.width();
+    const int height = image.height();
+    const std::int64_t imageSize = dibStride(width, 24) * height;
+    const std::int64_t fileSize = kBmpFileHeaderSize + kBmpInfoHeaderSize + imageSize;
+    if (fileSize > std::numeric_limits<std::int32_t>::max())
+        return false;
+
+    thread_local std::vector<std::uint8_t> buffer;
+    try {
+        buffer.resize(std::size_t(fileSize));
+    } catch (const std::bad_alloc &) {
+        return false;
+    }
+    std::uint8_t *out = buffer.data();
+    const int bitOffset = kBmpFileHeaderSize + kBmpInfoHeaderSize;
+    writeFileHeader({kBmpType, std::int32_t(fileSize), 0, 0, bitOffset}, out);
+    writeInfoHeader({kBmpInfoHeaderSize, width, height, 1, 24, kBiRgb, std::int32_t(imageSize),
+                     kPixelsPerMetre, kPixelsPerMetre, 0, 0},
+                    out + kBmpFileHeaderSize);
+    if (!packBgr24(image, out + bitOffset, imageSize))
+        return false;
 
     // The same file is rewritten every frame: overwriting its bytes in place and cutting it to
     // length afterwards is many times cheaper than truncating it first, which frees and then

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 class QImage;
 class QString;
 
@@ -11,5 +13,9 @@ namespace tavelon {
 // thread, so frames of one size allocate nothing; an existing file is overwritten in place and cut
 // to length. False on any failure, a full disk included.
 bool writeBmp24(const QImage &image, const QString &path);
+
+// The pixel rows of that BMP: image packed into bits as 24-bit bottom-up rows with zeroed padding.
+// False (bits untouched) when image is null or size is not the bytes those rows take.
+bool packBgr24(const QImage &image, std::uint8_t *bits, std::int64_t size);
 
 } // namespace tavelon

@@ -6,7 +6,9 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 
+#include "image/bmpwriter.h"
 #include "services/messages.h"
 
 namespace tavelon {
@@ -143,6 +145,13 @@ bool cDIB::WriteToFile(const QString &fileName) const
     const bool written = f.write(reinterpret_cast<const char *>(m_bytes.data()), size) == size;
     f.close();
     return written && f.error() == QFileDevice::NoError;
+}
+
+bool cDIB::setBitsFrom(const QImage &image)
+{
+    const bool plain24 = !m_bytes.empty() && m_info.bitCount == 24 && m_info.compression == kBiRgb &&
+                         m_info.width == image.width() && m_info.height == image.height();
+    return plain24 && packBgr24(image, m_bytes.data() + m_file.bitOffset, m_sizeImage);
 }
 
 const void *cDIB::PointerToBits() const

@@ -7,6 +7,8 @@
 
 #include <QString>
 
+class QImage;
+
 namespace tavelon {
 
 class MessageService;
@@ -31,6 +33,10 @@ public:
     // for a null pointer, a bit count below 16, an image size below 1 or one too small for the
     // rows; the object then keeps what it held. The caller vouches for the image-size bytes.
     bool CreateFromPackedDIBPointer(const void *pDIB);
+    // Replaces the pixel data with image's when the held bitmap is a plain bottom-up 24-bit one of
+    // the image's size: the bytes saving image with writeBmp24() and loading that file would give,
+    // without the file. False (nothing changed) otherwise.
+    bool setBitsFrom(const QImage &image);
     // Writes file header, info block and pixel data as held (the file is replaced). False when
     // nothing is held or opening or writing fails.
     bool WriteToFile(const QString &fileName) const;

@@ -73,6 +73,7 @@ bool VideoWriter::MakeVideoFile(const QString &fileName, int frameRate, const Co
     auto roundTrip = [&]() -> bool { return writeBmp24(save, tempFile) && cdib->CreateFromFile(tempFile); };
 
     auto exitPath = [&] {
+        m_preview.prefetch({}); // a run that ended early leaves no frames read ahead behind
         cdib.reset();
         if (run.source)
             run.store(aviStreamRelease(run.source));
@@ -100,8 +101,17 @@ bool VideoWriter::MakeVideoFile(const QString &fileName, int frameRate, const Co
         stretchInto(f.picTemp.image(), save, save.width(), save.height(), threads);
     };
 
-    // The format frame: the first frame of the first pass, without overlay.
+    // The order the frames are expected in, for reading ahead only: the passes below read the
+    // direction and the frame count where the order gives them, and a frame read ahead that is
+    // not asked for is dropped. When the slider already stands on the first frame, moving it
+    // there loads nothing: picTemp holds that frame from the format frame, so reading starts with
+    // the frame after it, while the format frame is decoded.
     const int n = f.lvwFiles.count();
+    const QList<int> plan = frameOrder(f.state.PlayDirection, n);
+    const int firstToRead = !plan.isEmpty() && f.slPre.value() == plan.first() ? 1 : 0;
+    m_preview.prefetch(plan.mid(firstToRead, Preview::kReadAhead));
+
+    // The format frame: the first frame of the first pass, without overlay.
     const QList<FramePass> passes = passOrder(f.state.PlayDirection);
     const int first = passes.isEmpty() ? -1 : passes.first().first(n);
     if (first >= 0) {
@@ -146,18 +156,10 @@ bool VideoWriter::MakeVideoFile(const QString &fileName, int frameRate, const Co
     onTop = true;
     emit writingChanged(true);
 
-    // The order the frames are expected in, for reading ahead only: the passes below read the
-    // direction and the frame count where the order gives them, and a frame read ahead that is
-    // not asked for is dropped.
-    const QList<int> plan = frameOrder(f.state.PlayDirection, n);
     const int total = int(plan.size());
     int written = 0;
     const QSize preview = Preview::stretchSize();
-    // When the slider already stands on the first frame, moving it there loads nothing: picTemp
-    // holds that frame from the format frame, so reading starts with the frame after it.
-    const int firstToRead = !plan.isEmpty() && f.slPre.value() == plan.first() ? 1 : 0;
-    m_preview.prefetch(plan.mid(firstToRead, Preview::kReadAhead));
-    // One frame: load (through the slider), compose, show, round-trip, append. Window events run
+    // One frame: load (through the slider), compose, show, pack into the cDIB, append. Window events run
     // after the frame is composed, so a slider moved by the user cannot change what is written.
     auto writeFrame = [&](int i, std::int64_t position) -> bool {
         if (m_abort)
@@ -170,7 +172,10 @@ bool VideoWriter::MakeVideoFile(const QString &fileName, int frameRate, const Co
             m_overlay.PrintCopyrightAVI();
         stretchInto(save, f.picPre.image(), preview.width(), preview.height(), ScaleThreads::Single);
         f.picPre.refresh();
-        roundTrip();
+        // The cDIB holds the format frame's bitmap, so each frame only replaces its pixels: the
+        // bytes the temp.bmp round trip would give, without writing and reading the file.
+        if (!cdib->setBitsFrom(save))
+            roundTrip();
         run.store(aviStreamWrite(run.compressed.get(), position, 1, cdib->PointerToBits(), cdib->SizeImage(),
                                  kAviKeyFrame));
         emit progress(++written, std::max(total, written));
@@ -182,7 +187,6 @@ bool VideoWriter::MakeVideoFile(const QString &fileName, int frameRate, const Co
     std::int64_t position = 0;
     runPasses([&f] { return f.state.PlayDirection; }, [&f] { return f.lvwFiles.count(); },
               [&](int i) { return writeFrame(i, position++); });
-    m_preview.prefetch({}); // a run that ended early leaves no frames read ahead behind
     exitPath();
     return true;
 }

@@ -17,8 +17,8 @@ class Preview;
 // Writes the selected clip as an AVI or MP4 file: steps the preview slider through the frames in the
 // chosen direction (the preview loads each frame into picTemp), scales it into picSave (stretched,
 // or fitted inside with black bars), lets the
-// overlay draw into it, shows it in the preview, round-trips it through temp.bmp and a cDIB and
-// appends the pixels to the stream as a key frame.
+// overlay draw into it, shows it in the preview, packs it into a cDIB (the first frame through
+// temp.bmp, which also sets the stream's format) and appends the pixels to the stream as a key frame.
 class VideoWriter : public QObject
 {
     Q_OBJECT

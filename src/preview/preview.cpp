@@ -80,21 +80,38 @@ void Preview::prefetch(const QList<int> &indexes)
 
 bool Preview::loadFrame(const QString &path, QImage &img, QSize cover, QSize &frameSize)
 {
+    // Option changes redraw the preview by loading the shown frame again; while its file is
+    // unchanged, the picture decoded last serves (a camera-size frame takes tens of ms to decode).
+    if (!m_last.image.isNull() && m_last.path == path && m_last.cover == cover &&
+        FrameLoader::isUnchanged(path, m_last.stamp)) {
+        img = m_last.image;
+        frameSize = m_last.frameSize;
+        return true;
+    }
+    std::optional<FrameFile> file;
+    bool decoded = false;
     for (ReadAhead &slot : m_ahead) {
         if (!slot.job.valid() || slot.path != path || slot.cover != cover)
             continue;
-        const Prefetched p = slot.finish();
+        Prefetched p = slot.finish();
         // A file that changed or vanished since it was read ahead is taken as it is now.
         if (p.file && FrameLoader::isUnchanged(path, p.file->stamp)) {
-            if (p.decoded) {
-                std::swap(img, slot.recycled);
-                frameSize = p.frameSize;
-            }
-            return p.decoded;
+            if (!p.decoded)
+                return false;
+            std::swap(img, slot.recycled);
+            frameSize = p.frameSize;
+            file = std::move(p.file);
+            decoded = true;
         }
         break;
     }
-    return m_loader->load(path, img, cover, &frameSize);
+    if (!decoded) {
+        file = FrameLoader::readFile(path);
+        if (!file || !m_loader->decode(file->bytes, img, cover, &frameSize))
+            return false;
+    }
+    m_last = {path, cover, file->stamp, frameSize, img};
+    return true;
 }
 
 void Preview::slPre_Change()

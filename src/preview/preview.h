@@ -74,6 +74,16 @@ private:
         Prefetched finish();
     };
     std::array<ReadAhead, kReadAhead> m_ahead;
+    // The frame loaded last; its picture shares the pixels handed out, so it costs no copy.
+    struct Loaded
+    {
+        QString path;
+        QSize cover;
+        FileStamp stamp;
+        QSize frameSize;
+        QImage image;
+    };
+    Loaded m_last;
 };
 
 } // namespace tavelon

@@ -488,6 +488,11 @@ TEST_F(PlayerTest, Navigation)
     fx.form.cmdBack.click();
     EXPECT_EQ(fx.form.slPre.value(), 0);
     EXPECT_EQ(fx.form.picPre.image().pixelColor(347, 283), FormFixture::frameColor(0));
+    // The shown frame replaced on disk is read again when the preview redraws it.
+    const QString shown = fx.clipPath(u"clip"_s) + u"f000.bmp"_s;
+    ASSERT_TRUE(QFile::remove(shown) && QFile::copy(fx.clipPath(u"clip"_s) + u"f002.bmp"_s, shown));
+    fx.form.slPre.raiseChange();
+    EXPECT_EQ(fx.form.picPre.image().pixelColor(347, 283), FormFixture::frameColor(2));
     const QImage before = fx.form.picPre.image();
     fx.form.cmdNext.click();
     EXPECT_EQ(fx.form.lblCurFrame.caption(), u"2"_s);
