@@ -2,7 +2,6 @@
 // a format), making its video (the command and the writer on real files, read back by ffprobe),
 // checking it (numbering rules, a folder with every kind of problem, the lists following the
 // folders), and the batch mode as a user runs it: the program, its exit codes, output and files.
-#include <QProcess>
 #include <QSignalSpy>
 
 #include <tuple>
@@ -70,33 +69,6 @@ TEST(ClipSelection, StartFormatAndRestoreRules)
     EXPECT_EQ(fx.form.cboFormats.text(), u"DVD PAL"_s);
 }
 
-// A stored speed within the clip's own rate survives whatever range the clip before left behind.
-TEST(ClipSelection, StoredSpeedDoesNotDependOnThePreviousClip)
-{
-    // the first clip's Clip.ini, the second's ("": none), the speed and its maximum
-    const std::tuple<const char *, const char *, int, int> cases[] = {
-        {"Format=VCD PAL\r\nFrameRate=10\r\n", "Format=DVD PAL\r\nFrameRate=25\r\nSpeed=20\r\n", 20, 25},
-        {"Format=DVD NTSC\r\nFrameRate=30\r\nSpeed=28\r\n", "", 28, 30},
-        {"Format=VCD PAL\r\nFrameRate=10\r\n", "Format=VCD PAL\r\nFrameRate=10\r\nSpeed=20\r\n", 8, 10}};
-    for (const auto &[firstIni, secondIni, speed, speedMax] : cases) {
-        SCOPED_TRACE(secondIni);
-        FormFixture fx;
-        fx.makeClip(u"a"_s, 1);
-        fx.makeClip(u"b"_s, 1);
-        fx.writeClipIni(u"a"_s, QLatin1String(firstIni));
-        if (*secondIni) {
-            fx.writeClipIni(u"b"_s, QLatin1String(secondIni));
-            fx.start();
-            fx.form.List1.setText(u"b"_s);
-            fx.form.List1.setListIndex(1);
-        } else {
-            fx.start();
-        }
-        EXPECT_EQ(fx.form.scrlSpeed.value(), speed);
-        EXPECT_EQ(fx.form.scrlSpeed.maximum(), speedMax);
-    }
-}
-
 TEST(ClipSelection, PositionSizeAndOverlayOptions)
 {
     FormFixture fx;
@@ -130,11 +102,13 @@ TEST(ClipSelection, PositionSizeAndOverlayOptions)
 }
 
 // The speed keeps within a new format's rate; a text that is no format changes no box, but the
-// limit of the rate box still applies.
+// limit of the rate box still applies until the next clip restores its own.
 TEST(ClipSelection, FormatChangeLimitsTheSpeed)
 {
     FormFixture fx;
     fx.makeClip(u"a"_s, 1);
+    fx.makeClip(u"b"_s, 1);
+    fx.writeClipIni(u"b"_s, u"Format=DVD PAL\r\nFrameRate=25\r\nSpeed=20\r\n"_s);
     fx.start();
     fx.form.scrlSpeed.setValue(20);
     fx.form.cboFormats.setListIndex(int(fx.form.cboFormats.items().indexOf(u"DVD NTSC"_s)));
@@ -149,6 +123,11 @@ TEST(ClipSelection, FormatChangeLimitsTheSpeed)
     emit fx.form.cboFormats.clicked();
     EXPECT_EQ(fx.form.txtWidth.text(), u"352"_s);
     EXPECT_EQ(fx.form.scrlSpeed.maximum(), 0);
+    // A stored speed within the next clip's own rate survives whatever range this one left behind.
+    fx.form.List1.setText(u"b"_s);
+    fx.form.List1.setListIndex(1);
+    EXPECT_EQ(fx.form.scrlSpeed.value(), 20);
+    EXPECT_EQ(fx.form.scrlSpeed.maximum(), 25);
 }
 
 TEST(NumberText, IntegerValue)

@@ -222,19 +222,6 @@ TEST_F(FrameFiles, ReusedBufferNeverChangesAPictureSomeoneStillHolds)
     EXPECT_EQ(maxDiff(picture, c), 0);
 }
 
-double psnr(const QImage &a, const QImage &b)
-{
-    double sum = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            for (const int d : {qRed(p) - qRed(q), qGreen(p) - qGreen(q), qBlue(p) - qBlue(q)})
-                sum += double(d) * d;
-        }
-    const double mse = sum / (3.0 * a.width() * a.height());
-    return mse == 0 ? 99 : 10 * std::log10(255.0 * 255.0 / mse);
-}
-
 // The largest reduction that still covers; scaled down, a reduced decode looks
 // like the full one.
 TEST_F(FrameFiles, ReducedDecodeShrinksToTheSamePicture)
@@ -269,11 +256,9 @@ TEST_F(FrameFiles, ReducedDecodeShrinksToTheSamePicture)
         ASSERT_GT(divisor, 1);
         EXPECT_EQ(reduced.size(), frame.size() / divisor);
         EXPECT_EQ(frameSize, frame.size());
-        QImage fromFull(cover, QImage::Format_RGB32);
-        QImage fromReduced(cover, QImage::Format_RGB32);
-        stretchInto(full, fromFull, cover.width(), cover.height());
-        stretchInto(reduced, fromReduced, cover.width(), cover.height());
-        EXPECT_GE(psnr(fromFull, fromReduced), 40.0);
+        // Averaged down to 40 × 30, the two agree but for the JPEG's own noise.
+        const QImage fromFull = stretched(full, 40, 30), fromReduced = stretched(reduced, 40, 30);
+        EXPECT_LE(maxDiff(fromFull, fromReduced), 3);
     }
 }
 
@@ -392,14 +377,10 @@ TEST(FrameScaler, StretchIntoARectangleLeavesTheRest)
     }
 }
 
-// The pixel shape of the disc sizes, and the frame's place in a video of another shape.
-TEST(VideoShape, PixelAspectAndPaddedRect)
+// The frame's place in a video of another shape (the pixel shapes are read back from real files in
+// tst_video).
+TEST(VideoShape, PaddedRect)
 {
-    const std::pair<QSize, PixelAspect> aspects[] = {
-        {{352, 288}, {12, 11}}, {{352, 240}, {10, 11}}, {{480, 576}, {8, 5}}, {{480, 480}, {4, 3}},
-        {{720, 576}, {16, 15}}, {{720, 480}, {8, 9}},   {{1280, 720}, {}},    {{288, 352}, {}}};
-    for (const auto &[size, aspect] : aspects)
-        EXPECT_EQ(pixelAspectFor(size), aspect) << size.width() << "x" << size.height();
     const std::tuple<QSize, QSize, QRect> rects[] = {
         {{64, 48}, {640, 480}, {0, 0, 640, 480}},      // same shape
         {{64, 48}, {1280, 720}, {160, 0, 960, 720}},   // 4:3 into 16:9: bars left and right
