@@ -222,7 +222,7 @@ TEST_F(OverlayTest, VideoDvdTopLeftWithBoxAndBorder)
                                   kFrameColor}));
 }
 
-TEST_F(OverlayTest, ShadowOffsetFollowsFormat)
+TEST_F(OverlayTest, ShadowOffsetAndTextSizeFollowTheVideoFrame)
 {
     form.Text1.setText(u"I"_s);
     for (const auto &[format, width, height, shadow] :
@@ -240,12 +240,9 @@ TEST_F(OverlayTest, ShadowOffsetFollowsFormat)
     EXPECT_EQ(boundsWhere(form.picPre.image(), isShadowInk).bottomRight() -
                   boundsWhere(form.picPre.image(), isWhiteInk).bottomRight(),
               QPoint(1, 1));
-}
 
-// The height box stays editable while a video is written: the text in an HD frame follows the
-// frame being drawn, not the box. Frames that cannot be painted on are left alone.
-TEST_F(OverlayTest, VideoTextFollowsTheFrameNotTheHeightBox)
-{
+    // The height box stays editable while a video is written: the text in an HD frame follows the
+    // frame being drawn, not the box. Frames that cannot be painted on are left alone.
     setVideoFrame("HD 16:9", 1280, 720);
     overlay->PrintCopyrightAVI();
     const QImage expected = form.picSave.image();

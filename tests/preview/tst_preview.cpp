@@ -423,7 +423,7 @@ protected:
     FormFixture fx;
 };
 
-TEST_F(PlayerTest, PassOrderForEachDirection)
+TEST_F(PlayerTest, PassOrderForEachDirectionAndStop)
 {
     startWith(5);
     bool disabledWhilePlaying = false;
@@ -436,6 +436,16 @@ TEST_F(PlayerTest, PassOrderForEachDirection)
     EXPECT_EQ(fx.form.cmdPlay.value(), 0) << "the end of a pass raises the play button";
     EXPECT_TRUE(disabledWhilePlaying);
     EXPECT_TRUE(fx.form.cmdNext.isEnabled() && fx.form.cmdDelFrame.isEnabled());
+
+    // Stop during a one-second wait ends a repeating playback at once.
+    fx.form.scrlSpeed.setValue(1);
+    fx.form.chkRepeat.setValue(1);
+    QTimer::singleShot(50, [&] { fx.form.cmdStop.click(); });
+    QElapsedTimer t;
+    t.start();
+    EXPECT_TRUE(play(0).isEmpty());
+    EXPECT_LT(t.elapsed(), 900);
+    EXPECT_EQ(fx.form.cmdPlay.value(), 0);
 }
 
 // 25 frames/s is the fastest speed played at its own pace; faster ones wait 10 ms, none wait 1 s.
@@ -444,19 +454,6 @@ TEST(Player, FrameDelayBounds)
     EXPECT_FLOAT_EQ(Player::frameDelay(25), 0.04f);
     EXPECT_FLOAT_EQ(Player::frameDelay(26), 0.01f);
     EXPECT_FLOAT_EQ(Player::frameDelay(0), 1.0f);
-}
-
-TEST_F(PlayerTest, StopDuringWaitEndsPlayback)
-{
-    startWith(5);
-    fx.form.scrlSpeed.setValue(1); // one second a frame
-    fx.form.chkRepeat.setValue(1);
-    QTimer::singleShot(50, [&] { fx.form.cmdStop.click(); });
-    QElapsedTimer t;
-    t.start();
-    EXPECT_TRUE(play(0).isEmpty());
-    EXPECT_LT(t.elapsed(), 900);
-    EXPECT_EQ(fx.form.cmdPlay.value(), 0);
 }
 
 // The buttons stop at the ends; a frame that cannot be read moves the counter but keeps the picture;
