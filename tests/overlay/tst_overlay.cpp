@@ -148,8 +148,8 @@ protected:
     int redraws = 0;
 };
 
-// An unknown size text keeps the size; the video text follows the format whichever came before,
-// the preview text keeps its size.
+// An unknown size text keeps the size; the video text follows the format whichever came before
+// (a free format without a height as if 288 rows high), the preview text keeps its size.
 TEST_F(OverlayTest, LabelSizesFollowTheSizeBoxAndTheFormat)
 {
     form.cboSize.setText(u"Unbekannt"_s);
@@ -160,7 +160,7 @@ TEST_F(OverlayTest, LabelSizesFollowTheSizeBoxAndTheFormat)
     const QSize block = previewBlock();
     for (const auto &[format, height, points, margin] :
          {std::tuple{"Full-HD 16:9", "1080", 45, 26}, std::tuple{"VCD PAL", "288", 12, 7},
-          std::tuple{"SVCD NTSC", "480", 24, 14}}) {
+          std::tuple{"SVCD NTSC", "480", 24, 14}, std::tuple{"Eigenes", "0", 12, 7}}) {
         SCOPED_TRACE(format);
         form.cboFormats.setText(QLatin1String(format));
         form.txtHeight.setText(QLatin1String(height));

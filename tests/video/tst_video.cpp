@@ -24,6 +24,7 @@ extern "C" {
 #include "image/yuvconvert.h"
 #include "testsupport.h"
 #include "video/avifile.h"
+#include "video/avirepair.h"
 #include "video/compressors.h"
 
 using namespace tavelon;
@@ -435,6 +436,17 @@ TEST_F(AviTest, RejectsCallsThatCannotWork)
     aviStreamRelease(stream);
     EXPECT_EQ(probe(path("bad.avi")).frames, 2);
     EXPECT_NE(writeAvi(u"/dev/full"_s, path("temp.bmp"), {}, twoColourFrames(64, 48, 12), 10), 0);
+
+    // A file cut inside its third frame keeps the two whole ones; chunks of odd size are padded.
+    QByteArray cut = "RIFF....AVI LIST....movi" + QByteArray("00dc\3\0\0\0abc\0", 12).repeated(2) +
+                     QByteArray("00dcd\0\0\0part", 12);
+    put32(cut, 4, 0xFFFFFFF0);
+    put32(cut, 16, 0xFFFFFFF0);
+    ASSERT_TRUE(writeFile(path("cut.avi"), cut) && trimUnfinishedAvi(path("cut.avi")));
+    cut.truncate(48);
+    put32(cut, 4, 40);
+    put32(cut, 16, 28);
+    EXPECT_EQ(readFile(path("cut.avi")), cut);
 }
 
 using Plane = std::vector<std::uint8_t>;
