@@ -6,7 +6,6 @@
 #include <QFontMetrics>
 #include <QImage>
 
-#include <array>
 #include <functional>
 #include <memory>
 
@@ -67,19 +66,6 @@ TEST(OverlayLayout, CornersAndAnchors)
     EXPECT_EQ(filledRect({5, 7}, {2, 3}), QRect(2, 3, 4, 5));
     EXPECT_EQ(filledRect({4, 4}, {4, 4}), QRect(4, 4, 1, 1));
     EXPECT_EQ(boxRect({16, 11}, {60, 15}), QRect(QPoint(11, 10), QPoint(71, 25)));
-}
-
-TEST(OverlayLayout, BorderStepsRoundDown)
-{
-    const std::pair<int, std::array<int, 6>> rows[] = {// 33 / 1.1 is exactly 30, not a floating-point 29
-                                                       {7, {6, 5, 4, 3, 2, 1}},
-                                                       {0, {0, 0, 0, 0, 0, 0}},
-                                                       {33, {30, 25, 19, 14, 9, 5}},
-                                                       {26, {23, 20, 15, 11, 7, 4}}};
-    for (const auto &[m, k] : rows) {
-        const BorderSteps s = borderSteps(m);
-        EXPECT_EQ((std::array{s.k1, s.k2, s.k3, s.k4, s.k5, s.k6}), k) << m;
-    }
 }
 
 TEST(OverlayLayout, BorderIsClosedColouredFrameOverShiftedBlackCopy)
