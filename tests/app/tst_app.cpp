@@ -2,12 +2,10 @@
 // folders, the clip and frame lists, the settings (INI) and language files; where the program
 // folder is, and an installed copy run as a user runs it.
 #include <QDirIterator>
-#include <QProcess>
 
 #include <chrono>
 #include <sys/stat.h>
 #include <tuple>
-#include <unistd.h>
 
 #include "app/batchjob.h"
 #include "app/centerform.h"
@@ -101,29 +99,6 @@ TEST(Codepage1252, EveryByteRoundTripsOtherCharactersAreRefused)
     EXPECT_FALSE(encode1252(u"Ω"_s) || encode1252(QString(QChar(0x80))) || encode1252(u"😀"_s));
 }
 
-// A settings file is read as UTF-8 only when its bytes are strictly valid UTF-8, else as 1252.
-TEST(Codepage1252, IniTextIsUtf8OnlyWhenStrictlyValid)
-{
-    // Two, three and four bytes; overlong, overlong of three, a surrogate, above U+10FFFF, a cut
-    // sequence, a lone continuation byte.
-    const std::pair<QByteArray, bool> rows[] = {{"\xC3\xB6\xE2\x82\xAC\xF0\x9F\x98\x80", true},
-                                                {"H\xF6he", false},
-                                                {"\xC0\xAF", false},
-                                                {"\xE0\x80\xAF", false},
-                                                {"\xED\xA0\x80", false},
-                                                {"\xF4\x90\x80\x80", false},
-                                                {"\xE2\x82", false},
-                                                {"\x80", false}};
-    QTemporaryDir dir;
-    const QString path = dir.filePath(u"t.ini"_s);
-    for (const auto &[bytes, valid] : rows) {
-        ASSERT_TRUE(writeFile(path, "[S]\r\nK=x" + bytes + "x\r\n"));
-        EXPECT_EQ(GetIniString("S", "K", path, QString()),
-                  valid ? QString::fromUtf8("x" + bytes + "x") : decode1252("x" + bytes + "x"))
-            << bytes.toHex().toStdString();
-    }
-}
-
 // A temporary folder for the file and INI tests.
 class TempFolder : public ::testing::Test
 {
@@ -138,7 +113,7 @@ protected:
 using FileServices = TempFolder;
 using IniFile = TempFolder;
 
-TEST_F(FileServices, EntriesIgnoringCase)
+TEST_F(FileServices, EntriesIgnoringCaseClipsAndFrames)
 {
     const std::tuple<QStringList, const char *, std::optional<QString>> rows[] = {
         {{"clip.ini", "Clip.ini", "CLIP.INI"}, "Clip.ini", "Clip.ini"}, // the exact spelling wins
@@ -151,11 +126,8 @@ TEST_F(FileServices, EntriesIgnoringCase)
     ASSERT_TRUE(mkpath("frames") && touch("halvane.ini"));
     EXPECT_EQ(pathIgnoringCase(root, "Frames"), root + "frames");
     EXPECT_EQ(pathIgnoringCase(root + "missing/", "Clip.ini"), root + "missing/Clip.ini");
-}
 
-// Clips are the direct sub-folders in case-blind order; frames the BMP and JPG files in name order.
-TEST_F(FileServices, ClipAndFrameLists)
-{
+    // Clips are the direct sub-folders in case-blind order; frames the BMP and JPG files in name order.
     for (const char *folder :
          {"Frames/b", "Frames/A", "Frames/c/nested", "Frames/.hidden", "Frames/x", "Frames/X", "Frames/_u"})
         ASSERT_TRUE(mkpath(QString::fromUtf8(folder)));
@@ -297,6 +269,27 @@ TEST_F(IniFile, WritesInPlaceKeepingEveryOtherLine)
     for (const QStringList &w : withNul) {
         EXPECT_FALSE(WriteIniString(w[0], w[1], w[2], path()));
         EXPECT_EQ(readFile(path()), before);
+    }
+}
+
+// A settings file is read as UTF-8 only when its bytes are strictly valid UTF-8, else as 1252.
+TEST_F(IniFile, TextIsUtf8OnlyWhenStrictlyValid)
+{
+    // Two, three and four bytes; overlong, overlong of three, a surrogate, above U+10FFFF, a cut
+    // sequence, a lone continuation byte.
+    const std::pair<QByteArray, bool> rows[] = {{"\xC3\xB6\xE2\x82\xAC\xF0\x9F\x98\x80", true},
+                                                {"H\xF6he", false},
+                                                {"\xC0\xAF", false},
+                                                {"\xE0\x80\xAF", false},
+                                                {"\xED\xA0\x80", false},
+                                                {"\xF4\x90\x80\x80", false},
+                                                {"\xE2\x82", false},
+                                                {"\x80", false}};
+    for (const auto &[bytes, valid] : rows) {
+        put(path(), "[S]\r\nK=x" + bytes + "x\r\n");
+        EXPECT_EQ(GetIniString("S", "K", path(), QString()),
+                  valid ? QString::fromUtf8("x" + bytes + "x") : decode1252("x" + bytes + "x"))
+            << bytes.toHex().toStdString();
     }
 }
 

@@ -458,7 +458,6 @@ TEST_F(BatchTest, MakesTheVideoAndPrintsOnlyItsPath)
     EXPECT_EQ(p.frames, 5) << "forward and back";
     EXPECT_EQ(QStringList({clipIni("Format"), clipIni("Width"), clipIni("Speed"), clipIni("Direction")}),
               QStringList({"VCD NTSC", "40", "30", "2"}));
-    EXPECT_EQ(run({"--make-video", "Garten", "--overwrite"}).out, r.out);
 }
 
 TEST_F(BatchTest, OverlayOptionsReachTheFrames)

@@ -5,7 +5,6 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
@@ -231,7 +230,9 @@ QComboBox *codecBox(const QDialog &dialog)
 }
 
 // Each compressor is listed; each setting is offered only where the chosen compressor has it.
-TEST(CompressionDialog, ListsTheCompressorsAndEnablesTheirSettings)
+// MP4 offers only the compressors that fit it, H.264 when the chosen one does not; the chosen one
+// stays when the container changes back.
+TEST(CompressionDialog, ListsTheCompressorsEnablesTheirSettingsAndNarrowsThemForMp4)
 {
     MainForm form;
     CompressionDialog dialog(form);
@@ -247,10 +248,21 @@ TEST(CompressionDialog, ListsTheCompressorsAndEnablesTheirSettings)
         EXPECT_EQ(dialog.findChild<QSpinBox *>("keyFrames")->isEnabled(), info.hasKeyFrames());
         EXPECT_EQ(dialog.findChild<QSpinBox *>("dataRate")->isEnabled(), info.hasDataRate());
     }
+
+    auto *container = dialog.findChild<QComboBox *>("container");
+    container->setCurrentIndex(container->findData(int(Container::Mp4)));
+    QStringList offered;
+    for (int i = 0; i < codecBox(dialog)->count(); ++i)
+        offered << codecBox(dialog)->itemData(i).toString();
+    EXPECT_EQ(offered, (QStringList{"mpeg4", "h264"}));
+    EXPECT_EQ(dialog.options().codec, u"h264"_s);
+    container->setCurrentIndex(container->findData(int(Container::Avi)));
+    EXPECT_EQ(codecBox(dialog)->count(), int(all.size()));
+    EXPECT_EQ(dialog.options().codec, u"h264"_s);
 }
 
 // The chooser opens the dialog starting from the defaults; cancelling keeps the options.
-TEST(DialogCompressionChooser, StartsFromTheDefaultsAndMp4NarrowsTheCompressors)
+TEST(DialogCompressionChooser, ConfirmsOrCancelsStartingFromTheDefaults)
 {
     MainForm form;
     DialogCompressionChooser chooser(form);
@@ -276,20 +288,6 @@ TEST(DialogCompressionChooser, StartsFromTheDefaultsAndMp4NarrowsTheCompressors)
     ASSERT_EQ(chooseAndClose(options, true), 1);
     EXPECT_EQ((VideoOutput{options.container, options.fit}), (VideoOutput{Container::Mp4, Fit::Pad}));
     EXPECT_EQ(options.codec, u"h264"_s) << "the second of MP4's compressors";
-
-    // MP4 offers only the compressors that fit it, H.264 when the chosen one does not; the chosen one
-    // stays when the container changes back.
-    CompressionDialog dialog(form);
-    auto *container = dialog.findChild<QComboBox *>("container");
-    container->setCurrentIndex(container->findData(int(Container::Mp4)));
-    QStringList offered;
-    for (int i = 0; i < codecBox(dialog)->count(); ++i)
-        offered << codecBox(dialog)->itemData(i).toString();
-    EXPECT_EQ(offered, (QStringList{"mpeg4", "h264"}));
-    EXPECT_EQ(dialog.options().codec, u"h264"_s);
-    container->setCurrentIndex(container->findData(int(Container::Avi)));
-    EXPECT_EQ(codecBox(dialog)->count(), int(availableCompressors().size()));
-    EXPECT_EQ(dialog.options().codec, u"h264"_s);
 }
 
 // Texts that read the same in both languages.
