@@ -3,11 +3,9 @@
 // the overlay. The last byte picks the file's extension, Check1, a read-ahead, box and border;
 // the one before it the overlay's corner and size.
 
-#include <QDir>
 #include <QGuiApplication>
 #include <QHashFunctions>
 
-#include "services/fileservices.h"
 #include "form/mainform.h"
 #include "fuzzsupport.h"
 #include "form/uitext.h"
@@ -35,10 +33,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const std::uint8_t flags = size > 0 ? data[size - 1] : 0;
     const std::uint8_t options = size > 1 ? data[size - 2] : 0;
     static const QString clip = [] {
-        QString path = scratchPath(QStringLiteral("Clip"));
+        const QString path = scratchPath(QStringLiteral("Clip"));
         require(QDir().mkpath(path));
-        AddBackslash(path);
-        return path;
+        return path + u'/';
     }();
     const QString name = flags & 1 ? QStringLiteral("f.jpg") : QStringLiteral("f.bmp");
     require(writeFile(clip + name, bytesOf(data, size)));
