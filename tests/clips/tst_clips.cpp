@@ -106,6 +106,9 @@ TEST(ClipSelection, FormatChangeLimitsTheSpeed)
     fx.form.cboFormats.setListIndex(int(fx.form.cboFormats.items().indexOf(u"DVD NTSC"_s)));
     EXPECT_EQ(fx.form.scrlSpeed.value(), 20);
     EXPECT_EQ(fx.form.scrlSpeed.maximum(), 30);
+    fx.form.scrlSpeed.setValue(30);
+    fx.form.cboFormats.setListIndex(int(fx.form.cboFormats.items().indexOf(u"VCD NTSC"_s)));
+    EXPECT_EQ(fx.form.scrlSpeed.value(), 30) << "the rate itself is still within it";
     fx.form.scrlSpeed.setValue(28);
     fx.form.cboFormats.setListIndex(int(fx.form.cboFormats.items().indexOf(u"VCD PAL"_s)));
     EXPECT_EQ(fx.form.scrlSpeed.value(), 8);

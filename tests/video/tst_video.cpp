@@ -330,19 +330,6 @@ QString codecSampleAspect(const QString &path, const QString &codecName)
                                                          : u"(copy failed)"_s;
 }
 
-// The types of the top-level boxes of an MP4 file, in file order ("ftyp", "moov", "mdat" …).
-QStringList mp4TopLevelBoxes(const QByteArray &file)
-{
-    QStringList types;
-    for (qint64 at = 0, size = 8; size >= 8 && at + 8 <= file.size(); at += size) {
-        size = qFromBigEndian<quint32>(file.constData() + at);
-        if (size == 1 && at + 16 <= file.size())
-            size = qint64(qFromBigEndian<quint64>(file.constData() + at + 8));
-        types << QString::fromLatin1(file.mid(at + 4, 4));
-    }
-    return types;
-}
-
 // The container, the pixel shape of the disc sizes (in the file's header and in the codec's own
 // field) and the MP4 index before the frames.
 TEST_F(AviTest, ContainerAndPixelShape)
@@ -381,9 +368,8 @@ TEST_F(AviTest, ContainerAndPixelShape)
         } else {
             EXPECT_EQ(p.pixelFormat, u"yuv420p"_s);
             EXPECT_EQ(QSize(p.width, p.height), QSize((size.width() + 1) & ~1, (size.height() + 1) & ~1));
-            const QStringList boxes = mp4TopLevelBoxes(bytes);
-            EXPECT_GE(boxes.indexOf(u"moov"_s), 0);
-            EXPECT_LT(boxes.indexOf(u"moov"_s), boxes.indexOf(u"mdat"_s)) << boxes.join(' ').toStdString();
+            EXPECT_GT(bytes.indexOf("moov"), 0);
+            EXPECT_LT(bytes.indexOf("moov"), bytes.indexOf("mdat")) << "the index before the frames";
         }
     }
     CompressOptions mjpegMp4{u"mjpeg"_s};
