@@ -156,6 +156,9 @@ TEST_F(OverlayTest, LabelSizesFollowTheSizeBoxAndTheFormat)
         EXPECT_EQ(form.Label3.font().pointSize(), points);
         EXPECT_EQ(form.state.OverlayMargin, margin);
     }
+    form.cboSize.setText(u"Klein"_s);
+    overlay->SetLabelSize();
+    EXPECT_LT(previewBlock().height(), block.height()) << "the same text in a smaller size is measured again";
 }
 
 // The box runs from (11, 10) to (11 + lw, 10 + lh) inclusive; an empty text draws a two-space box.
