@@ -214,16 +214,18 @@ bool FrameLoader::decodeJpeg(const QByteArray &bytes, QImage &image, QSize cover
     int height = 0;
     int subsampling = 0;
     int colorspace = 0;
-    // A warning (an unknown JFIF revision, say) still gives the header; only an error fails.
-    if (tjDecompressHeader3(m_tj.get(), data, size, &width, &height, &subsampling, &colorspace) != 0 &&
-        tjGetErrorCode(m_tj.get()) != TJERR_WARNING) {
-        // After a failed header read (a cut-off file) TurboJPEG 2.1 reports the next file's header
-        // as read, without its size; a fresh handle reads it properly.
+    // After a cut-off file TurboJPEG 2.1 can report the next file's header as read, without its
+    // size, whether the cut one failed or gave no size; a fresh handle reads it properly.
+    const auto fail = [this] {
         m_tj.reset(tjInitDecompress());
         return false;
-    }
+    };
+    // A warning (an unknown JFIF revision, say) still gives the header; only an error fails.
+    if (tjDecompressHeader3(m_tj.get(), data, size, &width, &height, &subsampling, &colorspace) != 0 &&
+        tjGetErrorCode(m_tj.get()) != TJERR_WARNING)
+        return fail();
     if (!isPlausibleSize(width, height) || qint64(width) * height > bytes.size() * kJpegMaxPixelsPerByte)
-        return false;
+        return fail();
     // TurboJPEG cannot turn CMYK into RGB; Qt's reader can.
     if (colorspace == TJCS_CMYK || colorspace == TJCS_YCCK)
         return decodeFull();
@@ -243,7 +245,7 @@ bool FrameLoader::decodeJpeg(const QByteArray &bytes, QImage &image, QSize cover
     if (tjDecompress2(m_tj.get(), data, size, m_spare.bits(), decodedWidth, int(m_spare.bytesPerLine()),
                       decodedHeight, kRgb32PixelFormat, TJFLAG_LIMITSCANS) != 0 &&
         tjGetErrorCode(m_tj.get()) != TJERR_WARNING)
-        return false;
+        return fail();
     std::swap(image, m_spare);
     frameSize = QSize(width, height);
     return true;

@@ -203,6 +203,11 @@ TEST_F(FrameFiles, BrokenFilesFailAndLeaveThePictureAloneReusedBuffersToo)
         expectFails(put("broken.jpg", bytes));
         EXPECT_FALSE(loader.load(dir.filePath("broken.jpg")));
     }
+    // A cut-off file never spoils the next one decoded.
+    for (qsizetype cut = 1; cut < goodJpeg.size(); ++cut) {
+        (void)loader.decode(goodJpeg.left(cut));
+        ASSERT_TRUE(loader.decode(goodJpeg)) << "after the first " << cut << " bytes of it";
+    }
     expectFails(dir.filePath("missing.jpg"));
     expectFails(dir.path());
 
