@@ -40,7 +40,7 @@ public:
     // Starts reading and decoding the files of the first kReadAhead of indexes, each on a thread of
     // its own, for loadFrame() calls that follow (the video writer reads the next frames while it
     // composes the current one). Read-aheads of frames no longer listed are dropped.
-    static constexpr int kReadAhead = 2;
+    static constexpr int kReadAhead = 3;
     void prefetch(const QList<int> &indexes);
 
     // Inner size of the preview picture plus three pixels each way: the frame always fills it.
