@@ -137,6 +137,11 @@ TEST_F(CDibTest, RejectsFilesThatDoNotFitWithTheirMessage)
         patched({{34, 0x80000000LL}}), // negative image size
         patched({{34, 0x7fffffffLL}}),
         patched({{34, 20}}), // image size below the rows
+        [] {                 // rows of 33 one-bit pixels take 8 bytes each, not 4
+            QByteArray b = bmp(33, 2, 1, 2);
+            put32(b, 34, 8);
+            return b;
+        }(),
         patched({{18, 100000}, {22, 100000}}),
         patched({{18, -4}}),
         patched({{18, 0x7fffffffLL}, {22, 0x7fffffffLL}, {28, 32}}), // rows beyond 64 bits
