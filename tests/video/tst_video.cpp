@@ -182,7 +182,7 @@ TEST_F(CDibTest, RejectsFilesThatDoNotFitWithTheirMessage)
     }
 }
 
-// Write failures are reported, the BMP writer's too.
+// Write failures are reported, the BMP writer's too; its files are exact.
 TEST_F(CDibTest, PackedDibsOfSixteenBitsAndMoreAndWriteFailures)
 {
     EXPECT_FALSE(dib.WriteToFile(dir.filePath("empty.bmp"))) << "nothing loaded";
@@ -198,6 +198,13 @@ TEST_F(CDibTest, PackedDibsOfSixteenBitsAndMoreAndWriteFailures)
     for (const QString &path : {dir.filePath("no/such/folder/a.bmp"), u"/dev/full"_s})
         EXPECT_FALSE(writeBmp24(QImage(4, 4, QImage::Format_RGB32), path));
     EXPECT_FALSE(writeBmp24(QImage(), dir.filePath("null.bmp")));
+    // Written over a larger file, a picture leaves a file of its own size with zeroed row padding.
+    QImage white(64, 64, QImage::Format_RGB32), black(5, 3, QImage::Format_RGB32);
+    white.fill(Qt::white);
+    black.fill(Qt::black);
+    const QString overwritten = dir.filePath("over.bmp");
+    ASSERT_TRUE(writeBmp24(white, overwritten) && writeBmp24(black, overwritten));
+    EXPECT_EQ(readFile(overwritten).mid(54), QByteArray(16 * 3, '\0'));
 
     const QList<int> before = allFields(dib);
     QByteArray zeroSize = packed24;
