@@ -435,15 +435,18 @@ TEST_F(AviTest, RejectsCallsThatCannotWork)
     EXPECT_EQ(probe(path("bad.avi")).frames, 2);
     EXPECT_NE(writeAvi(u"/dev/full"_s, path("temp.bmp"), {}, twoColourFrames(64, 48, 12), 10), 0);
 
-    // A file cut inside its third frame keeps the two whole ones; chunks of odd size are padded.
-    QByteArray cut = "RIFF....AVI LIST....movi" + QByteArray("00dc\3\0\0\0abc\0", 12).repeated(2) +
-                     QByteArray("00dcd\0\0\0part", 12);
-    put32(cut, 4, 0xFFFFFFF0);
-    put32(cut, 16, 0xFFFFFFF0);
+    // A file cut inside its third frame keeps the two whole ones and counts them in its headers;
+    // chunks of odd size are padded.
+    QByteArray cut = "RIFF....AVI LIST....hdrlavih....";
+    cut += QByteArray(20, '\0') + "LIST....strlstrh...." + QByteArray(36, '\0') + "LIST....movi" +
+           QByteArray("00dc\3\0\0\0abc\0", 12).repeated(2) + QByteArray("00dcd\0\0\0part", 12);
+    for (const auto &[offset, value] :
+         {std::pair{4, 0xFFFFFFF0}, {16, 88}, {28, 20}, {56, 48}, {68, 36}, {112, 0xFFFFFFF0}})
+        put32(cut, offset, value);
     ASSERT_TRUE(writeFile(path("cut.avi"), cut) && trimUnfinishedAvi(path("cut.avi")));
-    cut.truncate(48);
-    put32(cut, 4, 40);
-    put32(cut, 16, 28);
+    cut.truncate(144);
+    for (const auto &[offset, value] : {std::pair{4, 136}, {112, 28}, {48, 2}, {104, 2}})
+        put32(cut, offset, value);
     EXPECT_EQ(readFile(path("cut.avi")), cut);
 }
 
