@@ -113,9 +113,7 @@ int runBatchJob(int argc, char **argv, const ProgramFolder &where, const QString
     BatchMessages messages(options.overwrite ? MessageAnswer::Yes : MessageAnswer::No);
 
     MainForm form;
-    form.state.setProgramFolder(where.folder);
-    form.state.LanguageFallbackPath = where.installedLanguages;
-    form.state.LanguageChoice = language;
+    applyProgramFolder(form.state, where, language);
     FormLogic logic(form, messages, chooser);
     FillLanguageList(form);
     if (where.perUser && !createProgramFolder(where.folder)) {
@@ -220,9 +218,7 @@ int runClipCheck(int argc, char **argv, const ProgramFolder &where, const QStrin
     prepareWithoutDisplay();
     QGuiApplication app(argc, argv);
     MainForm form;
-    form.state.setProgramFolder(where.folder);
-    form.state.LanguageFallbackPath = where.installedLanguages;
-    form.state.LanguageChoice = language;
+    applyProgramFolder(form.state, where, language);
     FillLanguageList(form);
     if (!listClips(form.state.FramesPath).contains(clip))
         return usageError(QStringLiteral("unknown clip '%1' (see --list-clips)").arg(clip));

@@ -48,9 +48,7 @@ int runWindow(int argc, char **argv, const ProgramFolder &where, const QString &
     QApplication::setWindowIcon(programIcon());
     QGuiApplication::setDesktopFileName(QString::fromLatin1(desktopId()));
     MainForm form;
-    form.state.setProgramFolder(where.folder);
-    form.state.LanguageFallbackPath = where.installedLanguages;
-    form.state.LanguageChoice = language;
+    applyProgramFolder(form.state, where, language);
     FillLanguageList(form);
     if (where.perUser && !createProgramFolder(where.folder)) {
         MessageBoxService(form, nullptr)
@@ -103,8 +101,7 @@ int main(int argc, char **argv)
     // A language asked for by name must exist; the Halvane.ini key falls back to German silently.
     if (!cl->language.isEmpty()) {
         AppState state;
-        state.setProgramFolder(where.folder);
-        state.LanguageFallbackPath = where.installedLanguages;
+        applyProgramFolder(state, where, cl->language);
         if (languageFilePath(state, cl->language).isEmpty()) {
             printLine(stderr, QStringLiteral("brimholt-tavelon: unknown language '%1' (no %1%2 in %3)")
                                   .arg(cl->language, QStringLiteral("3.lng"), state.LanguagePath));

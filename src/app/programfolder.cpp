@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "form/appstate.h"
+
 namespace tavelon {
 
 QString installedDataFromBin()
@@ -56,6 +58,13 @@ bool createProgramFolder(const QString &folder)
             return false;
     }
     return true;
+}
+
+void applyProgramFolder(AppState &state, const ProgramFolder &where, const QString &language)
+{
+    state.setProgramFolder(where.folder);
+    state.LanguageFallbackPath = where.installedLanguages;
+    state.LanguageChoice = language;
 }
 
 QString programFolderMessage(const QString &uiText, const QString &folder)

@@ -4,6 +4,8 @@
 
 namespace tavelon {
 
+struct AppState;
+
 // Where a run keeps its frames, clips, settings and scratch file, and where an installed copy's
 // own language files are.
 struct ProgramFolder
@@ -36,6 +38,10 @@ ProgramFolder locateProgramFolder(const QString &root, const QString &executable
 // must exist already: nothing is made above the program folder. False when a level cannot be made
 // (a read-only home, a file in the folder's place).
 bool createProgramFolder(const QString &folder);
+
+// Points state at where.folder and its language files, with language (empty: the key "Language"
+// of Halvane.ini) as this run's choice.
+void applyProgramFolder(AppState &state, const ProgramFolder &where, const QString &language);
 
 // The message shown when createProgramFolder fails: the UiText entry and the folder.
 QString programFolderMessage(const QString &uiText, const QString &folder);

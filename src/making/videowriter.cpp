@@ -68,10 +68,6 @@ bool VideoWriter::MakeVideoFile(const QString &fileName, int frameRate, const Co
     QImage &save = f.picSave.image();
     bool onTop = false;
 
-    // Saves picSave as temp.bmp and reads it back into the cDIB; a failed save leaves the cDIB
-    // with what it held (the previous frame) instead of reading a stale or half-written file.
-    auto roundTrip = [&]() -> bool { return writeBmp24(save, tempFile) && cdib->CreateFromFile(tempFile); };
-
     auto exitPath = [&] {
         m_preview.prefetch({}); // a run that ended early leaves no frames read ahead behind
         cdib.reset();
@@ -122,8 +118,9 @@ bool VideoWriter::MakeVideoFile(const QString &fileName, int frameRate, const Co
             f.picTemp.setFrameSize(frameSize);
     }
     compose(ScaleThreads::Auto);
+    // The format frame goes through temp.bmp into the cDIB, which then holds the stream's format.
     QFile::remove(tempFile);
-    if (save.isNull() || !roundTrip()) {
+    if (save.isNull() || !writeBmp24(save, tempFile) || !cdib->CreateFromFile(tempFile)) {
         m_messages.inform(f.state.AppTitle, f.UiText(kUiFramesNotLoaded), MessageIcon::Warning);
         exitPath();
         return false;
@@ -172,10 +169,9 @@ bool VideoWriter::MakeVideoFile(const QString &fileName, int frameRate, const Co
             m_overlay.PrintCopyrightAVI();
         stretchInto(save, f.picPre.image(), preview.width(), preview.height(), ScaleThreads::Single);
         f.picPre.refresh();
-        // The cDIB holds the format frame's bitmap, so each frame only replaces its pixels: the
-        // bytes the temp.bmp round trip would give, without writing and reading the file.
-        if (!cdib->setBitsFrom(save))
-            roundTrip();
+        // The cDIB holds the format frame's bitmap, of picSave's size, so each frame only replaces
+        // its pixels: the bytes the temp.bmp round trip would give, without the file.
+        cdib->setBitsFrom(save);
         run.store(aviStreamWrite(run.compressed.get(), position, 1, cdib->PointerToBits(), cdib->SizeImage(),
                                  kAviKeyFrame));
         emit progress(++written, std::max(total, written));

@@ -7,7 +7,7 @@ namespace tavelon {
 QIcon programIcon()
 {
     QIcon icon;
-    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+    for (int size : {TAVELON_ICON_SIZES})
         icon.addFile(QStringLiteral(":/icons/%1/" TAVELON_APP_ID ".png").arg(size), QSize(size, size));
     return icon;
 }
