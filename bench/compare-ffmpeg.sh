@@ -13,7 +13,9 @@
 #   C8   20 frames of 8000x6000 JPEG -> "Full-HD 16:9" (peak memory in frame size)
 #   U   300 frames of 1920x1080 JPEG -> "DVD PAL" uncompressed
 # PSNR: our picture (an extra uncompressed run, so that encoding losses do not count) against the
-# source frames decoded at full size to RGB and area-averaged there by ffmpeg.
+# source frames decoded at full size to RGB and area-averaged there by ffmpeg; then both coded
+# videos against the same frames (Motion JPEG from JPEG frames goes another way than the
+# uncompressed run: the frames stay YCbCr).
 # Needs a release build (./run.sh makes one).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -56,6 +58,14 @@ frames() {
     echo "$root"
 }
 
+# PSNR (dB) of a video against the clip's frames decoded at full size to RGB and area-averaged
+# there by ffmpeg: "video clip WxH"
+psnr() {
+    ffmpeg -v info -nostats -i "$1" -framerate 25 -pattern_type glob -i "$2/*.jpg" \
+        -lavfi "[0]format=rgb24[a];[1]format=rgb24,scale=${3/x/:}:flags=area+accurate_rnd+full_chroma_int[b];[a][b]psnr" \
+        -f null - 2>&1 | sed -n 's/.*PSNR.* average:\([0-9.inf]*\).*/\1/p'
+}
+
 # one row: frames size format WxH compressor
 run() {
     local n=$1 size=$2 format=$3 target=$4 job=$5
@@ -85,16 +95,17 @@ run() {
     tm=$(cut -d' ' -f2 "$work/theirs.txt" | sort -n | tail -n1)
     osize=$(stat -c %s "$root/Clips/bench.avi")
     tsize=$(stat -c %s "$work/ffmpeg-$job.avi")
-    # The picture before encoding: one more, uncompressed run of ours.
+    # The coded videos, then the picture before coding (one more, uncompressed run of ours).
+    local coded theirsCoded
+    coded=$(psnr "$root/Clips/bench.avi" "$clip" "$target")
+    theirsCoded=$(psnr "$work/ffmpeg-$job.avi" "$clip" "$target")
     "$bin" --root "$root" --make-video bench --format "$format" --speed 25 --overwrite --compressor uncompressed \
         >/dev/null 2>&1
-    psnr=$(ffmpeg -v info -nostats -i "$root/Clips/bench.avi" -framerate 25 -pattern_type glob -i "$clip/*.jpg" \
-        -lavfi "[0]format=rgb24[a];[1]format=rgb24,scale=${target/x/:}:flags=area+accurate_rnd+full_chroma_int[b];[a][b]psnr" -f null - 2>&1 |
-        sed -n 's/.*PSNR.* average:\([0-9.inf]*\).*/\1/p')
+    psnr=$(psnr "$root/Clips/bench.avi" "$clip" "$target")
     rm -f "$root/Clips/bench.avi"
-    printf '%3d × %-9s -> %-12s %-12s ours %6.2f s  ffmpeg %6.2f s  ratio %.2f | size ours %6.1f MB ffmpeg %6.1f MB | peak RSS ours %4d MB ffmpeg %4d MB | PSNR %s dB\n' \
+    printf '%3d × %-9s -> %-12s %-12s ours %6.2f s  ffmpeg %6.2f s  ratio %.2f | size ours %6.1f MB ffmpeg %6.1f MB | peak RSS ours %4d MB ffmpeg %4d MB | PSNR %s dB, coded: ours %s dB ffmpeg %s dB\n' \
         "$n" "$size" "$format" "$job" "$ot" "$tt" "$ratio" "$(echo "$osize / 1048576" | bc -l)" \
-        "$(echo "$tsize / 1048576" | bc -l)" $((om / 1024)) $((tm / 1024)) "$psnr"
+        "$(echo "$tsize / 1048576" | bc -l)" $((om / 1024)) $((tm / 1024)) "$psnr" "$coded" "$theirsCoded"
 }
 
 for job in "${jobs[@]}"; do

@@ -12,6 +12,8 @@
 #include <turbojpeg.h>
 
 #include "image/bmpformat.h"
+#include "image/planeshrinker.h"
+#include "image/yuvframe.h"
 
 namespace tavelon {
 
@@ -198,6 +200,33 @@ std::optional<QImage> FrameLoader::load(const QString &path)
     return decode(file->bytes);
 }
 
+bool FrameLoader::renewHandle()
+{
+    // After a cut-off file TurboJPEG 2.1 can report the next file's header as read, without its
+    // size, whether the cut one failed or gave no size; a fresh handle reads it properly.
+    m_tj.reset(tjInitDecompress());
+    return false;
+}
+
+std::optional<FrameLoader::JpegHeader> FrameLoader::readJpegHeader(const QByteArray &bytes)
+{
+    JpegHeader h;
+    // A warning (an unknown JFIF revision, say) still gives the header; only an error fails.
+    if (tjDecompressHeader3(m_tj.get(), reinterpret_cast<const uchar *>(bytes.constData()),
+                            static_cast<unsigned long>(bytes.size()), &h.width, &h.height, &h.subsampling,
+                            &h.colorspace) != 0 &&
+        tjGetErrorCode(m_tj.get()) != TJERR_WARNING) {
+        renewHandle();
+        return std::nullopt;
+    }
+    if (!isPlausibleSize(h.width, h.height) ||
+        qint64(h.width) * h.height > bytes.size() * kJpegMaxPixelsPerByte) {
+        renewHandle();
+        return std::nullopt;
+    }
+    return h;
+}
+
 bool FrameLoader::decodeJpeg(const QByteArray &bytes, QImage &image, QSize cover, QSize &frameSize)
 {
     const auto decodeFull = [&] {
@@ -208,26 +237,11 @@ bool FrameLoader::decodeJpeg(const QByteArray &bytes, QImage &image, QSize cover
     };
     if (!m_tj)
         return decodeFull();
-    const auto *data = reinterpret_cast<const uchar *>(bytes.constData());
-    const auto size = static_cast<unsigned long>(bytes.size());
-    int width = 0;
-    int height = 0;
-    int subsampling = 0;
-    int colorspace = 0;
-    // After a cut-off file TurboJPEG 2.1 can report the next file's header as read, without its
-    // size, whether the cut one failed or gave no size; a fresh handle reads it properly.
-    const auto fail = [this] {
-        m_tj.reset(tjInitDecompress());
+    const std::optional<JpegHeader> h = readJpegHeader(bytes);
+    if (!h)
         return false;
-    };
-    // A warning (an unknown JFIF revision, say) still gives the header; only an error fails.
-    if (tjDecompressHeader3(m_tj.get(), data, size, &width, &height, &subsampling, &colorspace) != 0 &&
-        tjGetErrorCode(m_tj.get()) != TJERR_WARNING)
-        return fail();
-    if (!isPlausibleSize(width, height) || qint64(width) * height > bytes.size() * kJpegMaxPixelsPerByte)
-        return fail();
     // TurboJPEG cannot turn CMYK into RGB; Qt's reader can.
-    if (colorspace == TJCS_CMYK || colorspace == TJCS_YCCK)
+    if (h->colorspace == TJCS_CMYK || h->colorspace == TJCS_YCCK)
         return decodeFull();
 
     // A file whose data ends early (cut off, or still being written) must not show up half grey.
@@ -237,17 +251,48 @@ bool FrameLoader::decodeJpeg(const QByteArray &bytes, QImage &image, QSize cover
         return false;
     // A reduced decode skips most of the inverse DCT and colour work; entropy decoding still
     // reads every byte.
-    const int divisor = reductionFor({width, height}, cover);
-    const int decodedWidth = (width + divisor - 1) / divisor;
-    const int decodedHeight = (height + divisor - 1) / divisor;
+    const int divisor = reductionFor({h->width, h->height}, cover);
+    const int decodedWidth = (h->width + divisor - 1) / divisor;
+    const int decodedHeight = (h->height + divisor - 1) / divisor;
     if (!prepareSpare(decodedWidth, decodedHeight))
         return false;
-    if (tjDecompress2(m_tj.get(), data, size, m_spare.bits(), decodedWidth, int(m_spare.bytesPerLine()),
-                      decodedHeight, kRgb32PixelFormat, TJFLAG_LIMITSCANS) != 0 &&
+    if (tjDecompress2(m_tj.get(), reinterpret_cast<const uchar *>(bytes.constData()),
+                      static_cast<unsigned long>(bytes.size()), m_spare.bits(), decodedWidth,
+                      int(m_spare.bytesPerLine()), decodedHeight, kRgb32PixelFormat,
+                      TJFLAG_LIMITSCANS) != 0 &&
         tjGetErrorCode(m_tj.get()) != TJERR_WARNING)
-        return fail();
+        return renewHandle();
     std::swap(image, m_spare);
-    frameSize = QSize(width, height);
+    frameSize = QSize(h->width, h->height);
+    return true;
+}
+
+bool FrameLoader::decodePlanes(const QByteArray &bytes, YuvFrame &planes, QSize size, QSize *frameSize)
+{
+    if (!m_tj || kindOf(bytes) != FrameKind::Jpeg)
+        return false;
+    const std::optional<JpegHeader> h = readJpegHeader(bytes);
+    if (!h || h->colorspace != TJCS_YCbCr || h->width < size.width() || h->height < size.height() ||
+        QSize(h->width, h->height) == size || !PlaneShrinker::handles(h->subsampling) || !hasEndMarker(bytes))
+        return false;
+    // The reduced decode that still covers size; the chroma planes of 4:2:0 then hold at least
+    // half of size, which is all the result keeps.
+    const int divisor = reductionFor({h->width, h->height}, size);
+    const QSize decoded((h->width + divisor - 1) / divisor, (h->height + divisor - 1) / divisor);
+    if (!m_planes)
+        m_planes = std::make_unique<PlaneShrinker>();
+    if (!m_planes->prepare(decoded, size, h->subsampling))
+        return false;
+    if (tjDecompressToYUVPlanes(m_tj.get(), reinterpret_cast<const uchar *>(bytes.constData()),
+                                static_cast<unsigned long>(bytes.size()), m_planes->sourcePlanes(),
+                                decoded.width(), m_planes->sourceStrides(), decoded.height(),
+                                TJFLAG_LIMITSCANS) != 0 &&
+        tjGetErrorCode(m_tj.get()) != TJERR_WARNING)
+        return renewHandle();
+    if (!m_planes->shrinkInto(planes))
+        return false;
+    if (frameSize)
+        *frameSize = QSize(h->width, h->height);
     return true;
 }
 

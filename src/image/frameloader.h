@@ -42,6 +42,9 @@ struct FrameFile
 // Every failure (missing, unreadable, truncated or corrupt file, a header claiming more pixels than
 // the file can hold or more than maxFrameSide on a side) is a false / std::nullopt result that
 // leaves the caller's picture untouched.
+struct YuvFrame;
+class PlaneShrinker;
+
 class FrameLoader
 {
 public:
@@ -72,6 +75,13 @@ public:
     bool decode(const QByteArray &bytes, QImage &image, QSize cover = {}, QSize *frameSize = nullptr);
     std::optional<QImage> decode(const QByteArray &bytes);
 
+    // Decodes a YCbCr JPEG frame at least as large as size (even) in both directions straight
+    // into 4:2:0 planes of that size, shrunk in its own samples (see PlaneShrinker), for a caller
+    // that stretches the whole frame to size and codes it as YCbCr. False, planes untouched, for
+    // anything else (a BMP, a grey or CMYK JPEG, a smaller frame) and when the file cannot be
+    // decoded. frameSize, when given, receives the frame's own size on success.
+    bool decodePlanes(const QByteArray &bytes, YuvFrame &planes, QSize size, QSize *frameSize = nullptr);
+
     // readFile() and decode() in one.
     bool load(const QString &path, QImage &image, QSize cover = {}, QSize *frameSize = nullptr);
     std::optional<QImage> load(const QString &path);
@@ -86,6 +96,17 @@ public:
     };
 
 private:
+    struct JpegHeader
+    {
+        int width = 0;
+        int height = 0;
+        int subsampling = 0;
+        int colorspace = 0;
+    };
+    // The header of a JPEG file whose pixels TurboJPEG can decode; nullopt (with a fresh handle)
+    // for a file that fails.
+    std::optional<JpegHeader> readJpegHeader(const QByteArray &bytes);
+    bool renewHandle();
     bool decodeJpeg(const QByteArray &bytes, QImage &image, QSize cover, QSize &frameSize);
     bool decodeBmp(const QByteArray &bytes, QImage &image);
     bool decodeWithQt(const QByteArray &bytes, const char *format, QImage &image);
@@ -94,6 +115,7 @@ private:
     bool prepareSpare(int width, int height);
 
     std::unique_ptr<void, TjHandleDeleter> m_tj;
+    std::unique_ptr<PlaneShrinker> m_planes; // made for the first decodePlanes()
     QImage m_spare;
 };
 

@@ -70,6 +70,7 @@ bool VideoWriter::MakeVideoFile(const QString &fileName, int frameRate, const Co
 
     auto exitPath = [&] {
         m_preview.prefetch({}); // a run that ended early leaves no frames read ahead behind
+        m_preview.setWritingPlanes(false);
         cdib.reset();
         if (run.source)
             run.store(aviStreamRelease(run.source));
@@ -152,6 +153,12 @@ bool VideoWriter::MakeVideoFile(const QString &fileName, int frameRate, const Co
     }
     onTop = true;
     emit writingChanged(true);
+    // JPEG frames stretched whole into a video coded as 4:2:0 go to the encoder as their own YCbCr
+    // samples, shrunk, without a round trip through RGB. Frames that get the overlay are drawn on
+    // in RGB, as before.
+    const bool yuvFrames =
+        options.fit == Fit::Stretch && f.Check1.value() != 1 && aviStreamTakesYuv(run.compressed.get());
+    m_preview.setWritingPlanes(yuvFrames);
 
     const int total = int(plan.size());
     int written = 0;
@@ -163,17 +170,28 @@ bool VideoWriter::MakeVideoFile(const QString &fileName, int frameRate, const Co
             return false;
         f.slPre.setValue(i);
         m_preview.prefetch(plan.mid(written + 1, Preview::kReadAhead));
-        // Single-threaded: the read-ahead decodes and the encoder keep the other core busy.
-        compose(ScaleThreads::Single);
-        if (f.Check1.value() == 1)
+        // picSave holds the frame to show, and to write unless its planes go as they are. Composing
+        // is single-threaded: the read-ahead decodes and the encoder keep the other core busy.
+        const bool inPlanes = yuvFrames && m_preview.planesLatest();
+        if (inPlanes)
+            m_preview.writtenPlanes().toImage(save);
+        else
+            compose(ScaleThreads::Single);
+        const bool overlay = f.Check1.value() == 1;
+        if (overlay)
             m_overlay.PrintCopyrightAVI();
         stretchInto(save, f.picPre.image(), preview.width(), preview.height(), ScaleThreads::Single);
         f.picPre.refresh();
-        // The cDIB holds the format frame's bitmap, of picSave's size, so each frame only replaces
-        // its pixels: the bytes the temp.bmp round trip would give, without the file.
-        cdib->setBitsFrom(save);
-        run.store(aviStreamWrite(run.compressed.get(), position, 1, cdib->PointerToBits(), cdib->SizeImage(),
-                                 kAviKeyFrame));
+        if (inPlanes && !overlay) {
+            run.store(
+                aviStreamWriteYuv(run.compressed.get(), position, m_preview.writtenPlanes(), kAviKeyFrame));
+        } else {
+            // The cDIB holds the format frame's bitmap, of picSave's size, so each frame only
+            // replaces its pixels: the bytes the temp.bmp round trip would give, without the file.
+            cdib->setBitsFrom(save);
+            run.store(aviStreamWrite(run.compressed.get(), position, 1, cdib->PointerToBits(),
+                                     cdib->SizeImage(), kAviKeyFrame));
+        }
         emit progress(++written, std::max(total, written));
         QCoreApplication::processEvents();
         return run.result == 0 && !m_abort;

@@ -42,6 +42,7 @@ Preview::Prefetched Preview::ReadAhead::finish()
     Prefetched p = job.get();
     path.clear();
     recycled = std::move(p.image);
+    recycledPlanes = std::move(p.planes);
     return p;
 }
 
@@ -53,8 +54,9 @@ void Preview::prefetch(const QList<int> &indexes)
             wanted << m_form.state.ClipPath + m_form.lvwFiles.item(index);
     }
     const QSize cover = decodeCover();
+    const bool planes = writesPlanes();
     for (ReadAhead &slot : m_ahead) {
-        if (slot.job.valid() && (!wanted.contains(slot.path) || slot.cover != cover))
+        if (slot.job.valid() && (!wanted.contains(slot.path) || slot.cover != cover || slot.planes != planes))
             slot.finish();
         wanted.removeOne(slot.path);
     }
@@ -65,53 +67,83 @@ void Preview::prefetch(const QList<int> &indexes)
             continue;
         slot.path = wanted.takeFirst();
         slot.cover = cover;
-        slot.job = std::async(std::launch::async, [path = slot.path, cover, image = std::move(slot.recycled),
-                                                   loader = slot.loader.get()]() mutable {
-            Prefetched p;
-            p.file = FrameLoader::readFile(path);
-            p.image = std::move(image);
-            if (p.file)
-                p.decoded = loader->decode(p.file->bytes, p.image, cover, &p.frameSize);
-            return p;
-        });
+        slot.planes = planes;
+        slot.job = std::async(std::launch::async,
+                              [path = slot.path, cover, planes, image = std::move(slot.recycled),
+                               yuv = std::move(slot.recycledPlanes), loader = slot.loader.get()]() mutable {
+                                  Prefetched p;
+                                  p.file = FrameLoader::readFile(path);
+                                  p.image = std::move(image);
+                                  p.planes = std::move(yuv);
+                                  if (p.file)
+                                      p.decoded = decodeInto(*loader, p.file->bytes, p.image, cover,
+                                                             p.frameSize, planes ? &p.planes : nullptr);
+                                  return p;
+                              });
         slot.recycled = QImage();
     }
 }
 
-bool Preview::loadFrame(const QString &path, QImage &img, QSize cover, QSize &frameSize)
+Preview::Loaded Preview::decodeInto(FrameLoader &loader, const QByteArray &bytes, QImage &img, QSize cover,
+                                    QSize &frameSize, YuvFrame *planes)
+{
+    if (planes && loader.decodePlanes(bytes, *planes, cover, &frameSize))
+        return Loaded::Planes;
+    return loader.decode(bytes, img, cover, &frameSize) ? Loaded::Image : Loaded::None;
+}
+
+Preview::Loaded Preview::loadFrame(const QString &path, QImage &img, QSize cover, QSize &frameSize,
+                                   YuvFrame *planes)
 {
     // Option changes redraw the preview by loading the shown frame again; while its file is
     // unchanged, the picture decoded last serves (a camera-size frame takes tens of ms to decode).
-    if (!m_last.image.isNull() && m_last.path == path && m_last.cover == cover &&
+    if (!planes && !m_last.image.isNull() && m_last.path == path && m_last.cover == cover &&
         FrameLoader::isUnchanged(path, m_last.stamp)) {
         img = m_last.image;
         frameSize = m_last.frameSize;
-        return true;
+        return Loaded::Image;
     }
     std::optional<FrameFile> file;
-    bool decoded = false;
+    Loaded decoded = Loaded::None;
     for (ReadAhead &slot : m_ahead) {
-        if (!slot.job.valid() || slot.path != path || slot.cover != cover)
+        if (!slot.job.valid() || slot.path != path || slot.cover != cover ||
+            slot.planes != (planes != nullptr))
             continue;
         Prefetched p = slot.finish();
         // A file that changed or vanished since it was read ahead is taken as it is now.
         if (p.file && FrameLoader::isUnchanged(path, p.file->stamp)) {
-            if (!p.decoded)
-                return false;
-            std::swap(img, slot.recycled);
+            if (p.decoded == Loaded::None)
+                return Loaded::None;
+            if (p.decoded == Loaded::Planes)
+                std::swap(*planes, slot.recycledPlanes);
+            else
+                std::swap(img, slot.recycled);
             frameSize = p.frameSize;
             file = std::move(p.file);
-            decoded = true;
+            decoded = p.decoded;
         }
         break;
     }
-    if (!decoded) {
+    if (decoded == Loaded::None) {
         file = FrameLoader::readFile(path);
-        if (!file || !m_loader->decode(file->bytes, img, cover, &frameSize))
-            return false;
+        if (!file)
+            return Loaded::None;
+        decoded = decodeInto(*m_loader, file->bytes, img, cover, frameSize, planes);
     }
-    m_last = {path, cover, file->stamp, frameSize, img};
-    return true;
+    if (decoded == Loaded::Image)
+        m_last = {path, cover, file->stamp, frameSize, img};
+    return decoded;
+}
+
+bool Preview::writesPlanes() const
+{
+    return m_form.state.MakingVideo && m_writingPlanes;
+}
+
+void Preview::setWritingPlanes(bool wanted)
+{
+    m_writingPlanes = wanted;
+    m_planesLatest = false;
 }
 
 void Preview::slPre_Change()
@@ -121,9 +153,13 @@ void Preview::slPre_Change()
     m_form.state.CurrentFramePath = m_form.state.ClipPath + m_form.lvwFiles.item(index);
     // A missing, locked or undecodable file leaves the previous picture.
     QSize frameSize;
-    if (index < 0 || index >= m_form.lvwFiles.count() ||
-        !loadFrame(m_form.state.CurrentFramePath, m_form.picTemp.image(), decodeCover(), frameSize))
+    if (index < 0 || index >= m_form.lvwFiles.count())
         return;
+    const Loaded loaded = loadFrame(m_form.state.CurrentFramePath, m_form.picTemp.image(), decodeCover(),
+                                    frameSize, writesPlanes() ? &m_planes : nullptr);
+    if (loaded == Loaded::None)
+        return;
+    m_planesLatest = loaded == Loaded::Planes;
     m_form.picTemp.setFrameSize(frameSize);
     if (m_form.state.MakingVideo)
         return;

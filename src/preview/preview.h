@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "image/frameloader.h"
+#include "image/yuvframe.h"
 
 namespace tavelon {
 
@@ -30,10 +31,15 @@ public:
     void cmdLast_Click();
     void scrlSpeed_Change();
 
-    // Loads a frame file into img, reduced where it is at least twice cover (see FrameLoader);
-    // false (img untouched) when it is missing or cannot be decoded. frameSize receives the
-    // frame's own size. A file read ahead is used only when it is unchanged at its turn.
-    bool loadFrame(const QString &path, QImage &img, QSize cover, QSize &frameSize);
+    // What loadFrame() filled: nothing (the file is missing or cannot be decoded), the picture or
+    // the planes.
+    enum class Loaded { None, Image, Planes };
+    // Loads a frame file into img, reduced where it is at least twice cover (see FrameLoader).
+    // Given planes, a frame that FrameLoader::decodePlanes() takes for cover goes there instead.
+    // What was not filled is untouched. frameSize receives the frame's own size. A file read ahead
+    // is used only when it is unchanged at its turn.
+    Loaded loadFrame(const QString &path, QImage &img, QSize cover, QSize &frameSize,
+                     YuvFrame *planes = nullptr);
     // What the shown frame is shrunk to: the video frame while a video is written, the preview
     // otherwise.
     QSize decodeCover() const;
@@ -43,6 +49,13 @@ public:
     static constexpr int kReadAhead = 3;
     void prefetch(const QList<int> &indexes);
 
+    // While a video is written: whether the writer takes frames as YCbCr planes of picSave's
+    // size, for a video that stretches whole frames and codes 4:2:0. Set before the run starts.
+    void setWritingPlanes(bool wanted);
+    // Whether the frame loaded last while writing went to writtenPlanes() rather than picTemp.
+    bool planesLatest() const { return m_planesLatest; }
+    const YuvFrame &writtenPlanes() const { return m_planes; }
+
     // Inner size of the preview picture plus three pixels each way: the frame always fills it.
     static QSize stretchSize();
 
@@ -51,14 +64,19 @@ signals:
     void frameShown();
 
 private:
+    bool writesPlanes() const;
+    static Loaded decodeInto(FrameLoader &loader, const QByteArray &bytes, QImage &img, QSize cover,
+                             QSize &frameSize, YuvFrame *planes);
+
     MainForm &m_form;
     std::unique_ptr<FrameLoader> m_loader;
     struct Prefetched
     {
         std::optional<FrameFile> file;
         QImage image;
+        YuvFrame planes;
         QSize frameSize;
-        bool decoded = false;
+        Loaded decoded = Loaded::None;
     };
     // One read-ahead: its thread's own decoder (a loader serves one thread at a time), the frame
     // it reads and a picture buffer handed back and forth, so frames of one size allocate nothing.
@@ -67,15 +85,17 @@ private:
         std::unique_ptr<FrameLoader> loader = std::make_unique<FrameLoader>();
         QString path;
         QSize cover;
+        bool planes = false;
         std::future<Prefetched> job;
         QImage recycled;
+        YuvFrame recycledPlanes;
 
         // Waits for the job; its picture moves to recycled and the slot is free afterwards.
         Prefetched finish();
     };
     std::array<ReadAhead, kReadAhead> m_ahead;
     // The frame loaded last; its picture shares the pixels handed out, so it costs no copy.
-    struct Loaded
+    struct LastLoaded
     {
         QString path;
         QSize cover;
@@ -83,7 +103,10 @@ private:
         QSize frameSize;
         QImage image;
     };
-    Loaded m_last;
+    LastLoaded m_last;
+    bool m_writingPlanes = false;
+    bool m_planesLatest = false;
+    YuvFrame m_planes;
 };
 
 } // namespace tavelon

@@ -52,6 +52,8 @@ public:
                   const void *format, std::int64_t size);
     int write(int index, std::int64_t start, std::int64_t samples, const void *data, std::int64_t size,
               std::uint32_t flags);
+    bool takesYuv(int index) const;
+    int writeYuv(int index, std::int64_t start, const YuvFrame &frame, std::uint32_t flags);
     void addHandle(int index) { ++m_streams[std::size_t(index)].handles; }
     int releaseHandle(int index);
     int close();
@@ -171,6 +173,25 @@ int AviMuxer::write(int index, std::int64_t start, std::int64_t samples, const v
     if (samples != 1 || !data)
         return fail(code(AviError::BadArgument), QStringLiteral("writing a frame: not one frame"));
     const int ret = s.pipeline->write(start, data, size, (flags & kAviKeyFrame) != 0);
+    if (ret != 0) {
+        const QString text = s.pipeline->errorText();
+        return fail(ret, text.isEmpty() ? QStringLiteral("writing a frame: bad size or position") : text);
+    }
+    return 0;
+}
+
+bool AviMuxer::takesYuv(int index) const
+{
+    const Stream &s = m_streams[std::size_t(index)];
+    return !m_closed && s.pipeline && s.pipeline->takesYuv();
+}
+
+int AviMuxer::writeYuv(int index, std::int64_t start, const YuvFrame &frame, std::uint32_t flags)
+{
+    if (!takesYuv(index))
+        return fail(code(AviError::BadArgument), QStringLiteral("writing a frame: planes not taken"));
+    Stream &s = m_streams[std::size_t(index)];
+    const int ret = s.pipeline->writeYuv(start, frame, (flags & kAviKeyFrame) != 0);
     if (ret != 0) {
         const QString text = s.pipeline->errorText();
         return fail(ret, text.isEmpty() ? QStringLiteral("writing a frame: bad size or position") : text);
@@ -316,6 +337,18 @@ int aviStreamWrite(AviStream *stream, std::int64_t start, std::int64_t samples, 
     if (!stream)
         return code(AviError::BadArgument);
     return stream->muxer().write(stream->index(), start, samples, buffer, bufferSize, flags);
+}
+
+bool aviStreamTakesYuv(AviStream *stream)
+{
+    return stream && stream->muxer().takesYuv(stream->index());
+}
+
+int aviStreamWriteYuv(AviStream *stream, std::int64_t start, const YuvFrame &frame, std::uint32_t flags)
+{
+    if (!stream)
+        return code(AviError::BadArgument);
+    return stream->muxer().writeYuv(stream->index(), start, frame, flags);
 }
 
 int aviStreamRelease(AviStreamPtr &stream)

@@ -10,6 +10,8 @@
 
 namespace tavelon {
 
+struct YuvFrame;
+
 // Our AVI layer over FFmpeg, shaped like the calls the video writer makes. Every call returns 0
 // for success and an AviError code otherwise. Handles are owned by unique_ptrs; a "release" is a
 // reset that returns the first failure met while finishing the handle.
@@ -149,6 +151,12 @@ int aviStreamSetFormat(AviStream *stream, std::int64_t position, const void *for
 // positions must increase. flags kAviKeyFrame marks a stored frame as key frame.
 int aviStreamWrite(AviStream *stream, std::int64_t start, std::int64_t samples, const void *buffer,
                    std::int64_t bufferSize, std::uint32_t flags);
+// Whether the stream (its format set) also takes frames as YCbCr planes: its encoder codes
+// full-range 4:2:0 of the frame's own size, as Motion JPEG does.
+bool aviStreamTakesYuv(AviStream *stream);
+// Hands one frame as 4:2:0 planes of the format's size to such a stream, like aviStreamWrite();
+// BadArgument for a stream that does not take them.
+int aviStreamWriteYuv(AviStream *stream, std::int64_t start, const YuvFrame &frame, std::uint32_t flags);
 // Resets the handle; the last handle on a stream waits for its frames to be encoded and written.
 int aviStreamRelease(AviStreamPtr &stream);
 // Resets the handle: finishes every stream, writes the index and closes the file.

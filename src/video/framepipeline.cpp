@@ -8,11 +8,13 @@
 #include "video/ffmpegptr.h"
 
 extern "C" {
+#include <libavutil/imgutils.h>
 #include <libavutil/opt.h>
 }
 
 #include "video/avifile.h"
 #include "image/bmpformat.h"
+#include "image/yuvframe.h"
 #include "image/yuvconvert.h"
 
 namespace tavelon {
@@ -318,36 +320,59 @@ QString FramePipeline::errorText() const
     return m_errorText;
 }
 
+int FramePipeline::takeSlot(std::int64_t position)
+{
+    if (position <= m_lastPosition)
+        return -code(AviError::BadPosition);
+    std::unique_lock lock(m_mutex);
+    if (!m_thread.joinable() || m_finishing)
+        return -code(AviError::Released);
+    m_changed.wait(lock, [this] { return !m_free.empty() || m_error != 0; });
+    if (m_error != 0)
+        return -m_error;
+    const int slot = m_free.front();
+    m_free.pop_front();
+    return slot;
+}
+
+int FramePipeline::makeWritable(int slot)
+{
+    // The encoder may still hold the frame it was given last from this slot; then it gets fresh
+    // buffers.
+    const int ret = av_frame_make_writable(m_samples[std::size_t(slot)].frame.get());
+    if (ret >= 0)
+        return 0;
+    const int failed = fail(code(AviError::EncodeFailed), ffmpegErrorText("preparing a frame", ret));
+    std::lock_guard lock(m_mutex);
+    m_free.push_back(slot);
+    return failed;
+}
+
+int FramePipeline::queue(int slot, std::int64_t position, bool keyFrame)
+{
+    Sample &s = m_samples[std::size_t(slot)];
+    s.position = position;
+    s.keyFrame = keyFrame;
+    m_lastPosition = position;
+    std::lock_guard lock(m_mutex);
+    m_ready.push_back(slot);
+    m_changed.notify_all();
+    return m_error;
+}
+
 int FramePipeline::write(std::int64_t position, const void *data, std::int64_t size, bool keyFrame)
 {
     if (!data || size < m_format.imageSize)
         return code(AviError::BadArgument);
-    if (position <= m_lastPosition)
-        return code(AviError::BadPosition);
-    int slot = -1;
-    {
-        std::unique_lock lock(m_mutex);
-        if (!m_thread.joinable() || m_finishing)
-            return code(AviError::Released);
-        m_changed.wait(lock, [this] { return !m_free.empty() || m_error != 0; });
-        if (m_error != 0)
-            return m_error;
-        slot = m_free.front();
-        m_free.pop_front();
-    }
+    const int slot = takeSlot(position);
+    if (slot < 0)
+        return -slot;
     // The slot is ours until it is queued.
     Sample &s = m_samples[std::size_t(slot)];
     const auto *src = static_cast<const std::uint8_t *>(data);
     if (s.frame) {
-        // The encoder may still hold the frame it was given last from this slot; then it gets
-        // fresh buffers.
-        const int ret = av_frame_make_writable(s.frame.get());
-        if (ret < 0) {
-            const int failed = fail(code(AviError::EncodeFailed), ffmpegErrorText("preparing a frame", ret));
-            std::lock_guard lock(m_mutex);
-            m_free.push_back(slot);
+        if (const int failed = makeWritable(slot))
             return failed;
-        }
         // A bottom-up DIB is read from its last row with a negative stride.
         const std::uint8_t *top = m_format.bottomUp ? src + (m_format.height - 1) * m_format.stride : src;
         const std::ptrdiff_t stride = m_format.bottomUp ? -m_format.stride : m_format.stride;
@@ -366,13 +391,30 @@ int FramePipeline::write(std::int64_t position, const void *data, std::int64_t s
                 std::memcpy(dst + rowBytes, dst + rowBytes - pixelBytes, std::size_t(pixelBytes));
         }
     }
-    s.position = position;
-    s.keyFrame = keyFrame;
-    m_lastPosition = position;
-    std::lock_guard lock(m_mutex);
-    m_ready.push_back(slot);
-    m_changed.notify_all();
-    return m_error;
+    return queue(slot, position, keyFrame);
+}
+
+bool FramePipeline::takesYuv() const
+{
+    return m_convertOnWrite;
+}
+
+int FramePipeline::writeYuv(std::int64_t position, const YuvFrame &frame, bool keyFrame)
+{
+    if (!m_convertOnWrite || frame.size != QSize(m_format.width, m_format.height))
+        return code(AviError::BadArgument);
+    const int slot = takeSlot(position);
+    if (slot < 0)
+        return -slot;
+    if (const int failed = makeWritable(slot))
+        return failed;
+    AVFrame *f = m_samples[std::size_t(slot)].frame.get();
+    for (int i = 0; i < 3; ++i) {
+        const int width = i == 0 ? m_format.width : m_format.width / 2;
+        const int rows = i == 0 ? m_format.height : m_format.height / 2;
+        av_image_copy_plane(f->data[i], f->linesize[i], frame.plane(i), frame.stride(i), width, rows);
+    }
+    return queue(slot, position, keyFrame);
 }
 
 int FramePipeline::finish()

@@ -22,6 +22,8 @@ struct AVStream;
 
 namespace tavelon {
 
+struct YuvFrame;
+
 // The frame layout an AVI video format block (BITMAPINFO) describes.
 struct FrameFormat
 {
@@ -73,6 +75,11 @@ public:
     // than copying the rows and converting them later). The code of the first failure so far, 0
     // otherwise.
     int write(std::int64_t position, const void *data, std::int64_t size, bool keyFrame);
+    // Whether writeYuv() serves: the encoder takes full-range 4:2:0 frames of the format's size.
+    bool takesYuv() const;
+    // Hands one frame as YCbCr planes of the format's size (top row first), copied into a buffer
+    // the encoder takes as it is; BadArgument when takesYuv() is false or the size differs.
+    int writeYuv(std::int64_t position, const YuvFrame &frame, bool keyFrame);
     // Lets the worker encode and write what is queued, flushes the encoder and ends the thread.
     int finish();
     QString errorText() const;
@@ -95,6 +102,13 @@ private:
     bool allocateFrames();
     bool allocateSamples();
 
+    // A free pool slot for a sample at position, waiting while all are busy; minus the error code
+    // when there is none to be had.
+    int takeSlot(std::int64_t position);
+    // Makes the slot's frame writable; the error code (the slot freed again) when it fails.
+    int makeWritable(int slot);
+    // Queues the filled slot for the worker.
+    int queue(int slot, std::int64_t position, bool keyFrame);
     void run();
     int storeFrame(const Sample &sample);
     int encodeFrame(const Sample &sample);

@@ -192,6 +192,9 @@ struct FrameCase
     Damage damage;
     const char *extension;
     int direction;
+    // Motion JPEG from JPEG frames twice the video's size goes the YCbCr way: the frames are not
+    // turned into RGB. Frame 2 is then a BMP, which is.
+    bool mjpeg = false;
 };
 
 class VanishingFrameTest : public FaultTest, public ::testing::WithParamInterface<FrameCase>
@@ -205,8 +208,10 @@ TEST_P(VanishingFrameTest, PreviousFrameIsRepeated)
     const FrameCase c = GetParam();
     QStringList names;
     for (int i = 0; i < 5; ++i)
-        names << u"f%1.%2"_s.arg(i).arg(QLatin1String(c.extension));
-    writeFrames(fx.clipPath(kClip), names);
+        names << u"f%1.%2"_s.arg(i).arg(QLatin1String(c.mjpeg && i == 2 ? "bmp" : c.extension));
+    writeFrames(fx.clipPath(kClip), names, c.mjpeg ? QSize(64, 48) : QSize(32, 24));
+    if (c.mjpeg)
+        fx.chooser.choice = CompressOptions{u"mjpeg"_s};
     fx.start();
     fx.form.cboDirections.setListIndex(c.direction);
     bool damaged = false;
@@ -229,7 +234,10 @@ INSTANTIATE_TEST_SUITE_P(Frames, VanishingFrameTest,
                                            FrameCase{"EmptyBmpBackAndForth", Damage::TruncateEmpty, "bmp", 2},
                                            FrameCase{"CorruptJpg", Damage::CorruptSameSize, "jpg", 0},
                                            FrameCase{"CorruptBmp", Damage::CorruptSameSize, "bmp", 0},
-                                           FrameCase{"FolderBmp", Damage::Folder, "bmp", 0}),
+                                           FrameCase{"FolderBmp", Damage::Folder, "bmp", 0},
+                                           FrameCase{"RemovedJpgMjpeg", Damage::Remove, "jpg", 0, true},
+                                           FrameCase{"HalfJpgMjpegBackAndForth", Damage::TruncateHalf, "jpg",
+                                                     2, true}),
                          [](const auto &row) { return std::string(row.param.name); });
 
 // ---- Folders --------------------------------------------------------------------------------------

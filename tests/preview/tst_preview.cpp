@@ -11,6 +11,7 @@
 
 #include "image/frameloader.h"
 #include "image/framescaler.h"
+#include "image/yuvframe.h"
 #include "image/kernelset.h"
 #include "image/videoshape.h"
 #include "testsupport.h"
@@ -250,6 +251,16 @@ TEST_F(FrameFiles, ReducedDecodeShrinksToTheSamePicture)
     ASSERT_TRUE(frame.save(path, "JPG", 92));
     QImage full;
     ASSERT_TRUE(loader.load(path, full));
+    const auto psnr = [](const QImage &a, const QImage &b) {
+        double squares = 0;
+        for (int y = 0; y < a.height(); ++y)
+            for (int x = 0; x < a.width(); ++x) {
+                const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+                for (const int d : {qRed(p) - qRed(q), qGreen(p) - qGreen(q), qBlue(p) - qBlue(q)})
+                    squares += double(d) * d;
+            }
+        return 10 * std::log10(255.0 * 255.0 * 3 * a.width() * a.height() / squares);
+    };
     for (const QSize cover : {QSize(720, 576), QSize(351, 287), QSize(160, 120)}) {
         SCOPED_TRACE(cover.width());
         QImage reduced;
@@ -261,17 +272,51 @@ TEST_F(FrameFiles, ReducedDecodeShrinksToTheSamePicture)
         EXPECT_EQ(frameSize, frame.size());
         // Scaled to the size they were decoded for, the two agree but for the JPEG's own noise.
         const QImage fromFull = stretched(full, cover.width(), cover.height());
-        const QImage fromReduced = stretched(reduced, cover.width(), cover.height());
+        EXPECT_GE(psnr(fromFull, stretched(reduced, cover.width(), cover.height())), 40.0) << "dB";
+
+        // Shrunk in its YCbCr planes, with the chroma the video keeps (a quarter of the samples),
+        // the picture is still the same.
+        const QSize even(cover.width() & ~1, cover.height() & ~1);
+        YuvFrame planes;
+        frameSize = {};
+        ASSERT_TRUE(loader.decodePlanes(readFile(path), planes, even, &frameSize));
+        EXPECT_EQ(planes.size, even);
+        EXPECT_EQ(frameSize, frame.size());
+        // The oracle: the full picture area-averaged in RGB, its JPEG YCbCr values, chroma
+        // averaged over each 2 × 2 block.
+        const QImage shrunk = stretched(full, even.width(), even.height());
         double squares = 0;
-        for (int y = 0; y < cover.height(); ++y)
-            for (int x = 0; x < cover.width(); ++x) {
-                const QRgb p = fromFull.pixel(x, y), q = fromReduced.pixel(x, y);
-                for (const int d : {qRed(p) - qRed(q), qGreen(p) - qGreen(q), qBlue(p) - qBlue(q)})
-                    squares += double(d) * d;
+        for (int y = 0; y < even.height(); ++y)
+            for (int x = 0; x < even.width(); ++x) {
+                const QRgb p = shrunk.pixel(x, y);
+                const double luma = 0.299 * qRed(p) + 0.587 * qGreen(p) + 0.114 * qBlue(p);
+                const double d = planes.plane(0)[y * planes.stride(0) + x] - luma;
+                squares += d * d;
             }
-        const double psnr = 10 * std::log10(255.0 * 255.0 * 3 * cover.width() * cover.height() / squares);
-        EXPECT_GE(psnr, 40.0) << "dB";
+        for (int y = 0; y < even.height() / 2; ++y)
+            for (int x = 0; x < even.width() / 2; ++x) {
+                double cb = 0, cr = 0;
+                for (const QRgb p : {shrunk.pixel(2 * x, 2 * y), shrunk.pixel(2 * x + 1, 2 * y),
+                                     shrunk.pixel(2 * x, 2 * y + 1), shrunk.pixel(2 * x + 1, 2 * y + 1)}) {
+                    cb += (128 - 0.168736 * qRed(p) - 0.331264 * qGreen(p) + 0.5 * qBlue(p)) / 4;
+                    cr += (128 + 0.5 * qRed(p) - 0.418688 * qGreen(p) - 0.081312 * qBlue(p)) / 4;
+                }
+                const double dcb = planes.plane(1)[y * planes.stride(1) + x] - cb;
+                const double dcr = planes.plane(2)[y * planes.stride(2) + x] - cr;
+                squares += dcb * dcb + dcr * dcr;
+            }
+        const double samples = 1.5 * even.width() * even.height();
+        EXPECT_GE(10 * std::log10(255.0 * 255.0 * samples / squares), 40.0) << "dB";
     }
+    // Planes only for a YCbCr JPEG larger than an even size; nothing else is touched.
+    YuvFrame planes;
+    const QByteArray jpeg = readFile(path);
+    EXPECT_FALSE(loader.decodePlanes(jpeg, planes, frame.size()));
+    EXPECT_FALSE(loader.decodePlanes(jpeg, planes, {1602, 1200}));
+    EXPECT_FALSE(loader.decodePlanes(jpeg, planes, {351, 288}));
+    EXPECT_FALSE(loader.decodePlanes(bmpBytes(frame.scaled(800, 600), 24), planes, {400, 300}));
+    EXPECT_FALSE(loader.decodePlanes(jpeg.left(jpeg.size() / 2), planes, {400, 300}));
+    EXPECT_TRUE(planes.size.isEmpty());
 }
 
 TEST(FrameScaler, EnlargesBetweenCentresFillsTheTargetAndClipsToDst)
