@@ -1,7 +1,7 @@
 // A frame file shown by the preview: the input is written as the only frame of a clip folder and
 // Preview::slPre_Change() loads it into picTemp, scales it into picPre and, with Check1 on, draws
-// the overlay. The last byte picks the file's extension, Check1, a read-ahead, box and border;
-// the one before it the overlay's corner and size.
+// the overlay; a JPEG is also decoded to YCbCr planes. The last byte picks the file's extension,
+// Check1, a read-ahead, box and border; the one before it the overlay's corner and size.
 
 #include <QGuiApplication>
 #include <QHashFunctions>
@@ -12,6 +12,7 @@
 #include "overlay/overlay.h"
 #include "overlay/overlayoptions.h"
 #include "image/frameloader.h"
+#include "image/yuvframe.h"
 #include "preview/preview.h"
 
 using namespace tavelon;
@@ -63,6 +64,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     require(frame.isNull() ||
             (frame.width() >= 1 && frame.height() >= 1 && frame.width() <= FrameLoader::maxFrameSide &&
              frame.height() <= FrameLoader::maxFrameSide && frame.format() == QImage::Format_RGB32));
+    // The way a Motion JPEG video takes a JPEG frame larger than itself: as shrunk YCbCr planes.
+    if (flags & 1) {
+        FrameLoader loader;
+        YuvFrame planes;
+        if (loader.decodePlanes(bytesOf(data, size), planes, {16, 8}))
+            require(planes.size == QSize(16, 8) && planes.bytes.size() == 16 * 8 * 3 / 2);
+        consume(planes.bytes.size());
+    }
     const QImage &shown = form.picPre.image();
     require(shown.size() == QSize(MainForm::kPreviewInnerWidth, MainForm::kPreviewInnerHeight));
     consume(qHashBits(shown.constBits(), std::size_t(shown.sizeInBytes())) + std::size_t(frame.width()));
