@@ -12,7 +12,6 @@
 #include "app/commandline.h"
 #include "app/programfolder.h"
 #include "form/languagefile.h"
-#include "form/mainform.h"
 #include "form/showntexts.h"
 #include "form/uitext.h"
 #include "services/clipscan.h"
@@ -147,22 +146,10 @@ TEST_F(FileServices, EntriesIgnoringCaseClipsAndFrames)
 
 TEST_F(IniFile, ReadsByRules)
 {
-    put(path(), "pre=outside any section\r\n"
-                "; comment=not a key\r\n"
-                "[ClipSettings]\r\n"
-                "Format=DVD PAL\r\n"
-                "  Width \t=   720 \t\r\n"
-                "Height=\r\n"
-                "junk line without equals\n"
-                "=no key\r"
-                "[unclosed\r\n"
-                "\x01\x02\x7F binary=ish\r\n"
-                "Fps=25\r\n"
-                "fps=30\r\n"
-                "[Other]\r\n"
-                "Only=other\r\n"
-                "[CLIPSETTINGS]\r\n"
-                "Speed=8\r\n");
+    put(path(), "pre=outside any section\r\n; comment=not a key\r\n[ClipSettings]\r\nFormat=DVD PAL\r\n"
+                "  Width \t=   720 \t\r\nHeight=\r\njunk line without equals\n=no key\r[unclosed\r\n"
+                "\x01\x02\x7F binary=ish\r\nFps=25\r\nfps=30\r\n[Other]\r\nOnly=other\r\n"
+                "[CLIPSETTINGS]\r\nSpeed=8\r\n");
     // What the lookup shows; section, key, value read
     const std::tuple<const char *, const char *, const char *, const char *> rows[] = {
         {"upper-case names find mixed-case names", "CLIPSETTINGS", "FORMAT", "DVD PAL"},
@@ -438,8 +425,7 @@ TEST_F(LanguageTest, CaptionAndToolTipBlocks)
         {"no caption on a scroll bar", "^|slPre|-1|X|\xB0|cmdStop|-1|T", "cmdStop", -1, "<", "T"},
         {"tab strip consumes 2 x count", "~2|T|-1|a|b|c|d|^|cmdStop|-1|H", "cmdStop", -1, "H", "Stop"},
         {"unknown marker reads name and index", "x|cmdStop|-1|^|cmdStop|-1|H", "cmdStop", -1, "H", "Stop"},
-        {"separators of 3, 4, 15 hyphens", "---|----|^|cmdStop|-1|H|---------------", "cmdStop", -1, "H",
-         "Stop"},
+        {"3, 4, 15 hyphens separate", "---|----|^|cmdStop|-1|H|---------------", "cmdStop", -1, "H", "Stop"},
         {"two hyphens are a marker line", "--|x|y|^|cmdStop|-1|H", "cmdStop", -1, "H", "Stop"},
         {"hyphens inside a block are text", "^|cmdStop|-1|---", "cmdStop", -1, "---", "Stop"},
         {"Windows-1252", "\xB0|cmdBack|-1|Zur\374ck \200", "cmdBack", -1, "7", "Zurück €"},
@@ -466,10 +452,7 @@ TEST_F(LanguageTest, ListBlocks)
         {"count is rounded", "# 1.6|cboSize|-1|a|b|c|d", {}, {"a", "b", "c"}},
         {"empty line ends a fresh list", "#4|cboSize|-1|a||c|d|", {}, {"a"}},
         {"replace, keep, append", "#3|cboSize|-1|S||L|H", {"K", "M"}, {"S", "M", "L", "H"}},
-        {"cut off: the last line read fills the rest",
-         "#5|cboSize|-1|a|b",
-         {},
-         {"a", "b", "b", "b", "b", "b"}},
+        {"cut off: the last line fills the rest", "#5|cboSize|-1|a|b", {}, {"a", "b", "b", "b", "b", "b"}},
         {"cut off after index", "#2|cboSize|-1", {}, {"-1", "-1", "-1"}},
         {"cut off after an empty line", "#4|cboSize|-1|a|", {}, {"a"}},
         // A count beyond reason fills the missing items only up to item 10,000.
@@ -564,18 +547,15 @@ class InstalledCopy : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_dir.isValid());
-        const QDir dir(m_dir.path());
-        ASSERT_TRUE(dir.mkpath(u"prefix/bin"_s));
-        ASSERT_TRUE(dir.mkpath(u"prefix/share/brimholt-tavelon/Language"_s));
-        m_bin = dir.filePath(u"prefix/bin/brimholt-tavelon"_s);
-        ASSERT_TRUE(QFile::copy(QStringLiteral(TAVELON_BIN), m_bin));
-        ASSERT_TRUE(QFile::copy(QStringLiteral(TAVELON_LANGUAGE_DIR "/English3.lng"),
-                                dir.filePath(u"prefix/share/brimholt-tavelon/Language/English3.lng"_s)));
-        m_prefix = tree(dir.filePath(u"prefix"_s));
+        const QString share = path(u"prefix/share/brimholt-tavelon/Language/"_s);
+        ASSERT_TRUE(QDir().mkpath(path(u"prefix/bin"_s)) && QDir().mkpath(share));
+        ASSERT_TRUE(
+            QFile::copy(QStringLiteral(TAVELON_BIN), m_bin) &&
+            QFile::copy(QStringLiteral(TAVELON_LANGUAGE_DIR "/English3.lng"), share + u"English3.lng"_s));
+        m_prefix = tree(path(u"prefix"_s));
     }
 
-    QString path(const QString &relative) const { return QDir(m_dir.path()).filePath(relative); }
+    QString path(const QString &relative) const { return m_dir.filePath(relative); }
     QString programFolder() const { return path(u"home/Brimholt Tavelon"_s); }
 
     RunResult run(const QStringList &args, const QString &home)
@@ -589,7 +569,7 @@ protected:
     void expectPrefixUntouched() { EXPECT_EQ(tree(path(u"prefix"_s)), m_prefix); }
 
     QTemporaryDir m_dir;
-    QString m_bin;
+    const QString m_bin = path(u"prefix/bin/brimholt-tavelon"_s);
     QStringList m_prefix;
 };
 
@@ -604,8 +584,7 @@ TEST_F(InstalledCopy, FirstStartMakesThePerUserFolderAndMakesVideosThere)
     const RunResult made = run({u"--make-video"_s, u"Garten"_s}, path(u"home"_s));
     ASSERT_EQ(made.code, 0) << made.err.toStdString();
     EXPECT_EQ(made.text(), programFolder() + u"/Clips/Garten.avi"_s);
-    const RunResult listed = run({u"--list-clips"_s}, path(u"home"_s));
-    EXPECT_EQ(listed.text(), u"Garten"_s);
+    EXPECT_EQ(run({u"--list-clips"_s}, path(u"home"_s)).text(), u"Garten"_s);
     expectPrefixUntouched();
     EXPECT_FALSE(QFileInfo::exists(path(u"Brimholt Tavelon"_s)));
 }
@@ -613,27 +592,21 @@ TEST_F(InstalledCopy, FirstStartMakesThePerUserFolderAndMakesVideosThere)
 TEST_F(InstalledCopy, FolderThatCannotBeMadeIsReportedAndNothingIsWritten)
 {
     // a file where a folder must go, relative to the home folder ("": no home folder at all);
-    // --language; the message
-    const std::tuple<const char *, const char *, const char *> rows[] = {
-        {"Brimholt Tavelon", "", "Brimholt Tavelon: Error: Der Programmordner kann nicht angelegt werden:"},
-        {"Brimholt Tavelon/Frames", "",
-         "Brimholt Tavelon: Error: Der Programmordner kann nicht angelegt werden:"},
-        {"", "English", "Brimholt Tavelon: Error: The program folder cannot be created:"}};
-    for (const auto &[fileInPlace, language, message] : rows) {
+    // more arguments; the message
+    const std::tuple<const char *, QStringList, const char *> rows[] = {
+        {"Brimholt Tavelon", {}, "Der Programmordner kann nicht angelegt werden:"},
+        {"Brimholt Tavelon/Frames", {}, "Der Programmordner kann nicht angelegt werden:"},
+        {"", {"--language", "English"}, "The program folder cannot be created:"}};
+    for (const auto &[fileInPlace, more, message] : rows) {
         SCOPED_TRACE(fileInPlace);
         QTemporaryDir tmp;
-        const QString home = tmp.path() + u"/home"_s;
-        if (*fileInPlace) {
-            ASSERT_TRUE(QDir().mkpath(QFileInfo(home + u'/' + QString::fromUtf8(fileInPlace)).path()));
-            ASSERT_TRUE(writeFile(home + u'/' + QString::fromUtf8(fileInPlace), {}));
-        }
+        const QString home = tmp.path() + u"/home"_s, file = home + u'/' + QString::fromUtf8(fileInPlace);
+        ASSERT_TRUE(!*fileInPlace || (QDir().mkpath(QFileInfo(file).path()) && writeFile(file, {})));
         const QStringList before = tree(tmp.path());
-        QStringList args = {u"--make-video"_s, u"Garten"_s};
-        if (*language)
-            args << u"--language"_s << QString::fromLatin1(language);
-        const RunResult r = run(args, home);
+        const RunResult r = run(QStringList{u"--make-video"_s, u"Garten"_s} + more, home);
         EXPECT_EQ(r.code, 1);
-        EXPECT_TRUE(r.err.startsWith(QString::fromUtf8(message))) << r.err.toStdString();
+        EXPECT_TRUE(r.err.startsWith(u"Brimholt Tavelon: Error: "_s + QString::fromUtf8(message)))
+            << r.err.toStdString();
         EXPECT_TRUE(r.err.contains(home + u"/Brimholt Tavelon"_s)) << r.err.toStdString();
         EXPECT_EQ(tree(tmp.path()), before);
         expectPrefixUntouched();
