@@ -1,21 +1,7 @@
 // The main window (widgets and model in step, keys, the connected window), the message boxes, the
 // compression dialog, and English3.lng replacing every German text the program shows or writes.
-#include <QAbstractButton>
-#include <QApplication>
-#include <QComboBox>
-#include <QGroupBox>
-#include <QLabel>
-#include <QListWidget>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QRegularExpression>
-#include <QScrollBar>
-#include <QSet>
-#include <QSignalSpy>
-#include <QSlider>
-#include <QSpinBox>
-#include <QTest>
-#include <QTimer>
+#include <QtTest>
+#include <QtWidgets>
 
 #include "app/batchjob.h"
 #include "app/windowconnections.h"
@@ -291,23 +277,15 @@ TEST(DialogCompressionChooser, ConfirmsOrCancelsStartingFromTheDefaults)
 }
 
 // Texts that read the same in both languages.
-const QSet<QString> &neutralTexts()
-{
-    static const QSet<QString> texts = {u"Box"_s, u"Stop"_s,       u"Frames"_s,          u"Frames:"_s,
-                                        u"OK"_s,  u"© BRIMHOLT"_s, u"Brimholt Tavelon"_s};
-    return texts;
-}
+const QSet<QString> kNeutralTexts = {u"Box"_s, u"Stop"_s,       u"Frames"_s,          u"Frames:"_s,
+                                     u"OK"_s,  u"© BRIMHOLT"_s, u"Brimholt Tavelon"_s};
 
 // Words that give a German text away also inside a longer, composed one.
-const QRegularExpression &germanWords()
-{
-    static const QRegularExpression re(
-        QStringLiteral("[äöüÄÖÜß]|\\b(Nr|Breite|Geschwindigkeit|langsamer|schneller|Einblendung|Rahmen|Farbe|"
-                       "Wiederholen|Fertigstellen|Abspielen|Optionen|Gefundene|Links|Rechts|oben|unten|Klein|"
-                       "Mittel|Gross|Riesig|Soll|Datei|Fehler|werden|konnten|nicht|Ordner|Abbrechen|Bitte|"
-                       "wurden|wurde|kann|Komprimierung\\w*|Datenrate|alle|Aus|Programmordner)\\b"));
-    return re;
-}
+const QRegularExpression kGermanWords(
+    QStringLiteral("[äöüÄÖÜß]|\\b(Nr|Breite|Geschwindigkeit|langsamer|schneller|Einblendung|Rahmen|Farbe|"
+                   "Wiederholen|Fertigstellen|Abspielen|Optionen|Gefundene|Links|Rechts|oben|unten|Klein|"
+                   "Mittel|Gross|Riesig|Soll|Datei|Fehler|werden|konnten|nicht|Ordner|Abbrechen|Bitte|"
+                   "wurden|wurde|kann|Komprimierung\\w*|Datenrate|alle|Aus|Programmordner)\\b"));
 
 // Every text a widget and its children show: the title, tooltips, the texts of labels, buttons,
 // group boxes, lists and number boxes.
@@ -322,28 +300,26 @@ QStringList widgetTexts(const QWidget &top)
             texts << button->text();
         if (auto *group = qobject_cast<const QGroupBox *>(w))
             texts << group->title();
-        if (auto *combo = qobject_cast<const QComboBox *>(w)) {
+        if (auto *combo = qobject_cast<const QComboBox *>(w))
             for (int i = 0; i < combo->count(); ++i)
                 texts << combo->itemText(i);
-        }
         if (auto *spin = qobject_cast<const QSpinBox *>(w))
             texts << spin->specialValueText() << spin->suffix();
     }
     return texts;
 }
 
-struct StartedForm
+struct StartedForm : FormFixture
 {
     explicit StartedForm(const QString &language)
     {
-        fixture.makeClip(u"clip"_s, 3);
-        fixture.form.state.LanguageChoice = language;
-        fixture.form.state.LanguageFallbackPath = QStringLiteral(TAVELON_LANGUAGE_DIR "/");
-        FillLanguageList(fixture.form);
-        window = std::make_unique<MainWindow>(fixture.form);
-        fixture.logic->clipList.InitMyself();
+        makeClip(u"clip"_s, 3);
+        form.state.LanguageChoice = language;
+        form.state.LanguageFallbackPath = QStringLiteral(TAVELON_LANGUAGE_DIR "/");
+        FillLanguageList(form);
+        window = std::make_unique<MainWindow>(form);
+        logic->clipList.InitMyself();
     }
-    FormFixture fixture;
     std::unique_ptr<MainWindow> window;
 };
 
@@ -353,20 +329,15 @@ struct StartedForm
 QSet<QString> germanTexts()
 {
     const StartedForm german{QString()};
-    const MainForm &f = german.fixture.form;
-    QSet<QString> data;
-    for (const ListControl *list : {&f.List1, &f.Dir1, &f.lvwFiles, &f.cboFormats}) {
-        for (const QString &item : list->items())
-            data.insert(item.trimmed());
-    }
-    for (const QString &t : {f.Text1.text(), f.Label2.caption(), f.Label3.caption(), f.lbl(0)->caption()})
-        data.insert(t.trimmed());
+    const MainForm &f = german.form;
+    QStringList data = {f.Text1.text(), f.Label2.caption(), f.Label3.caption(), f.lbl(0)->caption()};
+    for (const ListControl *list : {&f.List1, &f.Dir1, &f.lvwFiles, &f.cboFormats})
+        data << list->items();
     QSet<QString> texts;
-    for (const QString &t : widgetTexts(*german.window) + builtInUiTexts()) {
-        if (t.contains(QRegularExpression(u"[A-Za-zäöüÄÖÜß]{2}"_s)) &&
-            !neutralTexts().contains(t.trimmed()) && !data.contains(t.trimmed()))
+    for (const QString &t : widgetTexts(*german.window) + builtInUiTexts())
+        if (t.contains(QRegularExpression(u"[A-Za-zäöüÄÖÜß]{2}"_s)) && !kNeutralTexts.contains(t.trimmed()) &&
+            !data.contains(t.trimmed()))
             texts.insert(t.trimmed());
-    }
     return texts;
 }
 
@@ -376,19 +347,17 @@ TEST(EnglishTest, EverythingShownOrWrittenIsEnglish)
 {
     const QSet<QString> german = germanTexts();
     ASSERT_GT(german.size(), 30);
-    StartedForm english(u"English"_s);
-    FormFixture &f = english.fixture;
+    StartedForm f(u"English"_s);
     EXPECT_EQ(f.form.state.LanguageName, u"English"_s);
     EXPECT_EQ(f.form.cmdPlay.caption(), u"4"_s);
     EXPECT_EQ(f.form.cboDirections.count(), 3);
     const QStringList table = f.form.lstComments.items();
     ASSERT_EQ(table.size(), builtInUiTexts().size()) << "English3.lng's lstComments block lacks entries";
-    for (int i = 0; i < table.size(); ++i) {
+    for (int i = 0; i < table.size(); ++i)
         EXPECT_TRUE(!table.at(i).isEmpty() &&
-                    (neutralTexts().contains(table.at(i).trimmed()) || table.at(i) != builtInUiTexts().at(i)))
+                    (kNeutralTexts.contains(table.at(i).trimmed()) || table.at(i) != builtInUiTexts().at(i)))
             << i;
-    }
-    QStringList lines = widgetTexts(*english.window) + table;
+    QStringList lines = widgetTexts(*f.window) + table;
 
     f.makeVideo();
     f.messages.queueAnswer(MessageAnswer::No);
@@ -405,22 +374,19 @@ TEST(EnglishTest, EverythingShownOrWrittenIsEnglish)
                                      MessageAnswer::No);
         lines << widgetTexts(box);
     }
-    english.window->showProgress(1, 3);
-    lines << widgetTexts(*english.window);
-    lines << progressLine(shownText(f.form, ShownText::BatchProgress), 1, 3, 1.0);
-    ClipCheckResult check{{{ClipProblem::Kind::Unreadable, u"a.bmp"_s, {}, {}},
-                           {ClipProblem::Kind::SizeDiffers, u"b.bmp"_s, {}, QSize(2, 2)},
-                           {ClipProblem::Kind::OutOfOrder, u"c9.bmp"_s, u"c10.bmp"_s, {}},
-                           {ClipProblem::Kind::Gap, u"d1.bmp"_s, u"d5.bmp"_s, {}},
-                           {ClipProblem::Kind::NotAFrame, u"e.txt"_s, {}, {}}},
-                          3,
-                          QSize(4, 4),
-                          false};
-    lines << clipCheckReport(check, f.form, 8, PlayingDirection::ForwardAndBack);
+    f.window->showProgress(1, 3);
+    lines << widgetTexts(*f.window) << progressLine(shownText(f.form, ShownText::BatchProgress), 1, 3, 1.0);
+    using enum ClipProblem::Kind;
+    const QList<ClipProblem> problems = {{Unreadable, u"a.bmp"_s, {}, {}},
+                                         {SizeDiffers, u"b.bmp"_s, {}, QSize(2, 2)},
+                                         {OutOfOrder, u"c9.bmp"_s, u"c10.bmp"_s, {}},
+                                         {Gap, u"d1.bmp"_s, u"d5.bmp"_s, {}},
+                                         {NotAFrame, u"e.txt"_s, {}, {}}};
+    lines << clipCheckReport({problems, 3, QSize(4, 4), false}, f.form, 8, PlayingDirection::ForwardAndBack);
     lines.removeAll(QString());
     for (const QString &t : lines) {
         EXPECT_FALSE(german.contains(t.trimmed())) << "German text left: " << t.toStdString();
-        EXPECT_FALSE(t.contains(germanWords())) << "German word in: " << t.toStdString();
+        EXPECT_FALSE(t.contains(kGermanWords)) << "German word in: " << t.toStdString();
     }
 }
 
