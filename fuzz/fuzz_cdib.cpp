@@ -2,8 +2,6 @@
 // write back as the file's leading bytes and load again with the same fields; a failed load keeps
 // it. The input also goes in as a packed DIB when its image-size field fits the bytes given.
 
-#include <array>
-
 #include "fuzzsupport.h"
 #include "image/bmpformat.h"
 #include "image/cdib.h"

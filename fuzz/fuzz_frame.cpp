@@ -3,8 +3,7 @@
 // the overlay; a JPEG is also decoded to YCbCr planes. The last byte picks the file's extension,
 // Check1, a read-ahead, box and border; the one before it the overlay's corner and size.
 
-#include <QGuiApplication>
-#include <QHashFunctions>
+#include <QtGui>
 
 #include "form/mainform.h"
 #include "fuzzsupport.h"

@@ -4,9 +4,6 @@
 // back as written (in any letter case of ASCII names) and leave every other key as it was; one
 // that returns false must leave the file untouched.
 
-#include <QByteArrayList>
-#include <QList>
-
 #include "fuzzsupport.h"
 #include "services/inifile.h"
 

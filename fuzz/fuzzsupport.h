@@ -2,13 +2,8 @@
 
 // Helpers of the libFuzzer targets: a scratch folder in memory, whole files, and invariants of the
 // code under test, whose violation stops the run as a crash.
-#include <cstddef>
-#include <cstdint>
 
-#include <QByteArray>
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
+#include <QtCore>
 
 #include "services/messages.h"
 

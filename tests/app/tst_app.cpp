@@ -1,11 +1,8 @@
 // The services and the form's texts: command line, window placement, the 1252 code page, files and
 // folders, the clip and frame lists, the settings (INI) and language files; where the program
 // folder is, and an installed copy run as a user runs it.
-#include <QDirIterator>
 
-#include <chrono>
 #include <sys/stat.h>
-#include <tuple>
 
 #include "app/batchjob.h"
 #include "app/centerform.h"

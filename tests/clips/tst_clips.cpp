@@ -4,8 +4,6 @@
 // folders), and the batch mode as a user runs it: the program, its exit codes, output and files.
 #include <QSignalSpy>
 
-#include <tuple>
-
 #include "image/clipcheck.h"
 #include "services/inifile.h"
 #include "services/instancelock.h"

@@ -1,9 +1,6 @@
 // Real failures through the form's logic: a full disk (a small tmpfs filled up to a few pages)
 // while the AVI, temp.bmp and Clip.ini are written; frames that vanish or get cut while the video
 // is written; a clips folder that is missing or a file; a desktop without a trash.
-#include <QDirIterator>
-#include <QProcess>
-#include <QStorageInfo>
 
 #include "form/clipsettings.h"
 #include "form/uitext.h"

@@ -1,13 +1,7 @@
 // The overlay: its layout as pure functions, its sizes, and its pixels in the preview and in the
 // video frames, with the option events that redraw it.
+#include <QtGui>
 #include <gtest/gtest.h>
-
-#include <QColor>
-#include <QFontMetrics>
-#include <QImage>
-
-#include <functional>
-#include <memory>
 
 #include "form/mainform.h"
 #include "form/uitext.h"

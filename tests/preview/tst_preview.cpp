@@ -1,13 +1,5 @@
 // Frame files (JPEG and BMP, broken ones, reduced decodes), the area-averaging scaler against an
 // exact oracle, and the player: navigation, playback passes and frame deletion through the form.
-#include <QElapsedTimer>
-#include <QTimer>
-#include <QtEndian>
-
-#include <algorithm>
-#include <array>
-#include <cmath>
-#include <tuple>
 
 #include "image/frameloader.h"
 #include "image/framescaler.h"

@@ -1,18 +1,6 @@
 #include "testsupport.h"
 
-#include <QDir>
-#include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
-
-#include <algorithm>
-#include <cstdlib>
-
 #include "form/uitext.h"
-
-using namespace Qt::StringLiterals;
 
 namespace tavelon::test {
 

@@ -1,23 +1,7 @@
 #pragma once
 
-#include <QColor>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QImage>
-#include <QList>
-#include <QProcessEnvironment>
-#include <QQueue>
-#include <QSize>
-#include <QString>
-#include <QStringList>
-#include <QTemporaryDir>
-
+#include <QtGui>
 #include <gtest/gtest.h>
-
-#include <memory>
-#include <optional>
-#include <ostream>
 
 #include "app/formlogic.h"
 #include "form/mainform.h"

@@ -5,8 +5,6 @@
 
 #include "app/batchjob.h"
 #include "app/windowconnections.h"
-#include "clips/clipstatus.h"
-#include "form/mainform.h"
 #include "form/showntexts.h"
 #include "form/uitext.h"
 #include "services/stderrmessages.h"

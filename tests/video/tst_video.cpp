@@ -1,17 +1,6 @@
 // Bitmaps and video files: cDIB byte for byte; the AVI calls of the video writer (each frame through
 // the BMP writer and cDIB) on real files, read back by ffprobe and ffmpeg; the YUV converter against
 // swscale.
-#include <QPainter>
-#include <QProcess>
-#include <QtEndian>
-
-#include <algorithm>
-#include <array>
-#include <cstdint>
-#include <cstdlib>
-#include <string>
-#include <tuple>
-#include <vector>
 
 extern "C" {
 #include <libavutil/opt.h>
