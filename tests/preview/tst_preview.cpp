@@ -36,28 +36,18 @@ QImage noise(QSize size, quint32 seed)
     return image;
 }
 
-// A plain BI_RGB bitmap file of 24 or 32 bits, bottom-up unless topDown.
+// image as a BI_RGB bitmap file of 24 or 32 bits, bottom-up unless topDown.
 QByteArray bmpBytes(const QImage &image, int bitCount, bool topDown = false)
 {
     const int w = image.width(), h = image.height(), stride = (w * bitCount + 31) / 32 * 4;
-    QByteArray bytes(54 + stride * h, '\0');
-    auto *p = reinterpret_cast<uchar *>(bytes.data());
-    p[0] = 'B';
-    p[1] = 'M';
-    for (const auto &[offset, value] :
-         {std::pair{2, int(bytes.size())}, {10, 54}, {14, 40}, {18, w}, {22, topDown ? -h : h}})
-        qToLittleEndian<qint32>(value, p + offset);
-    qToLittleEndian<quint16>(1, p + 26);
-    qToLittleEndian<quint16>(bitCount, p + 28);
-    for (int y = 0; y < h; ++y) {
-        uchar *row = p + 54 + stride * (topDown ? y : h - 1 - y);
-        for (int x = 0; x < w; ++x, row += bitCount / 8) {
+    QByteArray bytes = bmp(w, topDown ? -h : h, bitCount);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
             const QRgb c = image.pixel(x, y);
-            row[0] = qBlue(c);
-            row[1] = qGreen(c);
-            row[2] = qRed(c);
+            const qsizetype at = 54 + stride * (topDown ? y : h - 1 - y) + x * bitCount / 8;
+            const char bgr[] = {char(qBlue(c)), char(qGreen(c)), char(qRed(c))};
+            bytes.replace(at, 3, bgr, 3);
         }
-    }
     return bytes;
 }
 
@@ -82,10 +72,8 @@ class FrameFiles : public ::testing::Test
 protected:
     QString put(const QString &name, const QByteArray &bytes)
     {
-        QFile file(dir.filePath(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-                    file.write(bytes) == bytes.size());
-        return file.fileName();
+        EXPECT_TRUE(writeFile(dir.filePath(name), bytes));
+        return dir.filePath(name);
     }
     // The file Qt writes in format, and Qt's own reading of it as the reference.
     QByteArray qtFile(const QImage &image, const char *format, QImage *reference = nullptr)
@@ -94,8 +82,7 @@ protected:
         EXPECT_TRUE(image.save(file, format, 95));
         if (reference)
             *reference = QImage(file).convertToFormat(QImage::Format_RGB32);
-        QFile f(file);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        return readFile(file);
     }
     // Fails without touching the picture it was given.
     void expectFails(const QString &path)
@@ -176,12 +163,8 @@ TEST_F(FrameFiles, BrokenFilesFailAndLeaveThePictureAloneReusedBuffersToo)
 {
     const QByteArray goodJpeg = qtFile(blocks(64, 48), "jpg");
     const QByteArray goodBmp = bmpBytes(blocks(40, 30), 24);
-    QByteArray hugeBmp = goodBmp;
-    qToLittleEndian<qint32>(100000, hugeBmp.data() + 18);
-    qToLittleEndian<qint32>(100000, hugeBmp.data() + 22);
-    QByteArray bigBmp = goodBmp;
-    qToLittleEndian<qint32>(4000, bigBmp.data() + 18);
-    qToLittleEndian<qint32>(-4000, bigBmp.data() + 22);
+    const QByteArray hugeBmp = patched(goodBmp, {{18, 100000}, {22, 100000}});
+    const QByteArray bigBmp = patched(goodBmp, {{18, 4000}, {22, -4000}});
     QByteArray bigJpeg = goodJpeg;
     const qsizetype sof = bigJpeg.indexOf("\xFF\xC0");
     ASSERT_GT(sof, 0);

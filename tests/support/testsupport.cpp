@@ -16,6 +16,27 @@ QByteArray readFile(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+QByteArray patched(QByteArray bytes, std::initializer_list<std::pair<int, qint64>> values, bool bits16)
+{
+    for (const auto &[offset, value] : values)
+        bits16 ? qToLittleEndian<quint16>(quint16(value), bytes.data() + offset)
+               : qToLittleEndian<quint32>(quint32(value), bytes.data() + offset);
+    return bytes;
+}
+
+QByteArray bmp(int width, int height, int bitCount, int paletteEntries)
+{
+    const int imageSize = (width * bitCount + 31) / 32 * 4 * std::abs(height);
+    const int bitOffset = 54 + 4 * paletteEntries;
+    QByteArray b(bitOffset + imageSize, '\0');
+    b.replace(0, 2, "BM");
+    for (int i = 54; i < b.size(); ++i)
+        b[i] = char(i * 7 + 3);
+    b = patched(b, {{2, b.size()}, {10, bitOffset}, {14, 40}, {18, width}, {22, height}, {34, imageSize}});
+    b = patched(b, {{38, 2835}, {42, 3780}, {46, paletteEntries}, {50, paletteEntries / 2}});
+    return patched(b, {{26, 1}, {28, bitCount}}, true);
+}
+
 MessageAnswer ScriptedMessages::show(const QString &title, const QString &text, MessageButtons buttons,
                                      MessageIcon icon, MessageAnswer defaultAnswer)
 {

@@ -14,6 +14,11 @@ using namespace Qt::StringLiterals;
 
 bool writeFile(const QString &path, const QByteArray &bytes);
 QByteArray readFile(const QString &path);
+// bytes with the little-endian values written at their offsets, 32 bits wide (16 with bits16).
+QByteArray patched(QByteArray bytes, std::initializer_list<std::pair<int, qint64>> values,
+                   bool bits16 = false);
+// A BMP file image: file and info headers, paletteEntries palette entries, pixel bytes in a pattern.
+QByteArray bmp(int width = 4, int height = 3, int bitCount = 24, int paletteEntries = 0);
 
 // Records every message. Questions (Yes/No) take their answers from the queue, or the default
 // answer when it is empty; OK messages are answered Ok.

@@ -23,31 +23,6 @@ namespace {
 
 const QString kTitle = u"Brimholt Tavelon"_s;
 
-const auto put32 = [](QByteArray &b, int at, qint64 v) {
-    qToLittleEndian<quint32>(quint32(v), b.data() + at);
-};
-const auto put16 = [](QByteArray &b, int at, int v) { qToLittleEndian<quint16>(quint16(v), b.data() + at); };
-
-// A BMP file image: file and info headers, paletteEntries palette entries, pixel bytes in a pattern.
-QByteArray bmp(int width = 4, int height = 3, int bitCount = 24, int paletteEntries = 0)
-{
-    const int imageSize = (width * bitCount + 31) / 32 * 4 * std::abs(height);
-    const int bitOffset = 54 + 4 * paletteEntries;
-    QByteArray b(bitOffset + imageSize, '\0');
-    b[0] = 'B';
-    b[1] = 'M';
-    const std::pair<int, qint64> fields[] = {
-        {2, b.size()},   {10, bitOffset}, {14, 40},   {18, width},          {22, height},
-        {34, imageSize}, {38, 2835},      {42, 3780}, {46, paletteEntries}, {50, paletteEntries / 2}};
-    for (const auto &[offset, value] : fields)
-        put32(b, offset, value);
-    put16(b, 26, 1);
-    put16(b, 28, bitCount);
-    for (int i = 54; i < b.size(); ++i)
-        b[i] = char(i * 7 + 3);
-    return b;
-}
-
 QByteArray bytesAt(const void *p, int size)
 {
     return QByteArray(static_cast<const char *>(p), size);
@@ -79,8 +54,7 @@ protected:
 // that followed the pixels. An image size of 0 (left so by other writers) is computed from the rows.
 TEST_F(CDibTest, LoadsAndWritesBackTheBitmapBytes)
 {
-    QByteArray zeroSize = bmp(5, -3, 24); // top-down, stride 16
-    put32(zeroSize, 34, 0);
+    const QByteArray zeroSize = patched(bmp(5, -3, 24), {{34, 0}}); // top-down, stride 16
     // file; width, height, bit count, image size, bit offset
     const std::pair<QByteArray, QList<int>> rows[] = {{bmp(5, 3, 24), {5, 3, 24, 48, 54}},
                                                       {bmp(7, 2, 8, 256), {7, 2, 8, 16, 1078}},
@@ -110,34 +84,24 @@ TEST_F(CDibTest, LoadsAndWritesBackTheBitmapBytes)
 TEST_F(CDibTest, RejectsFilesThatDoNotFitWithTheirMessage)
 {
     const QByteArray good = bmp(); // 36 pixel bytes
-    const auto patched = [&](std::initializer_list<std::pair<int, qint64>> patches, bool bitCount = false) {
-        QByteArray b = good;
-        for (const auto &[offset, value] : patches)
-            bitCount ? put16(b, offset, int(value)) : put32(b, offset, value);
-        return b;
-    };
     const QByteArray cases[] = {
         QByteArray::fromHex("ffd8ffe000104a46494600") + QByteArray(100, '\0'), // not BM
         QByteArray(),
-        good.left(30),                 // shorter than the headers
-        good.left(70),                 // pixel data cut short
-        patched({{10, 20}}),           // bit offset below 54
-        patched({{10, 5000}}),         // bit offset past the end
-        patched({{34, 0x80000000LL}}), // negative image size
-        patched({{34, 0x7fffffffLL}}),
-        patched({{34, 20}}), // image size below the rows
-        [] {                 // rows of 33 one-bit pixels take 8 bytes each, not 4
-            QByteArray b = bmp(33, 2, 1, 2);
-            put32(b, 34, 8);
-            return b;
-        }(),
-        patched({{18, 100000}, {22, 100000}}),
-        patched({{18, -4}}),
-        patched({{18, 0x7fffffffLL}, {22, 0x7fffffffLL}, {28, 32}}), // rows beyond 64 bits
-        patched({{28, 7}}, true),                                    // bad bit count
-        patched({{14, 12}}),                                         // core header
-        patched({{14, 124}}),                                        // info header past bit offset
-        patched({{30, 1}, {34, 0}})                                  // zero size of RLE bitmap
+        good.left(30),                       // shorter than the headers
+        good.left(70),                       // pixel data cut short
+        patched(good, {{10, 20}}),           // bit offset below 54
+        patched(good, {{10, 5000}}),         // bit offset past the end
+        patched(good, {{34, 0x80000000LL}}), // negative image size
+        patched(good, {{34, 0x7fffffffLL}}),
+        patched(good, {{34, 20}}),            // image size below the rows
+        patched(bmp(33, 2, 1, 2), {{34, 8}}), // rows of 33 one-bit pixels take 8 bytes each, not 4
+        patched(good, {{18, 100000}, {22, 100000}}),
+        patched(good, {{18, -4}}),
+        patched(good, {{18, 0x7fffffffLL}, {22, 0x7fffffffLL}, {28, 32}}), // rows beyond 64 bits
+        patched(good, {{28, 7}}, true),                                    // bad bit count
+        patched(good, {{14, 12}}),                                         // core header
+        patched(good, {{14, 124}}),                                        // info header past bit offset
+        patched(good, {{30, 1}, {34, 0}})                                  // zero size of RLE bitmap
     };
     ASSERT_TRUE(dib.CreateFromFile(file("good.bmp", bmp(6, 2, 32))));
     const QList<int> before = allFields(dib);
@@ -196,11 +160,8 @@ TEST_F(CDibTest, PackedDibsOfSixteenBitsAndMoreAndWriteFailures)
     EXPECT_EQ(readFile(overwritten).mid(54), QByteArray(16 * 3, '\0'));
 
     const QList<int> before = allFields(dib);
-    QByteArray zeroSize = packed24;
-    put32(zeroSize, 20, 0);
-    QByteArray tooSmall = packed24;
-    put32(tooSmall, 20, 10);
-    for (const QByteArray &bad : {bmp(4, 4, 8).mid(14), zeroSize, tooSmall})
+    for (const QByteArray &bad :
+         {bmp(4, 4, 8).mid(14), patched(packed24, {{20, 0}}), patched(packed24, {{20, 10}})})
         EXPECT_FALSE(dib.CreateFromPackedDIBPointer(bad.constData()));
     EXPECT_FALSE(dib.CreateFromPackedDIBPointer(nullptr));
     EXPECT_EQ(allFields(dib), before);
@@ -350,8 +311,7 @@ TEST_F(AviTest, ContainerAndPixelShape)
         SCOPED_TRACE(name.toStdString());
         if (!findCompressor(QLatin1String(codec)))
             continue;
-        CompressOptions options{QLatin1String(codec)};
-        options.container = container;
+        const CompressOptions options{.codec = QLatin1String(codec), .container = container};
         ASSERT_EQ(writeAvi(path(name), path("temp.bmp"), options,
                            twoColourFrames(size.width(), size.height(), 3), 10),
                   0);
@@ -373,9 +333,8 @@ TEST_F(AviTest, ContainerAndPixelShape)
             EXPECT_LT(bytes.indexOf("moov"), bytes.indexOf("mdat")) << "the index before the frames";
         }
     }
-    CompressOptions mjpegMp4{u"mjpeg"_s};
-    mjpegMp4.container = Container::Mp4;
-    EXPECT_EQ(writeAvi(path("mjpeg.mp4"), path("temp.bmp"), mjpegMp4, twoColourFrames(64, 48, 1), 10),
+    EXPECT_EQ(writeAvi(path("mjpeg.mp4"), path("temp.bmp"),
+                       {.codec = u"mjpeg"_s, .container = Container::Mp4}, twoColourFrames(64, 48, 1), 10),
               int(AviError::CompressorUnavailable));
 }
 
@@ -426,17 +385,13 @@ TEST_F(AviTest, RejectsCallsThatCannotWork)
 
     // A file cut inside its third frame keeps the two whole ones and counts them in its headers;
     // chunks of odd size are padded.
-    QByteArray cut = "RIFF....AVI LIST....hdrlavih....";
-    cut += QByteArray(20, '\0') + "LIST....strlstrh...." + QByteArray(36, '\0') + "LIST....movi" +
-           QByteArray("00dc\3\0\0\0abc\0", 12).repeated(2) + QByteArray("00dcd\0\0\0part", 12);
-    for (const auto &[offset, value] :
-         {std::pair{4, 0xFFFFFFF0}, {16, 88}, {28, 20}, {56, 48}, {68, 36}, {112, 0xFFFFFFF0}})
-        put32(cut, offset, value);
+    const QByteArray cut =
+        patched("RIFF....AVI LIST....hdrlavih...." + QByteArray(20, '\0') + "LIST....strlstrh...." +
+                    QByteArray(36, '\0') + "LIST....movi" + QByteArray("00dc\3\0\0\0abc\0", 12).repeated(2) +
+                    QByteArray("00dcd\0\0\0part", 12),
+                {{4, 0xFFFFFFF0}, {16, 88}, {28, 20}, {56, 48}, {68, 36}, {112, 0xFFFFFFF0}});
     ASSERT_TRUE(writeFile(path("cut.avi"), cut) && trimUnfinishedAvi(path("cut.avi")));
-    cut.truncate(144);
-    for (const auto &[offset, value] : {std::pair{4, 136}, {112, 28}, {48, 2}, {104, 2}})
-        put32(cut, offset, value);
-    EXPECT_EQ(readFile(path("cut.avi")), cut);
+    EXPECT_EQ(readFile(path("cut.avi")), patched(cut.left(144), {{4, 136}, {112, 28}, {48, 2}, {104, 2}}));
 }
 
 using Plane = std::vector<std::uint8_t>;
