@@ -17,7 +17,7 @@ namespace {
 
 // The clips are listed in case-blind name order (tst_app), the first selected and shown (tst_preview);
 // without clips nothing is selected, and a missing Frames folder is not created, the Clips folder is.
-TEST(ClipSelection, StartWithoutClips)
+TEST(ClipSelection, StartWithoutClipsStartFormatAndRestoreRules)
 {
     FormFixture empty;
     empty.start();
@@ -25,11 +25,8 @@ TEST(ClipSelection, StartWithoutClips)
     EXPECT_EQ(empty.form.lbl(0)->caption(), u"Frames: 0"_s);
     EXPECT_FALSE(QFileInfo::exists(empty.framesPath()));
     EXPECT_TRUE(QFileInfo(empty.root() + u"Clips"_s).isDir());
-}
 
-// The starting format follows the first frame's height; Clip.ini then restores what it holds.
-TEST(ClipSelection, StartFormatAndRestoreRules)
-{
+    // The starting format follows the first frame's height; Clip.ini then restores what it holds.
     // first frame, Clip.ini, then format, rate, width, speed and its maximum
     const std::tuple<QSize, const char *, const char *, int, int> cases[] = {
         {{320, 240}, "", "VCD PAL 25 352", 8, 25},
@@ -460,8 +457,21 @@ TEST_F(BatchTest, OverlayOptionsReachTheFrames)
 
 // Exit status 2 for usage errors (the parser's own cases are in tst_commandline), 1 for a failure
 // in the language file's words, 3 for another copy on the same folder; one line each on stderr.
-TEST_F(BatchTest, ExitStatusesAndErrorLines)
+TEST_F(BatchTest, ChecksAClipAtItsStoredSpeedExitStatusesAndErrorLines)
 {
+    fx.writeClipIni(u"Garten"_s, u"Speed=5\r\nDirection=2\r\n"_s);
+    EXPECT_EQ(run({"--check-clip", "Garten"}).code, 0);
+    QFile::remove(fx.clipPath(u"Garten"_s) + u"f001.bmp"_s);
+    const RunResult gap = run({"--check-clip", "Garten"});
+    EXPECT_EQ(gap.code, 1);
+    EXPECT_EQ(QString::fromUtf8(gap.out),
+              QStringLiteral("Lücke in der Nummerierung zwischen f000.bmp und f002.bmp\n"
+                             "2 Frames, erster Frame 64 × 48 Pixel, Länge 0.6 s bei 5 Bildern/s\n"));
+    EXPECT_EQ(run({"--check-clip", "Nirgends"}).code, 2);
+
+    EXPECT_TRUE(run({"--help"}).out.contains("--make-video"));
+    EXPECT_TRUE(run({"--list-compressors"}).out.startsWith("uncompressed "));
+
     for (const QStringList &args :
          {QStringList{"--make-video", "Nirgends"}, QStringList{"--frobnicate"},
           QStringList{"--make-video", "Garten", "--format", "PAL"},
@@ -515,22 +525,6 @@ TEST_F(BatchTest, Mp4AndFitAreStoredAndApplied)
         EXPECT_LT(colourDistance(rgb, 96, 48, 0, 48, 24, FormFixture::frameColor(0)), 12);
         EXPECT_EQ(clipIni({"Container", "Fit"}).join(QString()), bars ? u"mp4pad"_s : u"mp4stretch"_s);
     }
-}
-
-TEST_F(BatchTest, ChecksAClipAtItsStoredSpeedHelpAndCompressors)
-{
-    fx.writeClipIni(u"Garten"_s, u"Speed=5\r\nDirection=2\r\n"_s);
-    EXPECT_EQ(run({"--check-clip", "Garten"}).code, 0);
-    QFile::remove(fx.clipPath(u"Garten"_s) + u"f001.bmp"_s);
-    const RunResult gap = run({"--check-clip", "Garten"});
-    EXPECT_EQ(gap.code, 1);
-    EXPECT_EQ(QString::fromUtf8(gap.out),
-              QStringLiteral("Lücke in der Nummerierung zwischen f000.bmp und f002.bmp\n"
-                             "2 Frames, erster Frame 64 × 48 Pixel, Länge 0.6 s bei 5 Bildern/s\n"));
-    EXPECT_EQ(run({"--check-clip", "Nirgends"}).code, 2);
-
-    EXPECT_TRUE(run({"--help"}).out.contains("--make-video"));
-    EXPECT_TRUE(run({"--list-compressors"}).out.startsWith("uncompressed "));
 }
 
 // Clip and frame names with blanks, quotes, umlauts, other scripts and leading dashes, end to end:

@@ -60,21 +60,16 @@ QMap<QString, QByteArray> snapshot(const QString &folder, const QStringList &exc
     return files;
 }
 
-class FaultTest : public ::testing::Test
-{
-protected:
-    FormFixture fx;
-};
-
 // ---- A full disk ------------------------------------------------------------------------------
 
 constexpr int kFrames = 20; // 20 uncompressed 32 × 24 frames: about 52 KB of AVI
 const char *const kKeys[] = {"ClipName",  "Format", "FrameRate", "Width", "Height", "Speed", "Direction",
                              "Copyright", "Text",   "Border",    "Box",   "Pos",    "Size"};
 
-class FullDiskTest : public FaultTest, public ::testing::WithParamInterface<qint64>
+class FullDiskTest : public ::testing::TestWithParam<qint64>
 {
 protected:
+    FormFixture fx;
     // The clip, its old Clip.ini and an old video of it on a disk with GetParam() bytes free; the
     // answer No keeps the old video. Returns what the program folder held before, except.
     QMap<QString, QByteArray> runOnFullDisk(const QString &filler, const QStringList &except)
@@ -194,8 +189,10 @@ struct FrameCase
     bool mjpeg = false;
 };
 
-class VanishingFrameTest : public FaultTest, public ::testing::WithParamInterface<FrameCase>
+class VanishingFrameTest : public ::testing::TestWithParam<FrameCase>
 {
+protected:
+    FormFixture fx;
 };
 
 // Frames 1 (already read ahead) and 3 change after frame 0 is written: each is replaced in the
@@ -249,7 +246,7 @@ INSTANTIATE_TEST_SUITE_P(Frames, VanishingFrameTest,
 
 // The clips folder vanishes after start-up, or is a file: the video cannot be created, which is
 // reported; the file stays as it was and the clip's options are stored all the same.
-TEST_F(FaultTest, ClipsFolderGoneOrAFile)
+TEST(Faults, ClipsFolderGoneOrAFile)
 {
     for (const bool isFile : {false, true}) {
         SCOPED_TRACE(isFile ? "a file" : "removed");
@@ -271,9 +268,8 @@ TEST_F(FaultTest, ClipsFolderGoneOrAFile)
 
 // Deleting a frame where the desktop has no home trash (no data folder) removes the file; it never
 // turns up in a "files" folder of the current folder. With a data folder it goes to the trash there.
-TEST_F(FaultTest, DeletedFrameNeverLandsInTheCurrentFolder)
+TEST(Faults, DeletedFrameNeverLandsInTheCurrentFolder)
 {
-    const QByteArray oldData = qgetenv("XDG_DATA_HOME");
     const QString oldCurrent = QDir::currentPath();
     for (const bool haveDataFolder : {false, true}) {
         SCOPED_TRACE(haveDataFolder ? "data folder" : "no data folder");
@@ -296,10 +292,6 @@ TEST_F(FaultTest, DeletedFrameNeverLandsInTheCurrentFolder)
         EXPECT_TRUE(QDir(current).isEmpty());
         EXPECT_EQ(QFile::exists(data + u"/Trash/files/f001.bmp"_s), haveDataFolder);
     }
-    if (oldData.isNull())
-        qunsetenv("XDG_DATA_HOME");
-    else
-        qputenv("XDG_DATA_HOME", oldData);
 }
 
 } // namespace

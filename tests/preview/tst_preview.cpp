@@ -109,17 +109,9 @@ TEST_F(FrameFiles, DecodesJpegAndBmpVariantsByContent)
     QByteArray jfifRevision = jpeg; // 2.01 is a revision no decoder knows
     jfifRevision[11] = 2;
     QByteArray unknownApp = jpeg;
-    unknownApp.insert(2, QByteArray("\xFF\xEB\x00\x08"
-                                    "ABCDEF",
-                                    10));
+    unknownApp.insert(2, QByteArray::fromHex("ffeb0008") + "ABCDEF");
     const QImage indexed = source.convertToFormat(QImage::Format_Indexed8);
-    const struct
-    {
-        const char *name;
-        QByteArray bytes;
-        QImage expected;
-        int tolerance;
-    } rows[] = {
+    const std::tuple<const char *, QByteArray, QImage, int> rows[] = {
         {"frame.jpg", jpeg, reference, 2},
         {"jpeg-named.bmp", jpeg, reference, 2},
         {"extraneous.jpg", extraneous, reference, 2},
@@ -132,19 +124,16 @@ TEST_F(FrameFiles, DecodesJpegAndBmpVariantsByContent)
         {"qt-written-24.bmp", qtFile(source.convertToFormat(QImage::Format_RGB888), "bmp"), source, 0},
         {"palette-8.bmp", qtFile(indexed, "bmp"), indexed.convertToFormat(QImage::Format_RGB32), 0},
         {"bmp-named.jpg", bmpBytes(source, 24), source, 0}};
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.name);
-        const std::optional<QImage> image = loader.load(put(row.name, row.bytes));
+    for (const auto &[name, bytes, expected, tolerance] : rows) {
+        SCOPED_TRACE(name);
+        const std::optional<QImage> image = loader.load(put(name, bytes));
         ASSERT_TRUE(image);
         EXPECT_EQ(image->format(), QImage::Format_RGB32);
-        EXPECT_LE(maxDiff(*image, row.expected), row.tolerance);
+        EXPECT_LE(maxDiff(*image, expected), tolerance);
     }
     // Restart intervals, also with a wrong restart marker number, load; cut short
     // they do not.
-    const QString data = QStringLiteral(TAVELON_TEST_DATA "/restart-interval.jpg");
-    QFile restartFile(data);
-    ASSERT_TRUE(restartFile.open(QIODevice::ReadOnly));
-    const QByteArray restart = restartFile.readAll();
+    const QByteArray restart = readFile(QStringLiteral(TAVELON_TEST_DATA "/restart-interval.jpg"));
     const qsizetype rst0 = restart.indexOf("\xFF\xD0");
     ASSERT_GT(rst0, 0);
     QByteArray wrongRestart = restart;
@@ -377,7 +366,7 @@ TEST(FrameScaler, ShrinksMatchTheExactAreaAverage)
 
 // Shrinks of four, eight and many taps (past 64 rows down a column), and an
 // enlargement.
-TEST(FrameScaler, SplitWorkAndPlainLoopsGiveTheSamePixels)
+TEST(FrameScaler, SplitWorkAndPlainLoopsGiveTheSamePixelsARectangleLeavesTheRest)
 {
     const QImage src = noise({1920, 1080}, 1);
     for (const QSize size : {QSize(351, 287), QSize(720, 576), QSize(2000, 1201), QSize(29, 15)}) {
@@ -392,17 +381,13 @@ TEST(FrameScaler, SplitWorkAndPlainLoopsGiveTheSamePixels)
         EXPECT_EQ(single, split);
         EXPECT_EQ(single, plain);
     }
-}
-
-// A stretch into a part of the picture draws that part only, on both drawing paths.
-TEST(FrameScaler, StretchIntoARectangleLeavesTheRest)
-{
-    QImage src(8, 8, QImage::Format_RGB32);
-    src.fill(Qt::red);
+    // A stretch into a part of the picture draws that part only, on both drawing paths.
+    QImage red(8, 8, QImage::Format_RGB32);
+    red.fill(Qt::red);
     for (QImage::Format format : {QImage::Format_RGB32, QImage::Format_RGB888}) {
         QImage dst(20, 10, format);
         dst.fill(Qt::black);
-        stretchInto(src, dst, QRect(5, 0, 10, 10), ScaleThreads::Single);
+        stretchInto(red, dst, QRect(5, 0, 10, 10), ScaleThreads::Single);
         for (auto [x, y, colour] : {std::tuple{4, 5, Qt::black}, std::tuple{5, 5, Qt::red},
                                     std::tuple{14, 9, Qt::red}, std::tuple{15, 5, Qt::black}})
             EXPECT_EQ(dst.pixelColor(x, y), QColor(colour)) << format << " " << x;
@@ -457,6 +442,10 @@ protected:
 
 TEST_F(PlayerTest, PassOrderForEachDirectionAndStop)
 {
+    // 25 frames/s is the fastest speed played at its own pace; faster ones wait 10 ms, none wait 1 s.
+    EXPECT_FLOAT_EQ(Player::frameDelay(25), 0.04f);
+    EXPECT_FLOAT_EQ(Player::frameDelay(26), 0.01f);
+    EXPECT_FLOAT_EQ(Player::frameDelay(0), 1.0f);
     startWith(5);
     bool disabledWhilePlaying = false;
     QObject::connect(&fx.logic->player, &Player::stepped, [&] {
@@ -478,14 +467,6 @@ TEST_F(PlayerTest, PassOrderForEachDirectionAndStop)
     EXPECT_TRUE(play(0).isEmpty());
     EXPECT_LT(t.elapsed(), 900);
     EXPECT_EQ(fx.form.cmdPlay.value(), 0);
-}
-
-// 25 frames/s is the fastest speed played at its own pace; faster ones wait 10 ms, none wait 1 s.
-TEST(Player, FrameDelayBounds)
-{
-    EXPECT_FLOAT_EQ(Player::frameDelay(25), 0.04f);
-    EXPECT_FLOAT_EQ(Player::frameDelay(26), 0.01f);
-    EXPECT_FLOAT_EQ(Player::frameDelay(0), 1.0f);
 }
 
 // The buttons stop at the ends; a frame that cannot be read moves the counter but keeps the picture;

@@ -93,7 +93,7 @@ TEST_F(MainWindowTest, ModelAndWidgetsStayInStepWithOneEventEach)
 }
 
 // Player keys click their button where no control needs them; a focused control keeps its keys.
-TEST_F(MainWindowTest, KeysActAsPlayerButtonsUnlessAControlNeedsThem)
+TEST_F(MainWindowTest, KeysActAsPlayerButtonsUnlessAControlNeedsThemNoneChangeTheFormat)
 {
     for (ListControl *list : {&form.List1, &form.cboDirections, &form.cboPosition, &form.cboSize})
         for (const char *item : {"a", "b", "c"})
@@ -130,14 +130,12 @@ TEST_F(MainWindowTest, KeysActAsPlayerButtonsUnlessAControlNeedsThem)
     widget("dummy")->setFocus();
     QTest::keyClick(widget("dummy"), Qt::Key_Left);
     EXPECT_TRUE(clicked.isEmpty()) << "a disabled button is not clicked";
-}
 
-TEST_F(MainWindowTest, KeysInTheFormatBoxChangeNothing)
-{
+    // Keys in the format box change nothing.
     for (const char *name : {"VCD PAL", "DVD PAL", "Full-HD 16:9"})
         form.cboFormats.addItem(QString::fromLatin1(name));
     form.cboFormats.setText(u"DVD PAL"_s);
-    QSignalSpy clicked(&form.cboFormats, &ListControl::clicked);
+    QSignalSpy formatClicks(&form.cboFormats, &ListControl::clicked);
     auto *combo = widget<QComboBox>("cboFormats");
     combo->setFocus();
     QTest::keyClicks(combo, u"VCD"_s);
@@ -145,7 +143,7 @@ TEST_F(MainWindowTest, KeysInTheFormatBoxChangeNothing)
         QTest::keyClick(combo, k);
     QTest::keyClick(combo, Qt::Key_Down, Qt::AltModifier);
     EXPECT_EQ(form.cboFormats.text(), u"DVD PAL"_s);
-    EXPECT_EQ(clicked.count(), 0);
+    EXPECT_EQ(formatClicks.count(), 0);
     EXPECT_FALSE(combo->view()->isVisible());
 }
 
@@ -216,7 +214,7 @@ QComboBox *codecBox(const QDialog &dialog)
 // Each compressor is listed; each setting is offered only where the chosen compressor has it.
 // MP4 offers only the compressors that fit it, H.264 when the chosen one does not; the chosen one
 // stays when the container changes back.
-TEST(CompressionDialog, ListsTheCompressorsEnablesTheirSettingsAndNarrowsThemForMp4)
+TEST(CompressionDialog, ListsEnablesAndNarrowsCompressorsTheChooserStartsFromTheDefaults)
 {
     MainForm form;
     CompressionDialog dialog(form);
@@ -243,19 +241,15 @@ TEST(CompressionDialog, ListsTheCompressorsEnablesTheirSettingsAndNarrowsThemFor
     container->setCurrentIndex(container->findData(int(Container::Avi)));
     EXPECT_EQ(codecBox(dialog)->count(), int(all.size()));
     EXPECT_EQ(dialog.options().codec, u"h264"_s);
-}
 
-// The chooser opens the dialog starting from the defaults; cancelling keeps the options.
-TEST(DialogCompressionChooser, ConfirmsOrCancelsStartingFromTheDefaults)
-{
-    MainForm form;
+    // The chooser opens the dialog starting from the defaults; cancelling keeps the options.
     DialogCompressionChooser chooser(form);
     const auto chooseAndClose = [&](CompressOptions &options, bool accept) {
         QTimer::singleShot(0, [accept] {
-            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-            ASSERT_TRUE(dialog);
-            codecBox(*dialog)->setCurrentIndex(1);
-            accept ? dialog->accept() : dialog->reject();
+            auto *open = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            ASSERT_TRUE(open);
+            codecBox(*open)->setCurrentIndex(1);
+            accept ? open->accept() : open->reject();
         });
         return chooser.chooseCompression(options);
     };
