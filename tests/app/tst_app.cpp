@@ -62,12 +62,20 @@ TEST(CommandLine, ModesAndOptionsInAnyOrderLastValueWinsUsageErrors)
     }
 }
 
-TEST(BatchProgress, BarThenTheLanguagesWords)
+TEST(ShownTexts, BatchProgressBarThenTheLanguagesWordsNumbersWhereTheTextPutsThem)
 {
     MainForm form;
     EXPECT_EQ(progressLine(shownText(form, ShownText::BatchProgress), 10, 40, 2.0, 10),
               u"[###-------] Frame 10 / 40, 5.0 Frames/s, noch 0:06"_s);
     EXPECT_EQ(progressLine(u"%1 of %2 (%4 left)"_s, 40, 40, 4.0, 4), u"[####] 40 of 40 (0:00 left)"_s);
+    const std::tuple<const char *, QStringList, const char *> rows[] = {
+        {"Frame %1 / %2", {"3", "40"}, "Frame 3 / 40"},
+        {"%2 Bilder, dies ist %1", {"3", "40"}, "40 Bilder, dies ist 3"},
+        {"Bild %1", {"3", "40"}, "Bild 3"},
+        {"100% %3 %0 %", {"3", "40"}, "100% %3 %0 %"},
+        {"%1 %2", {"%2", "x"}, "%2 x"}};
+    for (const auto &[pattern, values, expected] : rows)
+        EXPECT_EQ(fillPlaceholders(QString::fromUtf8(pattern), values), QString::fromUtf8(expected));
 }
 
 TEST(CenterForm, PlacesWindowsByTheRule)
@@ -138,7 +146,7 @@ TEST_F(FileServices, EntriesIgnoringCaseClipsAndFrames)
         EXPECT_TRUE(listClips(p).isEmpty() && listFrames(p).isEmpty()) << p.toStdString();
 }
 
-TEST_F(IniFile, ReadsByRules)
+TEST_F(IniFile, ReadsByRulesFilesThatAreNoSettingsReadAsDefaults)
 {
     put(path(), "pre=outside any section\r\n; comment=not a key\r\n[ClipSettings]\r\nFormat=DVD PAL\r\n"
                 "  Width \t=   720 \t\r\nHeight=\r\njunk line without equals\n=no key\r[unclosed\r\n"
@@ -159,10 +167,7 @@ TEST_F(IniFile, ReadsByRules)
         {"other section", "other", "only", "other"}};
     for (const auto &[name, section, key, expected] : rows)
         EXPECT_EQ(GetIniString(section, key, path(), "dflt"), QString::fromUtf8(expected)) << name;
-}
 
-TEST_F(IniFile, FilesThatAreNoSettingsReadAsDefaults)
-{
     put(path("empty.ini"), "");
     put(path("binary.ini"), QByteArray("[S]\r\nk=v\r\n\0\xFF\xFE", 12));
     ASSERT_TRUE(QDir(tmp.path()).mkdir("folder.ini"));
@@ -182,7 +187,7 @@ TEST_F(IniFile, FilesThatAreNoSettingsReadAsDefaults)
 }
 
 // A damaged settings file is kept once as <name>.bak and a fresh one is written in its place.
-TEST_F(IniFile, DamagedFileIsKeptOnceAndReplaced)
+TEST_F(IniFile, DamagedFileIsKeptOnceAndReplacedLongValuesAreCut)
 {
     const QByteArray withNul("[ClipSettings]\r\nSpeed=12\r\n\0junk", 30);
     const QByteArray oversized(16 * 1024 * 1024 + 1, 'x');
@@ -201,10 +206,7 @@ TEST_F(IniFile, DamagedFileIsKeptOnceAndReplaced)
         EXPECT_EQ(readFile(file), "[ClipSettings]\r\nBox=1\r\n");
         EXPECT_EQ(readFile(file + ".bak"), damaged);
     }
-}
 
-TEST_F(IniFile, LongValuesAreCutAndLongLinesAreHarmless)
-{
     const QString value3000(3000, u'x');
     ASSERT_TRUE(WriteIniString("S", "Long", value3000, path()));
     EXPECT_EQ(GetIniString("S", "long", path(), ""), QString(2047, u'x'));
@@ -478,18 +480,6 @@ TEST_F(LanguageTest, OddFilesAndLineEndings)
     }
 }
 
-TEST(FillPlaceholders, NumbersGoWhereTheTextPutsThem)
-{
-    const std::tuple<const char *, QStringList, const char *> rows[] = {
-        {"Frame %1 / %2", {"3", "40"}, "Frame 3 / 40"},
-        {"%2 Bilder, dies ist %1", {"3", "40"}, "40 Bilder, dies ist 3"},
-        {"Bild %1", {"3", "40"}, "Bild 3"},
-        {"100% %3 %0 %", {"3", "40"}, "100% %3 %0 %"},
-        {"%1 %2", {"%2", "x"}, "%2 x"}};
-    for (const auto &[pattern, values, expected] : rows)
-        EXPECT_EQ(fillPlaceholders(QString::fromUtf8(pattern), values), QString::fromUtf8(expected));
-}
-
 TEST(ProgramFolderTest, Locate)
 {
     // prefix/share/brimholt-tavelon exists; --root; a home folder; the folder chosen, relative to the
@@ -564,7 +554,7 @@ protected:
     QStringList m_prefix;
 };
 
-TEST_F(InstalledCopy, FirstStartMakesThePerUserFolderAndMakesVideosThere)
+TEST_F(InstalledCopy, FirstStartMakesThePerUserFolderOneThatCannotBeMadeIsReported)
 {
     ASSERT_TRUE(QDir().mkpath(path(u"home"_s)));
     const RunResult first = run({u"--make-video"_s, u"Garten"_s}, path(u"home"_s));
@@ -578,10 +568,7 @@ TEST_F(InstalledCopy, FirstStartMakesThePerUserFolderAndMakesVideosThere)
     EXPECT_EQ(run({u"--list-clips"_s}, path(u"home"_s)).text(), u"Garten"_s);
     expectPrefixUntouched();
     EXPECT_FALSE(QFileInfo::exists(path(u"Brimholt Tavelon"_s)));
-}
 
-TEST_F(InstalledCopy, FolderThatCannotBeMadeIsReportedAndNothingIsWritten)
-{
     // a file where a folder must go, relative to the home folder ("": no home folder at all);
     // more arguments; the message
     const std::tuple<const char *, QStringList, const char *> rows[] = {

@@ -260,9 +260,8 @@ TEST(Faults, ClipsFolderGoneOrAFile)
         EXPECT_EQ(local.messages.errors(), QStringList{local.form.UiText(kUiWriteFailed)});
         EXPECT_EQ(readFile(clips), isFile ? QByteArray("not a folder") : QByteArray());
         EXPECT_EQ(QFileInfo(clips).isFile(), isFile);
-        EXPECT_TRUE(QFile::exists(local.clipPath(kClip) + u"Clip.ini"_s));
-        EXPECT_FALSE(QFile::exists(local.root() + u"temp.bmp"_s));
-        EXPECT_TRUE(local.form.List1.isEnabled());
+        EXPECT_TRUE(QFile::exists(local.clipPath(kClip) + u"Clip.ini"_s) &&
+                    !QFile::exists(local.root() + u"temp.bmp"_s) && local.form.List1.isEnabled());
     }
 }
 
@@ -274,11 +273,8 @@ TEST(Faults, DeletedFrameNeverLandsInTheCurrentFolder)
     for (const bool haveDataFolder : {false, true}) {
         SCOPED_TRACE(haveDataFolder ? "data folder" : "no data folder");
         FormFixture local;
-        const QString data = local.root() + u"data"_s;
-        const QString current = local.root() + u"current"_s;
-        if (haveDataFolder)
-            QDir().mkpath(data);
-        QDir().mkpath(current);
+        const QString data = local.root() + u"data"_s, current = local.root() + u"current"_s;
+        ASSERT_TRUE((!haveDataFolder || QDir().mkpath(data)) && QDir().mkpath(current));
         qputenv("XDG_DATA_HOME", QFile::encodeName(data));
         QDir::setCurrent(current);
         local.makeClip(kClip, 3, QSize(32, 24));

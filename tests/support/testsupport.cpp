@@ -49,10 +49,9 @@ MessageAnswer ScriptedMessages::show(const QString &title, const QString &text, 
 QStringList ScriptedMessages::errors() const
 {
     QStringList texts;
-    for (const Message &m : messages) {
+    for (const Message &m : messages)
         if (m.buttons == MessageButtons::Ok)
             texts << m.text;
-    }
     return texts;
 }
 
