@@ -301,11 +301,7 @@ TEST_F(IniFile, TextIsUtf8OnlyWhenStrictlyValidAndRoundTrips)
 class LanguageTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_dir.isValid());
-        form.state.setProgramFolder(m_dir.path());
-    }
+    void SetUp() override { form.state.setProgramFolder(m_dir.path()); }
 
     // Writes the lines as a language file (CR LF after each) and loads it into f.
     void load(MainForm &f, const QByteArrayList &lines, const char *eol = "\r\n")
@@ -353,8 +349,7 @@ TEST_F(LanguageTest, LanguageFileReplacesTheTable)
     QByteArrayList lines = {"*", "cmdFirst", "-1", "9", "First frame", "---", "#22", "lstComments", "-1"};
     for (int i = 0; i < 22; ++i)
         lines.append("Text " + QByteArray::number(i));
-    configure("[Orrin's Halvane]\r\nLanguage=English\r\n", lines << ""
-                                                                 << "---");
+    configure("[Orrin's Halvane]\r\nLanguage=English\r\n", lines + QByteArrayList{"", "---"});
     FillLanguageList(form);
     ASSERT_EQ(form.lstComments.count(), builtInUiTexts().size())
         << "a classic file gets the later texts built in";
@@ -389,20 +384,16 @@ TEST_F(LanguageTest, ChoiceAndInstalledLanguageFolder)
         configure("[Orrin's Halvane]\r\nLanguage=English\r\n", {"#1", "lstComments", "-1", inProgramFolder});
         if (!*inProgramFolder)
             QFile::remove(f.state.LanguagePath + u"English3.lng"_s);
-        if (*installedEntry) {
-            ASSERT_TRUE(writeFile(installed.filePath(u"English3.lng"_s),
-                                  QByteArray("#1\r\nlstComments\r\n-1\r\n") + installedEntry + "\r\n"));
-        }
+        ASSERT_TRUE(!*installedEntry ||
+                    writeFile(installed.filePath(u"English3.lng"_s),
+                              QByteArray("#1\r\nlstComments\r\n-1\r\n") + installedEntry + "\r\n"));
         FillLanguageList(f);
         EXPECT_EQ(f.UiText(0), *want ? QString::fromUtf8(want) : builtInUiTexts().at(0));
     }
 }
 
 // The lines of a language file, separated by '|'.
-QByteArrayList lines(const char *joined)
-{
-    return QByteArray(joined).split('|');
-}
+const auto lines = [](const char *joined) { return QByteArray(joined).split('|'); };
 
 TEST_F(LanguageTest, CaptionAndToolTipBlocks)
 {

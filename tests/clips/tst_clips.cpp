@@ -126,10 +126,6 @@ TEST(NumberText, IntegerValue)
 class VideoCommandTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        QObject::connect(&fx.logic->command, &VideoCommand::videoCompleted, [this] { ++beeps; });
-    }
     void start(int frames)
     {
         fx.makeClip(u"Garten"_s, frames);
@@ -138,6 +134,8 @@ protected:
     QString video() const { return fx.video(u"Garten"_s); }
     FormFixture fx;
     int beeps = 0;
+    const QMetaObject::Connection counter =
+        QObject::connect(&fx.logic->command, &VideoCommand::videoCompleted, [this] { ++beeps; });
 };
 
 // The pass order is one function shared with the player (tst_player); here the writer follows it.

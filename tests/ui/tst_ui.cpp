@@ -206,10 +206,7 @@ TEST(MessageBoxService, EnterAnswersTheDefaultClosingAnswersNo)
     EXPECT_EQ(note.icon(), QMessageBox::Critical);
 }
 
-QComboBox *codecBox(const QDialog &dialog)
-{
-    return dialog.findChild<QComboBox *>("codec");
-}
+const auto codecBox = [](const QDialog &dialog) { return dialog.findChild<QComboBox *>("codec"); };
 
 // Each compressor is listed; each setting is offered only where the chosen compressor has it.
 // MP4 offers only the compressors that fit it, H.264 when the chosen one does not; the chosen one

@@ -23,10 +23,7 @@ namespace {
 
 const QString kTitle = u"Brimholt Tavelon"_s;
 
-QByteArray bytesAt(const void *p, int size)
-{
-    return QByteArray(static_cast<const char *>(p), size);
-}
+const auto bytesAt = [](const void *p, int size) { return QByteArray(static_cast<const char *>(p), size); };
 
 // Every property, so that two loads can be compared field by field.
 QList<int> allFields(const cDIB &d)
@@ -192,15 +189,12 @@ QList<QImage> twoColourFrames(int width, int height, int count)
 
 AviStreamInfo streamInfo(int rate, const cDIB *dib = nullptr)
 {
-    AviStreamInfo info;
-    info.fccType = kStreamTypeVideo;
-    info.scale = 1;
-    info.rate = std::uint32_t(rate);
-    if (dib) {
-        info.suggestedBufferSize = std::uint32_t(dib->SizeImage());
-        info.frame = AviRect{0, 0, dib->Width(), dib->Height()};
-    }
-    return info;
+    return {.fccType = kStreamTypeVideo,
+            .scale = 1,
+            .rate = std::uint32_t(rate),
+            .suggestedBufferSize = dib ? std::uint32_t(dib->SizeImage()) : 0u,
+            .frame = dib ? AviRect{0, 0, dib->Width(), dib->Height()} : AviRect{},
+            .name = {}};
 }
 
 // Runs the calls of the video writer: each frame goes through temp.bmp and a cDIB into the
