@@ -165,16 +165,14 @@ TEST(ConnectedWindow, ShowsTheRunAndClosingEndsPlayback)
     });
     fx.makeVideo();
     EXPECT_EQ(seen.last(), u"Bild 3 von 3"_s);
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-    EXPECT_FALSE(window.isTopMost());
-    EXPECT_FALSE(window.findChild<QLabel *>(u"lblProgress"_s)->isVisible());
+    EXPECT_FALSE(QApplication::overrideCursor() || window.isTopMost() ||
+                 window.findChild<QLabel *>(u"lblProgress"_s)->isVisible());
 
     fx.form.chkRepeat.setValue(1);
     fx.form.scrlSpeed.setValue(25);
     QTimer::singleShot(150, &window, [&] { window.close(); });
     fx.form.cmdPlay.click(); // returns only when the playback has ended
-    EXPECT_FALSE(window.isVisible());
-    EXPECT_TRUE(fx.logic->player.isStopRequested());
+    EXPECT_TRUE(!window.isVisible() && fx.logic->player.isStopRequested());
 }
 
 // The box shows what was asked with the form's button texts; Enter answers the default button,
@@ -257,12 +255,10 @@ TEST(CompressionDialog, ListsEnablesAndNarrowsCompressorsTheChooserStartsFromThe
     EXPECT_EQ(options, CompressOptions{availableCompressors()[1].id});
 
     // The container and the fit start from those given (the clip's), the fit box is read back.
-    options = CompressOptions{};
-    options.container = Container::Mp4;
-    options.fit = Fit::Pad;
+    options = {.container = Container::Mp4, .fit = Fit::Pad};
     ASSERT_EQ(chooseAndClose(options, true), 1);
-    EXPECT_EQ((VideoOutput{options.container, options.fit}), (VideoOutput{Container::Mp4, Fit::Pad}));
-    EXPECT_EQ(options.codec, u"h264"_s) << "the second of MP4's compressors";
+    EXPECT_EQ(options, (CompressOptions{.codec = u"h264"_s, .container = Container::Mp4, .fit = Fit::Pad}))
+        << "the second of MP4's compressors";
 }
 
 // Texts that read the same in both languages.

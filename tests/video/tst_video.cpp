@@ -140,8 +140,7 @@ TEST_F(CDibTest, PackedDibsOfSixteenBitsAndMoreAndWriteFailures)
     const QByteArray file24 = bmp(5, 3, 24);
     const QByteArray packed24 = file24.mid(14);
     ASSERT_TRUE(dib.CreateFromPackedDIBPointer(packed24.constData()));
-    EXPECT_EQ(dib.SizeFileHeader(), 48 + 54);
-    EXPECT_EQ(dib.BitOffset(), 54);
+    EXPECT_EQ(std::pair(dib.SizeFileHeader(), dib.BitOffset()), std::pair(48 + 54, 54));
     ASSERT_TRUE(dib.WriteToFile(dir.filePath("packed.bmp")));
     EXPECT_EQ(readFile(dir.filePath("packed.bmp")), file24);
     EXPECT_FALSE(dib.WriteToFile(dir.filePath("no/such/folder/a.bmp")));
@@ -252,11 +251,10 @@ TEST_F(AviTest, RoundTripsFramesRateSizeAndColours)
             EXPECT_TRUE(p.ok) << p.errors.toStdString();
             const int width = size.width() + (halfChroma ? size.width() % 2 : 0);
             const int height = size.height() + (halfChroma ? size.height() % 2 : 0);
-            EXPECT_EQ((QStringList{p.codecName, p.codecTag, p.frameRate}),
-                      (QStringList{QLatin1String(codecName), QLatin1String(tag), "12/1"}));
-            EXPECT_EQ(p.hasBFrames, 0); // AVI keeps no presentation times
-            EXPECT_EQ(QSize(p.width, p.height), QSize(width, height));
-            EXPECT_EQ(p.frames, 4);
+            // No B-frames: AVI keeps no presentation times.
+            EXPECT_EQ(
+                std::tuple(p.codecName, p.codecTag, p.frameRate, p.hasBFrames, p.width, p.height, p.frames),
+                std::tuple(QLatin1String(codecName), QLatin1String(tag), u"12/1"_s, 0, width, height, 4));
             const QByteArray rgb = decodeRgb24(avi);
             ASSERT_EQ(rgb.size(), qint64(width) * height * 3 * 4);
             const auto at = [&](int i, int y, QColor c) {
