@@ -17,7 +17,6 @@
 #include "services/inifile.h"
 #include "testsupport.h"
 
-using namespace tavelon;
 using namespace tavelon::test;
 
 namespace {

@@ -10,7 +10,6 @@
 #include "services/numbertext.h"
 #include "testsupport.h"
 
-using namespace tavelon;
 using namespace tavelon::test;
 
 namespace {

@@ -7,7 +7,6 @@
 #include "services/inifile.h"
 #include "testsupport.h"
 
-using namespace tavelon;
 using namespace tavelon::test;
 
 namespace {
@@ -158,25 +157,16 @@ INSTANTIATE_TEST_SUITE_P(FreeBytes, FullDiskTest, ::testing::Values(0, 4096, 819
 
 // ---- A frame changes while the video is written -------------------------------------------------
 
-enum class Damage { Remove, TruncateHalf, TruncateEmpty, CorruptSameSize, Folder };
-
-bool damage(const QString &path, Damage how)
-{
-    QFile f(path);
-    switch (how) {
-    case Damage::Remove:
-        return f.remove();
-    case Damage::TruncateHalf:
-        return f.resize(f.size() / 2);
-    case Damage::TruncateEmpty:
-        return f.resize(0);
-    case Damage::CorruptSameSize: // the signature stays, everything after it is zero
-        return f.open(QIODevice::ReadWrite) && f.seek(2) && f.write(QByteArray(f.size() - 2, '\0')) > 0;
-    case Damage::Folder:
-        return f.remove() && QDir().mkdir(path);
-    }
-    return false;
-}
+// How a frame file changes: removed, cut to half or to nothing, zeroed after its signature (the
+// same size), or replaced by a folder.
+using Damage = bool (*)(QFile &);
+const Damage kRemove = [](QFile &f) { return f.remove(); };
+const Damage kHalf = [](QFile &f) { return f.resize(f.size() / 2); };
+const Damage kEmpty = [](QFile &f) { return f.resize(0); };
+const Damage kCorrupt = [](QFile &f) {
+    return f.open(QIODevice::ReadWrite) && f.seek(2) && f.write(QByteArray(f.size() - 2, '\0')) > 0;
+};
+const Damage kFolder = [](QFile &f) { return f.remove() && QDir().mkdir(f.fileName()); };
 
 struct FrameCase
 {
@@ -210,9 +200,10 @@ TEST_P(VanishingFrameTest, PreviousFrameIsRepeated)
     fx.form.cboDirections.setListIndex(c.direction);
     bool damaged = false;
     QObject::connect(&fx.logic->command.writer(), &VideoWriter::progress, [&](int i, int) {
-        if (i == 1)
-            damaged = damage(fx.clipPath(kClip) + names[1], c.damage) &&
-                      damage(fx.clipPath(kClip) + names[3], c.damage);
+        if (i == 1) {
+            QFile first(fx.clipPath(kClip) + names[1]), second(fx.clipPath(kClip) + names[3]);
+            damaged = c.damage(first) && c.damage(second);
+        }
     });
     fx.makeVideo();
     ASSERT_TRUE(damaged);
@@ -231,15 +222,14 @@ TEST_P(VanishingFrameTest, PreviousFrameIsRepeated)
 }
 
 INSTANTIATE_TEST_SUITE_P(Frames, VanishingFrameTest,
-                         ::testing::Values(FrameCase{"RemovedBmp", Damage::Remove, "bmp", 0},
-                                           FrameCase{"HalfJpgBackAndForth", Damage::TruncateHalf, "jpg", 2},
-                                           FrameCase{"EmptyBmpBackAndForth", Damage::TruncateEmpty, "bmp", 2},
-                                           FrameCase{"CorruptJpg", Damage::CorruptSameSize, "jpg", 0},
-                                           FrameCase{"CorruptBmp", Damage::CorruptSameSize, "bmp", 0},
-                                           FrameCase{"FolderBmp", Damage::Folder, "bmp", 0},
-                                           FrameCase{"RemovedJpgMjpeg", Damage::Remove, "jpg", 0, true},
-                                           FrameCase{"HalfJpgMjpegBackAndForth", Damage::TruncateHalf, "jpg",
-                                                     2, true}),
+                         ::testing::Values(FrameCase{"RemovedBmp", kRemove, "bmp", 0},
+                                           FrameCase{"HalfJpgBackAndForth", kHalf, "jpg", 2},
+                                           FrameCase{"EmptyBmpBackAndForth", kEmpty, "bmp", 2},
+                                           FrameCase{"CorruptJpg", kCorrupt, "jpg", 0},
+                                           FrameCase{"CorruptBmp", kCorrupt, "bmp", 0},
+                                           FrameCase{"FolderBmp", kFolder, "bmp", 0},
+                                           FrameCase{"RemovedJpgMjpeg", kRemove, "jpg", 0, true},
+                                           FrameCase{"HalfJpgMjpegBackAndForth", kHalf, "jpg", 2, true}),
                          [](const auto &row) { return std::string(row.param.name); });
 
 // ---- Folders --------------------------------------------------------------------------------------

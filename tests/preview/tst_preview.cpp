@@ -8,7 +8,6 @@
 #include "image/videoshape.h"
 #include "testsupport.h"
 
-using namespace tavelon;
 using namespace tavelon::test;
 
 namespace {

@@ -10,6 +10,8 @@
 
 namespace tavelon::test {
 
+// A test that uses these helpers unqualified sees the program's names and Qt's string literals too.
+using namespace ::tavelon;
 using namespace Qt::StringLiterals;
 
 bool writeFile(const QString &path, const QByteArray &bytes);

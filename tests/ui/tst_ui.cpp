@@ -13,7 +13,6 @@
 #include "ui/mainwindow.h"
 #include "ui/messagebox.h"
 
-using namespace tavelon;
 using namespace tavelon::test;
 
 namespace {

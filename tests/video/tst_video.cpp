@@ -16,7 +16,6 @@ extern "C" {
 #include "video/avirepair.h"
 #include "video/compressors.h"
 
-using namespace tavelon;
 using namespace tavelon::test;
 
 namespace {
