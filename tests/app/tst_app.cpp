@@ -536,9 +536,6 @@ protected:
         return runProgram(m_bin, args, env, m_dir.path());
     }
 
-    // The prefix holds what was installed, nothing more.
-    void expectPrefixUntouched() { EXPECT_EQ(tree(path(u"prefix"_s)), m_prefix); }
-
     QTemporaryDir m_dir;
     const QString m_bin = path(u"prefix/bin/brimholt-tavelon"_s);
     QStringList m_prefix;
@@ -556,7 +553,7 @@ TEST_F(InstalledCopy, FirstStartMakesThePerUserFolderOneThatCannotBeMadeIsReport
     ASSERT_EQ(made.code, 0) << made.err.toStdString();
     EXPECT_EQ(made.text(), programFolder() + u"/Clips/Garten.avi"_s);
     EXPECT_EQ(run({u"--list-clips"_s}, path(u"home"_s)).text(), u"Garten"_s);
-    expectPrefixUntouched();
+    EXPECT_EQ(tree(path(u"prefix"_s)), m_prefix) << "the prefix holds what was installed, nothing more";
     EXPECT_FALSE(QFileInfo::exists(path(u"Brimholt Tavelon"_s)));
 
     // a file where a folder must go, relative to the home folder ("": no home folder at all);
@@ -577,7 +574,7 @@ TEST_F(InstalledCopy, FirstStartMakesThePerUserFolderOneThatCannotBeMadeIsReport
             << r.err.toStdString();
         EXPECT_TRUE(r.err.contains(home + u"/Brimholt Tavelon"_s)) << r.err.toStdString();
         EXPECT_EQ(tree(tmp.path()), before);
-        expectPrefixUntouched();
+        EXPECT_EQ(tree(path(u"prefix"_s)), m_prefix) << "the prefix holds what was installed, nothing more";
     }
 }
 

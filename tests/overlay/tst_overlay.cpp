@@ -139,10 +139,9 @@ TEST_F(OverlayTest, LabelSizesFollowTheSizeBoxAndTheFormat)
         form.cboFormats.setText(QLatin1String(format));
         form.txtHeight.setText(QLatin1String(height));
         overlay->SetLabelSize();
-        EXPECT_EQ(form.Label2.font().pointSize(), 12);
-        EXPECT_EQ(previewBlock(), block);
-        EXPECT_EQ(form.Label3.font().pointSize(), points);
-        EXPECT_EQ(form.state.OverlayMargin, margin);
+        EXPECT_EQ(std::tuple(form.Label2.font().pointSize(), previewBlock(), form.Label3.font().pointSize(),
+                             form.state.OverlayMargin),
+                  std::tuple(12, block, points, margin));
     }
     form.cboSize.setText(u"Klein"_s);
     overlay->SetLabelSize();

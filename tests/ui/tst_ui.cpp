@@ -27,10 +27,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
         form.focusDummy();
     }
-    template <class W = QWidget> W *widget(const char *name) const
-    {
-        return window.findChild<W *>(QLatin1String(name));
-    }
+    template <class W = QWidget> W *widget(const char *name) const { return window.findChild<W *>(name); }
 
     MainForm form;
     MainWindow window{form};

@@ -108,8 +108,7 @@ TEST_F(CDibTest, RejectsFilesThatDoNotFitWithTheirMessage)
         messages.messages.clear();
         const QString p = file(u"bad.bmp"_s, bytes);
         EXPECT_FALSE(dib.CreateFromFile(p));
-        ASSERT_EQ(messages.messages.size(), 1);
-        EXPECT_EQ(messages.messages[0].text, u"File is not a supported bitmap format:\r\n"_s + p);
+        ASSERT_EQ(messages.errors(), QStringList{u"File is not a supported bitmap format:\r\n"_s + p});
         EXPECT_EQ(messages.messages[0].icon, MessageIcon::Information);
         EXPECT_EQ(allFields(dib), before);
         EXPECT_EQ(bytesAt(dib.PointerToBits(), dib.SizeImage()), beforeBits);
@@ -125,8 +124,7 @@ TEST_F(CDibTest, RejectsFilesThatDoNotFitWithTheirMessage)
             continue; // permissions do not restrict this user
         messages.messages.clear();
         EXPECT_FALSE(dib.CreateFromFile(path));
-        ASSERT_EQ(messages.messages.size(), 1);
-        EXPECT_EQ(messages.messages[0].text, QLatin1String(text) + path);
+        ASSERT_EQ(messages.errors(), QStringList{QLatin1String(text) + path});
         EXPECT_EQ(messages.messages[0].icon, MessageIcon::Stop);
         EXPECT_EQ(messages.messages[0].title, kTitle);
     }
