@@ -321,7 +321,7 @@ protected:
     MainForm form;
 };
 
-TEST_F(LanguageTest, BuiltInTextsWithoutUsableLanguageFile)
+TEST_F(LanguageTest, BuiltInTextsWithoutUsableFileThenALanguageFileReplacesTheTable)
 {
     ASSERT_EQ(builtInUiTexts().size(), kUiProgramFolder + 1);
     EXPECT_EQ(builtInUiTexts().at(15), u"überschrieben werden ?"_s);
@@ -341,10 +341,7 @@ TEST_F(LanguageTest, BuiltInTextsWithoutUsableLanguageFile)
         EXPECT_EQ(f.lstComments.items(), builtInUiTexts());
         EXPECT_EQ(f.state.LanguageName, QString::fromUtf8(name));
     }
-}
 
-TEST_F(LanguageTest, LanguageFileReplacesTheTable)
-{
     QByteArrayList lines = {"*", "cmdFirst", "-1", "9", "First frame", "---", "#22", "lstComments", "-1"};
     for (int i = 0; i < 22; ++i)
         lines.append("Text " + QByteArray::number(i));
@@ -394,7 +391,7 @@ TEST_F(LanguageTest, ChoiceAndInstalledLanguageFolder)
 // The lines of a language file, separated by '|'.
 const auto lines = [](const char *joined) { return QByteArray(joined).split('|'); };
 
-TEST_F(LanguageTest, CaptionAndToolTipBlocks)
+TEST_F(LanguageTest, CaptionToolTipAndListBlocksOddFilesAndLineEndings)
 {
     // name, lines, control, index, caption, tool tip
     const std::tuple<const char *, const char *, const char *, int, QString, QString> rows[] = {
@@ -423,12 +420,9 @@ TEST_F(LanguageTest, CaptionAndToolTipBlocks)
         EXPECT_EQ(c->caption(), caption);
         EXPECT_EQ(c->toolTip(), toolTip);
     }
-}
 
-TEST_F(LanguageTest, ListBlocks)
-{
     // name, lines, items before, items after
-    const std::tuple<const char *, const char *, QStringList, QStringList> rows[] = {
+    const std::tuple<const char *, const char *, QStringList, QStringList> lists[] = {
         {"count + 1 lines, empty ones skipped", "#2|cboSize|-1|a|b||^", {}, {"a", "b"}},
         {"count is 0 at the start", "#|cboSize|-1|a|b", {}, {"a"}},
         {"carried count", "#2|x|-1||||#|cboSize|-1|a|b|c|d", {}, {"a", "b", "c"}},
@@ -441,7 +435,7 @@ TEST_F(LanguageTest, ListBlocks)
         // A count beyond reason fills the missing items only up to item 10,000.
         {"huge count", "#2000000000|cboSize|-1|a|b", {}, QStringList{"a"} + QStringList(10000, "b")},
         {"huger count", "#99999999999999999999|cboSize|-1|a", {}, QStringList(10001, "a")}};
-    for (const auto &[name, text, before, after] : rows) {
+    for (const auto &[name, text, before, after] : lists) {
         SCOPED_TRACE(name);
         MainForm f;
         for (const QString &item : before)
@@ -451,10 +445,7 @@ TEST_F(LanguageTest, ListBlocks)
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
         EXPECT_EQ(f.cboSize.items(), after);
     }
-}
 
-TEST_F(LanguageTest, OddFilesAndLineEndings)
-{
     ASSERT_TRUE(QDir().mkpath(m_dir.filePath(u"Dir3.lng"_s)));
     LoadLanguage(form, m_dir.filePath(u"Dir3.lng"_s));
     LoadLanguage(form, m_dir.filePath(u"Missing3.lng"_s));

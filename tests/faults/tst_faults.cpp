@@ -236,7 +236,7 @@ INSTANTIATE_TEST_SUITE_P(Frames, VanishingFrameTest,
 
 // The clips folder vanishes after start-up, or is a file: the video cannot be created, which is
 // reported; the file stays as it was and the clip's options are stored all the same.
-TEST(Faults, ClipsFolderGoneOrAFile)
+TEST(Faults, ClipsFolderGoneOrAFileDeletedFrameNeverInTheCurrentFolder)
 {
     for (const bool isFile : {false, true}) {
         SCOPED_TRACE(isFile ? "a file" : "removed");
@@ -253,12 +253,9 @@ TEST(Faults, ClipsFolderGoneOrAFile)
         EXPECT_TRUE(QFile::exists(local.clipPath(kClip) + u"Clip.ini"_s) &&
                     !QFile::exists(local.root() + u"temp.bmp"_s) && local.form.List1.isEnabled());
     }
-}
 
-// Deleting a frame where the desktop has no home trash (no data folder) removes the file; it never
-// turns up in a "files" folder of the current folder. With a data folder it goes to the trash there.
-TEST(Faults, DeletedFrameNeverLandsInTheCurrentFolder)
-{
+    // Deleting a frame where the desktop has no home trash (no data folder) removes the file; it never
+    // turns up in a "files" folder of the current folder. With a data folder it goes to the trash there.
     const QString oldCurrent = QDir::currentPath();
     for (const bool haveDataFolder : {false, true}) {
         SCOPED_TRACE(haveDataFolder ? "data folder" : "no data folder");

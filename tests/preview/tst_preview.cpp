@@ -365,7 +365,7 @@ TEST(FrameScaler, ShrinksMatchTheExactAreaAverage)
 
 // Shrinks of four, eight and many taps (past 64 rows down a column), and an
 // enlargement.
-TEST(FrameScaler, SplitWorkAndPlainLoopsGiveTheSamePixelsARectangleLeavesTheRest)
+TEST(FrameScaler, SplitWorkAndPlainLoopsGiveTheSamePixelsRectanglesAndPaddedPlaces)
 {
     const QImage src = noise({1920, 1080}, 1);
     for (const QSize size : {QSize(351, 287), QSize(720, 576), QSize(2000, 1201), QSize(29, 15)}) {
@@ -391,12 +391,9 @@ TEST(FrameScaler, SplitWorkAndPlainLoopsGiveTheSamePixelsARectangleLeavesTheRest
                                     std::tuple{14, 9, Qt::red}, std::tuple{15, 5, Qt::black}})
             EXPECT_EQ(dst.pixelColor(x, y), QColor(colour)) << format << " " << x;
     }
-}
 
-// The frame's place in a video of another shape (the pixel shapes are read back from real files in
-// tst_video).
-TEST(VideoShape, PaddedRect)
-{
+    // The frame's place in a video of another shape (the pixel shapes are read back from real files in
+    // tst_video).
     const std::tuple<QSize, QSize, QRect> rects[] = {
         {{64, 48}, {640, 480}, {0, 0, 640, 480}},      // same shape
         {{64, 48}, {1280, 720}, {160, 0, 960, 720}},   // 4:3 into 16:9: bars left and right

@@ -49,7 +49,7 @@ protected:
 // Each bitmap after another one: every field replaced, header and pixel bytes where the file has
 // them (behind a palette too), and written back byte for byte over a longer file, without the bytes
 // that followed the pixels. An image size of 0 (left so by other writers) is computed from the rows.
-TEST_F(CDibTest, LoadsAndWritesBackTheBitmapBytes)
+TEST_F(CDibTest, LoadsAndWritesBackTheBitmapBytesRejectsFilesThatDoNotFit)
 {
     const QByteArray zeroSize = patched(bmp(5, -3, 24), {{34, 0}}); // top-down, stride 16
     // file; width, height, bit count, image size, bit offset
@@ -73,13 +73,10 @@ TEST_F(CDibTest, LoadsAndWritesBackTheBitmapBytes)
     }
     EXPECT_EQ(allFields(dib).mid(7, 5), (QList<int>{0, 0, 2835, 3780, 19778}));
     EXPECT_TRUE(messages.messages.isEmpty());
-}
 
-// Files whose header does not fit their bytes: false with the unsupported-format message, the
-// file closed, and the object keeps the bitmap it held. A missing file, a folder and a file that
-// cannot be opened get their own messages.
-TEST_F(CDibTest, RejectsFilesThatDoNotFitWithTheirMessage)
-{
+    // Files whose header does not fit their bytes: false with the unsupported-format message, the
+    // file closed, and the object keeps the bitmap it held. A missing file, a folder and a file that
+    // cannot be opened get their own messages.
     const QByteArray good = bmp(); // 36 pixel bytes
     const QByteArray cases[] = {
         QByteArray::fromHex("ffd8ffe000104a46494600") + QByteArray(100, '\0'), // not BM
@@ -280,7 +277,7 @@ QString codecSampleAspect(const QString &path, const QString &codecName)
 
 // The container, the pixel shape of the disc sizes (in the file's header and in the codec's own
 // field) and the MP4 index before the frames.
-TEST_F(AviTest, ContainerAndPixelShape)
+TEST_F(AviTest, ContainerAndPixelShapeCallsThatCannotWorkAreRejected)
 {
     // container, compressor, size, pixel shape ("" for square pixels)
     const std::tuple<Container, const char *, QSize, const char *> rows[] = {
@@ -322,10 +319,7 @@ TEST_F(AviTest, ContainerAndPixelShape)
     EXPECT_EQ(writeAvi(path("mjpeg.mp4"), path("temp.bmp"),
                        {.codec = u"mjpeg"_s, .container = Container::Mp4}, twoColourFrames(64, 48, 1), 10),
               int(AviError::CompressorUnavailable));
-}
 
-TEST_F(AviTest, RejectsCallsThatCannotWork)
-{
     const QByteArray format24 = bmp(8, 4, 24).mid(14, 40), format8 = bmp(8, 4, 8, 256).mid(14, 1064);
     const QByteArray frame(96, '\x40');
     AviStreamInfo info = streamInfo(10);
