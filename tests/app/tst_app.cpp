@@ -21,7 +21,7 @@ using namespace tavelon::test;
 
 namespace {
 
-// The batch options' meanings are checked end to end in tst_batch; here what the parser adds.
+// The batch options' meanings are checked end to end in tst_clips; here what the parser adds.
 TEST(CommandLine, ModesAndOptionsInAnyOrderLastValueWinsUsageErrors)
 {
     EXPECT_EQ(parseCommandLine({}, nullptr)->mode, CommandLine::Mode::Window);

@@ -137,7 +137,7 @@ protected:
         QObject::connect(&fx.logic->command, &VideoCommand::videoCompleted, [this] { ++beeps; });
 };
 
-// The pass order is one function shared with the player (tst_player); here the writer follows it.
+// The pass order is one function shared with the player (tst_preview); here the writer follows it.
 TEST_F(VideoCommandTest, BackwardVideoHasTheFramesInPassOrder)
 {
     start(3);
@@ -447,7 +447,7 @@ TEST_F(BatchTest, OverlayOptionsReachTheFrames)
         << "without --overlay the frames stay bare, whatever the stored options";
 }
 
-// Exit status 2 for usage errors (the parser's own cases are in tst_commandline), 1 for a failure
+// Exit status 2 for usage errors (the parser's own cases are in tst_app), 1 for a failure
 // in the language file's words, 3 for another copy on the same folder; one line each on stderr.
 TEST_F(BatchTest, ChecksAClipAtItsStoredSpeedExitStatusesAndErrorLines)
 {
