@@ -1,6 +1,7 @@
 #include "making/videowriter.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 
 #include <algorithm>
@@ -40,6 +41,8 @@ void VideoWriter::setFrameSize(std::optional<int> width, std::optional<int> heig
 }
 
 namespace {
+
+constexpr qint64 kShowEveryMs = 40;
 
 // The handles of one run, released in the order the exit path gives.
 struct Run
@@ -163,6 +166,9 @@ bool VideoWriter::MakeVideoFile(const QString &fileName, int frameRate, const Co
     const int total = int(plan.size());
     int written = 0;
     const QSize preview = Preview::stretchSize();
+    // The preview shows the frame being written at most every kShowEveryMs, and the last one: no
+    // screen shows more, and drawing every frame of a fast run costs a tenth of its processor time.
+    QElapsedTimer shown;
     // One frame: load (through the slider), compose, show, pack into the cDIB, append. Window events run
     // after the frame is composed, so a slider moved by the user cannot change what is written.
     auto writeFrame = [&](int i, std::int64_t position) -> bool {
@@ -173,15 +179,19 @@ bool VideoWriter::MakeVideoFile(const QString &fileName, int frameRate, const Co
         // picSave holds the frame to show, and to write unless its planes go as they are. Composing
         // is single-threaded: the read-ahead decodes and the encoder keep the other core busy.
         const bool inPlanes = yuvFrames && m_preview.planesLatest();
-        if (inPlanes)
-            m_preview.writtenPlanes().toImage(save);
-        else
-            compose(ScaleThreads::Single);
         const bool overlay = f.Check1.value() == 1;
+        const bool show = !shown.isValid() || shown.elapsed() >= kShowEveryMs || written + 1 >= total;
+        if (!inPlanes)
+            compose(ScaleThreads::Single);
+        else if (overlay || show)
+            m_preview.writtenPlanes().toImage(save);
         if (overlay)
             m_overlay.PrintCopyrightAVI();
-        stretchInto(save, f.picPre.image(), preview.width(), preview.height(), ScaleThreads::Single);
-        f.picPre.refresh();
+        if (show) {
+            stretchInto(save, f.picPre.image(), preview.width(), preview.height(), ScaleThreads::Single);
+            f.picPre.refresh();
+            shown.start();
+        }
         if (inPlanes && !overlay) {
             run.store(
                 aviStreamWriteYuv(run.compressed.get(), position, m_preview.writtenPlanes(), kAviKeyFrame));
