@@ -64,13 +64,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             (frame.width() >= 1 && frame.height() >= 1 && frame.width() <= FrameLoader::maxFrameSide &&
              frame.height() <= FrameLoader::maxFrameSide && frame.format() == QImage::Format_RGB32));
     // The way a Motion JPEG video takes a JPEG frame larger than itself: as shrunk YCbCr planes.
-    if (flags & 1) {
-        FrameLoader loader;
-        YuvFrame planes;
-        if (loader.decodePlanes(bytesOf(data, size), planes, {16, 8}))
-            require(planes.size == QSize(16, 8) && planes.bytes.size() == 16 * 8 * 3 / 2);
-        consume(planes.bytes.size());
-    }
+    YuvFrame planes;
+    if ((flags & 1) && FrameLoader().decodePlanes(bytesOf(data, size), planes, {16, 8}))
+        require(planes.size == QSize(16, 8) && planes.bytes.size() == 16 * 8 * 3 / 2);
     const QImage &shown = form.picPre.image();
     require(shown.size() == QSize(MainForm::kPreviewInnerWidth, MainForm::kPreviewInnerHeight));
     consume(qHashBits(shown.constBits(), std::size_t(shown.sizeInBytes())) + std::size_t(frame.width()));

@@ -245,40 +245,37 @@ TEST_F(FrameFiles, ReducedDecodeShrinksToTheSamePicture)
         ASSERT_TRUE(loader.decodePlanes(readFile(path), planes, even, &frameSize));
         EXPECT_EQ(planes.size, even);
         EXPECT_EQ(frameSize, frame.size());
-        // The oracle: the full picture area-averaged in RGB, its JPEG YCbCr values, chroma
-        // averaged over each 2 × 2 block.
+        // The oracle: the full picture area-averaged in RGB, in JPEG's YCbCr, chroma averaged over
+        // each 2 × 2 block.
         const QImage shrunk = stretched(full, even.width(), even.height());
+        const auto sample = [&](int i, int x, int y) { return planes.plane(i)[y * planes.stride(i) + x]; };
         double squares = 0;
-        for (int y = 0; y < even.height(); ++y)
-            for (int x = 0; x < even.width(); ++x) {
-                const QRgb p = shrunk.pixel(x, y);
-                const double luma = 0.299 * qRed(p) + 0.587 * qGreen(p) + 0.114 * qBlue(p);
-                const double d = planes.plane(0)[y * planes.stride(0) + x] - luma;
-                squares += d * d;
-            }
-        for (int y = 0; y < even.height() / 2; ++y)
-            for (int x = 0; x < even.width() / 2; ++x) {
+        for (int y = 0; y < even.height(); y += 2)
+            for (int x = 0; x < even.width(); x += 2) {
                 double cb = 0, cr = 0;
-                for (const QRgb p : {shrunk.pixel(2 * x, 2 * y), shrunk.pixel(2 * x + 1, 2 * y),
-                                     shrunk.pixel(2 * x, 2 * y + 1), shrunk.pixel(2 * x + 1, 2 * y + 1)}) {
+                for (const QPoint at :
+                     {QPoint(x, y), QPoint(x + 1, y), QPoint(x, y + 1), QPoint(x + 1, y + 1)}) {
+                    const QRgb p = shrunk.pixel(at);
+                    const double luma = 0.299 * qRed(p) + 0.587 * qGreen(p) + 0.114 * qBlue(p);
+                    squares += std::pow(sample(0, at.x(), at.y()) - luma, 2);
                     cb += (128 - 0.168736 * qRed(p) - 0.331264 * qGreen(p) + 0.5 * qBlue(p)) / 4;
                     cr += (128 + 0.5 * qRed(p) - 0.418688 * qGreen(p) - 0.081312 * qBlue(p)) / 4;
                 }
-                const double dcb = planes.plane(1)[y * planes.stride(1) + x] - cb;
-                const double dcr = planes.plane(2)[y * planes.stride(2) + x] - cr;
-                squares += dcb * dcb + dcr * dcr;
+                squares +=
+                    std::pow(sample(1, x / 2, y / 2) - cb, 2) + std::pow(sample(2, x / 2, y / 2) - cr, 2);
             }
-        const double samples = 1.5 * even.width() * even.height();
-        EXPECT_GE(10 * std::log10(255.0 * 255.0 * samples / squares), 40.0) << "dB";
+        EXPECT_GE(10 * std::log10(255.0 * 255.0 * 1.5 * even.width() * even.height() / squares), 40.0)
+            << "dB";
     }
     // Planes only for a YCbCr JPEG larger than an even size; nothing else is touched.
     YuvFrame planes;
-    const QByteArray jpeg = readFile(path);
-    EXPECT_FALSE(loader.decodePlanes(jpeg, planes, frame.size()));
-    EXPECT_FALSE(loader.decodePlanes(jpeg, planes, {1602, 1200}));
-    EXPECT_FALSE(loader.decodePlanes(jpeg, planes, {351, 288}));
-    EXPECT_FALSE(loader.decodePlanes(bmpBytes(frame.scaled(800, 600), 24), planes, {400, 300}));
-    EXPECT_FALSE(loader.decodePlanes(jpeg.left(jpeg.size() / 2), planes, {400, 300}));
+    const QByteArray jpeg = readFile(path), bmp = bmpBytes(frame.scaled(800, 600), 24);
+    for (const auto &[bytes, size] : {std::pair{jpeg, frame.size()},
+                                      {jpeg, QSize(1602, 1200)},
+                                      {jpeg, QSize(351, 288)},
+                                      {bmp, QSize(400, 300)},
+                                      {jpeg.left(jpeg.size() / 2), QSize(400, 300)}})
+        EXPECT_FALSE(loader.decodePlanes(bytes, planes, size)) << size.width();
     EXPECT_TRUE(planes.size.isEmpty());
 }
 
