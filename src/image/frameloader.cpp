@@ -82,6 +82,13 @@ bool isPlausibleSize(qint64 width, qint64 height)
            height <= FrameLoader::maxFrameSide;
 }
 
+// The size of a decode of frame reduced for cover (sides rounded up, as TurboJPEG rounds them).
+QSize reducedSize(QSize frame, QSize cover)
+{
+    const int divisor = FrameLoader::reductionFor(frame, cover);
+    return {(frame.width() + divisor - 1) / divisor, (frame.height() + divisor - 1) / divisor};
+}
+
 // Copies uncompressed 24- or 32-bit BMP rows (blue, green, red[, unused] bytes) into an RGB32
 // picture of the same size, flipping bottom-up files.
 void copyBmpRows(const uchar *pixels, qint64 stride, bool bottomUp, int bytesPerPixel, QImage &out)
@@ -200,6 +207,11 @@ std::optional<QImage> FrameLoader::load(const QString &path)
     return decode(file->bytes);
 }
 
+bool FrameLoader::failed(int result) const
+{
+    return result != 0 && tjGetErrorCode(m_tj.get()) != TJERR_WARNING;
+}
+
 bool FrameLoader::renewHandle()
 {
     // After a cut-off file TurboJPEG 2.1 can report the next file's header as read, without its
@@ -212,14 +224,10 @@ std::optional<FrameLoader::JpegHeader> FrameLoader::readJpegHeader(const QByteAr
 {
     JpegHeader h;
     // A warning (an unknown JFIF revision, say) still gives the header; only an error fails.
-    if (tjDecompressHeader3(m_tj.get(), reinterpret_cast<const uchar *>(bytes.constData()),
-                            static_cast<unsigned long>(bytes.size()), &h.width, &h.height, &h.subsampling,
-                            &h.colorspace) != 0 &&
-        tjGetErrorCode(m_tj.get()) != TJERR_WARNING) {
-        renewHandle();
-        return std::nullopt;
-    }
-    if (!isPlausibleSize(h.width, h.height) ||
+    if (failed(tjDecompressHeader3(m_tj.get(), reinterpret_cast<const uchar *>(bytes.constData()),
+                                   static_cast<unsigned long>(bytes.size()), &h.width, &h.height,
+                                   &h.subsampling, &h.colorspace)) ||
+        !isPlausibleSize(h.width, h.height) ||
         qint64(h.width) * h.height > bytes.size() * kJpegMaxPixelsPerByte) {
         renewHandle();
         return std::nullopt;
@@ -251,16 +259,13 @@ bool FrameLoader::decodeJpeg(const QByteArray &bytes, QImage &image, QSize cover
         return false;
     // A reduced decode skips most of the inverse DCT and colour work; entropy decoding still
     // reads every byte.
-    const int divisor = reductionFor({h->width, h->height}, cover);
-    const int decodedWidth = (h->width + divisor - 1) / divisor;
-    const int decodedHeight = (h->height + divisor - 1) / divisor;
-    if (!prepareSpare(decodedWidth, decodedHeight))
+    const QSize decoded = reducedSize({h->width, h->height}, cover);
+    if (!prepareSpare(decoded.width(), decoded.height()))
         return false;
-    if (tjDecompress2(m_tj.get(), reinterpret_cast<const uchar *>(bytes.constData()),
-                      static_cast<unsigned long>(bytes.size()), m_spare.bits(), decodedWidth,
-                      int(m_spare.bytesPerLine()), decodedHeight, kRgb32PixelFormat,
-                      TJFLAG_LIMITSCANS) != 0 &&
-        tjGetErrorCode(m_tj.get()) != TJERR_WARNING)
+    if (failed(tjDecompress2(m_tj.get(), reinterpret_cast<const uchar *>(bytes.constData()),
+                             static_cast<unsigned long>(bytes.size()), m_spare.bits(), decoded.width(),
+                             int(m_spare.bytesPerLine()), decoded.height(), kRgb32PixelFormat,
+                             TJFLAG_LIMITSCANS)))
         return renewHandle();
     std::swap(image, m_spare);
     frameSize = QSize(h->width, h->height);
@@ -277,23 +282,34 @@ bool FrameLoader::decodePlanes(const QByteArray &bytes, YuvFrame &planes, QSize 
         return false;
     // The reduced decode that still covers size; the chroma planes of 4:2:0 then hold at least
     // half of size, which is all the result keeps.
-    const int divisor = reductionFor({h->width, h->height}, size);
-    const QSize decoded((h->width + divisor - 1) / divisor, (h->height + divisor - 1) / divisor);
+    const QSize decoded = reducedSize({h->width, h->height}, size);
     if (!m_planes)
         m_planes = std::make_unique<PlaneShrinker>();
     if (!m_planes->prepare(decoded, size, h->subsampling))
         return false;
-    if (tjDecompressToYUVPlanes(m_tj.get(), reinterpret_cast<const uchar *>(bytes.constData()),
-                                static_cast<unsigned long>(bytes.size()), m_planes->sourcePlanes(),
-                                decoded.width(), m_planes->sourceStrides(), decoded.height(),
-                                TJFLAG_LIMITSCANS) != 0 &&
-        tjGetErrorCode(m_tj.get()) != TJERR_WARNING)
+    if (failed(tjDecompressToYUVPlanes(m_tj.get(), reinterpret_cast<const uchar *>(bytes.constData()),
+                                       static_cast<unsigned long>(bytes.size()), m_planes->sourcePlanes(),
+                                       decoded.width(), m_planes->sourceStrides(), decoded.height(),
+                                       TJFLAG_LIMITSCANS)))
         return renewHandle();
     if (!m_planes->shrinkInto(planes))
         return false;
     if (frameSize)
         *frameSize = QSize(h->width, h->height);
     return true;
+}
+
+bool FrameLoader::toImage(const YuvFrame &planes, QImage &image)
+{
+    if (!m_tj || planes.size.isEmpty())
+        return false;
+    if (image.size() != planes.size || image.format() != QImage::Format_RGB32)
+        image = QImage(planes.size, QImage::Format_RGB32);
+    const unsigned char *data[] = {planes.plane(0), planes.plane(1), planes.plane(2)};
+    const int strides[] = {planes.stride(0), planes.stride(1), planes.stride(2)};
+    return !image.isNull() &&
+           !failed(tjDecodeYUVPlanes(m_tj.get(), data, strides, TJSAMP_420, image.bits(), planes.size.width(),
+                                     int(image.bytesPerLine()), planes.size.height(), kRgb32PixelFormat, 0));
 }
 
 bool FrameLoader::decodeBmp(const QByteArray &bytes, QImage &image)

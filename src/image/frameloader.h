@@ -28,6 +28,9 @@ struct FrameFile
     FileStamp stamp;
 };
 
+struct YuvFrame;
+class PlaneShrinker;
+
 // Loads frame files (BMP or JPEG, told apart by their first bytes, whatever the extension) into
 // RGB32 pictures at their own size. JPEG goes through TurboJPEG, common uncompressed 24/32-bit BMP
 // through a single-pass copy, other BMP variants through QImageReader.
@@ -42,9 +45,6 @@ struct FrameFile
 // Every failure (missing, unreadable, truncated or corrupt file, a header claiming more pixels than
 // the file can hold or more than maxFrameSide on a side) is a false / std::nullopt result that
 // leaves the caller's picture untouched.
-struct YuvFrame;
-class PlaneShrinker;
-
 class FrameLoader
 {
 public:
@@ -82,6 +82,10 @@ public:
     // decoded. frameSize, when given, receives the frame's own size on success.
     bool decodePlanes(const QByteArray &bytes, YuvFrame &planes, QSize size, QSize *frameSize = nullptr);
 
+    // Planes turned back into an RGB32 picture of their size, into image (resized where needed);
+    // false when that cannot be done.
+    bool toImage(const YuvFrame &planes, QImage &image);
+
     // readFile() and decode() in one.
     bool load(const QString &path, QImage &image, QSize cover = {}, QSize *frameSize = nullptr);
     std::optional<QImage> load(const QString &path);
@@ -106,6 +110,8 @@ private:
     // The header of a JPEG file whose pixels TurboJPEG can decode; nullopt (with a fresh handle)
     // for a file that fails.
     std::optional<JpegHeader> readJpegHeader(const QByteArray &bytes);
+    // Whether a TurboJPEG call's result is an error (a warning is not).
+    bool failed(int result) const;
     bool renewHandle();
     bool decodeJpeg(const QByteArray &bytes, QImage &image, QSize cover, QSize &frameSize);
     bool decodeBmp(const QByteArray &bytes, QImage &image);

@@ -5,8 +5,6 @@
 #include <cstdint>
 #include <vector>
 
-class QImage;
-
 namespace tavelon {
 
 // A picture as full-range BT.601 YCbCr planes, 4:2:0, of even size: the samples a JPEG file holds
@@ -22,9 +20,6 @@ struct YuvFrame
     std::uint8_t *plane(int i) { return bytes.data() + offset(i); }
     const std::uint8_t *plane(int i) const { return bytes.data() + offset(i); }
     int stride(int i) const { return i == 0 ? size.width() : size.width() / 2; }
-
-    // The picture in RGB32, into image (resized where needed); false when it cannot be made.
-    bool toImage(QImage &image) const;
 
 private:
     std::size_t offset(int i) const;

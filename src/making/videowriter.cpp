@@ -114,8 +114,8 @@ bool VideoWriter::MakeVideoFile(const QString &fileName, int frameRate, const Co
     // The format frame: the first frame of the first pass, without overlay.
     const QList<FramePass> passes = passOrder(f.state.PlayDirection);
     const int first = passes.isEmpty() ? -1 : passes.first().first(n);
+    FrameLoader loader; // the format frame's decoder, and the one that turns planes back into RGB
     if (first >= 0) {
-        FrameLoader loader;
         QSize frameSize;
         if (loader.load(f.state.ClipPath + f.lvwFiles.item(first), f.picTemp.image(), save.size(),
                         &frameSize))
@@ -178,13 +178,13 @@ bool VideoWriter::MakeVideoFile(const QString &fileName, int frameRate, const Co
         m_preview.prefetch(plan.mid(written + 1, Preview::kReadAhead));
         // picSave holds the frame to show, and to write unless its planes go as they are. Composing
         // is single-threaded: the read-ahead decodes and the encoder keep the other core busy.
-        const bool inPlanes = yuvFrames && m_preview.planesLatest();
+        const bool inPlanes = m_preview.planesLatest();
         const bool overlay = f.Check1.value() == 1;
         const bool show = !shown.isValid() || shown.elapsed() >= kShowEveryMs || written + 1 >= total;
         if (!inPlanes)
             compose(ScaleThreads::Single);
         else if (overlay || show)
-            m_preview.writtenPlanes().toImage(save);
+            loader.toImage(m_preview.writtenPlanes(), save);
         if (overlay)
             m_overlay.PrintCopyrightAVI();
         if (show) {

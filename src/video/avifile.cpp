@@ -73,6 +73,8 @@ private:
     };
 
     int finishStream(Stream &s);
+    // Records a write's failure code ret with the pipeline's text.
+    int failedWrite(const Stream &s, int ret);
 
     AVFormatContextPtr m_ctx;
     Container m_container;
@@ -173,11 +175,7 @@ int AviMuxer::write(int index, std::int64_t start, std::int64_t samples, const v
     if (samples != 1 || !data)
         return fail(code(AviError::BadArgument), QStringLiteral("writing a frame: not one frame"));
     const int ret = s.pipeline->write(start, data, size, (flags & kAviKeyFrame) != 0);
-    if (ret != 0) {
-        const QString text = s.pipeline->errorText();
-        return fail(ret, text.isEmpty() ? QStringLiteral("writing a frame: bad size or position") : text);
-    }
-    return 0;
+    return ret != 0 ? failedWrite(s, ret) : 0;
 }
 
 bool AviMuxer::takesYuv(int index) const
@@ -192,11 +190,13 @@ int AviMuxer::writeYuv(int index, std::int64_t start, const YuvFrame &frame, std
         return fail(code(AviError::BadArgument), QStringLiteral("writing a frame: planes not taken"));
     Stream &s = m_streams[std::size_t(index)];
     const int ret = s.pipeline->writeYuv(start, frame, (flags & kAviKeyFrame) != 0);
-    if (ret != 0) {
-        const QString text = s.pipeline->errorText();
-        return fail(ret, text.isEmpty() ? QStringLiteral("writing a frame: bad size or position") : text);
-    }
-    return 0;
+    return ret != 0 ? failedWrite(s, ret) : 0;
+}
+
+int AviMuxer::failedWrite(const Stream &s, int ret)
+{
+    const QString text = s.pipeline->errorText();
+    return fail(ret, text.isEmpty() ? QStringLiteral("writing a frame: bad size or position") : text);
 }
 
 int AviMuxer::finishStream(Stream &s)
