@@ -194,8 +194,7 @@ TEST_P(VanishingFrameTest, PreviousFrameIsRepeated)
     for (int i = 0; i < 5; ++i)
         names << u"f%1.%2"_s.arg(i).arg(QLatin1String(c.mjpeg && i == 2 ? "bmp" : c.extension));
     writeFrames(fx.clipPath(kClip), names, c.mjpeg ? QSize(64, 48) : QSize(32, 24));
-    if (c.mjpeg)
-        fx.chooser.choice = CompressOptions{u"mjpeg"_s};
+    fx.chooser.choice = CompressOptions{c.mjpeg ? u"mjpeg"_s : u"uncompressed"_s};
     fx.start();
     fx.form.cboDirections.setListIndex(c.direction);
     bool damaged = false;
