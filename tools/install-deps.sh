@@ -14,7 +14,7 @@ packages=(
     xvfb xauth
     librsvg2-bin help2man gzip
     dpkg-dev file lintian desktop-file-utils appstream
-    time bc
+    time bc ccache
 )
 
 missing=()
