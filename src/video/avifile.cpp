@@ -1,6 +1,7 @@
 #include "video/avifile.h"
 
 #include <climits>
+#include <cstdlib>
 #include <mutex>
 #include <vector>
 
@@ -13,6 +14,7 @@ extern "C" {
 
 #include "video/avirepair.h"
 #include "video/framepipeline.h"
+#include "video/soundtrack.h"
 
 namespace tavelon {
 
@@ -31,6 +33,8 @@ void quietFfmpegLog()
     std::call_once(once, [] {
         if (av_log_get_level() == AV_LOG_INFO)
             av_log_set_level(AV_LOG_ERROR);
+        // SVT-AV1 prints its settings unless its own level says errors only.
+        setenv("SVT_LOG", "1", 0);
     });
 }
 
@@ -48,6 +52,7 @@ public:
     ~AviMuxer() { close(); }
 
     int createStream(const AviStreamInfo &info, int &index);
+    int setSoundtrack(const QString &path, std::int64_t frames);
     int setFormat(int index, const std::optional<CompressOptions> &options, std::int64_t position,
                   const void *format, std::int64_t size);
     int write(int index, std::int64_t start, std::int64_t samples, const void *data, std::int64_t size,
@@ -79,6 +84,8 @@ private:
     AVFormatContextPtr m_ctx;
     Container m_container;
     std::vector<Stream> m_streams;
+    std::unique_ptr<Soundtrack> m_soundtrack;
+    std::int64_t m_soundtrackFrames = 0;
     bool m_headerWritten = false;
     bool m_closed = false;
     int m_firstError = 0;
@@ -114,6 +121,20 @@ int AviMuxer::createStream(const AviStreamInfo &info, int &index)
     return 0;
 }
 
+int AviMuxer::setSoundtrack(const QString &path, std::int64_t frames)
+{
+    if (m_closed)
+        return code(AviError::Released);
+    if (m_headerWritten || m_soundtrack || frames < 0)
+        return fail(code(AviError::SoundtrackFailed), QStringLiteral("adding the soundtrack: too late"));
+    SoundtrackProblem problem = SoundtrackProblem::None;
+    m_soundtrack = Soundtrack::open(path, problem);
+    if (!m_soundtrack)
+        return fail(code(AviError::SoundtrackFailed), QStringLiteral("opening the soundtrack %1").arg(path));
+    m_soundtrackFrames = frames;
+    return 0;
+}
+
 int AviMuxer::setFormat(int index, const std::optional<CompressOptions> &options, std::int64_t position,
                         const void *format, std::int64_t size)
 {
@@ -136,7 +157,8 @@ int AviMuxer::setFormat(int index, const std::optional<CompressOptions> &options
     // The 4:3 disc sizes have non-square pixels: the codec's field, the AVI vprp header and the MP4
     // pasp box say so.
     const PixelAspect aspect = pixelAspectFor(QSize(frame->width, frame->height));
-    const StreamSetup setup{*frame, int(s.info.scale), int(s.info.rate), *compressor, chosen, aspect};
+    const StreamSetup setup{*frame, int(s.info.scale), int(s.info.rate), *compressor, chosen,
+                            aspect, m_soundtrack.get()};
     FramePipeline::Result r = FramePipeline::create(m_ctx.get(), s.st, setup);
     if (!r.pipeline)
         return fail(r.error, r.errorText);
@@ -152,9 +174,12 @@ int AviMuxer::setFormat(int index, const std::optional<CompressOptions> &options
     } else {
         // MP4 names the codec itself (an AVI fourcc is refused), and with faststart the trailer
         // moves the moov box before the frames, so the file plays while it is downloaded.
-        s.st->codecpar->codec_tag = 0;
+        s.st->codecpar->codec_tag = compressor->mp4Tag;
         av_dict_set(muxerOptions.slot(), "movflags", "+faststart", 0);
     }
+    if (m_soundtrack &&
+        m_soundtrack->addStream(m_ctx.get(), m_container, m_soundtrackFrames * s.info.scale, s.info.rate) < 0)
+        return fail(code(AviError::SoundtrackFailed), m_soundtrack->errorText());
     const int ret = avformat_write_header(m_ctx.get(), muxerOptions.slot());
     if (ret < 0)
         return fail(code(AviError::WriteFailed), ffmpegErrorText("writing the file header", ret));
@@ -222,6 +247,8 @@ int AviMuxer::close()
     m_closed = true;
     for (Stream &s : m_streams)
         finishStream(s);
+    if (m_soundtrack && m_headerWritten && m_firstError == 0 && m_soundtrack->finish() < 0)
+        fail(code(AviError::WriteFailed), m_soundtrack->errorText());
     if (m_headerWritten) {
         // Writes the index (idx1, or the OpenDML indexes of a file past 1 GB) and the final sizes.
         const int ret = av_write_trailer(m_ctx.get());
@@ -308,6 +335,13 @@ int aviFileCreateStream(AviFile *file, AviStreamPtr &stream, const AviStreamInfo
         return ret;
     stream = std::make_unique<AviStream>(file->muxerPointer(), index, std::nullopt);
     return 0;
+}
+
+int aviFileSetSoundtrack(AviFile *file, const QString &path, std::int64_t frames)
+{
+    if (!file)
+        return code(AviError::BadArgument);
+    return file->muxer().setSoundtrack(path, frames);
 }
 
 int aviMakeCompressedStream(AviStreamPtr &compressed, AviStream *source, const CompressOptions &options)

@@ -36,6 +36,7 @@ enum class AviError : int {
     WriteFailed,           // writing the file failed (full disk, …)
     EncodeFailed,          // the encoder failed on a frame
     Released,              // the file was released already
+    SoundtrackFailed,      // the audio file cannot be read or coded, or comes after the format
 };
 
 // The four-character code of up to four characters, padded with blanks ("vids").
@@ -141,6 +142,10 @@ using AviStreamPtr = std::unique_ptr<AviStream>;
 int aviFileOpen(AviFilePtr &file, const QString &fileName, Container container = Container::Avi);
 // Adds the (one) video stream described by info: fccType "vids", scale and rate above 0.
 int aviFileCreateStream(AviFile *file, AviStreamPtr &stream, const AviStreamInfo &info);
+// Gives the file a soundtrack from the audio file at path (a local file only), for a video of
+// frames samples at the video stream's rate: AAC in MP4, MP3 in AVI, cut to the video's length with
+// a one-second fade-out. Before aviStreamSetFormat(), which writes the header.
+int aviFileSetSoundtrack(AviFile *file, const QString &path, std::int64_t frames);
 // A handle on source's stream that encodes with options (any CompressorInfo id).
 int aviMakeCompressedStream(AviStreamPtr &compressed, AviStream *source, const CompressOptions &options);
 // Sets the frame format from a BITMAPINFO block (info header, optionally a colour table) at

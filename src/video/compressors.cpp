@@ -42,6 +42,29 @@ std::vector<CompressorInfo> availableCompressors()
          // AVI keeps no presentation times, so no B-frames.
          .encoderOptions = {{"preset", "veryfast"}, {"bf", "0"}},
          .mp4 = true},
+        // H.265 and AV1 go to MP4 only, where B-frames have their presentation times. Both
+        // libraries print their own statistics to stderr unless told not to.
+        {.id = QStringLiteral("h265"),
+         .description = QStringLiteral("H.265 / HEVC (x265)"),
+         .encoder = "libx265",
+         .pixels = CodedPixels::Yuv420,
+         .mp4Tag = MKTAG('h', 'v', 'c', '1'), // the sample entry Apple's players and browsers accept
+         .quality = QualityMeaning::RateFactor,
+         .keyFrames = KeyFrameMeaning::MaxInterval,
+         .dataRate = DataRateMeaning::AverageBitRate,
+         .encoderOptions = {{"preset", "veryfast"}, {"x265-params", "log-level=error"}},
+         .mp4 = true,
+         .avi = false},
+        {.id = QStringLiteral("av1"),
+         .description = QStringLiteral("AV1 (SVT-AV1)"),
+         .encoder = "libsvtav1",
+         .pixels = CodedPixels::Yuv420,
+         .quality = QualityMeaning::RateFactor,
+         .keyFrames = KeyFrameMeaning::MaxInterval,
+         .dataRate = DataRateMeaning::AverageBitRate,
+         .encoderOptions = {{"preset", "10"}},
+         .mp4 = true,
+         .avi = false},
         {.id = QStringLiteral("ffv1"),
          .description = QStringLiteral("FFV1 (lossless)"),
          .encoder = "ffv1",
@@ -74,7 +97,7 @@ std::optional<CompressorInfo> findCompressor(const QString &id)
 
 bool fitsContainer(const CompressorInfo &compressor, Container container)
 {
-    return container == Container::Avi || compressor.mp4;
+    return container == Container::Avi ? compressor.avi : compressor.mp4;
 }
 
 int qscaleForQuality(int quality)

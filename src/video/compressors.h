@@ -39,7 +39,7 @@ enum class CodedPixels {
 enum class QualityMeaning {
     None,
     Quantiser,  // a fixed quantiser scale for every frame, qscaleForQuality()
-    RateFactor, // x264's constant rate factor, crfForQuality()
+    RateFactor, // the constant rate factor of x264, x265 and SVT-AV1, crfForQuality()
 };
 
 // What the key-frame setting sets.
@@ -62,14 +62,18 @@ struct CompressorInfo
     QString description;
     const char *encoder = nullptr; // FFmpeg encoder name; null when frames are stored as they are
     CodedPixels pixels = CodedPixels::StoredDib;
-    std::uint32_t fourcc = 0; // codec tag in the file; 0: the muxer's own for the codec
+    std::uint32_t fourcc = 0; // codec tag in an AVI file; 0: the muxer's own for the codec
+    std::uint32_t mp4Tag = 0; // sample entry in an MP4 file; 0: the muxer's own for the codec
     QualityMeaning quality = QualityMeaning::None;
     KeyFrameMeaning keyFrames = KeyFrameMeaning::None;
     DataRateMeaning dataRate = DataRateMeaning::None;
     // Encoder options (FFmpeg's names and values) given when the encoder is opened.
     std::vector<std::pair<const char *, const char *>> encoderOptions;
-    // Whether MP4 files may carry it: browsers and phones play H.264 and MPEG-4 Part 2 there.
+    // Whether MP4 files may carry it: browsers and phones play H.264, H.265, AV1 and MPEG-4 Part 2
+    // there.
     bool mp4 = false;
+    // Whether AVI files may carry it: AVI has no standard tag for H.265 and AV1.
+    bool avi = true;
 
     bool isStored() const { return encoder == nullptr; }
     bool hasQuality() const { return quality != QualityMeaning::None; }
@@ -80,12 +84,12 @@ struct CompressorInfo
 // The compressors this build's libavcodec can serve, "Full Frames (Uncompressed)" first.
 std::vector<CompressorInfo> availableCompressors();
 std::optional<CompressorInfo> findCompressor(const QString &id);
-// AVI takes every compressor, MP4 those marked for it.
+// Each container takes the compressors marked for it.
 bool fitsContainer(const CompressorInfo &compressor, Container container);
 
 // Quality 0–100 as an MPEG/JPEG quantiser scale 31…2 (100 gives 2).
 int qscaleForQuality(int quality);
-// Quality 0–100 as an x264 constant rate factor 51…18 (100 gives 18, visually lossless).
+// Quality 0–100 as a constant rate factor 51…18 (100 gives 18, visually lossless with x264).
 int crfForQuality(int quality);
 
 } // namespace tavelon

@@ -13,6 +13,7 @@ extern "C" {
 }
 
 #include "video/avifile.h"
+#include "video/soundtrack.h"
 #include "image/bmpformat.h"
 #include "image/yuvframe.h"
 #include "image/yuvconvert.h"
@@ -106,7 +107,8 @@ struct FramePipeline::Codec
 
 FramePipeline::FramePipeline(AVFormatContext *ctx, AVStream *st, const StreamSetup &setup)
     : m_ctx(ctx), m_st(st), m_format(setup.format), m_timeBaseNum(setup.timeBaseNum),
-      m_timeBaseDen(setup.timeBaseDen), m_pixelAspect(setup.pixelAspect), m_codec(std::make_unique<Codec>())
+      m_timeBaseDen(setup.timeBaseDen), m_pixelAspect(setup.pixelAspect), m_soundtrack(setup.soundtrack),
+      m_codec(std::make_unique<Codec>())
 {}
 
 FramePipeline::~FramePipeline()
@@ -526,17 +528,23 @@ int FramePipeline::drainEncoder(bool flush)
 // The one way packets reach the muxer, stored or encoded.
 int FramePipeline::muxPacket(AVPacket *pkt)
 {
+    // The soundtrack follows the video up to the end of this packet, so the streams interleave.
+    const std::int64_t at = pkt->dts != AV_NOPTS_VALUE ? pkt->dts : pkt->pts;
+    const double end = double(at + std::max<std::int64_t>(pkt->duration, 1)) * m_timeBaseNum / m_timeBaseDen;
     // Packets count in samples (the encoder's time base is the same); the muxer may have chosen
     // another time base for the stream when it wrote the header.
     av_packet_rescale_ts(pkt, AVRational{m_timeBaseNum, m_timeBaseDen}, m_st->time_base);
     pkt->stream_index = m_st->index;
-    // One stream: nothing to interleave, so packets go straight to the muxer.
+    // The pipeline's worker is the only writer and keeps the soundtrack in step itself, so
+    // packets go straight to the muxer.
     const int ret = av_write_frame(m_ctx, pkt);
     av_packet_unref(pkt);
     if (ret < 0)
         return fail(code(AviError::WriteFailed), ffmpegErrorText("writing a frame", ret));
     if (m_ctx->pb && m_ctx->pb->error < 0)
         return fail(code(AviError::WriteFailed), ffmpegErrorText("writing a frame", m_ctx->pb->error));
+    if (m_soundtrack && m_soundtrack->writeUntil(end) < 0)
+        return fail(code(AviError::WriteFailed), m_soundtrack->errorText());
     return 0;
 }
 

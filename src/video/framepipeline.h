@@ -22,6 +22,7 @@ struct AVStream;
 
 namespace tavelon {
 
+class Soundtrack;
 struct YuvFrame;
 
 // The frame layout an AVI video format block (BITMAPINFO) describes.
@@ -48,7 +49,8 @@ struct StreamSetup
     int timeBaseDen = 1;
     CompressorInfo compressor; // stored frames when isStored()
     CompressOptions options;
-    PixelAspect pixelAspect; // told to the codec and the container when not square
+    PixelAspect pixelAspect;          // told to the codec and the container when not square
+    Soundtrack *soundtrack = nullptr; // written up to each video packet's time, when there is one
 };
 
 // Turns DIB frames into packets of one stream on a thread of its own: stored as they are, or
@@ -125,6 +127,7 @@ private:
     int m_timeBaseNum;
     int m_timeBaseDen;
     PixelAspect m_pixelAspect;
+    Soundtrack *m_soundtrack;
     std::unique_ptr<Codec> m_codec; // FFmpeg state of the worker; no encoder when frames are stored
 
     // Pool samples: bottom-up rows of the frame, one column / row wider where padded, or frames
