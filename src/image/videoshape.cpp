@@ -26,6 +26,15 @@ PixelAspect pixelAspectFor(QSize size)
     return {};
 }
 
+ColourStandard colourStandardFor(QSize size)
+{
+    if (size.height() > 576)
+        return ColourStandard::Bt709;
+    const QSize ntsc[] = {{352, 240}, {480, 480}, {720, 480}};
+    return std::find(std::begin(ntsc), std::end(ntsc), size) != std::end(ntsc) ? ColourStandard::Bt601Ntsc
+                                                                               : ColourStandard::Bt601Pal;
+}
+
 QRect paddedRect(QSize frameSize, QSize videoSize, PixelAspect aspect)
 {
     const QRect whole(QPoint(0, 0), videoSize);

@@ -24,4 +24,14 @@ PixelAspect pixelAspectFor(QSize size);
 // whole video when the shapes match (or a size is empty).
 QRect paddedRect(QSize frameSize, QSize videoSize, PixelAspect aspect);
 
+// The colour standard a YCbCr video of a frame size is meant for: sizes of more than 576 lines are
+// high definition (BT.709), as players assume for them; smaller ones standard definition (BT.601),
+// with the NTSC primaries for the three NTSC disc sizes and the PAL ones otherwise.
+enum class ColourStandard {
+    Bt601Pal,
+    Bt601Ntsc,
+    Bt709,
+};
+ColourStandard colourStandardFor(QSize size);
+
 } // namespace tavelon

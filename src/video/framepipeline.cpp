@@ -14,6 +14,7 @@ extern "C" {
 
 #include "video/avifile.h"
 #include "video/soundtrack.h"
+#include "video/mpeg4colours.h"
 #include "image/bmpformat.h"
 #include "image/yuvframe.h"
 #include "image/yuvconvert.h"
@@ -51,7 +52,8 @@ AVPixelFormat encoderPixelFormat(CodedPixels pixels)
 // A same-size converter from the DIB's pixels to the encoder's. Full-range output is asked for
 // through the context's options: sws_setColorspaceDetails does not change the range of an RGB
 // to YUV conversion, and the yuvj formats are deprecated.
-SwsContextPtr makeConverter(int width, int height, AVPixelFormat from, AVPixelFormat to, bool fullRange)
+SwsContextPtr makeConverter(int width, int height, AVPixelFormat from, AVPixelFormat to, bool fullRange,
+                            AVColorSpace matrix)
 {
     SwsContextPtr sws(sws_alloc_context());
     if (!sws)
@@ -62,12 +64,46 @@ SwsContextPtr makeConverter(int width, int height, AVPixelFormat from, AVPixelFo
     av_opt_set_int(sws.get(), "dsth", height, 0);
     av_opt_set_int(sws.get(), "src_format", from, 0);
     av_opt_set_int(sws.get(), "dst_format", to, 0);
-    av_opt_set_int(sws.get(), "sws_flags", SWS_BILINEAR, 0);
+    av_opt_set_int(sws.get(), "sws_flags", SWS_BILINEAR | SWS_ACCURATE_RND, 0);
     av_opt_set_int(sws.get(), "src_range", 1, 0);
     av_opt_set_int(sws.get(), "dst_range", fullRange ? 1 : 0, 0);
-    if (sws_init_context(sws.get(), nullptr, nullptr) < 0)
+    if (sws_init_context(sws.get(), nullptr, nullptr) < 0) {
+        sws.reset();
+        return sws;
+    }
+    // The matrix is set once the context exists, with the ranges it was made with.
+    const int *coefficients = sws_getCoefficients(matrix == AVCOL_SPC_BT709 ? SWS_CS_ITU709 : SWS_CS_ITU601);
+    if (sws_setColorspaceDetails(sws.get(), coefficients, 1, coefficients, fullRange ? 1 : 0, 0, 1 << 16,
+                                 1 << 16) < 0)
         sws.reset();
     return sws;
+}
+
+// The colour description of a YCbCr video: the matrix its frames are converted with, their range,
+// and the primaries and transfer of the standard its size belongs to. Frames coded in full range
+// (Motion JPEG) are BT.601 at every size, as JPEG defines its YCbCr.
+void describeColours(AVCodecContext *e, ColourStandard standard, bool fullRange)
+{
+    switch (standard) {
+    case ColourStandard::Bt709:
+        e->color_primaries = AVCOL_PRI_BT709;
+        e->color_trc = AVCOL_TRC_BT709;
+        e->colorspace = fullRange ? AVCOL_SPC_BT470BG : AVCOL_SPC_BT709;
+        break;
+    case ColourStandard::Bt601Ntsc:
+        e->color_primaries = AVCOL_PRI_SMPTE170M;
+        e->color_trc = AVCOL_TRC_SMPTE170M;
+        e->colorspace = AVCOL_SPC_SMPTE170M;
+        break;
+    case ColourStandard::Bt601Pal:
+        // BT.601 gives 625-line video the transfer of SMPTE 170M; BT.470's gamma 2.8 is a nominal
+        // value no camera follows.
+        e->color_primaries = AVCOL_PRI_BT470BG;
+        e->color_trc = AVCOL_TRC_SMPTE170M;
+        e->colorspace = AVCOL_SPC_BT470BG;
+        break;
+    }
+    e->color_range = fullRange ? AVCOL_RANGE_JPEG : AVCOL_RANGE_MPEG;
 }
 
 } // namespace
@@ -103,6 +139,8 @@ struct FramePipeline::Codec
     std::array<AVFramePtr, 3> frames;
     int nextFrame = 0;
     int frameQuality = 0; // lambda given with every frame when the quantiser is fixed
+    // The colours MPEG-4 key frames get written into their headers; none for other encoders.
+    std::optional<ColourDescription> mpeg4Colours;
 };
 
 FramePipeline::FramePipeline(AVFormatContext *ctx, AVStream *st, const StreamSetup &setup)
@@ -172,8 +210,9 @@ bool FramePipeline::configureEncoder(const CompressorInfo &compressor, const Com
     e->width = m_format.width + (m_padRight ? 1 : 0);
     e->height = m_format.height + (m_padBottom ? 1 : 0);
     e->pix_fmt = pixelFormat;
-    if (compressor.pixels == CodedPixels::Yuv420Full)
-        e->color_range = AVCOL_RANGE_JPEG;
+    if (halfChroma)
+        describeColours(e, colourStandardFor(QSize(m_format.width, m_format.height)),
+                        compressor.pixels == CodedPixels::Yuv420Full);
     e->time_base = AVRational{m_timeBaseNum, m_timeBaseDen};
     e->framerate = AVRational{m_timeBaseDen, m_timeBaseNum};
     // The codec's own aspect field (H.264 VUI, MPEG-4 VOL, JFIF density), copied to the stream's
@@ -217,6 +256,50 @@ bool FramePipeline::configureEncoder(const CompressorInfo &compressor, const Com
     }
     if (compressor.fourcc != 0)
         m_st->codecpar->codec_tag = compressor.fourcc;
+    if (e->codec_id == AV_CODEC_ID_MPEG4 && halfChroma) {
+        m_codec->mpeg4Colours =
+            ColourDescription{std::uint8_t(e->color_primaries), std::uint8_t(e->color_trc),
+                              std::uint8_t(e->colorspace), e->color_range == AVCOL_RANGE_JPEG};
+        if (!describeMpeg4Colours(m_st->codecpar->extradata, m_st->codecpar->extradata_size)) {
+            fail(code(AviError::CodecOpenFailed), ffmpegErrorText("describing the colours", AVERROR(ENOMEM)));
+            return false;
+        }
+    }
+    return true;
+}
+
+// Puts the colour description into the MPEG-4 visual object header of a global header or a key
+// frame's packet, where the encoder leaves it out. data is replaced by a padded buffer of its own
+// (and size changed) when the header was rewritten; false when that buffer could not be had.
+bool FramePipeline::describeMpeg4Colours(std::uint8_t *&data, int &size, AVBufferRef **owner)
+{
+    if (!m_codec->mpeg4Colours || !data || size <= 0)
+        return true;
+    const std::vector<std::uint8_t> described =
+        withMpeg4Colours(data, std::size_t(size), *m_codec->mpeg4Colours);
+    if (described.empty())
+        return true;
+    const std::size_t bytes = described.size() + AV_INPUT_BUFFER_PADDING_SIZE;
+    std::uint8_t *copy = nullptr;
+    AVBufferRef *buffer = nullptr;
+    if (owner) {
+        buffer = av_buffer_alloc(bytes);
+        copy = buffer ? buffer->data : nullptr;
+    } else {
+        copy = static_cast<std::uint8_t *>(av_malloc(bytes));
+    }
+    if (!copy)
+        return false;
+    std::copy(described.begin(), described.end(), copy);
+    std::fill(copy + described.size(), copy + bytes, std::uint8_t(0));
+    if (owner) {
+        av_buffer_unref(owner);
+        *owner = buffer;
+    } else {
+        av_free(data);
+    }
+    data = copy;
+    size = int(described.size());
     return true;
 }
 
@@ -233,7 +316,7 @@ bool FramePipeline::chooseConverter()
     m_convertOnWrite = ownConverter && !m_padRight && !m_padBottom;
     if (ownConverter)
         return true;
-    m_codec->sws = makeConverter(e->width, e->height, source, e->pix_fmt, fullRange);
+    m_codec->sws = makeConverter(e->width, e->height, source, e->pix_fmt, fullRange, e->colorspace);
     if (!m_codec->sws) {
         fail(code(AviError::CodecOpenFailed), QStringLiteral("creating the pixel converter failed"));
         return false;
@@ -254,6 +337,9 @@ bool FramePipeline::allocateFrames()
         frame->width = e->width;
         frame->height = e->height;
         frame->color_range = e->color_range;
+        frame->colorspace = e->colorspace;
+        frame->color_primaries = e->color_primaries;
+        frame->color_trc = e->color_trc;
         return av_frame_get_buffer(frame.get(), 0) >= 0;
     };
     bool allocated = true;
@@ -519,7 +605,11 @@ int FramePipeline::drainEncoder(bool flush)
             return 0;
         if (ret < 0)
             return fail(code(AviError::EncodeFailed), ffmpegErrorText("encoding a frame", ret));
-        const int written = muxPacket(m_codec->packet.get());
+        AVPacket *pkt = m_codec->packet.get();
+        if ((pkt->flags & AV_PKT_FLAG_KEY) && !describeMpeg4Colours(pkt->data, pkt->size, &pkt->buf))
+            return fail(code(AviError::EncodeFailed),
+                        ffmpegErrorText("describing the colours", AVERROR(ENOMEM)));
+        const int written = muxPacket(pkt);
         if (written != 0)
             return written;
     }

@@ -17,6 +17,7 @@
 #include <QString>
 
 struct AVFormatContext;
+struct AVBufferRef;
 struct AVPacket;
 struct AVStream;
 
@@ -103,6 +104,7 @@ private:
     bool chooseConverter();
     bool allocateFrames();
     bool allocateSamples();
+    bool describeMpeg4Colours(std::uint8_t *&data, int &size, AVBufferRef **owner = nullptr);
 
     // A free pool slot for a sample at position, waiting while all are busy; minus the error code
     // when there is none to be had.

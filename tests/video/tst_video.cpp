@@ -374,6 +374,85 @@ TEST_F(AviTest, ContainerAndPixelShapeCallsThatCannotWorkAreRejected)
     EXPECT_EQ(readFile(path("cut.avi")), patched(cut.left(144), {{4, 136}, {112, 28}, {48, 2}, {104, 2}}));
 }
 
+// ---- Colours ------------------------------------------------------------------------------------
+
+// The colour description ffprobe reads from a video: matrix, primaries, transfer and range.
+QString colourTags(const QString &path)
+{
+    QProcess p;
+    p.start(u"ffprobe"_s,
+            {"-v", "error", "-select_streams", "v:0", "-show_entries",
+             "stream=color_space,color_primaries,color_transfer,color_range", "-of", "json", path});
+    if (!p.waitForFinished(30000))
+        return {};
+    const QJsonObject s = QJsonDocument::fromJson(p.readAllStandardOutput())
+                              .object()
+                              .value("streams")
+                              .toArray()
+                              .first()
+                              .toObject();
+    QStringList tags;
+    for (const char *key : {"color_space", "color_primaries", "color_transfer", "color_range"})
+        tags << s.value(QLatin1String(key)).toString(u"-"_s);
+    return tags.join(u' ');
+}
+
+struct ColourCase
+{
+    const char *name;
+    Container container;
+    const char *codec;
+    QSize size;
+    const char *tags; // as colourTags() gives them, "-" where the file says nothing
+};
+
+void PrintTo(const ColourCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class ColourTest : public CDibTest, public ::testing::WithParamInterface<ColourCase>
+{
+};
+
+// A video decoded as its colour description says (ffmpeg honours it) shows the frames' colour, and
+// the description is the standard of the video's size.
+TEST_P(ColourTest, DecodedByItsTagsAVideoShowsTheFramesColour)
+{
+    const ColourCase c = GetParam();
+    if (!findCompressor(QLatin1String(c.codec)))
+        GTEST_SKIP() << "no " << c.codec << " in this libavcodec";
+    const QColor red(219, 60, 30);
+    QImage frame(c.size, QImage::Format_RGB32);
+    frame.fill(red);
+    const QString video = path(u"colour."_s + containerName(c.container));
+    const CompressOptions options{.codec = QLatin1String(c.codec), .quality = 100, .container = c.container};
+    ASSERT_EQ(writeAvi(video, path("temp.bmp"), options, {frame, frame}, 10), 0);
+    EXPECT_EQ(colourTags(video), QString::fromLatin1(c.tags));
+    const Probe p = probe(video);
+    EXPECT_TRUE(p.ok) << p.errors.toStdString();
+    EXPECT_LE(colourDistance(decodeRgb24(video), p.width, p.height, 1, p.width / 2, p.height / 2, red), 3);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, ColourTest,
+    ::testing::Values(
+        ColourCase{"H264Mp4Hd", Container::Mp4, "h264", {1280, 720}, "bt709 bt709 bt709 tv"},
+        ColourCase{"H264AviFullHd", Container::Avi, "h264", {1920, 1080}, "bt709 bt709 bt709 tv"},
+        ColourCase{"H264AviDvdNtsc", Container::Avi, "h264", {720, 480}, "smpte170m smpte170m smpte170m tv"},
+        ColourCase{"H264Mp4DvdPal", Container::Mp4, "h264", {720, 576}, "bt470bg bt470bg smpte170m tv"},
+        ColourCase{"H264Mp4OtherSd", Container::Mp4, "h264", {640, 480}, "bt470bg bt470bg smpte170m tv"},
+        ColourCase{"Mpeg4AviHd", Container::Avi, "mpeg4", {1280, 720}, "bt709 bt709 bt709 tv"},
+        ColourCase{"Mpeg4Mp4Hd", Container::Mp4, "mpeg4", {1280, 720}, "bt709 bt709 bt709 tv"},
+        ColourCase{
+            "Mpeg4AviVcdNtsc", Container::Avi, "mpeg4", {352, 240}, "smpte170m smpte170m smpte170m tv"},
+        ColourCase{"Mpeg4Mp4SvcdPal", Container::Mp4, "mpeg4", {480, 576}, "bt470bg bt470bg smpte170m tv"},
+        // JPEG's YCbCr is BT.601 in full range at every size; the file has no place for the rest.
+        ColourCase{"MjpegAviHd", Container::Avi, "mjpeg", {1280, 720}, "bt470bg - - pc"},
+        ColourCase{"MjpegAviDvdPal", Container::Avi, "mjpeg", {720, 576}, "bt470bg - - pc"},
+        ColourCase{"UncompressedHdUntouched", Container::Avi, "uncompressed", {1280, 720}, "- - - -"}),
+    [](const auto &row) { return std::string(row.param.name); });
+
 using Plane = std::vector<std::uint8_t>;
 using Planes = std::array<Plane, 3>;
 
