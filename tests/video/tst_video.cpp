@@ -442,6 +442,8 @@ INSTANTIATE_TEST_SUITE_P(
         ColourCase{"H264AviDvdNtsc", Container::Avi, "h264", {720, 480}, "smpte170m smpte170m smpte170m tv"},
         ColourCase{"H264Mp4DvdPal", Container::Mp4, "h264", {720, 576}, "bt470bg bt470bg smpte170m tv"},
         ColourCase{"H264Mp4OtherSd", Container::Mp4, "h264", {640, 480}, "bt470bg bt470bg smpte170m tv"},
+        ColourCase{"H265Mp4Hd", Container::Mp4, "h265", {1280, 720}, "bt709 bt709 bt709 tv"},
+        ColourCase{"Av1Mp4DvdNtsc", Container::Mp4, "av1", {720, 480}, "smpte170m smpte170m smpte170m tv"},
         ColourCase{"Mpeg4AviHd", Container::Avi, "mpeg4", {1280, 720}, "bt709 bt709 bt709 tv"},
         ColourCase{"Mpeg4Mp4Hd", Container::Mp4, "mpeg4", {1280, 720}, "bt709 bt709 bt709 tv"},
         ColourCase{
