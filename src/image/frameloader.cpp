@@ -12,6 +12,7 @@
 #include <turbojpeg.h>
 
 #include "image/bmpformat.h"
+#include "image/orientation.h"
 #include "image/planeshrinker.h"
 #include "image/yuvframe.h"
 
@@ -158,9 +159,17 @@ bool FrameLoader::decode(const QByteArray &bytes, QImage &image, QSize cover, QS
     QSize size;
     bool decoded = false;
     switch (kindOf(bytes)) {
-    case FrameKind::Jpeg:
-        decoded = decodeJpeg(bytes, image, cover, size);
+    case FrameKind::Jpeg: {
+        // Camera frames are shown, checked and written the way up their EXIF block says; cover is
+        // meant for the picture as shown.
+        const Orientation orientation = jpegOrientation(bytes);
+        decoded = decodeJpeg(bytes, image, swapsSides(orientation) ? cover.transposed() : cover, size);
+        if (decoded && orientation != Orientation::Upright) {
+            image = shownImage(image, orientation);
+            size = shownSize(size, orientation);
+        }
         break;
+    }
     case FrameKind::Bmp:
         decoded = decodeBmp(bytes, image);
         size = image.size();
@@ -277,8 +286,10 @@ bool FrameLoader::decodePlanes(const QByteArray &bytes, YuvFrame &planes, QSize 
     if (!m_tj || kindOf(bytes) != FrameKind::Jpeg)
         return false;
     const std::optional<JpegHeader> h = readJpegHeader(bytes);
-    if (!h || h->colorspace != TJCS_YCbCr || h->width < size.width() || h->height < size.height() ||
-        QSize(h->width, h->height) == size || !PlaneShrinker::handles(h->subsampling) || !hasEndMarker(bytes))
+    // Turned or mirrored frames go through decode(), which turns them.
+    if (!h || jpegOrientation(bytes) != Orientation::Upright || h->colorspace != TJCS_YCbCr ||
+        h->width < size.width() || h->height < size.height() || QSize(h->width, h->height) == size ||
+        !PlaneShrinker::handles(h->subsampling) || !hasEndMarker(bytes))
         return false;
     // The reduced decode that still covers size; the chroma planes of 4:2:0 then hold at least
     // half of size, which is all the result keeps.

@@ -32,7 +32,8 @@ struct YuvFrame;
 class PlaneShrinker;
 
 // Loads frame files (BMP or JPEG, told apart by their first bytes, whatever the extension) into
-// RGB32 pictures at their own size. JPEG goes through TurboJPEG, common uncompressed 24/32-bit BMP
+// RGB32 pictures at their own size, JPEG frames turned the way up their EXIF orientation says (the
+// sizes reported are the shown ones). JPEG goes through TurboJPEG, common uncompressed 24/32-bit BMP
 // through a single-pass copy, other BMP variants through QImageReader.
 //
 // Loading is split in two steps so that a caller can read the next frame ahead on another thread:

@@ -50,4 +50,20 @@ QRect paddedRect(QSize frameSize, QSize videoSize, PixelAspect aspect)
     return QRect((videoSize.width() - width) / 2, (videoSize.height() - height) / 2, width, height);
 }
 
+QRect croppedRect(QSize frameSize, QSize videoSize, PixelAspect aspect)
+{
+    const QRect whole(QPoint(0, 0), frameSize);
+    if (frameSize.isEmpty() || videoSize.isEmpty() || aspect.num <= 0 || aspect.den <= 0)
+        return whole;
+    const double shownShape = double(videoSize.width()) * aspect.num / aspect.den / videoSize.height();
+    const double frameShape = double(frameSize.width()) / frameSize.height();
+    const int width = frameShape > shownShape ? std::clamp(int(std::lround(frameSize.height() * shownShape)),
+                                                           1, frameSize.width())
+                                              : frameSize.width();
+    const int height = frameShape > shownShape ? frameSize.height()
+                                               : std::clamp(int(std::lround(frameSize.width() / shownShape)),
+                                                            1, frameSize.height());
+    return QRect((frameSize.width() - width) / 2, (frameSize.height() - height) / 2, width, height);
+}
+
 } // namespace tavelon

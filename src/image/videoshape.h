@@ -24,6 +24,12 @@ PixelAspect pixelAspectFor(QSize size);
 // whole video when the shapes match (or a size is empty).
 QRect paddedRect(QSize frameSize, QSize videoSize, PixelAspect aspect);
 
+// The part of a frame of frameSize that fills a video of videoSize with pixels of aspect when the
+// frame is to cover the whole video: the largest centred rectangle of the video's shape as shown;
+// the rest is cut off at the sides or at top and bottom. The whole frame when the shapes match
+// (or a size is empty).
+QRect croppedRect(QSize frameSize, QSize videoSize, PixelAspect aspect);
+
 // The colour standard a YCbCr video of a frame size is meant for: sizes of more than 576 lines are
 // high definition (BT.709), as players assume for them; smaller ones standard definition (BT.601),
 // with the NTSC primaries for the three NTSC disc sizes and the PAL ones otherwise.

@@ -1,0 +1,185 @@
+// How frames are turned, cut and evened out before they are scaled into a video: the camera's
+// orientation, the part of a frame that covers the video, and deflicker.
+
+#include <cmath>
+
+#include "image/deflicker.h"
+#include "image/frameloader.h"
+#include "image/videoshape.h"
+#include "testsupport.h"
+
+using namespace tavelon::test;
+
+namespace {
+
+// A JPEG of 32 × 16 pixels in four quadrants (red, green / blue, white) with an EXIF block giving
+// orientation, big-endian as many cameras write it.
+QByteArray quadrantJpeg(int orientation)
+{
+    QImage image(32, 16, QImage::Format_RGB32);
+    QPainter p(&image);
+    p.fillRect(0, 0, 16, 8, Qt::red);
+    p.fillRect(16, 0, 16, 8, Qt::green);
+    p.fillRect(0, 8, 16, 8, Qt::blue);
+    p.fillRect(16, 8, 16, 8, Qt::white);
+    p.end();
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG", 95);
+    // TIFF header, one IFD with one entry (tag 0x0112, SHORT, count 1), no next IFD.
+    const QByteArray tiff = QByteArray::fromHex("4d4d002a00000008"
+                                                "0001"
+                                                "011200030000000100") +
+                            char(orientation) +
+                            QByteArray::fromHex("0000"
+                                                "00000000");
+    const QByteArray body = QByteArray("Exif\0\0", 6) + tiff;
+    QByteArray app1 = QByteArray::fromHex("ffe1");
+    app1 += char((body.size() + 2) >> 8);
+    app1 += char((body.size() + 2) & 0xff);
+    QByteArray jpeg = buffer.data();
+    return jpeg.insert(2, app1 + body);
+}
+
+// The colour name of the quadrant seen at a shown picture's top-left and top-right corners.
+QString corner(const QImage &image, int x, int y)
+{
+    const QColor c = image.pixelColor(x, y);
+    const std::pair<const char *, QColor> named[] = {
+        {"red", Qt::red}, {"green", Qt::green}, {"blue", Qt::blue}, {"white", Qt::white}};
+    for (const auto &[name, colour] : named) {
+        if (std::abs(c.red() - colour.red()) < 60 && std::abs(c.green() - colour.green()) < 60 &&
+            std::abs(c.blue() - colour.blue()) < 60)
+            return QLatin1String(name);
+    }
+    return c.name();
+}
+
+struct OrientationRow
+{
+    const char *name;
+    int orientation;
+    QSize shown;
+    const char *topLeft;
+    const char *topRight;
+};
+
+class OrientationTest : public ::testing::TestWithParam<OrientationRow>
+{
+};
+
+// Each EXIF orientation turns the frame as a camera means it; the loader reports the shown size.
+TEST_P(OrientationTest, FrameIsShownUpright)
+{
+    const OrientationRow row = GetParam();
+    FrameLoader loader;
+    QImage image;
+    QSize size;
+    ASSERT_TRUE(loader.decode(quadrantJpeg(row.orientation), image, {}, &size));
+    EXPECT_EQ(std::tuple(image.size(), size, corner(image, 2, 2), corner(image, image.width() - 3, 2)),
+              std::tuple(row.shown, row.shown, QLatin1String(row.topLeft), QLatin1String(row.topRight)));
+}
+
+INSTANTIATE_TEST_SUITE_P(ExifValues, OrientationTest,
+                         ::testing::Values(OrientationRow{"Upright", 1, {32, 16}, "red", "green"},
+                                           OrientationRow{"Mirrored", 2, {32, 16}, "green", "red"},
+                                           OrientationRow{"UpsideDown", 3, {32, 16}, "white", "blue"},
+                                           OrientationRow{"UpsideDownMirrored", 4, {32, 16}, "blue", "white"},
+                                           OrientationRow{"Transposed", 5, {16, 32}, "red", "blue"},
+                                           OrientationRow{"TurnedRight", 6, {16, 32}, "blue", "red"},
+                                           OrientationRow{"Transversed", 7, {16, 32}, "white", "green"},
+                                           OrientationRow{"TurnedLeft", 8, {16, 32}, "green", "white"},
+                                           OrientationRow{
+                                               "OutOfRangeIsUpright", 9, {32, 16}, "red", "green"}),
+                         [](const auto &row) { return std::string(row.param.name); });
+
+// A damaged EXIF block is no reason to lose the frame: it is shown as stored.
+TEST(Orientation, DamagedExifBlockLeavesTheFrameAsStored)
+{
+    QByteArray jpeg = quadrantJpeg(6);
+    jpeg[19] = char(0x7f); // the TIFF directory now lies past the EXIF block
+    FrameLoader loader;
+    QImage image;
+    ASSERT_TRUE(loader.decode(jpeg, image));
+    EXPECT_EQ(image.size(), QSize(32, 16));
+}
+
+struct CropRow
+{
+    const char *name;
+    QSize frame;
+    QSize video;
+    PixelAspect aspect;
+    QRect kept;
+};
+
+class CropTest : public ::testing::TestWithParam<CropRow>
+{
+};
+
+// The frame covers the whole video: the part kept has the video's shape as shown, centred.
+TEST_P(CropTest, KeepsTheCentredPartOfTheVideosShape)
+{
+    const CropRow row = GetParam();
+    EXPECT_EQ(croppedRect(row.frame, row.video, row.aspect), row.kept);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Shapes, CropTest,
+    ::testing::Values(
+        CropRow{"CameraFrameIn16To9CutsTopAndBottom", {6000, 4000}, {3840, 2160}, {}, {0, 312, 6000, 3375}},
+        CropRow{"WideFrameIn4To3CutsTheSides", {1920, 1080}, {640, 480}, {}, {240, 0, 1440, 1080}},
+        CropRow{"SameShapeKeepsAll", {1280, 720}, {1920, 1080}, {}, {0, 0, 1280, 720}},
+        CropRow{"DvdIsShown4To3", {640, 480}, {720, 576}, {16, 15}, {0, 0, 640, 480}},
+        CropRow{"PortraitIn16To9", {1080, 1920}, {1920, 1080}, {}, {0, 656, 1080, 608}}),
+    [](const auto &row) { return std::string(row.param.name); });
+
+double spread(const std::vector<double> &values)
+{
+    double mean = 0;
+    for (const double v : values)
+        mean += v;
+    mean /= double(values.size());
+    double sum = 0;
+    for (const double v : values)
+        sum += (v - mean) * (v - mean);
+    return std::sqrt(sum / double(values.size()));
+}
+
+// Grey frames whose brightness alternates: scaled by their gains, the frames' brightness spreads
+// far less than before.
+TEST(Deflicker, AlternatingBrightnessIsEvenedOut)
+{
+    std::vector<QImage> frames;
+    std::vector<double> before, after;
+    for (int i = 0; i < 30; ++i) {
+        QImage frame(40, 30, QImage::Format_RGB32);
+        frame.fill(i % 2 ? QColor(150, 150, 150) : QColor(90, 90, 90));
+        before.push_back(meanBrightness(frame));
+        frames.push_back(frame);
+    }
+    const std::vector<double> gains = deflickerGains(before, 9);
+    for (int i = 0; i < 30; ++i) {
+        applyGain(frames[std::size_t(i)], gains[std::size_t(i)]);
+        after.push_back(meanBrightness(frames[std::size_t(i)]));
+    }
+    EXPECT_NEAR(before[1], 150, 0.5);
+    EXPECT_GT(spread(before), 5 * spread(after));
+}
+
+// Frames that could not be read take no part, and are left as they are; a window of one changes
+// nothing; a gain that overshoots stops at white.
+TEST(Deflicker, UnreadableFramesAndSmallWindowsChangeNothing)
+{
+    const double nan = std::nan("");
+    const std::vector<double> gains = deflickerGains({100, nan, 200, 100}, 3);
+    EXPECT_EQ(gains[1], 1.0);
+    EXPECT_DOUBLE_EQ(gains[2], 0.75) << "the unreadable neighbour is left out";
+    EXPECT_EQ(deflickerGains({100, 200}, 1), (std::vector<double>{1.0, 1.0}));
+    QImage bright(2, 2, QImage::Format_RGB32);
+    bright.fill(QColor(200, 100, 10));
+    applyGain(bright, 1.5);
+    EXPECT_EQ(bright.pixelColor(1, 1), QColor(255, 150, 15));
+}
+
+} // namespace
