@@ -7,11 +7,13 @@
 #
 #   bench/compare-ffmpeg.sh [rounds] [jobs...]     defaults: 7 rounds, jobs A C
 #
-# Jobs (Motion JPEG at the best quality, qscale 2, 25 frames/s):
+# Jobs (Motion JPEG at the best quality, qscale 2, 25 frames/s, unless named otherwise):
 #   A   300 frames of 1920x1080 JPEG -> "DVD PAL" 720x576
 #   C    60 frames of 6000x4000 JPEG -> "Full-HD 16:9" 1920x1080, and -> "DVD PAL" 720x576
 #   C8   20 frames of 8000x6000 JPEG -> "Full-HD 16:9" (peak memory in frame size)
 #   U   300 frames of 1920x1080 JPEG -> "DVD PAL" uncompressed
+#   K    30 frames of 6000x4000 JPEG (24 megapixels) -> "4K UHD 16:9" 3840x2160, H.264 in MP4
+#        (quality 75, which is x264's rate factor 26, preset veryfast, no B-frames, on both sides)
 # PSNR: our picture (an extra uncompressed run, so that encoding losses do not count) against the
 # source frames decoded at full size to RGB and area-averaged there by ffmpeg; then both coded
 # videos against the same frames (Motion JPEG from JPEG frames goes another way than the
@@ -72,9 +74,14 @@ run() {
     local root clip ours theirs
     root=$(frames "$n" "$size")
     clip="$root/Frames/bench"
+    local ext=avi
     if [ "$job" = mjpeg ]; then
         ours=(--compressor mjpeg --quality 100)
         theirs=(-c:v mjpeg -q:v 2 -pix_fmt yuvj420p)
+    elif [ "$job" = h264 ]; then
+        ext=mp4
+        ours=(--container mp4 --compressor h264 --quality 75)
+        theirs=(-c:v libx264 -preset veryfast -bf 0 -crf 26 -pix_fmt yuv420p)
     else
         ours=(--compressor uncompressed)
         theirs=(-c:v rawvideo -pix_fmt bgr24)
@@ -85,7 +92,7 @@ run() {
         measure "$bin" --root "$root" --make-video bench --format "$format" --speed 25 --overwrite "${ours[@]}" \
             >>"$work/ours.txt"
         measure ffmpeg -y -v error -framerate 25 -pattern_type glob -i "$clip/*.jpg" \
-            -vf "scale=${target/x/:}:flags=area" "${theirs[@]}" -an "$work/ffmpeg-$job.avi" >>"$work/theirs.txt"
+            -vf "scale=${target/x/:}:flags=area" "${theirs[@]}" -an "$work/ffmpeg-$job.$ext" >>"$work/theirs.txt"
     done
     local ot tt ratio om tm osize tsize psnr
     ot=$(cut -d' ' -f1 "$work/ours.txt" | median)
@@ -93,13 +100,15 @@ run() {
     ratio=$(paste -d' ' "$work/ours.txt" "$work/theirs.txt" | awk '{print $1 / $3}' | median)
     om=$(cut -d' ' -f2 "$work/ours.txt" | sort -n | tail -n1)
     tm=$(cut -d' ' -f2 "$work/theirs.txt" | sort -n | tail -n1)
-    osize=$(stat -c %s "$root/Clips/bench.avi")
-    tsize=$(stat -c %s "$work/ffmpeg-$job.avi")
+    osize=$(stat -c %s "$root/Clips/bench.$ext")
+    tsize=$(stat -c %s "$work/ffmpeg-$job.$ext")
     # The coded videos, then the picture before coding (one more, uncompressed run of ours).
     local coded theirsCoded
-    coded=$(psnr "$root/Clips/bench.avi" "$clip" "$target")
-    theirsCoded=$(psnr "$work/ffmpeg-$job.avi" "$clip" "$target")
-    "$bin" --root "$root" --make-video bench --format "$format" --speed 25 --overwrite --compressor uncompressed \
+    coded=$(psnr "$root/Clips/bench.$ext" "$clip" "$target")
+    theirsCoded=$(psnr "$work/ffmpeg-$job.$ext" "$clip" "$target")
+    rm -f "$root/Clips/bench.$ext"
+    "$bin" --root "$root" --make-video bench --format "$format" --speed 25 --overwrite --container avi \
+        --compressor uncompressed \
         >/dev/null 2>&1
     psnr=$(psnr "$root/Clips/bench.avi" "$clip" "$target")
     rm -f "$root/Clips/bench.avi"
@@ -117,6 +126,7 @@ for job in "${jobs[@]}"; do
         ;;
     C8) run 20 8000x6000 "Full-HD 16:9" 1920x1080 mjpeg ;;
     U) run 300 1920x1080 "DVD PAL" 720x576 uncompressed ;;
+    K) run 30 6000x4000 "4K UHD 16:9" 3840x2160 h264 ;;
     *) echo "unknown job $job" >&2 && exit 2 ;;
     esac
 done

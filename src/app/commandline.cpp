@@ -102,7 +102,7 @@ const std::vector<OptionRow> &optionTable()
         modeRow("help", "", "this text", Mode::Help),
         modeRow("version", "", "the version", Mode::Version),
 
-        textRow("format", "NAME", "one of the eight preset names, e.g. \"DVD PAL\"", &BatchOptions::format),
+        textRow("format", "NAME", "one of the nine preset names, e.g. \"DVD PAL\"", &BatchOptions::format),
         textRow("fps", "N", "as typed into the frame-rate box (after --format)", &BatchOptions::fps),
         textRow("width", "N", "as typed into the width box (after --format)", &BatchOptions::width),
         textRow("height", "N", "as typed into the height box (after --format)", &BatchOptions::height),

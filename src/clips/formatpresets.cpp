@@ -19,6 +19,8 @@ const QList<FormatPreset> &formatPresets()
         {QStringLiteral("HD 16:9"), QStringLiteral("25"), QStringLiteral("1280"), QStringLiteral("720")},
         {QStringLiteral("Full-HD 16:9"), QStringLiteral("25"), QStringLiteral("1920"),
          QStringLiteral("1080")},
+        // After the classic eight, so that list positions of older set-ups stay as they were.
+        {QStringLiteral("4K UHD 16:9"), QStringLiteral("25"), QStringLiteral("3840"), QStringLiteral("2160")},
     };
     return table;
 }

@@ -17,7 +17,7 @@ struct FormatPreset
     QString height;
 };
 
-// The eight formats, in list order.
+// The nine formats, in list order: the eight disc and HD sizes, then 4K.
 const QList<FormatPreset> &formatPresets();
 
 // Speed limit: a speed above the frame rate falls back to 8, and the frame rate becomes the
