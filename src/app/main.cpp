@@ -124,10 +124,14 @@ int main(int argc, char **argv)
             printLine(stdout, clip);
         return 0;
     }
-    case CommandLine::Mode::ListCompressors:
-        for (const CompressorInfo &c : availableCompressors())
-            printLine(stdout, c.id.leftJustified(14) + QLatin1Char(' ') + c.description);
+    case CommandLine::Mode::ListCompressors: {
+        MainForm form;
+        applyProgramFolder(form.state, where, cl->language);
+        FillLanguageList(form);
+        for (const QString &line : compressorLines(form))
+            printLine(stdout, line);
         return 0;
+    }
     case CommandLine::Mode::MakeVideo:
         return runBatchJob(argc, argv, where, cl->language, cl->batch);
     case CommandLine::Mode::CheckClip:

@@ -20,6 +20,8 @@ const QList<ShownTextDefault> &shownTextDefaults()
         {ShownText::CompressionCancel, "cmdCompressionCancel", "Abbrechen"},
         {ShownText::Container, "lblContainer", "Dateiformat:"},
         {ShownText::FitPad, "chkFitPad", "Bildform beibehalten (schwarze Ränder statt Verzerrung)"},
+        {ShownText::NoBrowserPlayback, "lblNoBrowserPlayback",
+         "Web-Browser spielen %1 in MP4 nicht ab; für das Web H.264 wählen."},
         {ShownText::MessageYes, "cmdMsgYes", "Ja"},
         {ShownText::MessageNo, "cmdMsgNo", "Nein"},
         {ShownText::MessageOk, "cmdMsgOk", "OK"},

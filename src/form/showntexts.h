@@ -26,6 +26,7 @@ enum class ShownText {
     CompressionCancel, // cmdCompressionCancel
     Container,         // lblContainer: the file format (AVI, MP4)
     FitPad,            // chkFitPad: frames of another shape fitted with black bars
+    NoBrowserPlayback, // lblNoBrowserPlayback: web browsers do not play compressor %1 in MP4
     MessageYes,        // cmdMsgYes
     MessageNo,         // cmdMsgNo
     MessageOk,         // cmdMsgOk

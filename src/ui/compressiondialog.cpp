@@ -21,7 +21,8 @@ CompressionDialog::CompressionDialog(const MainForm &form, QWidget *parent)
     : QDialog(parent), m_compressors(availableCompressors()), m_container(new QComboBox(this)),
       m_fit(new QCheckBox(shownText(form, ShownText::FitPad), this)), m_codec(new QComboBox(this)),
       m_quality(new QSlider(Qt::Horizontal, this)), m_qualityValue(new QLabel(this)),
-      m_keyFrames(new QSpinBox(this)), m_dataRate(new QSpinBox(this))
+      m_keyFrames(new QSpinBox(this)), m_dataRate(new QSpinBox(this)), m_browserNote(new QLabel(this)),
+      m_browserNoteText(shownText(form, ShownText::NoBrowserPlayback))
 {
     setWindowTitle(shownText(form, ShownText::CompressionTitle));
 
@@ -30,6 +31,8 @@ CompressionDialog::CompressionDialog(const MainForm &form, QWidget *parent)
         m_container->addItem(containerName(c).toUpper(), int(c));
     m_fit->setObjectName(QStringLiteral("fit"));
     m_codec->setObjectName(QStringLiteral("codec"));
+    m_browserNote->setObjectName(QStringLiteral("browserNote"));
+    m_browserNote->setWordWrap(true);
 
     m_quality->setObjectName(QStringLiteral("quality"));
     m_quality->setRange(0, 100);
@@ -54,6 +57,7 @@ CompressionDialog::CompressionDialog(const MainForm &form, QWidget *parent)
     auto *rows = new QFormLayout;
     rows->addRow(shownText(form, ShownText::Container), m_container);
     rows->addRow(shownText(form, ShownText::Compressor), m_codec);
+    rows->addRow(m_browserNote);
     rows->addRow(shownText(form, ShownText::Quality), qualityRow);
     rows->addRow(shownText(form, ShownText::KeyFrames), m_keyFrames);
     rows->addRow(shownText(form, ShownText::DataRate), m_dataRate);
@@ -141,6 +145,28 @@ void CompressionDialog::updateEnabled()
     m_qualityValue->setEnabled(c.hasQuality());
     m_keyFrames->setEnabled(c.hasKeyFrames());
     m_dataRate->setEnabled(c.hasDataRate());
+    // A video meant for a web page would not play: the dialog says so before it is written.
+    const bool mp4 = Container(m_container->currentData().toInt()) == Container::Mp4;
+    m_browserNote->setText(browserNote(m_browserNoteText, c));
+    m_browserNote->setVisible(mp4 && !c.playsInBrowsers);
+}
+
+QString browserNote(const QString &pattern, const CompressorInfo &compressor)
+{
+    return fillPlaceholders(pattern, {compressor.description});
+}
+
+QStringList compressorLines(const MainForm &form)
+{
+    const QString pattern = shownText(form, ShownText::NoBrowserPlayback);
+    QStringList lines;
+    for (const CompressorInfo &c : availableCompressors()) {
+        QString line = c.id.leftJustified(14) + QLatin1Char(' ') + c.description;
+        if (c.mp4 && !c.playsInBrowsers)
+            line += QStringLiteral(" (") + browserNote(pattern, c) + QLatin1Char(')');
+        lines << line;
+    }
+    return lines;
 }
 
 DialogCompressionChooser::DialogCompressionChooser(const MainForm &form, QWidget *parent)

@@ -45,7 +45,16 @@ private:
     QLabel *m_qualityValue;
     QSpinBox *m_keyFrames;
     QSpinBox *m_dataRate;
+    QLabel *m_browserNote; // shown for a compressor web browsers do not play in MP4
+    QString m_browserNoteText;
 };
+
+// The note that web browsers do not play compressor in an MP4 file, from pattern (its %1).
+QString browserNote(const QString &pattern, const CompressorInfo &compressor);
+
+// One line per compressor for the command line: its id, blanks, its description, and for those web
+// browsers do not play in MP4 the note saying so, in the form's texts.
+QStringList compressorLines(const MainForm &form);
 
 // Asks with a fresh CompressionDialog whose compressor settings start from the defaults on every
 // run, and its container and fit from those given in options (the clip's).

@@ -69,11 +69,12 @@ struct CompressorInfo
     DataRateMeaning dataRate = DataRateMeaning::None;
     // Encoder options (FFmpeg's names and values) given when the encoder is opened.
     std::vector<std::pair<const char *, const char *>> encoderOptions;
-    // Whether MP4 files may carry it: browsers and phones play H.264, H.265, AV1 and MPEG-4 Part 2
-    // there.
+    // Whether MP4 files may carry it: H.264, H.265, AV1 and MPEG-4 Part 2.
     bool mp4 = false;
     // Whether AVI files may carry it: AVI has no standard tag for H.265 and AV1.
     bool avi = true;
+    // Whether web browsers play it in an MP4 file; they do not play MPEG-4 Part 2.
+    bool playsInBrowsers = true;
 
     bool isStored() const { return encoder == nullptr; }
     bool hasQuality() const { return quality != QualityMeaning::None; }

@@ -463,6 +463,12 @@ TEST_F(BatchTest, ChecksAClipAtItsStoredSpeedExitStatusesAndErrorLines)
 
     EXPECT_TRUE(run({"--help"}).out.contains("--make-video"));
     EXPECT_TRUE(run({"--list-compressors"}).out.startsWith("uncompressed "));
+    // The list warns, in the language asked for, of the compressor browsers do not play in MP4.
+    const QStringList listed =
+        QString::fromUtf8(run({"--list-compressors", "--language", "English"}).out).split('\n');
+    EXPECT_TRUE(listed.contains(
+        u"mpeg4          MPEG-4 Part 2 (Web browsers do not play MPEG-4 Part 2 in MP4; choose H.264 for the web.)"_s));
+    EXPECT_TRUE(listed.contains(u"h264           H.264 (x264)"_s));
 
     for (const QStringList &args :
          {QStringList{"--make-video", "Nirgends"}, QStringList{"--frobnicate"},

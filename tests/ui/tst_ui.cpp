@@ -202,6 +202,39 @@ TEST(MessageBoxService, EnterAnswersTheDefaultClosingAnswersNo)
 
 const auto codecBox = [](const QDialog &dialog) { return dialog.findChild<QComboBox *>("codec"); };
 
+struct BrowserNoteCase
+{
+    const char *name;
+    Container container;
+    const char *codec;
+    bool noted;
+};
+
+class BrowserNoteTest : public ::testing::TestWithParam<BrowserNoteCase>
+{
+};
+
+// The dialog says that web browsers do not play MPEG-4 Part 2 when it is chosen for an MP4 file, and
+// only then.
+TEST_P(BrowserNoteTest, TheDialogWarnsOfACompressorBrowsersDoNotPlay)
+{
+    const BrowserNoteCase c = GetParam();
+    MainForm form;
+    CompressionDialog dialog(form);
+    dialog.setOptions({.codec = QLatin1String(c.codec), .container = c.container});
+    dialog.show();
+    const QLabel *note = dialog.findChild<QLabel *>("browserNote");
+    ASSERT_TRUE(note);
+    const QString wanted = u"Web-Browser spielen MPEG-4 Part 2 in MP4 nicht ab; für das Web H.264 wählen."_s;
+    EXPECT_EQ(note->isVisible() ? note->text() : QString(), c.noted ? wanted : QString());
+}
+
+INSTANTIATE_TEST_SUITE_P(Choices, BrowserNoteTest,
+                         ::testing::Values(BrowserNoteCase{"Mpeg4InMp4", Container::Mp4, "mpeg4", true},
+                                           BrowserNoteCase{"H264InMp4", Container::Mp4, "h264", false},
+                                           BrowserNoteCase{"Mpeg4InAvi", Container::Avi, "mpeg4", false}),
+                         [](const auto &row) { return std::string(row.param.name); });
+
 // Each compressor of the container is listed; each setting is offered only where the chosen
 // compressor has it. MP4 offers only the compressors that fit it, H.264 when the chosen one does
 // not; the chosen one stays when the container changes back.
