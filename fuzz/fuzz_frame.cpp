@@ -65,7 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
              frame.height() <= FrameLoader::maxFrameSide && frame.format() == QImage::Format_RGB32));
     // The way a Motion JPEG video takes a JPEG frame larger than itself: as shrunk YCbCr planes.
     YuvFrame planes;
-    if ((flags & 1) && FrameLoader().decodePlanes(bytesOf(data, size), planes, {16, 8}))
+    FrameLoader loader;
+    if ((flags & 1) && PlaneShrinker().decode(loader, bytesOf(data, size), planes, {16, 8}))
         require(planes.size == QSize(16, 8) && planes.bytes.size() == 16 * 8 * 3 / 2);
     const QImage &shown = form.picPre.image();
     require(shown.size() == QSize(MainForm::kPreviewInnerWidth, MainForm::kPreviewInnerHeight));

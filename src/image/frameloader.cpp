@@ -12,8 +12,8 @@
 #include <turbojpeg.h>
 
 #include "image/bmpformat.h"
+#include "image/jpegplanes.h"
 #include "image/orientation.h"
-#include "image/planeshrinker.h"
 #include "image/yuvframe.h"
 
 namespace tavelon {
@@ -281,30 +281,26 @@ bool FrameLoader::decodeJpeg(const QByteArray &bytes, QImage &image, QSize cover
     return true;
 }
 
-bool FrameLoader::decodePlanes(const QByteArray &bytes, YuvFrame &planes, QSize size, QSize *frameSize)
+bool FrameLoader::decodeSamples(const QByteArray &bytes, JpegPlanes &planes, QSize cover, QSize *frameSize)
 {
     if (!m_tj || kindOf(bytes) != FrameKind::Jpeg)
         return false;
     const std::optional<JpegHeader> h = readJpegHeader(bytes);
     // Turned or mirrored frames go through decode(), which turns them.
     if (!h || jpegOrientation(bytes) != Orientation::Upright || h->colorspace != TJCS_YCbCr ||
-        h->width < size.width() || h->height < size.height() || QSize(h->width, h->height) == size ||
-        !PlaneShrinker::handles(h->subsampling) || !hasEndMarker(bytes))
+        h->width < cover.width() || h->height < cover.height() || QSize(h->width, h->height) == cover ||
+        !JpegPlanes::handles(h->subsampling) || !hasEndMarker(bytes))
         return false;
-    // The reduced decode that still covers size; the chroma planes of 4:2:0 then hold at least
-    // half of size, which is all the result keeps.
-    const QSize decoded = reducedSize({h->width, h->height}, size);
-    if (!m_planes)
-        m_planes = std::make_unique<PlaneShrinker>();
-    if (!m_planes->prepare(decoded, size, h->subsampling))
+    // The reduced decode that still covers cover; the chroma planes of 4:2:0 then hold at least
+    // half of it, which is all a 4:2:0 result keeps.
+    const QSize decoded = reducedSize({h->width, h->height}, cover);
+    if (!planes.prepare(decoded, h->subsampling))
         return false;
     if (failed(tjDecompressToYUVPlanes(m_tj.get(), reinterpret_cast<const uchar *>(bytes.constData()),
-                                       static_cast<unsigned long>(bytes.size()), m_planes->sourcePlanes(),
-                                       decoded.width(), m_planes->sourceStrides(), decoded.height(),
+                                       static_cast<unsigned long>(bytes.size()), planes.planes.data(),
+                                       decoded.width(), planes.strides.data(), decoded.height(),
                                        TJFLAG_LIMITSCANS)))
         return renewHandle();
-    if (!m_planes->shrinkInto(planes))
-        return false;
     if (frameSize)
         *frameSize = QSize(h->width, h->height);
     return true;

@@ -28,8 +28,8 @@ struct FrameFile
     FileStamp stamp;
 };
 
+struct JpegPlanes;
 struct YuvFrame;
-class PlaneShrinker;
 
 // Loads frame files (BMP or JPEG, told apart by their first bytes, whatever the extension) into
 // RGB32 pictures at their own size, JPEG frames turned the way up their EXIF orientation says (the
@@ -76,12 +76,12 @@ public:
     bool decode(const QByteArray &bytes, QImage &image, QSize cover = {}, QSize *frameSize = nullptr);
     std::optional<QImage> decode(const QByteArray &bytes);
 
-    // Decodes a YCbCr JPEG frame at least as large as size (even) in both directions straight
-    // into 4:2:0 planes of that size, shrunk in its own samples (see PlaneShrinker), for a caller
-    // that stretches the whole frame to size and codes it as YCbCr. False, planes untouched, for
-    // anything else (a BMP, a grey or CMYK JPEG, a smaller frame) and when the file cannot be
-    // decoded. frameSize, when given, receives the frame's own size on success.
-    bool decodePlanes(const QByteArray &bytes, YuvFrame &planes, QSize size, QSize *frameSize = nullptr);
+    // Decodes a YCbCr JPEG frame larger than cover, at least as large in both directions, into
+    // its own sample planes, reduced as far as they still cover it, for a caller that shrinks them
+    // to cover in YCbCr. False for anything else (a BMP, a grey or CMYK JPEG, a smaller frame) and
+    // when the file cannot be decoded. frameSize, when given, receives the frame's own size on
+    // success.
+    bool decodeSamples(const QByteArray &bytes, JpegPlanes &planes, QSize cover, QSize *frameSize = nullptr);
 
     // Planes turned back into an RGB32 picture of their size, into image (resized where needed);
     // false when that cannot be done.
@@ -122,7 +122,6 @@ private:
     bool prepareSpare(int width, int height);
 
     std::unique_ptr<void, TjHandleDeleter> m_tj;
-    std::unique_ptr<PlaneShrinker> m_planes; // made for the first decodePlanes()
     QImage m_spare;
 };
 

@@ -68,26 +68,27 @@ void Preview::prefetch(const QList<int> &indexes)
         slot.path = wanted.takeFirst();
         slot.cover = cover;
         slot.planes = planes;
-        slot.job = std::async(std::launch::async,
-                              [path = slot.path, cover, planes, image = std::move(slot.recycled),
-                               yuv = std::move(slot.recycledPlanes), loader = slot.loader.get()]() mutable {
-                                  Prefetched p;
-                                  p.file = FrameLoader::readFile(path);
-                                  p.image = std::move(image);
-                                  p.planes = std::move(yuv);
-                                  if (p.file)
-                                      p.decoded = decodeInto(*loader, p.file->bytes, p.image, cover,
-                                                             p.frameSize, planes ? &p.planes : nullptr);
-                                  return p;
-                              });
+        slot.job =
+            std::async(std::launch::async, [path = slot.path, cover, planes, image = std::move(slot.recycled),
+                                            yuv = std::move(slot.recycledPlanes), loader = slot.loader.get(),
+                                            shrinker = slot.shrinker.get()]() mutable {
+                Prefetched p;
+                p.file = FrameLoader::readFile(path);
+                p.image = std::move(image);
+                p.planes = std::move(yuv);
+                if (p.file)
+                    p.decoded = decodeInto(*loader, *shrinker, p.file->bytes, p.image, cover, p.frameSize,
+                                           planes ? &p.planes : nullptr);
+                return p;
+            });
         slot.recycled = QImage();
     }
 }
 
-Preview::Loaded Preview::decodeInto(FrameLoader &loader, const QByteArray &bytes, QImage &img, QSize cover,
-                                    QSize &frameSize, YuvFrame *planes)
+Preview::Loaded Preview::decodeInto(FrameLoader &loader, PlaneShrinker &shrinker, const QByteArray &bytes,
+                                    QImage &img, QSize cover, QSize &frameSize, YuvFrame *planes)
 {
-    if (planes && loader.decodePlanes(bytes, *planes, cover, &frameSize))
+    if (planes && shrinker.decode(loader, bytes, *planes, cover, &frameSize))
         return Loaded::Planes;
     return loader.decode(bytes, img, cover, &frameSize) ? Loaded::Image : Loaded::None;
 }
@@ -128,7 +129,7 @@ Preview::Loaded Preview::loadFrame(const QString &path, QImage &img, QSize cover
         file = FrameLoader::readFile(path);
         if (!file)
             return Loaded::None;
-        decoded = decodeInto(*m_loader, file->bytes, img, cover, frameSize, planes);
+        decoded = decodeInto(*m_loader, *m_shrinker, file->bytes, img, cover, frameSize, planes);
     }
     if (decoded == Loaded::Image)
         m_last = {path, cover, file->stamp, frameSize, img};

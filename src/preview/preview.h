@@ -10,6 +10,7 @@
 
 #include "image/frameloader.h"
 #include "image/yuvframe.h"
+#include "video/planeshrinker.h"
 
 namespace tavelon {
 
@@ -65,11 +66,12 @@ signals:
 
 private:
     bool writesPlanes() const;
-    static Loaded decodeInto(FrameLoader &loader, const QByteArray &bytes, QImage &img, QSize cover,
-                             QSize &frameSize, YuvFrame *planes);
+    static Loaded decodeInto(FrameLoader &loader, PlaneShrinker &shrinker, const QByteArray &bytes,
+                             QImage &img, QSize cover, QSize &frameSize, YuvFrame *planes);
 
     MainForm &m_form;
     std::unique_ptr<FrameLoader> m_loader;
+    std::unique_ptr<PlaneShrinker> m_shrinker = std::make_unique<PlaneShrinker>();
     struct Prefetched
     {
         std::optional<FrameFile> file;
@@ -78,11 +80,12 @@ private:
         QSize frameSize;
         Loaded decoded = Loaded::None;
     };
-    // One read-ahead: its thread's own decoder (a loader serves one thread at a time), the frame
+    // One read-ahead: its thread's own decoder and shrinker (each serves one thread at a time), the frame
     // it reads and a picture buffer handed back and forth, so frames of one size allocate nothing.
     struct ReadAhead
     {
         std::unique_ptr<FrameLoader> loader = std::make_unique<FrameLoader>();
+        std::unique_ptr<PlaneShrinker> shrinker = std::make_unique<PlaneShrinker>();
         QString path;
         QSize cover;
         bool planes = false;

@@ -6,6 +6,7 @@
 #include "image/yuvframe.h"
 #include "image/kernelset.h"
 #include "image/videoshape.h"
+#include "video/planeshrinker.h"
 #include "testsupport.h"
 
 using namespace tavelon::test;
@@ -241,7 +242,8 @@ TEST_F(FrameFiles, ReducedDecodeShrinksToTheSamePicture)
         const QSize even(cover.width() & ~1, cover.height() & ~1);
         YuvFrame planes;
         frameSize = {};
-        ASSERT_TRUE(loader.decodePlanes(readFile(path), planes, even, &frameSize));
+        PlaneShrinker shrinker;
+        ASSERT_TRUE(shrinker.decode(loader, readFile(path), planes, even, &frameSize));
         EXPECT_EQ(std::pair(planes.size, frameSize), std::pair(even, frame.size()));
         // The oracle: the full picture area-averaged in RGB, in JPEG's YCbCr, chroma averaged over
         // each 2 × 2 block.
@@ -267,13 +269,14 @@ TEST_F(FrameFiles, ReducedDecodeShrinksToTheSamePicture)
     }
     // Planes only for a YCbCr JPEG larger than an even size; nothing else is touched.
     YuvFrame planes;
+    PlaneShrinker shrinker;
     const QByteArray jpeg = readFile(path), bmp = bmpBytes(frame.scaled(800, 600), 24);
     for (const auto &[bytes, size] : {std::pair{jpeg, frame.size()},
                                       {jpeg, QSize(1602, 1200)},
                                       {jpeg, QSize(351, 288)},
                                       {bmp, QSize(400, 300)},
                                       {jpeg.left(jpeg.size() / 2), QSize(400, 300)}})
-        EXPECT_FALSE(loader.decodePlanes(bytes, planes, size)) << size.width();
+        EXPECT_FALSE(shrinker.decode(loader, bytes, planes, size)) << size.width();
     EXPECT_TRUE(planes.size.isEmpty());
 }
 
