@@ -20,21 +20,21 @@ int main(int argc, char **argv)
     tavelon::MainForm form;
     // UiText 6 … 13: the position and size texts; the entries before them do not matter here.
     for (int i = 0; i < 6; ++i)
-        form.lstComments.addItem(QString());
+        form.uiTextList.addItem(QString());
     for (const char *t :
          {"Links oben", "Rechts oben", "Links unten", "Rechts unten", "Klein", "Mittel", "Gross", "Riesig"})
-        form.lstComments.addItem(QString::fromUtf8(t));
-    form.cboPosition.setText(QStringLiteral("Rechts unten"));
-    form.cboSize.setText(QStringLiteral("Mittel"));
-    form.cboFormats.setText(QStringLiteral("Full-HD 16:9"));
-    form.txtHeight.setText(QStringLiteral("1080"));
-    form.Label2.setCaption(QStringLiteral(" © BRIMHOLT "));
-    form.Check3.setValue(1);
-    form.Check1.setValue(1);
+        form.uiTextList.addItem(QString::fromUtf8(t));
+    form.overlayCorner.setText(QStringLiteral("Rechts unten"));
+    form.overlaySize.setText(QStringLiteral("Mittel"));
+    form.formatBox.setText(QStringLiteral("Full-HD 16:9"));
+    form.heightBox.setText(QStringLiteral("1080"));
+    form.previewTextLabel.setCaption(QStringLiteral(" © BRIMHOLT "));
+    form.overlayBorder.setValue(1);
+    form.showOverlay.setValue(1);
 
     QImage clean(1920, 1080, QImage::Format_RGB32);
     clean.fill(QColor(30, 60, 90));
-    form.picSave.setImage(QImage(1920, 1080, QImage::Format_RGB32));
+    form.videoFrame.setImage(QImage(1920, 1080, QImage::Format_RGB32));
 
     tavelon::Overlay overlay(form);
     constexpr int kFrames = 200;
@@ -42,7 +42,7 @@ int main(int argc, char **argv)
     ms.reserve(kFrames);
     for (int i = 0; i < kFrames + 10; ++i) {
         // Copy the clean frame in place, as the writer paints each frame into the same picture.
-        QImage &frame = form.picSave.image();
+        QImage &frame = form.videoFrame.image();
         std::copy_n(clean.constBits(), clean.sizeInBytes(), frame.bits());
         const auto t0 = std::chrono::steady_clock::now();
         overlay.PrintCopyrightAVI();

@@ -90,7 +90,7 @@ struct Program
     void select(const char *clip)
     {
         logic->clipList.InitMyself();
-        form.List1.setListIndex(int(form.List1.items().indexOf(QLatin1String(clip))));
+        form.clipList.setListIndex(int(form.clipList.items().indexOf(QLatin1String(clip))));
     }
 };
 
@@ -114,13 +114,13 @@ int playForMemory(const QString &root, const char *clip)
     Program prog(root);
     prog.select(clip);
     MainForm &f = prog.form;
-    f.Check1.setValue(1);
-    f.scrlSpeed.setValue(25);
-    f.cboDirections.setListIndex(0);
-    f.cmdPlay.setValue(1);
+    f.showOverlay.setValue(1);
+    f.speedBar.setValue(25);
+    f.directionBox.setListIndex(0);
+    f.playButton.setValue(1);
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    std::printf("Peak RSS playing %d frames of %s: %ld MB\n", f.lvwFiles.count(), clip,
+    std::printf("Peak RSS playing %d frames of %s: %ld MB\n", f.frameFiles.count(), clip,
                 usage.ru_maxrss / 1024);
     return 0;
 }
@@ -132,14 +132,14 @@ void timeSelecting(const QString &root, const char *clip, const char *frameKind)
     prog.select(clip);
     std::vector<double> times;
     for (int k = 0; k < 7; ++k) {
-        prog.form.List1.setListIndex(0);
+        prog.form.clipList.setListIndex(0);
         QElapsedTimer t;
         t.start();
-        prog.form.List1.setListIndex(int(prog.form.List1.items().indexOf(QLatin1String(clip))));
+        prog.form.clipList.setListIndex(int(prog.form.clipList.items().indexOf(QLatin1String(clip))));
         times.push_back(t.nsecsElapsed() / 1e6);
     }
     std::printf("Selecting a clip of %d%s frames: median %.1f ms (until the first frame shows)\n",
-                int(prog.form.lvwFiles.count()), frameKind, median(times));
+                int(prog.form.frameFiles.count()), frameKind, median(times));
 }
 
 void showFrames(const QString &root, const char *clip)
@@ -147,13 +147,13 @@ void showFrames(const QString &root, const char *clip)
     Program prog(root);
     prog.select(clip);
     MainForm &f = prog.form;
-    f.Check1.setValue(1);
+    f.showOverlay.setValue(1);
     std::vector<double> times;
-    const int n = f.lvwFiles.count();
+    const int n = f.frameFiles.count();
     for (int k = 0; k < 60; ++k) {
         QElapsedTimer t;
         t.start();
-        f.slPre.setValue((k + 1) % n);
+        f.frameSlider.setValue((k + 1) % n);
         times.push_back(t.nsecsElapsed() / 1e6);
     }
     std::printf("  show one frame, %-22s median %6.2f ms\n", clip, median(times));
@@ -206,14 +206,14 @@ int main(int argc, char **argv)
         Program prog(root);
         prog.select("play1920");
         MainForm &f = prog.form;
-        f.cboFormats.setListIndex(int(f.cboFormats.items().indexOf(QStringLiteral("DVD NTSC"))));
+        f.formatBox.setListIndex(int(f.formatBox.items().indexOf(QStringLiteral("DVD NTSC"))));
         // A frame starts when the slider moves (before it is shown) and lasts until the next one.
         QElapsedTimer clock;
         clock.start();
         std::vector<double> show;
         std::vector<double> frameTimes;
         double frameStart = -1;
-        QObject::connect(&f.slPre, &ScrollBar::valueChanged, [&] {
+        QObject::connect(&f.frameSlider, &ScrollBar::valueChanged, [&] {
             const double now = clock.nsecsElapsed() / 1e6;
             if (frameStart >= 0)
                 frameTimes.push_back(now - frameStart);
@@ -223,12 +223,12 @@ int main(int argc, char **argv)
                          [&] { show.push_back(clock.nsecsElapsed() / 1e6 - frameStart); });
         std::printf("Playback of 200 Full-HD JPEG frames:\n");
         for (int speed : {8, 25, 30}) {
-            f.scrlSpeed.setValue(speed);
-            f.cboDirections.setListIndex(0);
+            f.speedBar.setValue(speed);
+            f.directionBox.setListIndex(0);
             show.clear();
             frameTimes.clear();
             frameStart = -1;
-            f.cmdPlay.setValue(1);
+            f.playButton.setValue(1);
             const double delay = Player::frameDelay(speed) * 1000.0;
             const double showMedian = median(show);
             const double frameMean = mean(frameTimes);

@@ -1,7 +1,7 @@
 // A frame file shown by the preview: the input is written as the only frame of a clip folder and
-// Preview::slPre_Change() loads it into picTemp, scales it into picPre and, with Check1 on, draws
-// the overlay; a JPEG is also decoded to YCbCr planes. The last byte picks the file's extension,
-// Check1, a read-ahead, box and border; the one before it the overlay's corner and size.
+// Preview::slPre_Change() loads it into sourceFrame, scales it into previewPicture and, with showOverlay on,
+// draws the overlay; a JPEG is also decoded to YCbCr planes. The last byte picks the file's extension,
+// showOverlay, a read-ahead, box and border; the one before it the overlay's corner and size.
 
 #include <QtGui>
 
@@ -42,14 +42,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     MainForm form;
     for (const QString &text : builtInUiTexts())
-        form.lstComments.addItem(text);
+        form.uiTextList.addItem(text);
     form.state.ClipPath = clip;
-    form.lvwFiles.addItem(name);
-    form.cboPosition.setText(form.UiText(kUiTopLeft + (options & 3)));
-    form.cboSize.setText(form.UiText(kUiSmall + (options >> 2 & 3)));
-    form.Check2.setValue(flags >> 3 & 1);
-    form.Check3.setValue(flags >> 4 & 1);
-    form.Check1.setValue(flags >> 1 & 1);
+    form.frameFiles.addItem(name);
+    form.overlayCorner.setText(form.uiText(kUiTopLeft + (options & 3)));
+    form.overlaySize.setText(form.uiText(kUiSmall + (options >> 2 & 3)));
+    form.overlayBox.setValue(flags >> 3 & 1);
+    form.overlayBorder.setValue(flags >> 4 & 1);
+    form.showOverlay.setValue(flags >> 1 & 1);
 
     Overlay overlay(form);
     OverlayOptions overlayOptions(form, overlay);
@@ -59,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         preview.prefetch({0});
     preview.slPre_Change();
 
-    const QImage &frame = form.picTemp.image();
+    const QImage &frame = form.sourceFrame.image();
     require(frame.isNull() ||
             (frame.width() >= 1 && frame.height() >= 1 && frame.width() <= FrameLoader::maxFrameSide &&
              frame.height() <= FrameLoader::maxFrameSide && frame.format() == QImage::Format_RGB32));
@@ -68,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     FrameLoader loader;
     if ((flags & 1) && PlaneShrinker().decode(loader, bytesOf(data, size), planes, {16, 8}))
         require(planes.size == QSize(16, 8) && planes.bytes.size() == 16 * 8 * 3 / 2);
-    const QImage &shown = form.picPre.image();
+    const QImage &shown = form.previewPicture.image();
     require(shown.size() == QSize(MainForm::kPreviewInnerWidth, MainForm::kPreviewInnerHeight));
     consume(qHashBits(shown.constBits(), std::size_t(shown.sizeInBytes())) + std::size_t(frame.width()));
     return 0;

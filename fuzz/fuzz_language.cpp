@@ -18,17 +18,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     std::size_t sum = 0;
     for (int i = -1; i <= 30; ++i)
-        sum += std::size_t(form.UiText(i).size());
+        sum += std::size_t(form.uiText(i).size());
     for (const Control *c : form.controls()) {
         require(c->hasCaption() || c->caption().isEmpty());
         sum += std::size_t(c->caption().size() + c->toolTip().size());
     }
-    for (const ListControl *list : {&form.lstComments, &form.cboFormats, &form.cboPosition, &form.List1}) {
+    for (const ListControl *list : {&form.uiTextList, &form.formatBox, &form.overlayCorner, &form.clipList}) {
         for (const QString &item : list->items())
             sum += std::size_t(item.size());
     }
-    sum += std::size_t(form.Check1.caption().size() + form.lbl(5)->caption().size() +
-                       form.cmdFirst.toolTip().size() + form.picColor(3)->toolTip().size());
+    sum += std::size_t(form.showOverlay.caption().size() + form.frameNumberCaption.caption().size() +
+                       form.firstButton.toolTip().size() + form.textColorSwatch(3)->toolTip().size());
     consume(sum);
 
     require(readFile(path) == bytesOf(data, size));

@@ -118,7 +118,7 @@ int runBatchJob(int argc, char **argv, const ProgramFolder &where, const QString
     FillLanguageList(form);
     if (where.perUser && !createProgramFolder(where.folder)) {
         messages.inform(form.state.AppTitle,
-                        programFolderMessage(form.UiText(kUiProgramFolder), where.folder), MessageIcon::Stop);
+                        programFolderMessage(form.uiText(kUiProgramFolder), where.folder), MessageIcon::Stop);
         return BatchFailed;
     }
 
@@ -132,42 +132,42 @@ int runBatchJob(int argc, char **argv, const ProgramFolder &where, const QString
 
     logic.clipList.InitMyself();
 
-    const int clipIndex = int(form.List1.items().indexOf(options.clip));
+    const int clipIndex = int(form.clipList.items().indexOf(options.clip));
     if (clipIndex < 0)
         return usageError(QStringLiteral("unknown clip '%1' (see --list-clips)").arg(options.clip));
-    form.List1.setListIndex(clipIndex);
+    form.clipList.setListIndex(clipIndex);
 
     if (options.format)
-        form.cboFormats.setListIndex(int(form.cboFormats.items().indexOf(*options.format)));
+        form.formatBox.setListIndex(int(form.formatBox.items().indexOf(*options.format)));
     if (options.fps)
-        form.txtFPS.setText(*options.fps);
+        form.frameRateBox.setText(*options.fps);
     if (options.width)
-        form.txtWidth.setText(*options.width);
+        form.widthBox.setText(*options.width);
     if (options.height)
-        form.txtHeight.setText(*options.height);
+        form.heightBox.setText(*options.height);
     if (options.speed) {
-        const int lo = std::min(form.scrlSpeed.minimum(), form.scrlSpeed.maximum());
-        const int hi = std::max(form.scrlSpeed.minimum(), form.scrlSpeed.maximum());
-        form.scrlSpeed.setValue(std::clamp(*options.speed, lo, hi));
+        const int lo = std::min(form.speedBar.minimum(), form.speedBar.maximum());
+        const int hi = std::max(form.speedBar.minimum(), form.speedBar.maximum());
+        form.speedBar.setValue(std::clamp(*options.speed, lo, hi));
     }
     if (options.direction)
-        form.cboDirections.setListIndex(*options.direction);
+        form.directionBox.setListIndex(*options.direction);
     if (options.box)
-        form.Check2.setValue(1);
+        form.overlayBox.setValue(1);
     if (options.border)
-        form.Check3.setValue(1);
+        form.overlayBorder.setValue(1);
     if (options.text)
-        form.Text1.setText(*options.text);
+        form.overlayText.setText(*options.text);
     if (options.position)
-        form.cboPosition.setListIndex(*options.position);
+        form.overlayCorner.setListIndex(*options.position);
     if (options.size)
-        form.cboSize.setListIndex(*options.size);
+        form.overlaySize.setListIndex(*options.size);
     if (options.color) {
-        if (Picture *swatch = form.picColor(*options.color))
+        if (Picture *swatch = form.textColorSwatch(*options.color))
             swatch->click();
     }
     if (options.overlay)
-        form.Check1.setValue(1);
+        form.showOverlay.setValue(1);
     if (options.container)
         form.output.container = *options.container;
     if (options.fit)

@@ -52,7 +52,7 @@ int runWindow(int argc, char **argv, const ProgramFolder &where, const QString &
     FillLanguageList(form);
     if (where.perUser && !createProgramFolder(where.folder)) {
         MessageBoxService(form, nullptr)
-            .inform(form.state.AppTitle, programFolderMessage(form.UiText(kUiProgramFolder), where.folder),
+            .inform(form.state.AppTitle, programFolderMessage(form.uiText(kUiProgramFolder), where.folder),
                     MessageIcon::Stop);
         return 1;
     }

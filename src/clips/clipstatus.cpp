@@ -14,25 +14,25 @@ QString problemLine(const ClipProblem &p, const ClipCheckResult &result, const M
 {
     switch (p.kind) {
     case ClipProblem::Kind::Unreadable:
-        return form.UiText(kUiFrameUnreadable).arg(p.name);
+        return form.uiText(kUiFrameUnreadable).arg(p.name);
     case ClipProblem::Kind::SizeDiffers:
-        return form.UiText(kUiFrameSizeDiffers)
+        return form.uiText(kUiFrameSizeDiffers)
             .arg(p.name, QString::number(p.size.width()), QString::number(p.size.height()),
                  QString::number(result.firstSize.width()), QString::number(result.firstSize.height()));
     case ClipProblem::Kind::OutOfOrder:
-        return form.UiText(kUiFrameOutOfOrder).arg(p.name, p.other);
+        return form.uiText(kUiFrameOutOfOrder).arg(p.name, p.other);
     case ClipProblem::Kind::Gap:
-        return form.UiText(kUiNumberingGap).arg(p.name, p.other);
+        return form.uiText(kUiNumberingGap).arg(p.name, p.other);
     case ClipProblem::Kind::NotAFrame:
         break;
     }
-    return form.UiText(kUiNotAFrame).arg(p.name);
+    return form.uiText(kUiNotAFrame).arg(p.name);
 }
 
 QString summaryLine(const ClipCheckResult &result, const MainForm &form, int speed,
                     PlayingDirection direction)
 {
-    return form.UiText(kUiCheckSummary)
+    return form.uiText(kUiCheckSummary)
         .arg(QString::number(result.frames), QString::number(result.firstSize.width()),
              QString::number(result.firstSize.height()),
              secondsText(videoSeconds(result.frames, direction, speed)), QString::number(std::max(speed, 1)));
@@ -52,7 +52,7 @@ QStringList clipCheckReport(const ClipCheckResult &result, const MainForm &form,
     for (const ClipProblem &p : result.problems)
         lines.append(problemLine(p, result, form));
     if (!result.complete)
-        lines.append(form.UiText(kUiCheckIncomplete));
+        lines.append(form.uiText(kUiCheckIncomplete));
     lines.append(summaryLine(result, form, speed, direction));
     return lines;
 }
@@ -66,10 +66,10 @@ struct ClipStatus::Job
 
 ClipStatus::ClipStatus(MainForm &form, QObject *parent) : QObject(parent), m_form(form)
 {
-    connect(&form.slPre, &ScrollBar::rangeChanged, this, &ClipStatus::updateLength);
-    connect(&form.scrlSpeed, &ScrollBar::changed, this, &ClipStatus::updateLength);
+    connect(&form.frameSlider, &ScrollBar::rangeChanged, this, &ClipStatus::updateLength);
+    connect(&form.speedBar, &ScrollBar::changed, this, &ClipStatus::updateLength);
     // Connected after the player's handler, which records PlayDirection.
-    connect(&form.cboDirections, &ListControl::clicked, this, &ClipStatus::updateLength);
+    connect(&form.directionBox, &ListControl::clicked, this, &ClipStatus::updateLength);
 }
 
 ClipStatus::~ClipStatus()
@@ -81,10 +81,10 @@ ClipStatus::~ClipStatus()
 
 void ClipStatus::updateLength()
 {
-    const int frames = m_form.slPre.maximum() + 1;
-    m_form.lblLength.setCaption(
-        m_form.UiText(kUiVideoLength)
-            .arg(secondsText(videoSeconds(frames, m_form.state.PlayDirection, m_form.scrlSpeed.value()))));
+    const int frames = m_form.frameSlider.maximum() + 1;
+    m_form.videoLength.setCaption(
+        m_form.uiText(kUiVideoLength)
+            .arg(secondsText(videoSeconds(frames, m_form.state.PlayDirection, m_form.speedBar.value()))));
 }
 
 void ClipStatus::cancelAll()
@@ -108,8 +108,8 @@ void ClipStatus::startCheck()
     cancelAll();
     joinFinished();
     const quint64 generation = ++m_generation;
-    m_form.lblCheck.setCaption(m_form.UiText(kUiClipChecking));
-    m_form.lblCheck.setToolTip(QString());
+    m_form.clipCheckResult.setCaption(m_form.uiText(kUiClipChecking));
+    m_form.clipCheckResult.setToolTip(QString());
 
     auto job = std::make_unique<Job>();
     Job *j = job.get();
@@ -133,18 +133,18 @@ void ClipStatus::show(quint64 generation, const ClipCheckResult &result)
         return;
     m_last = result;
     MainForm &f = m_form;
-    const int speed = f.scrlSpeed.value();
+    const int speed = f.speedBar.value();
     QStringList lines = clipCheckReport(result, f, speed, f.state.PlayDirection);
     const qsizetype problems = result.problems.size();
     if (problems > kToolTipProblems) {
         lines.remove(kToolTipProblems, problems - kToolTipProblems);
-        lines.insert(kToolTipProblems, f.UiText(kUiMoreProblems).arg(problems - kToolTipProblems));
+        lines.insert(kToolTipProblems, f.uiText(kUiMoreProblems).arg(problems - kToolTipProblems));
     }
     if (problems > 0)
-        f.lblCheck.setCaption(f.UiText(kUiProblemsFound).arg(problems));
+        f.clipCheckResult.setCaption(f.uiText(kUiProblemsFound).arg(problems));
     else
-        f.lblCheck.setCaption(f.UiText(result.complete ? kUiClipOk : kUiCheckIncomplete));
-    f.lblCheck.setToolTip(lines.join(QLatin1Char('\n')));
+        f.clipCheckResult.setCaption(f.uiText(result.complete ? kUiClipOk : kUiCheckIncomplete));
+    f.clipCheckResult.setToolTip(lines.join(QLatin1Char('\n')));
     emit checkFinished();
 }
 

@@ -22,8 +22,8 @@ QStringList clipCheckReport(const ClipCheckResult &result, const MainForm &form,
 QString secondsText(double seconds);
 
 // What the window shows about the selected clip beyond the classic form: the video's length next
-// to the frame count (lblLength, following the frame count, speed and direction), and the clip
-// check run in the background (lblCheck: a short line, the details in its tooltip).
+// to the frame count (videoLength, following the frame count, speed and direction), and the clip
+// check run in the background (clipCheckResult: a short line, the details in its tooltip).
 class ClipStatus : public QObject
 {
     Q_OBJECT

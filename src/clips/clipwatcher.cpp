@@ -59,14 +59,14 @@ void ClipWatcher::updateClipList()
 {
     MainForm &f = m_form;
     const QStringList clips = listClips(f.state.FramesPath);
-    if (clips == f.List1.items())
+    if (clips == f.clipList.items())
         return;
     QStringList entries;
     for (const QString &clip : clips)
         entries.append(f.state.FramesPath + clip);
-    f.Dir1.setItems(entries);
+    f.clipFolders.setItems(entries);
     // The selection stays on its clip's name; a clip that went away leaves no entry selected.
-    f.List1.setItems(clips);
+    f.clipList.setItems(clips);
     emit clipsChanged();
 }
 
@@ -74,28 +74,28 @@ void ClipWatcher::updateFrameList()
 {
     MainForm &f = m_form;
     const QStringList frames = listFrames(f.state.ClipPath);
-    if (frames == f.lvwFiles.items())
+    if (frames == f.frameFiles.items())
         return;
-    const int shown = f.slPre.value();
-    const QString shownName = f.lvwFiles.item(shown);
-    f.lvwFiles.setItems(frames);
+    const int shown = f.frameSlider.value();
+    const QString shownName = f.frameFiles.item(shown);
+    f.frameFiles.setItems(frames);
     // The frame shown keeps its place on the screen; when it went away, its neighbour is shown.
     const int last = int(frames.size()) - 1;
     int target = int(frames.indexOf(shownName));
     if (target < 0)
         target = std::min(shown, last);
-    const int before = f.slPre.value();
-    if (target > f.slPre.maximum()) {
-        f.slPre.setMaximum(last);
-        f.slPre.setValue(target);
+    const int before = f.frameSlider.value();
+    if (target > f.frameSlider.maximum()) {
+        f.frameSlider.setMaximum(last);
+        f.frameSlider.setValue(target);
     } else {
         if (target >= 0)
-            f.slPre.setValue(target);
-        f.slPre.setMaximum(last);
+            f.frameSlider.setValue(target);
+        f.frameSlider.setMaximum(last);
     }
     // Another file at the same place: the slider did not move, so the frame is loaded here.
-    if (f.slPre.value() == before && target >= 0 && frames.at(target) != shownName)
-        emit f.slPre.changed();
+    if (f.frameSlider.value() == before && target >= 0 && frames.at(target) != shownName)
+        emit f.frameSlider.changed();
     showFrameCount(f);
     emit framesChanged();
 }

@@ -27,27 +27,27 @@ const QList<FormatPreset> &formatPresets()
 
 void applySpeedLimit(MainForm &form)
 {
-    const double fps = numberValueOf(form.txtFPS.text());
-    if (fps < form.scrlSpeed.value())
-        form.scrlSpeed.setValue(8);
+    const double fps = numberValueOf(form.frameRateBox.text());
+    if (fps < form.speedBar.value())
+        form.speedBar.setValue(8);
     const double max = roundHalfEven(fps);
     if (max >= -32768.0 && max <= 32767.0)
-        form.scrlSpeed.setMaximum(int(max));
+        form.speedBar.setMaximum(int(max));
 }
 
 FormatPresets::FormatPresets(MainForm &form, QObject *parent) : QObject(parent), m_form(form)
 {
-    connect(&form.cboFormats, &ListControl::clicked, this, &FormatPresets::cboFormats_Click);
+    connect(&form.formatBox, &ListControl::clicked, this, &FormatPresets::cboFormats_Click);
 }
 
 void FormatPresets::cboFormats_Click()
 {
-    const QString text = m_form.cboFormats.text();
+    const QString text = m_form.formatBox.text();
     for (const FormatPreset &row : formatPresets()) {
         if (row.name == text) {
-            m_form.txtFPS.setText(row.fps);
-            m_form.txtWidth.setText(row.width);
-            m_form.txtHeight.setText(row.height);
+            m_form.frameRateBox.setText(row.fps);
+            m_form.widthBox.setText(row.width);
+            m_form.heightBox.setText(row.height);
             break;
         }
     }

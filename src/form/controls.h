@@ -17,7 +17,8 @@ class Control : public QObject
 {
     Q_OBJECT
 public:
-    explicit Control(const QString &name, int index = -1, QObject *parent = nullptr);
+    // The form's own controls start without a name and get theirs from its name table.
+    explicit Control(const QString &name = {}, int index = -1, QObject *parent = nullptr);
 
     QString name() const { return m_name; }
     int index() const { return m_index; }
@@ -44,6 +45,13 @@ signals:
     void enabledChanged(bool enabled);
 
 private:
+    friend class MainForm;
+    void setName(const QString &name, int index)
+    {
+        m_name = name;
+        m_index = index;
+    }
+
     QString m_name;
     int m_index;
     QString m_caption;

@@ -36,7 +36,7 @@ const QList<Swatch> &textSwatches()
 
 } // namespace
 
-const QList<int> &MainForm::picColorIndexes()
+const QList<int> &MainForm::textColorSwatchIndexes()
 {
     static const QList<int> indexes = {8, 0, 1, 2, 3, 4, 5, 6};
     return indexes;
@@ -44,29 +44,17 @@ const QList<int> &MainForm::picColorIndexes()
 
 MainForm::MainForm(QObject *parent) : QObject(parent)
 {
-    for (Control *c : std::initializer_list<Control *>{
-             &Frame2,        &List1,     &fraPre,      &cboFormats, &txtFPS,   &txtWidth,    &txtHeight,
-             &cboDirections, &scrlSpeed, &lblSpeed,    &Frame3,     &Text1,    &Check1,      &cboPosition,
-             &cboSize,       &Check2,    &Check3,      &Label1,     &Frame1,   &lblCurFrame, &lblLength,
-             &lblCheck,      &picPre,    &slPre,       &cmdFirst,   &cmdBack,  &cmdNext,     &cmdLast,
-             &cmdStop,       &cmdPlay,   &cmdDelFrame, &chkRepeat,  &Command1, &lstComments, &Dir1,
-             &lvwFiles,      &picSave,   &picTemp,     &dummy,      &Label2,   &Label3})
-        add(c);
-    for (int i : {0, 1, 2, 3, 4, 5, 7, 8}) {
-        auto *l = new Label(QStringLiteral("lbl"), i, this);
-        m_lbl.append(l);
-        add(l);
-    }
+    nameControls();
     for (const Swatch &s : textSwatches()) {
         auto *p = new Picture(QStringLiteral("picColor"), s.index, this);
         p->setBackColor(s.color);
-        m_picColor.append(p);
+        m_textColorSwatches.append(p);
         add(p);
     }
     for (auto [i, c] : {std::pair{3, rgb(64, 64, 64)}, std::pair{2, rgb(128, 128, 128)}}) {
         auto *p = new Picture(QStringLiteral("picFramCol"), i, this);
         p->setBackColor(c);
-        m_picFramCol.append(p);
+        m_boxColorSwatches.append(p);
         add(p);
     }
     for (const ShownTextDefault &t : shownTextDefaults()) {
@@ -75,6 +63,74 @@ MainForm::MainForm(QObject *parent) : QObject(parent)
         add(holder);
     }
     setDesignTimeValues();
+}
+
+// The names language files address the controls by (with the element of a control array), the
+// one place they are written.
+void MainForm::nameControls()
+{
+    struct Named
+    {
+        Control *control;
+        const char *name;
+        int index = -1;
+    };
+    const Named table[] = {
+        {&clipListFrame, "Frame2"},
+        {&clipList, "List1"},
+        {&optionsFrame, "fraPre"},
+        {&formatBox, "cboFormats"},
+        {&frameRateBox, "txtFPS"},
+        {&widthBox, "txtWidth"},
+        {&heightBox, "txtHeight"},
+        {&directionBox, "cboDirections"},
+        {&speedBar, "scrlSpeed"},
+        {&speedValue, "lblSpeed"},
+        {&overlayFrame, "Frame3"},
+        {&overlayText, "Text1"},
+        {&showOverlay, "Check1"},
+        {&overlayCorner, "cboPosition"},
+        {&overlaySize, "cboSize"},
+        {&overlayBox, "Check2"},
+        {&overlayBorder, "Check3"},
+        {&colorCaption, "Label1"},
+        {&frameNumberFrame, "Frame1"},
+        {&frameNumber, "lblCurFrame"},
+        {&videoLength, "lblLength"},
+        {&clipCheckResult, "lblCheck"},
+        {&previewPicture, "picPre"},
+        {&frameSlider, "slPre"},
+        {&firstButton, "cmdFirst"},
+        {&backButton, "cmdBack"},
+        {&nextButton, "cmdNext"},
+        {&lastButton, "cmdLast"},
+        {&stopButton, "cmdStop"},
+        {&playButton, "cmdPlay"},
+        {&deleteButton, "cmdDelFrame"},
+        {&repeatBox, "chkRepeat"},
+        {&makeVideoButton, "Command1", 0},
+        {&uiTextList, "lstComments"},
+        {&clipFolders, "Dir1"},
+        {&frameFiles, "lvwFiles"},
+        {&videoFrame, "picSave"},
+        {&sourceFrame, "picTemp"},
+        {&focusSink, "dummy"},
+        {&previewTextLabel, "Label2"},
+        {&videoTextLabel, "Label3"},
+        // lbl(0) … lbl(8); there is no element 6.
+        {&frameCount, "lbl", 0},
+        {&rateCaption, "lbl", 1},
+        {&rateUnit, "lbl", 2},
+        {&widthCaption, "lbl", 3},
+        {&heightCaption, "lbl", 4},
+        {&frameNumberCaption, "lbl", 5},
+        {&speedCaption, "lbl", 7},
+        {&speedScale, "lbl", 8},
+    };
+    for (const Named &n : table) {
+        n.control->setName(QLatin1String(n.name), n.index);
+        add(n.control);
+    }
 }
 
 void MainForm::add(Control *c)
@@ -91,27 +147,18 @@ Control *MainForm::findControl(const QString &name, int index) const
     return nullptr;
 }
 
-Label *MainForm::lbl(int i) const
+Picture *MainForm::textColorSwatch(int i) const
 {
-    for (Label *l : m_lbl) {
-        if (l->index() == i)
-            return l;
-    }
-    return nullptr;
-}
-
-Picture *MainForm::picColor(int i) const
-{
-    for (Picture *p : m_picColor) {
+    for (Picture *p : m_textColorSwatches) {
         if (p->index() == i)
             return p;
     }
     return nullptr;
 }
 
-Picture *MainForm::picFramCol(int i) const
+Picture *MainForm::boxColorSwatch(int i) const
 {
-    for (Picture *p : m_picFramCol) {
+    for (Picture *p : m_boxColorSwatches) {
         if (p->index() == i)
             return p;
     }
@@ -120,83 +167,83 @@ Picture *MainForm::picFramCol(int i) const
 
 void MainForm::setDesignTimeValues()
 {
-    Frame2.setCaption(QStringLiteral("Gefundene Clips:"));
-    fraPre.setCaption(QStringLiteral("Optionen:"));
-    cboFormats.setText(QStringLiteral("Full-HD 16:9"));
-    txtFPS.setText(QStringLiteral("25"));
-    txtFPS.setMaxLength(2);
-    txtWidth.setText(QStringLiteral("1920"));
-    txtWidth.setMaxLength(4);
-    txtHeight.setText(QStringLiteral("1080"));
-    txtHeight.setMaxLength(4);
-    lbl(0)->setCaption(QStringLiteral("Frames: 0"));
-    lbl(1)->setCaption(QStringLiteral("Frames: "));
-    lbl(2)->setCaption(QStringLiteral("p/s"));
-    lbl(3)->setCaption(QStringLiteral("Breite: "));
-    lbl(4)->setCaption(QStringLiteral("Höhe: "));
-    lbl(5)->setCaption(QStringLiteral("Frame Nr.: "));
-    lbl(7)->setCaption(QStringLiteral("Geschwindigkeit des AVI-Clips: "));
-    lbl(8)->setCaption(QStringLiteral("langsamer        schneller"));
-    cboDirections.setText(QStringLiteral("Normal (Vorwärts)"));
-    scrlSpeed.setMinimum(1);
-    scrlSpeed.setMaximum(25);
-    scrlSpeed.setValue(8);
-    scrlSpeed.setSteps(1, 10);
-    lblSpeed.setCaption(QStringLiteral("8"));
+    clipListFrame.setCaption(QStringLiteral("Gefundene Clips:"));
+    optionsFrame.setCaption(QStringLiteral("Optionen:"));
+    formatBox.setText(QStringLiteral("Full-HD 16:9"));
+    frameRateBox.setText(QStringLiteral("25"));
+    frameRateBox.setMaxLength(2);
+    widthBox.setText(QStringLiteral("1920"));
+    widthBox.setMaxLength(4);
+    heightBox.setText(QStringLiteral("1080"));
+    heightBox.setMaxLength(4);
+    frameCount.setCaption(QStringLiteral("Frames: 0"));
+    rateCaption.setCaption(QStringLiteral("Frames: "));
+    rateUnit.setCaption(QStringLiteral("p/s"));
+    widthCaption.setCaption(QStringLiteral("Breite: "));
+    heightCaption.setCaption(QStringLiteral("Höhe: "));
+    frameNumberCaption.setCaption(QStringLiteral("Frame Nr.: "));
+    speedCaption.setCaption(QStringLiteral("Geschwindigkeit des AVI-Clips: "));
+    speedScale.setCaption(QStringLiteral("langsamer        schneller"));
+    directionBox.setText(QStringLiteral("Normal (Vorwärts)"));
+    speedBar.setMinimum(1);
+    speedBar.setMaximum(25);
+    speedBar.setValue(8);
+    speedBar.setSteps(1, 10);
+    speedValue.setCaption(QStringLiteral("8"));
 
-    Frame3.setCaption(QStringLiteral("Einblendung"));
-    Frame3.setBackColor(rgb(192, 255, 192));
-    Text1.setText(QStringLiteral("© BRIMHOLT"));
-    Check1.setCaption(QStringLiteral("Copyright einblenden"));
-    cboPosition.setText(QStringLiteral("Rechts unten"));
-    cboSize.setText(QStringLiteral("Mittel"));
-    Check2.setCaption(QStringLiteral("Box"));
-    Check3.setCaption(QStringLiteral("Rahmen"));
-    Label1.setCaption(QStringLiteral("Farbe:"));
+    overlayFrame.setCaption(QStringLiteral("Einblendung"));
+    overlayFrame.setBackColor(rgb(192, 255, 192));
+    overlayText.setText(QStringLiteral("© BRIMHOLT"));
+    showOverlay.setCaption(QStringLiteral("Copyright einblenden"));
+    overlayCorner.setText(QStringLiteral("Rechts unten"));
+    overlaySize.setText(QStringLiteral("Mittel"));
+    overlayBox.setCaption(QStringLiteral("Box"));
+    overlayBorder.setCaption(QStringLiteral("Rahmen"));
+    colorCaption.setCaption(QStringLiteral("Farbe:"));
 
-    Frame1.setBackColor(rgb(0xFF, 0xE0, 0xC0));
-    lblCurFrame.setCaption(QStringLiteral("1"));
-    lblCurFrame.setFont(arialBold(14.25));
-    lblCurFrame.setForeColor(rgb(0, 0, 128));
-    lblCurFrame.setBackColor(rgb(0xE0, 0xE0, 0xE0));
+    frameNumberFrame.setBackColor(rgb(0xFF, 0xE0, 0xC0));
+    frameNumber.setCaption(QStringLiteral("1"));
+    frameNumber.setFont(arialBold(14.25));
+    frameNumber.setForeColor(rgb(0, 0, 128));
+    frameNumber.setBackColor(rgb(0xE0, 0xE0, 0xE0));
 
-    picPre.setImage([] {
+    previewPicture.setImage([] {
         QImage img(kPreviewInnerWidth, kPreviewInnerHeight, QImage::Format_RGB32);
         img.fill(Qt::black);
         return img;
     }());
-    slPre.setMinimum(0);
-    slPre.setMaximum(0);
-    slPre.setSteps(1, 25);
+    frameSlider.setMinimum(0);
+    frameSlider.setMaximum(0);
+    frameSlider.setSteps(1, 25);
 
-    cmdFirst.setCaption(QStringLiteral("9"));
-    cmdFirst.setToolTip(QStringLiteral("Erster Frame"));
-    cmdBack.setCaption(QStringLiteral("7"));
-    cmdBack.setToolTip(QStringLiteral("Vorheriger Frame"));
-    cmdNext.setCaption(QStringLiteral("8"));
-    cmdNext.setToolTip(QStringLiteral("Nächster Frame"));
-    cmdLast.setCaption(QStringLiteral(":"));
-    cmdLast.setToolTip(QStringLiteral("Letzter Frame"));
-    cmdStop.setCaption(QStringLiteral("<"));
-    cmdStop.setToolTip(QStringLiteral("Stop"));
-    cmdPlay.setCaption(QStringLiteral("4"));
-    cmdPlay.setToolTip(QStringLiteral("Abspielen"));
-    cmdDelFrame.setCaption(QStringLiteral("r"));
-    cmdDelFrame.setToolTip(QStringLiteral("Aktuellen Frame löschen"));
-    chkRepeat.setCaption(QStringLiteral("Wiederholen"));
-    Command1.setCaption(QStringLiteral("Video Fertigstellen"));
+    firstButton.setCaption(QStringLiteral("9"));
+    firstButton.setToolTip(QStringLiteral("Erster Frame"));
+    backButton.setCaption(QStringLiteral("7"));
+    backButton.setToolTip(QStringLiteral("Vorheriger Frame"));
+    nextButton.setCaption(QStringLiteral("8"));
+    nextButton.setToolTip(QStringLiteral("Nächster Frame"));
+    lastButton.setCaption(QStringLiteral(":"));
+    lastButton.setToolTip(QStringLiteral("Letzter Frame"));
+    stopButton.setCaption(QStringLiteral("<"));
+    stopButton.setToolTip(QStringLiteral("Stop"));
+    playButton.setCaption(QStringLiteral("4"));
+    playButton.setToolTip(QStringLiteral("Abspielen"));
+    deleteButton.setCaption(QStringLiteral("r"));
+    deleteButton.setToolTip(QStringLiteral("Aktuellen Frame löschen"));
+    repeatBox.setCaption(QStringLiteral("Wiederholen"));
+    makeVideoButton.setCaption(QStringLiteral("Video Fertigstellen"));
 
-    Label2.setForeColor(rgb(255, 255, 255));
-    Label2.setFont(arialBold(12));
-    Label3.setBackColor(rgb(64, 64, 64));
-    Label3.setFont(arialBold(12));
+    previewTextLabel.setForeColor(rgb(255, 255, 255));
+    previewTextLabel.setFont(arialBold(12));
+    videoTextLabel.setBackColor(rgb(64, 64, 64));
+    videoTextLabel.setFont(arialBold(12));
 }
 
-QStringList MainForm::UiTexts(int first, int last) const
+QStringList MainForm::uiTexts(int first, int last) const
 {
     QStringList texts;
     for (int i = first; i <= last; ++i)
-        texts << UiText(i);
+        texts << uiText(i);
     return texts;
 }
 

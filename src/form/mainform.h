@@ -12,7 +12,8 @@ namespace tavelon {
 
 // The main window's controls and shared state, without any widget: what the logic of every
 // subsystem drives. The window in src/ui shows these models; the batch mode drives them directly.
-// Control names (and array indexes) are the ones language files address.
+// Members are named for what they hold; the names (and array indexes) language files address
+// are given to them in one table, in mainform.cpp.
 class MainForm : public QObject
 {
     Q_OBJECT
@@ -24,10 +25,10 @@ public:
     Control *findControl(const QString &name, int index) const;
     QList<Control *> controls() const { return m_controls; }
 
-    // UiText entry i: item i of lstComments, the empty text past the end.
-    QString UiText(int i) const { return lstComments.item(i); }
+    // UiText entry i: item i of uiTextList, the empty text past the end.
+    QString uiText(int i) const { return uiTextList.item(i); }
     // Entries first … last of the UiText table.
-    QStringList UiTexts(int first, int last) const;
+    QStringList uiTexts(int first, int last) const;
 
     // Moves the keyboard focus to the hidden text box (raises focusDummyRequested()).
     void focusDummy() { emit focusDummyRequested(); }
@@ -38,63 +39,76 @@ public:
     VideoOutput output;
 
     // Clip list and options frame
-    Label Frame2{QStringLiteral("Frame2")};
-    ListControl List1{QStringLiteral("List1")};
-    Label fraPre{QStringLiteral("fraPre")};
-    ListControl cboFormats{QStringLiteral("cboFormats")};
-    TextBox txtFPS{QStringLiteral("txtFPS")};
-    TextBox txtWidth{QStringLiteral("txtWidth")};
-    TextBox txtHeight{QStringLiteral("txtHeight")};
-    ListControl cboDirections{QStringLiteral("cboDirections")};
-    ScrollBar scrlSpeed{QStringLiteral("scrlSpeed")};
-    Label lblSpeed{QStringLiteral("lblSpeed")};
-    // lbl(0) … lbl(8); there is no element 6.
-    Label *lbl(int i) const;
+    Label clipListFrame;
+    ListControl clipList;
+    Label optionsFrame;
+    ListControl formatBox;
+    TextBox frameRateBox;
+    TextBox widthBox;
+    TextBox heightBox;
+    ListControl directionBox;
+    ScrollBar speedBar;
+    Label speedValue;
+    Label rateCaption;
+    Label rateUnit;
+    Label widthCaption;
+    Label heightCaption;
+    Label speedCaption;
+    Label speedScale;
 
     // Overlay options
-    Label Frame3{QStringLiteral("Frame3")};
-    TextBox Text1{QStringLiteral("Text1")};
-    CheckBox Check1{QStringLiteral("Check1")};
-    ListControl cboPosition{QStringLiteral("cboPosition")};
-    ListControl cboSize{QStringLiteral("cboSize")};
-    CheckBox Check2{QStringLiteral("Check2")};
-    CheckBox Check3{QStringLiteral("Check3")};
-    Label Label1{QStringLiteral("Label1")};
+    Label overlayFrame;
+    TextBox overlayText;
+    CheckBox showOverlay;
+    ListControl overlayCorner;
+    ListControl overlaySize;
+    CheckBox overlayBox;
+    CheckBox overlayBorder;
+    Label colorCaption;
     // Text-colour swatches 0 … 6 and 8 (no 7); box-colour swatches 2 and 3.
-    Picture *picColor(int i) const;
-    Picture *picFramCol(int i) const;
-    static const QList<int> &picColorIndexes();
+    Picture *textColorSwatch(int i) const;
+    Picture *boxColorSwatch(int i) const;
+    static const QList<int> &textColorSwatchIndexes();
 
     // Frame number display
-    Label Frame1{QStringLiteral("Frame1")};
-    Label lblCurFrame{QStringLiteral("lblCurFrame")};
+    Label frameNumberFrame;
+    Label frameNumberCaption;
+    Label frameNumber;
+    Label frameCount;
     // Beyond the classic form: the video's length next to the frame count, and the result of the
     // selected clip's check (details in its tooltip).
-    Label lblLength{QStringLiteral("lblLength")};
-    Label lblCheck{QStringLiteral("lblCheck")};
+    Label videoLength;
+    Label clipCheckResult;
 
     // Preview and player
-    Picture picPre{QStringLiteral("picPre")};
-    ScrollBar slPre{QStringLiteral("slPre")};
-    CommandButton cmdFirst{QStringLiteral("cmdFirst")};
-    CommandButton cmdBack{QStringLiteral("cmdBack")};
-    CommandButton cmdNext{QStringLiteral("cmdNext")};
-    CommandButton cmdLast{QStringLiteral("cmdLast")};
-    CommandButton cmdStop{QStringLiteral("cmdStop")};
-    CheckBox cmdPlay{QStringLiteral("cmdPlay")};
-    CheckBox cmdDelFrame{QStringLiteral("cmdDelFrame")};
-    CheckBox chkRepeat{QStringLiteral("chkRepeat")};
-    CommandButton Command1{QStringLiteral("Command1"), 0};
+    Picture previewPicture;
+    ScrollBar frameSlider;
+    CommandButton firstButton;
+    CommandButton backButton;
+    CommandButton nextButton;
+    CommandButton lastButton;
+    CommandButton stopButton;
+    CheckBox playButton;
+    CheckBox deleteButton;
+    CheckBox repeatBox;
+    CommandButton makeVideoButton;
 
     // Auxiliary controls the user never sees: plain data with the same contents.
-    ListControl lstComments{QStringLiteral("lstComments")};
-    ListControl Dir1{QStringLiteral("Dir1")};
-    ListControl lvwFiles{QStringLiteral("lvwFiles")};
-    Picture picSave{QStringLiteral("picSave")};
-    Picture picTemp{QStringLiteral("picTemp")};
-    TextBox dummy{QStringLiteral("dummy")};
-    Label Label2{QStringLiteral("Label2")};
-    Label Label3{QStringLiteral("Label3")};
+    // The UiText table, one entry an item.
+    ListControl uiTextList;
+    // The clip folders, one path an item; the clip list shows their names.
+    ListControl clipFolders;
+    // The selected clip's frame file names, in the program's order.
+    ListControl frameFiles;
+    // The video frame being composed, and the frame as loaded from its file.
+    Picture videoFrame;
+    Picture sourceFrame;
+    // Takes the keyboard focus away from the other controls.
+    TextBox focusSink;
+    // The overlay text's measuring labels: at preview size with the text colour, at video size
+    // with the box colour.
+    Label previewTextLabel;
+    Label videoTextLabel;
 
     // Preview geometry: outer size 352 × 288 with a 2-pixel sunken border.
     static constexpr int kPreviewOuterWidth = 352;
@@ -108,12 +122,12 @@ signals:
 
 private:
     void add(Control *c);
+    void nameControls();
     void setDesignTimeValues();
 
     QList<Control *> m_controls;
-    QList<Label *> m_lbl;
-    QList<Picture *> m_picColor;
-    QList<Picture *> m_picFramCol;
+    QList<Picture *> m_textColorSwatches;
+    QList<Picture *> m_boxColorSwatches;
 };
 
 } // namespace tavelon

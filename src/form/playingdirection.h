@@ -7,7 +7,7 @@
 namespace tavelon {
 
 // The playing direction of the preview and of the video, stored as its code (the list index of
-// cboDirections and "Direction" in Clip.ini). A code outside 0…2 (no list entry chosen) plays and
+// directionBox and "Direction" in Clip.ini). A code outside 0…2 (no list entry chosen) plays and
 // writes nothing.
 enum class PlayingDirection { Forward = 0, Backward = 1, ForwardAndBack = 2 };
 

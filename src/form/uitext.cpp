@@ -62,7 +62,7 @@ QString languageFilePath(const AppState &state, const QString &name)
 
 void FillLanguageList(MainForm &form)
 {
-    form.lstComments.clear();
+    form.uiTextList.clear();
     AppState &state = form.state;
     state.LanguageName = !state.LanguageChoice.isEmpty()
                              ? state.LanguageChoice
@@ -74,14 +74,14 @@ void FillLanguageList(MainForm &form)
         // A file with the classic 22 entries, written before the later ones existed, gets the
         // built-in texts for those.
         LoadLanguage(form, path);
-        if (form.lstComments.count() >= kClassicUiTexts) {
-            for (qsizetype i = form.lstComments.count(); i < builtInUiTexts().size(); ++i)
-                form.lstComments.addItem(builtInUiTexts().at(i));
+        if (form.uiTextList.count() >= kClassicUiTexts) {
+            for (qsizetype i = form.uiTextList.count(); i < builtInUiTexts().size(); ++i)
+                form.uiTextList.addItem(builtInUiTexts().at(i));
         }
         return;
     }
     for (const QString &text : builtInUiTexts())
-        form.lstComments.addItem(text);
+        form.uiTextList.addItem(text);
 }
 
 } // namespace tavelon

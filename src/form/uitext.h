@@ -53,7 +53,7 @@ enum UiTextEntry : int {
 };
 static_assert(kUiVideoLength == kClassicUiTexts);
 
-// Fills the UiText table (the items of lstComments): from the language file named by
+// Fills the UiText table (the items of uiTextList): from the language file named by
 // state.LanguageChoice, or else by the key "Language" of Halvane.ini, when that file exists in
 // the program folder's or the installed language folder; otherwise with the built-in texts. Also
 // sets state.LanguageName. Runs once at start-up, before the option lists are filled.

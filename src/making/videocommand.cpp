@@ -17,8 +17,8 @@ VideoCommand::VideoCommand(MainForm &form, MessageService &messages, VideoWriter
                            CompressionChooser &chooser, QObject *parent)
     : QObject(parent), m_form(form), m_messages(messages), m_writer(writer), m_chooser(chooser)
 {
-    connect(&form.Command1, &CommandButton::clicked, this,
-            [this] { Command1_Click(m_form.Command1.index()); });
+    connect(&form.makeVideoButton, &CommandButton::clicked, this,
+            [this] { Command1_Click(m_form.makeVideoButton.index()); });
 }
 
 QString VideoCommand::nextFreeName(const QString &clipsPath, const QString &clip, const QString &extension)
@@ -35,7 +35,7 @@ QString VideoCommand::nextFreeName(const QString &clipsPath, const QString &clip
 void VideoCommand::Command1_Click(int index)
 {
     MainForm &f = m_form;
-    f.cmdPlay.setValue(0);
+    f.playButton.setValue(0);
     // One video at a time: a second request while the writer runs is refused.
     if (index != 0 || m_running)
         return;
@@ -44,13 +44,13 @@ void VideoCommand::Command1_Click(int index)
     f.state.MakingVideo = true;
     // A second video, a deleted frame or a playback started now would change what the writer
     // walks through; those controls wait until the video is done.
-    f.Command1.setEnabled(false);
-    f.cmdDelFrame.setEnabled(false);
-    f.cmdPlay.setEnabled(false);
+    f.makeVideoButton.setEnabled(false);
+    f.deleteButton.setEnabled(false);
+    f.playButton.setEnabled(false);
     emit started();
 
-    const std::optional<int> width = integerValueOf(f.txtWidth.text());
-    const std::optional<int> height = integerValueOf(f.txtHeight.text());
+    const std::optional<int> width = integerValueOf(f.widthBox.text());
+    const std::optional<int> height = integerValueOf(f.heightBox.text());
     m_writer.setFrameSize(width, height);
 
     // The compression comes first: its container gives the file its extension, and a cancel leaves
@@ -65,23 +65,23 @@ void VideoCommand::Command1_Click(int index)
     if (chosen) {
         f.output = {options.container, options.fit};
         const QString extension = fileExtension(options.container);
-        f.state.VideoName = f.List1.text();
+        f.state.VideoName = f.clipList.text();
         const QString existing = f.state.ClipsPath + f.state.VideoName + extension;
         if (FileExists(existing)) {
-            const QString question = f.UiText(kUiOverwriteQuestionStart) + QStringLiteral(" '") +
+            const QString question = f.uiText(kUiOverwriteQuestionStart) + QStringLiteral(" '") +
                                      f.state.VideoName + extension + QStringLiteral("' ") +
-                                     f.UiText(kUiOverwriteQuestionEnd);
+                                     f.uiText(kUiOverwriteQuestionEnd);
             const MessageAnswer answer = m_messages.show(f.state.AppTitle, question, MessageButtons::YesNo,
                                                          MessageIcon::Question, MessageAnswer::No);
             if (answer != MessageAnswer::Yes)
-                f.state.VideoName = nextFreeName(f.state.ClipsPath, f.List1.text(), extension);
+                f.state.VideoName = nextFreeName(f.state.ClipsPath, f.clipList.text(), extension);
         }
         emit busyChanged(true);
-        f.List1.setEnabled(false);
-        f.cboFormats.setEnabled(false);
+        f.clipList.setEnabled(false);
+        f.formatBox.setEnabled(false);
 
         videoPath = f.state.ClipsPath + f.state.VideoName + extension;
-        created = m_writer.MakeVideoFile(videoPath, f.scrlSpeed.value(), options);
+        created = m_writer.MakeVideoFile(videoPath, f.speedBar.value(), options);
     }
 
     QFile::remove(f.state.AppPath + QStringLiteral("temp.bmp"));
@@ -98,11 +98,11 @@ void VideoCommand::Command1_Click(int index)
 
     if (chosen)
         emit busyChanged(false);
-    f.List1.setEnabled(true);
-    f.cboFormats.setEnabled(true);
-    f.Command1.setEnabled(true);
-    f.cmdPlay.setEnabled(true);
-    f.cmdDelFrame.setEnabled(f.cmdPlay.value() == 0);
+    f.clipList.setEnabled(true);
+    f.formatBox.setEnabled(true);
+    f.makeVideoButton.setEnabled(true);
+    f.playButton.setEnabled(true);
+    f.deleteButton.setEnabled(f.playButton.value() == 0);
     f.state.MakingVideo = false;
     m_running = false;
     emit finished();

@@ -29,7 +29,7 @@ VideoWriter::~VideoWriter() = default;
 
 void VideoWriter::setFrameSize(std::optional<int> width, std::optional<int> height)
 {
-    QImage &img = m_form.picSave.image();
+    QImage &img = m_form.videoFrame.image();
     const int w = width.value_or(img.width());
     const int h = height.value_or(img.height());
     if (w == img.width() && h == img.height() && !img.isNull())
@@ -68,7 +68,7 @@ bool VideoWriter::MakeVideoFile(const QString &fileName, int frameRate, const Co
     Run run;
     auto cdib = std::make_unique<cDIB>(m_messages, f.state.AppTitle);
     const QString tempFile = f.state.AppPath + QStringLiteral("temp.bmp");
-    QImage &save = f.picSave.image();
+    QImage &save = f.videoFrame.image();
     bool onTop = false;
 
     auto exitPath = [&] {
@@ -84,31 +84,32 @@ bool VideoWriter::MakeVideoFile(const QString &fileName, int frameRate, const Co
         if (onTop)
             emit writingChanged(false);
         if (run.result != 0)
-            m_messages.inform(f.state.AppTitle, f.UiText(kUiWriteFailed), MessageIcon::Information);
+            m_messages.inform(f.state.AppTitle, f.uiText(kUiWriteFailed), MessageIcon::Information);
     };
 
-    // picTemp scaled into picSave: stretched over all of it, or with the frame's shape kept inside
+    // sourceFrame scaled into videoFrame: stretched over all of it, or with the frame's shape kept inside
     // the video's display shape and black bars around it.
     auto compose = [&](ScaleThreads threads) {
         if (options.fit == Fit::Pad && !save.isNull()) {
-            const QRect target = paddedRect(f.picTemp.frameSize(), save.size(), pixelAspectFor(save.size()));
+            const QRect target =
+                paddedRect(f.sourceFrame.frameSize(), save.size(), pixelAspectFor(save.size()));
             if (target != save.rect()) {
                 save.fill(Qt::black);
-                stretchInto(f.picTemp.image(), save, target, threads);
+                stretchInto(f.sourceFrame.image(), save, target, threads);
                 return;
             }
         }
-        stretchInto(f.picTemp.image(), save, save.width(), save.height(), threads);
+        stretchInto(f.sourceFrame.image(), save, save.width(), save.height(), threads);
     };
 
     // The order the frames are expected in, for reading ahead only: the passes below read the
     // direction and the frame count where the order gives them, and a frame read ahead that is
     // not asked for is dropped. When the slider already stands on the first frame, moving it
-    // there loads nothing: picTemp holds that frame from the format frame, so reading starts with
+    // there loads nothing: sourceFrame holds that frame from the format frame, so reading starts with
     // the frame after it, while the format frame is decoded.
-    const int n = f.lvwFiles.count();
+    const int n = f.frameFiles.count();
     const QList<int> plan = frameOrder(f.state.PlayDirection, n);
-    const int firstToRead = !plan.isEmpty() && f.slPre.value() == plan.first() ? 1 : 0;
+    const int firstToRead = !plan.isEmpty() && f.frameSlider.value() == plan.first() ? 1 : 0;
     m_preview.prefetch(plan.mid(firstToRead, Preview::kReadAhead));
 
     // The format frame: the first frame of the first pass, without overlay.
@@ -117,15 +118,15 @@ bool VideoWriter::MakeVideoFile(const QString &fileName, int frameRate, const Co
     FrameLoader loader; // the format frame's decoder, and the one that turns planes back into RGB
     if (first >= 0) {
         QSize frameSize;
-        if (loader.load(f.state.ClipPath + f.lvwFiles.item(first), f.picTemp.image(), save.size(),
+        if (loader.load(f.state.ClipPath + f.frameFiles.item(first), f.sourceFrame.image(), save.size(),
                         &frameSize))
-            f.picTemp.setFrameSize(frameSize);
+            f.sourceFrame.setFrameSize(frameSize);
     }
     compose(ScaleThreads::Auto);
     // The format frame goes through temp.bmp into the cDIB, which then holds the stream's format.
     QFile::remove(tempFile);
     if (save.isNull() || !writeBmp24(save, tempFile) || !cdib->CreateFromFile(tempFile)) {
-        m_messages.inform(f.state.AppTitle, f.UiText(kUiFramesNotLoaded), MessageIcon::Warning);
+        m_messages.inform(f.state.AppTitle, f.uiText(kUiFramesNotLoaded), MessageIcon::Warning);
         exitPath();
         return false;
     }
@@ -160,7 +161,7 @@ bool VideoWriter::MakeVideoFile(const QString &fileName, int frameRate, const Co
     // samples, shrunk, without a round trip through RGB. Frames that get the overlay are drawn on
     // in RGB, as before.
     const bool yuvFrames =
-        options.fit == Fit::Stretch && f.Check1.value() != 1 && aviStreamTakesYuv(run.compressed.get());
+        options.fit == Fit::Stretch && f.showOverlay.value() != 1 && aviStreamTakesYuv(run.compressed.get());
     m_preview.setWritingPlanes(yuvFrames);
 
     const int total = int(plan.size());
@@ -174,12 +175,12 @@ bool VideoWriter::MakeVideoFile(const QString &fileName, int frameRate, const Co
     auto writeFrame = [&](int i, std::int64_t position) -> bool {
         if (m_abort)
             return false;
-        f.slPre.setValue(i);
+        f.frameSlider.setValue(i);
         m_preview.prefetch(plan.mid(written + 1, Preview::kReadAhead));
-        // picSave holds the frame to show, and to write unless its planes go as they are. Composing
+        // videoFrame holds the frame to show, and to write unless its planes go as they are. Composing
         // is single-threaded: the read-ahead decodes and the encoder keep the other core busy.
         const bool inPlanes = m_preview.planesLatest();
-        const bool overlay = f.Check1.value() == 1;
+        const bool overlay = f.showOverlay.value() == 1;
         const bool show = !shown.isValid() || shown.elapsed() >= kShowEveryMs || written + 1 >= total;
         if (!inPlanes)
             compose(ScaleThreads::Single);
@@ -188,15 +189,16 @@ bool VideoWriter::MakeVideoFile(const QString &fileName, int frameRate, const Co
         if (overlay)
             m_overlay.PrintCopyrightAVI();
         if (show) {
-            stretchInto(save, f.picPre.image(), preview.width(), preview.height(), ScaleThreads::Single);
-            f.picPre.refresh();
+            stretchInto(save, f.previewPicture.image(), preview.width(), preview.height(),
+                        ScaleThreads::Single);
+            f.previewPicture.refresh();
             shown.start();
         }
         if (inPlanes && !overlay) {
             run.store(
                 aviStreamWriteYuv(run.compressed.get(), position, m_preview.writtenPlanes(), kAviKeyFrame));
         } else {
-            // The cDIB holds the format frame's bitmap, of picSave's size, so each frame only
+            // The cDIB holds the format frame's bitmap, of videoFrame's size, so each frame only
             // replaces its pixels: the bytes the temp.bmp round trip would give, without the file.
             cdib->setBitsFrom(save);
             run.store(aviStreamWrite(run.compressed.get(), position, 1, cdib->PointerToBits(),
@@ -209,7 +211,7 @@ bool VideoWriter::MakeVideoFile(const QString &fileName, int frameRate, const Co
 
     // The sample position counts on over the passes of the run.
     std::int64_t position = 0;
-    runPasses([&f] { return f.state.PlayDirection; }, [&f] { return f.lvwFiles.count(); },
+    runPasses([&f] { return f.state.PlayDirection; }, [&f] { return f.frameFiles.count(); },
               [&](int i) { return writeFrame(i, position++); });
     exitPath();
     return true;

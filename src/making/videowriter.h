@@ -15,7 +15,7 @@ class Overlay;
 class Preview;
 
 // Writes the selected clip as an AVI or MP4 file: steps the preview slider through the frames in the
-// chosen direction (the preview loads each frame into picTemp), scales it into picSave (stretched,
+// chosen direction (the preview loads each frame into sourceFrame), scales it into videoFrame (stretched,
 // or fitted inside with black bars), lets the
 // overlay draw into it, shows it in the preview, packs it into a cDIB (the first frame through
 // temp.bmp, which also sets the stream's format) and appends the pixels to the stream as a key frame.
@@ -28,7 +28,7 @@ public:
                 QObject *parent = nullptr);
     ~VideoWriter() override;
 
-    // picSave's size from the width and height boxes; a value that is not a whole number keeps
+    // videoFrame's size from the width and height boxes; a value that is not a whole number keeps
     // the previous size for that side.
     void setFrameSize(std::optional<int> width, std::optional<int> height);
 

@@ -14,7 +14,7 @@ class MainForm;
 
 // The text overlay of the preview and the video frames. Measures the text at preview and video
 // size (SetLabelSize), restores the clean preview (RevertPicPre) and draws the overlay onto the
-// preview (PrintCopyright) or into the video frame picSave (PrintCopyrightAVI), all from the
+// preview (PrintCopyright) or into the video frame (videoFrame) (PrintCopyrightAVI), all from the
 // option controls of the form.
 class Overlay
 {
@@ -23,18 +23,19 @@ public:
     Overlay(const Overlay &) = delete;
     Overlay &operator=(const Overlay &) = delete;
 
-    // Sets Label2's size (preview) and Label3's caption and size (video), OverlayMargin and
+    // Sets previewTextLabel's size (preview) and videoTextLabel's caption and size (video), OverlayMargin and
     // OverlayShadow, and measures both labels; the video height is the height box's value.
     void SetLabelSize();
-    // Paints the clean frame of picTemp over picPre (the preview's background when there is no
+    // Paints the clean frame of sourceFrame over previewPicture (the preview's background when there is no
     // frame yet), scaled like the frame display.
     void RevertPicPre();
-    // Draws the overlay onto picPre at preview size. Callers that redraw call RevertPicPre first.
+    // Draws the overlay onto previewPicture at preview size. Callers that redraw call RevertPicPre first.
     void PrintCopyright();
-    // Draws the overlay into picSave's image at video size; once per written frame.
+    // Draws the overlay into videoFrame's image at video size; once per written frame.
     void PrintCopyrightAVI();
 
-    // The measured text blocks of Label2 (preview) and Label3 (video), as of the last SetLabelSize.
+    // The measured text blocks of previewTextLabel (preview) and videoTextLabel (video), as of the last
+    // SetLabelSize.
     const TextBlock &previewBlock() const { return m_preview; }
     const TextBlock &videoBlock() const { return m_video; }
     // The font family the overlay resolved "Arial" to (see overlayFontFamily()); empty until the

@@ -8,18 +8,18 @@ namespace tavelon {
 OverlayOptions::OverlayOptions(MainForm &form, Overlay &overlay, QObject *parent)
     : QObject(parent), m_form(form), m_overlay(overlay)
 {
-    connect(&form.Check1, &CheckBox::clicked, this, &OverlayOptions::Check1_Click);
-    connect(&form.Text1, &TextBox::changed, this, &OverlayOptions::Text1_Change);
-    connect(&form.cboPosition, &ListControl::clicked, this, &OverlayOptions::cboPosition_Click);
-    connect(&form.cboSize, &ListControl::clicked, this, &OverlayOptions::cboSize_Click);
-    connect(&form.Check2, &CheckBox::clicked, this, &OverlayOptions::Check2_Click);
-    connect(&form.Check3, &CheckBox::clicked, this, &OverlayOptions::Check3_Click);
-    for (int i : MainForm::picColorIndexes()) {
-        if (Picture *swatch = form.picColor(i))
+    connect(&form.showOverlay, &CheckBox::clicked, this, &OverlayOptions::Check1_Click);
+    connect(&form.overlayText, &TextBox::changed, this, &OverlayOptions::Text1_Change);
+    connect(&form.overlayCorner, &ListControl::clicked, this, &OverlayOptions::cboPosition_Click);
+    connect(&form.overlaySize, &ListControl::clicked, this, &OverlayOptions::cboSize_Click);
+    connect(&form.overlayBox, &CheckBox::clicked, this, &OverlayOptions::Check2_Click);
+    connect(&form.overlayBorder, &CheckBox::clicked, this, &OverlayOptions::Check3_Click);
+    for (int i : MainForm::textColorSwatchIndexes()) {
+        if (Picture *swatch = form.textColorSwatch(i))
             connect(swatch, &Picture::clicked, this, [this, i] { picColor_Click(i); });
     }
     for (int i : {2, 3}) {
-        if (Picture *swatch = form.picFramCol(i))
+        if (Picture *swatch = form.boxColorSwatch(i))
             connect(swatch, &Picture::clicked, this, [this, i] { picFramCol_Click(i); });
     }
     // The measuring labels start with the current text, so the first drawing measures it.
@@ -29,7 +29,7 @@ OverlayOptions::OverlayOptions(MainForm &form, Overlay &overlay, QObject *parent
 void OverlayOptions::Check1_Click()
 {
     // Switching on draws on the clean preview as it is; switching off restores it.
-    if (m_form.Check1.value() == 1)
+    if (m_form.showOverlay.value() == 1)
         m_overlay.PrintCopyright();
     else
         m_overlay.RevertPicPre();
@@ -43,7 +43,7 @@ void OverlayOptions::Text1_Change()
 
 void OverlayOptions::previewFrameShown()
 {
-    if (m_form.Check1.value() == 1)
+    if (m_form.showOverlay.value() == 1)
         m_overlay.PrintCopyright();
 }
 
@@ -59,16 +59,16 @@ void OverlayOptions::cboSize_Click()
 
 void OverlayOptions::picColor_Click(int index)
 {
-    if (const Picture *swatch = m_form.picColor(index))
-        m_form.Label2.setForeColor(swatch->backColor());
+    if (const Picture *swatch = m_form.textColorSwatch(index))
+        m_form.previewTextLabel.setForeColor(swatch->backColor());
     redrawIfOn();
 }
 
 void OverlayOptions::picFramCol_Click(int index)
 {
-    if (const Picture *swatch = m_form.picFramCol(index))
-        m_form.Label3.setBackColor(swatch->backColor());
-    if (m_form.Check2.value() == 1)
+    if (const Picture *swatch = m_form.boxColorSwatch(index))
+        m_form.videoTextLabel.setBackColor(swatch->backColor());
+    if (m_form.overlayBox.value() == 1)
         redrawIfOn();
 }
 
@@ -77,27 +77,27 @@ void OverlayOptions::picFramCol_Click(int index)
 void OverlayOptions::Check2_Click()
 {
     redrawIfOn();
-    if (m_form.Check2.value() == 1)
-        m_form.Check3.setValue(0);
+    if (m_form.overlayBox.value() == 1)
+        m_form.overlayBorder.setValue(0);
 }
 
 void OverlayOptions::Check3_Click()
 {
     redrawIfOn();
-    if (m_form.Check3.value() == 1)
-        m_form.Check2.setValue(0);
+    if (m_form.overlayBorder.value() == 1)
+        m_form.overlayBox.setValue(0);
 }
 
 void OverlayOptions::setCaptions()
 {
-    const QString caption = QLatin1Char(' ') + m_form.Text1.text() + QLatin1Char(' ');
-    m_form.Label2.setCaption(caption);
-    m_form.Label3.setCaption(caption);
+    const QString caption = QLatin1Char(' ') + m_form.overlayText.text() + QLatin1Char(' ');
+    m_form.previewTextLabel.setCaption(caption);
+    m_form.videoTextLabel.setCaption(caption);
 }
 
 void OverlayOptions::redrawIfOn()
 {
-    if (m_form.Check1.value() != 1)
+    if (m_form.showOverlay.value() != 1)
         return;
     m_overlay.RevertPicPre();
     m_overlay.PrintCopyright();

@@ -14,7 +14,7 @@ namespace tavelon {
 FrameDeleter::FrameDeleter(MainForm &form, MessageService &messages, QObject *parent)
     : QObject(parent), m_form(form), m_messages(messages)
 {
-    connect(&form.cmdDelFrame, &CheckBox::clicked, this, &FrameDeleter::cmdDelFrame_Click);
+    connect(&form.deleteButton, &CheckBox::clicked, this, &FrameDeleter::cmdDelFrame_Click);
 }
 
 namespace {
@@ -48,29 +48,29 @@ bool FrameDeleter::removeFrameFile(const QString &path)
 void FrameDeleter::cmdDelFrame_Click()
 {
     m_form.focusDummy();
-    if (m_form.cmdDelFrame.value() != 1)
+    if (m_form.deleteButton.value() != 1)
         return;
-    m_form.cmdDelFrame.setValue(0);
+    m_form.deleteButton.setValue(0);
     // No frame is removed while a video is written: the writer walks the frame list.
     if (m_form.state.MakingVideo)
         return;
     const MessageAnswer answer =
-        m_messages.show(m_form.state.AppTitle, m_form.UiText(kUiDeleteFrameQuestion), MessageButtons::YesNo,
+        m_messages.show(m_form.state.AppTitle, m_form.uiText(kUiDeleteFrameQuestion), MessageButtons::YesNo,
                         MessageIcon::Question, MessageAnswer::Yes);
     if (answer != MessageAnswer::Yes)
         return;
-    int pos = m_form.slPre.value();
+    int pos = m_form.frameSlider.value();
     removeFrameFile(m_form.state.CurrentFramePath);
     QCoreApplication::processEvents();
     readFrameList(m_form);
     QCoreApplication::processEvents();
-    m_form.slPre.setMaximum(m_form.lvwFiles.count() - 1);
+    m_form.frameSlider.setMaximum(m_form.frameFiles.count() - 1);
     showFrameCount(m_form);
-    if (pos > m_form.slPre.maximum())
-        pos = m_form.slPre.maximum();
-    m_form.slPre.setValue(pos);
-    m_form.lblCurFrame.setCaption(QString::number(m_form.slPre.value() + 1));
-    m_form.slPre.raiseChange();
+    if (pos > m_form.frameSlider.maximum())
+        pos = m_form.frameSlider.maximum();
+    m_form.frameSlider.setValue(pos);
+    m_form.frameNumber.setCaption(QString::number(m_form.frameSlider.value() + 1));
+    m_form.frameSlider.raiseChange();
 }
 
 } // namespace tavelon

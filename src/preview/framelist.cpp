@@ -8,15 +8,15 @@ namespace tavelon {
 
 void readFrameList(MainForm &form)
 {
-    form.lvwFiles.clear();
+    form.frameFiles.clear();
     for (const QString &name : listFrames(form.state.ClipPath))
-        form.lvwFiles.addItem(name);
+        form.frameFiles.addItem(name);
 }
 
 void showFrameCount(MainForm &form)
 {
-    form.lbl(0)->setCaption(form.UiText(kUiFrames) + QStringLiteral(": ") +
-                            QString::number(form.slPre.maximum() + 1));
+    form.frameCount.setCaption(form.uiText(kUiFrames) + QStringLiteral(": ") +
+                               QString::number(form.frameSlider.maximum() + 1));
 }
 
 } // namespace tavelon

@@ -4,7 +4,7 @@ namespace tavelon {
 
 class MainForm;
 
-// Reads the frame files of the selected clip (ClipPath) into lvwFiles, in the program's order.
+// Reads the frame files of the selected clip (ClipPath) into frameFiles, in the program's order.
 void readFrameList(MainForm &form);
 
 // The frame count under the frame list ("Frames: n"), from the slider's range.

@@ -12,17 +12,18 @@ namespace tavelon {
 
 Player::Player(MainForm &form, QObject *parent) : QObject(parent), m_form(form)
 {
-    connect(&form.cmdPlay, &CheckBox::clicked, this, &Player::cmdPlay_Click);
-    connect(&form.cmdStop, &CommandButton::clicked, this, &Player::cmdStop_Click);
-    connect(&form.cboDirections, &ListControl::clicked, this, &Player::cboDirections_Click);
+    connect(&form.playButton, &CheckBox::clicked, this, &Player::cmdPlay_Click);
+    connect(&form.stopButton, &CommandButton::clicked, this, &Player::cmdStop_Click);
+    connect(&form.directionBox, &ListControl::clicked, this, &Player::cboDirections_Click);
 }
 
 void Player::cmdPlay_Click()
 {
     m_form.focusDummy();
-    const bool playing = m_form.cmdPlay.value() == 1;
-    for (Control *c : std::initializer_list<Control *>{&m_form.cmdDelFrame, &m_form.cmdFirst, &m_form.cmdBack,
-                                                       &m_form.cmdNext, &m_form.cmdLast})
+    const bool playing = m_form.playButton.value() == 1;
+    for (Control *c :
+         std::initializer_list<Control *>{&m_form.deleteButton, &m_form.firstButton, &m_form.backButton,
+                                          &m_form.nextButton, &m_form.lastButton})
         c->setEnabled(!playing);
     if (playing) {
         m_stopRequested = false;
@@ -34,7 +35,7 @@ void Player::cmdStop_Click()
 {
     m_form.focusDummy();
     requestStop();
-    m_form.cmdPlay.setValue(0);
+    m_form.playButton.setValue(0);
 }
 
 void Player::requestStop()
@@ -45,12 +46,12 @@ void Player::requestStop()
 
 void Player::cboDirections_Click()
 {
-    m_form.state.PlayDirection = directionFromCode(m_form.cboDirections.listIndex());
+    m_form.state.PlayDirection = directionFromCode(m_form.directionBox.listIndex());
     if (m_form.state.PlayDirection == PlayingDirection::Backward)
-        m_form.slPre.setValue(m_form.slPre.maximum());
+        m_form.frameSlider.setValue(m_form.frameSlider.maximum());
     else
-        m_form.slPre.setValue(0);
-    m_form.slPre.raiseChange();
+        m_form.frameSlider.setValue(0);
+    m_form.frameSlider.raiseChange();
 }
 
 float Player::frameDelay(int speed)
@@ -69,9 +70,9 @@ bool Player::step(int i)
         return false;
     ++m_steps;
     // An index past the end of another clip selected meanwhile is skipped; the wait still runs.
-    m_form.slPre.setValue(i);
+    m_form.frameSlider.setValue(i);
     emit stepped(i);
-    WaitFrameDelay(frameDelay(m_form.scrlSpeed.value()));
+    WaitFrameDelay(frameDelay(m_form.speedBar.value()));
     return true;
 }
 
@@ -81,13 +82,13 @@ void Player::PlayFrames()
         const quint64 stepsBefore = m_steps;
         const bool completed =
             runPasses([this] { return m_form.state.PlayDirection; },
-                      [this] { return m_form.lvwFiles.count(); }, [this](int i) { return step(i); });
+                      [this] { return m_form.frameFiles.count(); }, [this](int i) { return step(i); });
         if (!completed || m_stopRequested)
             return;
         // A pass without a single step (no frames) would spin without letting the window run:
         // playback ends then, as after a pass without repeat.
-        if (m_form.chkRepeat.value() != 1 || m_steps == stepsBefore) {
-            m_form.cmdPlay.setValue(0);
+        if (m_form.repeatBox.value() != 1 || m_steps == stepsBefore) {
+            m_form.playButton.setValue(0);
             return;
         }
     }

@@ -11,12 +11,12 @@ namespace tavelon {
 Preview::Preview(MainForm &form, QObject *parent)
     : QObject(parent), m_form(form), m_loader(std::make_unique<FrameLoader>())
 {
-    connect(&form.slPre, &ScrollBar::changed, this, &Preview::slPre_Change);
-    connect(&form.cmdFirst, &CommandButton::clicked, this, &Preview::cmdFirst_Click);
-    connect(&form.cmdBack, &CommandButton::clicked, this, &Preview::cmdBack_Click);
-    connect(&form.cmdNext, &CommandButton::clicked, this, &Preview::cmdNext_Click);
-    connect(&form.cmdLast, &CommandButton::clicked, this, &Preview::cmdLast_Click);
-    connect(&form.scrlSpeed, &ScrollBar::changed, this, &Preview::scrlSpeed_Change);
+    connect(&form.frameSlider, &ScrollBar::changed, this, &Preview::slPre_Change);
+    connect(&form.firstButton, &CommandButton::clicked, this, &Preview::cmdFirst_Click);
+    connect(&form.backButton, &CommandButton::clicked, this, &Preview::cmdBack_Click);
+    connect(&form.nextButton, &CommandButton::clicked, this, &Preview::cmdNext_Click);
+    connect(&form.lastButton, &CommandButton::clicked, this, &Preview::cmdLast_Click);
+    connect(&form.speedBar, &ScrollBar::changed, this, &Preview::scrlSpeed_Change);
 }
 
 Preview::~Preview()
@@ -34,7 +34,7 @@ QSize Preview::stretchSize()
 
 QSize Preview::decodeCover() const
 {
-    return m_form.state.MakingVideo ? m_form.picSave.image().size() : stretchSize();
+    return m_form.state.MakingVideo ? m_form.videoFrame.image().size() : stretchSize();
 }
 
 Preview::Prefetched Preview::ReadAhead::finish()
@@ -50,8 +50,8 @@ void Preview::prefetch(const QList<int> &indexes)
 {
     QStringList wanted;
     for (int index : indexes.mid(0, kReadAhead)) {
-        if (index >= 0 && index < m_form.lvwFiles.count())
-            wanted << m_form.state.ClipPath + m_form.lvwFiles.item(index);
+        if (index >= 0 && index < m_form.frameFiles.count())
+            wanted << m_form.state.ClipPath + m_form.frameFiles.item(index);
     }
     const QSize cover = decodeCover();
     const bool planes = writesPlanes();
@@ -149,64 +149,64 @@ void Preview::setWritingPlanes(bool wanted)
 
 void Preview::slPre_Change()
 {
-    const int index = m_form.slPre.value();
-    m_form.lblCurFrame.setCaption(QString::number(index + 1));
-    m_form.state.CurrentFramePath = m_form.state.ClipPath + m_form.lvwFiles.item(index);
+    const int index = m_form.frameSlider.value();
+    m_form.frameNumber.setCaption(QString::number(index + 1));
+    m_form.state.CurrentFramePath = m_form.state.ClipPath + m_form.frameFiles.item(index);
     // A missing, locked or undecodable file leaves the previous picture.
     QSize frameSize;
-    if (index < 0 || index >= m_form.lvwFiles.count())
+    if (index < 0 || index >= m_form.frameFiles.count())
         return;
-    const Loaded loaded = loadFrame(m_form.state.CurrentFramePath, m_form.picTemp.image(), decodeCover(),
+    const Loaded loaded = loadFrame(m_form.state.CurrentFramePath, m_form.sourceFrame.image(), decodeCover(),
                                     frameSize, writesPlanes() ? &m_planes : nullptr);
     if (loaded == Loaded::None)
         return;
     m_planesLatest = loaded == Loaded::Planes;
-    m_form.picTemp.setFrameSize(frameSize);
+    m_form.sourceFrame.setFrameSize(frameSize);
     if (m_form.state.MakingVideo)
         return;
     const QSize s = stretchSize();
-    stretchInto(m_form.picTemp.image(), m_form.picPre.image(), s.width(), s.height());
-    m_form.picPre.refresh();
+    stretchInto(m_form.sourceFrame.image(), m_form.previewPicture.image(), s.width(), s.height());
+    m_form.previewPicture.refresh();
     emit frameShown();
 }
 
 void Preview::cmdFirst_Click()
 {
     m_form.focusDummy();
-    if (m_form.lvwFiles.count() == 0)
+    if (m_form.frameFiles.count() == 0)
         return;
-    m_form.slPre.setValue(0);
+    m_form.frameSlider.setValue(0);
 }
 
 void Preview::cmdBack_Click()
 {
     m_form.focusDummy();
-    if (m_form.lvwFiles.count() == 0 || m_form.slPre.value() == 0)
+    if (m_form.frameFiles.count() == 0 || m_form.frameSlider.value() == 0)
         return;
-    m_form.slPre.setValue(m_form.slPre.value() - 1);
+    m_form.frameSlider.setValue(m_form.frameSlider.value() - 1);
 }
 
 void Preview::cmdNext_Click()
 {
     m_form.focusDummy();
-    const int n = m_form.lvwFiles.count();
-    if (n == 0 || m_form.slPre.value() == n - 1)
+    const int n = m_form.frameFiles.count();
+    if (n == 0 || m_form.frameSlider.value() == n - 1)
         return;
-    m_form.slPre.setValue(m_form.slPre.value() + 1);
+    m_form.frameSlider.setValue(m_form.frameSlider.value() + 1);
 }
 
 void Preview::cmdLast_Click()
 {
     m_form.focusDummy();
-    const int n = m_form.lvwFiles.count();
+    const int n = m_form.frameFiles.count();
     if (n == 0)
         return;
-    m_form.slPre.setValue(n - 1);
+    m_form.frameSlider.setValue(n - 1);
 }
 
 void Preview::scrlSpeed_Change()
 {
-    m_form.lblSpeed.setCaption(QString::number(m_form.scrlSpeed.value()));
+    m_form.speedValue.setCaption(QString::number(m_form.speedBar.value()));
 }
 
 } // namespace tavelon

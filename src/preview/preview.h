@@ -17,7 +17,7 @@ namespace tavelon {
 class MainForm;
 
 // The preview: turns the slider position into a shown frame, and the four step buttons and the
-// speed display. slPre_Change is the one place that loads a frame into picTemp.
+// speed display. slPre_Change is the one place that loads a frame into sourceFrame.
 class Preview : public QObject
 {
     Q_OBJECT
@@ -50,10 +50,10 @@ public:
     static constexpr int kReadAhead = 3;
     void prefetch(const QList<int> &indexes);
 
-    // While a video is written: whether the writer takes frames as YCbCr planes of picSave's
+    // While a video is written: whether the writer takes frames as YCbCr planes of videoFrame's
     // size, for a video that stretches whole frames and codes 4:2:0. Set before the run starts.
     void setWritingPlanes(bool wanted);
-    // Whether the frame loaded last while writing went to writtenPlanes() rather than picTemp.
+    // Whether the frame loaded last while writing went to writtenPlanes() rather than sourceFrame.
     bool planesLatest() const { return m_planesLatest; }
     const YuvFrame &writtenPlanes() const { return m_planes; }
 

@@ -165,58 +165,60 @@ template <class W> W *MainWindow::place(W *widget, Control &model, const QRect &
 void MainWindow::buildClipFrame()
 {
     auto *frame = new ClassicFrame(this);
-    bindFrame(m_form.Frame2, frame);
-    place(frame, m_form.Frame2, {516, 12, 229, 425});
+    bindFrame(m_form.clipListFrame, frame);
+    place(frame, m_form.clipListFrame, {516, 12, 229, 425});
 
     auto *list = new QListWidget(frame);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
-    bindListBox(m_form.List1, list);
-    place(list, m_form.List1, {12, 20, 205, 394});
+    bindListBox(m_form.clipList, list);
+    place(list, m_form.clipList, {12, 20, 205, 394});
 }
 
 void MainWindow::buildOptionsFrame()
 {
     auto *frame = new ClassicFrame(this);
-    bindFrame(m_form.fraPre, frame);
-    place(frame, m_form.fraPre, {372, 11, 133, 237});
+    bindFrame(m_form.optionsFrame, frame);
+    place(frame, m_form.optionsFrame, {372, 11, 133, 237});
 
-    m_formats = place(newComboBox(m_form.cboFormats, frame), m_form.cboFormats, {13, 25, 107, kComboHeight});
+    m_formats = place(newComboBox(m_form.formatBox, frame), m_form.formatBox, {13, 25, 107, kComboHeight});
     // Every key is thrown away while the format box has the focus: formats are chosen with the mouse.
     m_formats->installEventFilter(this);
     m_formats->view()->installEventFilter(this);
 
-    place(newLabel(*m_form.lbl(1), frame), *m_form.lbl(1), {16, 59, 40, 13});
-    place(newLabel(*m_form.lbl(2), frame), *m_form.lbl(2), {88, 59, 16, 13});
-    place(newTextBox(m_form.txtFPS, frame, Qt::AlignHCenter), m_form.txtFPS, {56, 56, 25, 19});
-    place(newLabel(*m_form.lbl(3), frame), *m_form.lbl(3), {23, 83, 33, 13});
-    place(newTextBox(m_form.txtWidth, frame, Qt::AlignHCenter), m_form.txtWidth, {56, 80, 45, 19});
-    place(newLabel(*m_form.lbl(4), frame), *m_form.lbl(4), {24, 107, 32, 13});
-    place(newTextBox(m_form.txtHeight, frame, Qt::AlignHCenter), m_form.txtHeight, {56, 104, 45, 19});
+    place(newLabel(m_form.rateCaption, frame), m_form.rateCaption, {16, 59, 40, 13});
+    place(newLabel(m_form.rateUnit, frame), m_form.rateUnit, {88, 59, 16, 13});
+    place(newTextBox(m_form.frameRateBox, frame, Qt::AlignHCenter), m_form.frameRateBox, {56, 56, 25, 19});
+    place(newLabel(m_form.widthCaption, frame), m_form.widthCaption, {23, 83, 33, 13});
+    place(newTextBox(m_form.widthBox, frame, Qt::AlignHCenter), m_form.widthBox, {56, 80, 45, 19});
+    place(newLabel(m_form.heightCaption, frame), m_form.heightCaption, {24, 107, 32, 13});
+    place(newTextBox(m_form.heightBox, frame, Qt::AlignHCenter), m_form.heightBox, {56, 104, 45, 19});
 
-    QLabel *speedCaption = place(newLabel(*m_form.lbl(7), frame, Qt::AlignLeft | Qt::AlignTop),
-                                 *m_form.lbl(7), {20, 135, 92, 29});
+    QLabel *speedCaption = place(newLabel(m_form.speedCaption, frame, Qt::AlignLeft | Qt::AlignTop),
+                                 m_form.speedCaption, {20, 135, 92, 29});
     speedCaption->setWordWrap(true);
 
     // The speed number and the scale caption grow to their text, so that two digits show whole.
-    fitToText(place(newLabel(m_form.lblSpeed, frame), m_form.lblSpeed, {89, 148, 6, 13}), m_form.lblSpeed, 6);
-    place(newScrollBar(m_form.scrlSpeed, frame, true), m_form.scrlSpeed, {12, 164, 109, 17});
-    fitToText(place(newLabel(*m_form.lbl(8), frame), *m_form.lbl(8), {8, 184, 114, 13}), *m_form.lbl(8), 114);
-    place(newComboBox(m_form.cboDirections, frame), m_form.cboDirections, {8, 208, 118, kComboHeight});
+    fitToText(place(newLabel(m_form.speedValue, frame), m_form.speedValue, {89, 148, 6, 13}),
+              m_form.speedValue, 6);
+    place(newScrollBar(m_form.speedBar, frame, true), m_form.speedBar, {12, 164, 109, 17});
+    fitToText(place(newLabel(m_form.speedScale, frame), m_form.speedScale, {8, 184, 114, 13}),
+              m_form.speedScale, 114);
+    place(newComboBox(m_form.directionBox, frame), m_form.directionBox, {8, 208, 118, kComboHeight});
 }
 
 void MainWindow::buildOverlayFrame()
 {
     auto *frame = new ClassicFrame(this);
-    bindFrame(m_form.Frame3, frame);
-    place(frame, m_form.Frame3, {12, 356, 353, 80});
+    bindFrame(m_form.overlayFrame, frame);
+    place(frame, m_form.overlayFrame, {12, 356, 353, 80});
 
-    place(newLabel(m_form.Label1, frame, Qt::AlignRight | Qt::AlignVCenter), m_form.Label1,
+    place(newLabel(m_form.colorCaption, frame, Qt::AlignRight | Qt::AlignVCenter), m_form.colorCaption,
           {161, 11, 38, 11});
     int left = 206;
-    for (int i : MainForm::picColorIndexes()) {
+    for (int i : MainForm::textColorSwatchIndexes()) {
         auto *swatch = new ColorSwatch(frame);
-        bindSwatch(*m_form.picColor(i), swatch);
-        place(swatch, *m_form.picColor(i), {left, 12, 15, 14});
+        bindSwatch(*m_form.textColorSwatch(i), swatch);
+        place(swatch, *m_form.textColorSwatch(i), {left, 12, 15, 14});
         left += 18;
     }
 
@@ -225,9 +227,9 @@ void MainWindow::buildOverlayFrame()
         CheckBox &model;
         QRect geometry;
     } checks[] = {
-        {m_form.Check1, {8, 29, 137, 17}},
-        {m_form.Check3, {177, 30, 70, 16}},
-        {m_form.Check2, {275, 30, 48, 16}},
+        {m_form.showOverlay, {8, 29, 137, 17}},
+        {m_form.overlayBorder, {177, 30, 70, 16}},
+        {m_form.overlayBox, {275, 30, 48, 16}},
     };
     for (const auto &c : checks) {
         auto *box = new QCheckBox(frame);
@@ -235,23 +237,25 @@ void MainWindow::buildOverlayFrame()
         place(box, c.model, c.geometry);
     }
 
-    place(newTextBox(m_form.Text1, frame, Qt::AlignLeft), m_form.Text1, {8, 49, 161, 19});
-    place(newComboBox(m_form.cboPosition, frame), m_form.cboPosition, {177, 49, 89, kComboHeight});
-    place(newComboBox(m_form.cboSize, frame), m_form.cboSize, {274, 49, 71, kComboHeight});
+    place(newTextBox(m_form.overlayText, frame, Qt::AlignLeft), m_form.overlayText, {8, 49, 161, 19});
+    place(newComboBox(m_form.overlayCorner, frame), m_form.overlayCorner, {177, 49, 89, kComboHeight});
+    place(newComboBox(m_form.overlaySize, frame), m_form.overlaySize, {274, 49, 71, kComboHeight});
 }
 
 void MainWindow::buildFrameCounter()
 {
     auto *frame = new ClassicFrame(this);
-    bindFrame(m_form.Frame1, frame);
-    place(frame, m_form.Frame1, {372, 260, 133, 89});
+    bindFrame(m_form.frameNumberFrame, frame);
+    place(frame, m_form.frameNumberFrame, {372, 260, 133, 89});
 
-    place(newLabel(*m_form.lbl(5), frame, Qt::AlignCenter), *m_form.lbl(5), {8, 8, 117, 14});
-    place(newLabel(m_form.lblCurFrame, frame, Qt::AlignCenter), m_form.lblCurFrame, {23, 24, 87, 25});
-    place(newLabel(*m_form.lbl(0), frame, Qt::AlignCenter), *m_form.lbl(0), {8, 51, 117, 14});
-    place(newLabel(m_form.lblLength, frame, Qt::AlignCenter), m_form.lblLength, {4, 63, 125, 12});
+    place(newLabel(m_form.frameNumberCaption, frame, Qt::AlignCenter), m_form.frameNumberCaption,
+          {8, 8, 117, 14});
+    place(newLabel(m_form.frameNumber, frame, Qt::AlignCenter), m_form.frameNumber, {23, 24, 87, 25});
+    place(newLabel(m_form.frameCount, frame, Qt::AlignCenter), m_form.frameCount, {8, 51, 117, 14});
+    place(newLabel(m_form.videoLength, frame, Qt::AlignCenter), m_form.videoLength, {4, 63, 125, 12});
     // The check's short line; the progress of a video being made takes its place.
-    m_check = place(newLabel(m_form.lblCheck, frame, Qt::AlignCenter), m_form.lblCheck, {4, 74, 125, 12});
+    m_check = place(newLabel(m_form.clipCheckResult, frame, Qt::AlignCenter), m_form.clipCheckResult,
+                    {4, 74, 125, 12});
 
     m_progress = new QLabel(frame);
     m_progress->setObjectName(QStringLiteral("lblProgress"));
@@ -267,20 +271,20 @@ void MainWindow::buildFrameCounter()
 void MainWindow::buildPlayer()
 {
     // A click on the preview gives it the focus, where the player's keys act.
-    place(new PreviewView(m_form.picPre, this), m_form.picPre,
+    place(new PreviewView(m_form.previewPicture, this), m_form.previewPicture,
           {12, 11, MainForm::kPreviewOuterWidth, MainForm::kPreviewOuterHeight})
         ->setFocusPolicy(Qt::ClickFocus);
-    place(newScrollBar(m_form.slPre, this, false), m_form.slPre, {12, 303, 351, 17});
+    place(newScrollBar(m_form.frameSlider, this, false), m_form.frameSlider, {12, 303, 351, 17});
 
     const struct
     {
         CommandButton &model;
         int left;
-    } steps[] = {{m_form.cmdFirst, 12},
-                 {m_form.cmdBack, 51},
-                 {m_form.cmdNext, 90},
-                 {m_form.cmdLast, 129},
-                 {m_form.cmdStop, 207}};
+    } steps[] = {{m_form.firstButton, 12},
+                 {m_form.backButton, 51},
+                 {m_form.nextButton, 90},
+                 {m_form.lastButton, 129},
+                 {m_form.stopButton, 207}};
     for (const auto &s : steps) {
         QPushButton *button = newSymbolButton(this);
         bindCommandButton(s.model, button, CaptionStyle::Symbol);
@@ -290,7 +294,7 @@ void MainWindow::buildPlayer()
     {
         CheckBox &model;
         int left;
-    } toggles[] = {{m_form.cmdPlay, 168}, {m_form.cmdDelFrame, 330}};
+    } toggles[] = {{m_form.playButton, 168}, {m_form.deleteButton, 330}};
     for (const auto &t : toggles) {
         QPushButton *button = newSymbolButton(this);
         bindCheckBox(t.model, button, CaptionStyle::Symbol);
@@ -298,13 +302,13 @@ void MainWindow::buildPlayer()
     }
 
     auto *repeat = new QCheckBox(this);
-    bindCheckBox(m_form.chkRepeat, repeat, CaptionStyle::Text);
-    place(repeat, m_form.chkRepeat, {245, 328, 83, 17});
+    bindCheckBox(m_form.repeatBox, repeat, CaptionStyle::Text);
+    place(repeat, m_form.repeatBox, {245, 328, 83, 17});
 
     auto *makeVideo = new WrappingButton(this);
     makeVideo->setFont(makeVideoFont());
-    bindCommandButton(m_form.Command1, makeVideo, CaptionStyle::Text);
-    place(makeVideo, m_form.Command1, {372, 360, 135, 77});
+    bindCommandButton(m_form.makeVideoButton, makeVideo, CaptionStyle::Text);
+    place(makeVideo, m_form.makeVideoButton, {372, 360, 135, 77});
 }
 
 void MainWindow::setBusy(bool busy)
@@ -360,26 +364,27 @@ void MainWindow::createPlayerActions()
         bool autoRepeat;
         std::function<void()> run;
     } keys[] = {
-        {Qt::Key_Left, true, [this] { m_form.cmdBack.click(); }},
-        {Qt::Key_Right, true, [this] { m_form.cmdNext.click(); }},
-        {Qt::Key_Home, true, [this] { m_form.cmdFirst.click(); }},
-        {Qt::Key_End, true, [this] { m_form.cmdLast.click(); }},
+        {Qt::Key_Left, true, [this] { m_form.backButton.click(); }},
+        {Qt::Key_Right, true, [this] { m_form.nextButton.click(); }},
+        {Qt::Key_Home, true, [this] { m_form.firstButton.click(); }},
+        {Qt::Key_End, true, [this] { m_form.lastButton.click(); }},
         // A held Space would start and stop in turn, a held Delete ask again and again.
         {Qt::Key_Space, false,
          [this] {
-             if (m_form.cmdPlay.value() == 0)
-                 m_form.cmdPlay.click();
+             if (m_form.playButton.value() == 0)
+                 m_form.playButton.click();
              else
-                 m_form.cmdStop.click();
+                 m_form.stopButton.click();
          }},
-        {Qt::Key_Delete, false, [this] { m_form.cmdDelFrame.click(); }},
+        {Qt::Key_Delete, false, [this] { m_form.deleteButton.click(); }},
     };
     // The places where no control needs these keys. Each action is a widget shortcut on all of
     // them, so it acts only while one of them has the focus.
     QList<QWidget *> owners = {this, m_dummy};
     for (const Control *c : std::initializer_list<const Control *>{
-             &m_form.picPre, &m_form.slPre, &m_form.cmdFirst, &m_form.cmdBack, &m_form.cmdNext,
-             &m_form.cmdLast, &m_form.cmdStop, &m_form.cmdPlay, &m_form.cmdDelFrame})
+             &m_form.previewPicture, &m_form.frameSlider, &m_form.firstButton, &m_form.backButton,
+             &m_form.nextButton, &m_form.lastButton, &m_form.stopButton, &m_form.playButton,
+             &m_form.deleteButton})
         owners.append(widgetFor(c));
     for (const auto &k : keys) {
         auto *action = new QAction(this);

@@ -325,11 +325,11 @@ TEST_F(LanguageTest, BuiltInTextsWithoutUsableFileThenALanguageFileReplacesTheTa
 {
     ASSERT_EQ(builtInUiTexts().size(), kUiProgramFolder + 1);
     EXPECT_EQ(builtInUiTexts().at(15), u"überschrieben werden ?"_s);
-    form.lstComments.addItem(u"stale"_s);
+    form.uiTextList.addItem(u"stale"_s);
     FillLanguageList(form);
-    EXPECT_EQ(form.lstComments.items(), builtInUiTexts());
-    EXPECT_EQ(form.UiText(kUiFolderExists), u"Ordner existiert bereits !"_s);
-    EXPECT_EQ(form.UiText(kUiProgramFolder + 1), QString());
+    EXPECT_EQ(form.uiTextList.items(), builtInUiTexts());
+    EXPECT_EQ(form.uiText(kUiFolderExists), u"Ordner existiert bereits !"_s);
+    EXPECT_EQ(form.uiText(kUiProgramFolder + 1), QString());
 
     ASSERT_TRUE(QDir().mkpath(form.state.LanguagePath + u"Folder3.lng"_s));
     for (const char *name : {"Francais", "Folder", ""}) {
@@ -338,7 +338,7 @@ TEST_F(LanguageTest, BuiltInTextsWithoutUsableFileThenALanguageFileReplacesTheTa
         f.state = form.state;
         configure(QByteArray("[Orrin's Halvane]\r\nLanguage=") + name, {"#0", "lstComments", "-1", "One"});
         FillLanguageList(f);
-        EXPECT_EQ(f.lstComments.items(), builtInUiTexts());
+        EXPECT_EQ(f.uiTextList.items(), builtInUiTexts());
         EXPECT_EQ(f.state.LanguageName, QString::fromUtf8(name));
     }
 
@@ -347,16 +347,16 @@ TEST_F(LanguageTest, BuiltInTextsWithoutUsableFileThenALanguageFileReplacesTheTa
         lines.append("Text " + QByteArray::number(i));
     configure("[Orrin's Halvane]\r\nLanguage=English\r\n", lines + QByteArrayList{"", "---"});
     FillLanguageList(form);
-    ASSERT_EQ(form.lstComments.count(), builtInUiTexts().size())
+    ASSERT_EQ(form.uiTextList.count(), builtInUiTexts().size())
         << "a classic file gets the later texts built in";
     for (int i = 0; i < 22; ++i)
-        EXPECT_EQ(form.UiText(i), u"Text %1"_s.arg(i));
-    EXPECT_EQ(form.UiText(kUiClipOk), builtInUiTexts().at(kUiClipOk));
-    EXPECT_EQ(form.cmdFirst.toolTip(), u"First frame"_s);
+        EXPECT_EQ(form.uiText(i), u"Text %1"_s.arg(i));
+    EXPECT_EQ(form.uiText(kUiClipOk), builtInUiTexts().at(kUiClipOk));
+    EXPECT_EQ(form.firstButton.toolTip(), u"First frame"_s);
 
     configure("[Orrin's Halvane]\r\nLanguage=English\r\n", {"^", "Frame2", "-1", "Clips:"});
     FillLanguageList(form);
-    EXPECT_EQ(form.lstComments.count(), 0) << "a file without the classic table stays short";
+    EXPECT_EQ(form.uiTextList.count(), 0) << "a file without the classic table stays short";
 }
 
 TEST_F(LanguageTest, ChoiceAndInstalledLanguageFolder)
@@ -384,7 +384,7 @@ TEST_F(LanguageTest, ChoiceAndInstalledLanguageFolder)
                     writeFile(installed.filePath(u"English3.lng"_s),
                               QByteArray("#1\r\nlstComments\r\n-1\r\n") + installedEntry + "\r\n"));
         FillLanguageList(f);
-        EXPECT_EQ(f.UiText(0), *want ? QString::fromUtf8(want) : builtInUiTexts().at(0));
+        EXPECT_EQ(f.uiText(0), *want ? QString::fromUtf8(want) : builtInUiTexts().at(0));
     }
 }
 
@@ -439,25 +439,25 @@ TEST_F(LanguageTest, CaptionToolTipAndListBlocksOddFilesAndLineEndings)
         SCOPED_TRACE(name);
         MainForm f;
         for (const QString &item : before)
-            f.cboSize.addItem(item);
+            f.overlaySize.addItem(item);
         const auto start = std::chrono::steady_clock::now();
         load(f, lines(text));
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
-        EXPECT_EQ(f.cboSize.items(), after);
+        EXPECT_EQ(f.overlaySize.items(), after);
     }
 
     ASSERT_TRUE(QDir().mkpath(m_dir.filePath(u"Dir3.lng"_s)));
     LoadLanguage(form, m_dir.filePath(u"Dir3.lng"_s));
     LoadLanguage(form, m_dir.filePath(u"Missing3.lng"_s));
     load(form, {});
-    EXPECT_EQ(form.cmdStop.caption(), u"<"_s);
+    EXPECT_EQ(form.stopButton.caption(), u"<"_s);
 
     load(form, {"^", "cmdStop", "-1", QByteArray(1 << 20, 'A')});
-    EXPECT_EQ(form.cmdStop.caption().size(), 1 << 20);
+    EXPECT_EQ(form.stopButton.caption().size(), 1 << 20);
     for (const char *eol : {"\r\n", "\r", "\n"}) {
         MainForm f;
         load(f, lines("*|cmdPlay|-1|4|Play|---|#1|cboSize|-1|S|"), eol);
-        EXPECT_EQ(f.cmdPlay.toolTip() + f.cboSize.items().join(u'|'), u"PlayS"_s) << eol;
+        EXPECT_EQ(f.playButton.toolTip() + f.overlaySize.items().join(u'|'), u"PlayS"_s) << eol;
     }
 }
 

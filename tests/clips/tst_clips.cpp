@@ -21,7 +21,7 @@ TEST(ClipSelection, StartWithoutClipsStartFormatAndRestoreRules)
     FormFixture empty;
     empty.start();
     EXPECT_EQ(empty.form.state.ClipPath, empty.framesPath() + u'/');
-    EXPECT_EQ(empty.form.lbl(0)->caption(), u"Frames: 0"_s);
+    EXPECT_EQ(empty.form.frameCount.caption(), u"Frames: 0"_s);
     EXPECT_FALSE(QFileInfo::exists(empty.framesPath()));
     EXPECT_TRUE(QFileInfo(empty.root() + u"Clips"_s).isDir());
 
@@ -42,17 +42,18 @@ TEST(ClipSelection, StartWithoutClipsStartFormatAndRestoreRules)
         fx.makeClip(u"Garten"_s, 2, frame);
         fx.writeClipIni(u"Garten"_s, QLatin1String(ini));
         fx.start();
-        EXPECT_EQ(fx.form.cboFormats.text() + " " + fx.form.txtFPS.text() + " " + fx.form.txtWidth.text(),
+        EXPECT_EQ(fx.form.formatBox.text() + " " + fx.form.frameRateBox.text() + " " +
+                      fx.form.widthBox.text(),
                   QLatin1String(boxes));
-        EXPECT_EQ(std::pair(fx.form.scrlSpeed.value(), fx.form.scrlSpeed.maximum()),
+        EXPECT_EQ(std::pair(fx.form.speedBar.value(), fx.form.speedBar.maximum()),
                   std::pair(speed, speedMax));
     }
     // The preview decodes this JPEG at a quarter, 400 × 300 pixels; the frame has 1200 rows.
     FormFixture fx;
     fx.makeClip(u"Kamera"_s, 1, QSize(1600, 1200), "jpg");
     fx.start();
-    EXPECT_LT(fx.form.picTemp.image().height(), 400);
-    EXPECT_EQ(fx.form.cboFormats.text(), u"DVD PAL"_s);
+    EXPECT_LT(fx.form.sourceFrame.image().height(), 400);
+    EXPECT_EQ(fx.form.formatBox.text(), u"DVD PAL"_s);
 }
 
 TEST(ClipSelection, PositionSizeAndOverlayOptions)
@@ -66,19 +67,19 @@ TEST(ClipSelection, PositionSizeAndOverlayOptions)
     fx.start();
     MainForm &f = fx.form;
     const auto shown = [&] {
-        return QStringList{f.cboPosition.text(), f.cboSize.text(), f.Text1.text(),
-                           QString::number(f.Check2.value()), QString::number(f.Check3.value())};
+        return QStringList{f.overlayCorner.text(), f.overlaySize.text(), f.overlayText.text(),
+                           QString::number(f.overlayBox.value()), QString::number(f.overlayBorder.value())};
     };
-    EXPECT_EQ(f.cboPosition.items().size(), 4);
+    EXPECT_EQ(f.overlayCorner.items().size(), 4);
     EXPECT_EQ(shown(), (QStringList{"Links oben", "Riesig", "Hallo", "0", "1"}))
         << "the border clears the box";
     EXPECT_EQ(f.output, (VideoOutput{Container::Mp4, Fit::Pad}));
-    f.Check1.setValue(1);
-    f.List1.setListIndex(1);
+    f.showOverlay.setValue(1);
+    f.clipList.setListIndex(1);
     EXPECT_EQ(shown(), (QStringList{"Rechts unten", "Mittel", "© BRIMHOLT", "0", "0"})) << "no keys";
-    EXPECT_EQ(f.Check1.value(), 1) << "the overlay switch is not part of a clip's settings";
+    EXPECT_EQ(f.showOverlay.value(), 1) << "the overlay switch is not part of a clip's settings";
     EXPECT_EQ(f.output, VideoOutput{}) << "no keys: AVI, stretched";
-    f.List1.setListIndex(2);
+    f.clipList.setListIndex(2);
     EXPECT_EQ(shown(), (QStringList{"", "Mittel", "© BRIMHOLT", "0", "1"})) << "Pos above the last entry";
     EXPECT_EQ(f.output, (VideoOutput{Container::Avi, Fit::Pad})) << "an unknown container";
 }
@@ -93,22 +94,22 @@ TEST(ClipSelection, FormatChangeLimitsTheSpeed)
     fx.writeClipIni(u"b"_s, u"Format=DVD PAL\r\nFrameRate=25\r\nSpeed=20\r\n"_s);
     fx.start();
     MainForm &f = fx.form;
-    const auto speed = [&] { return std::pair(f.scrlSpeed.value(), f.scrlSpeed.maximum()); };
+    const auto speed = [&] { return std::pair(f.speedBar.value(), f.speedBar.maximum()); };
     // speed set, format chosen, speed and maximum after
     for (const auto &[set, format, after] : {std::tuple{20, "DVD NTSC", std::pair(20, 30)},
                                              {30, "VCD NTSC", {30, 30}}, // the rate itself is within it
                                              {28, "VCD PAL", {8, 25}}}) {
-        f.scrlSpeed.setValue(set);
-        f.cboFormats.setListIndex(int(f.cboFormats.items().indexOf(QLatin1String(format))));
+        f.speedBar.setValue(set);
+        f.formatBox.setListIndex(int(f.formatBox.items().indexOf(QLatin1String(format))));
         EXPECT_EQ(speed(), after) << format;
     }
-    f.txtFPS.setText(u"abc"_s);
-    f.cboFormats.setText(u"Eigenes"_s);
-    emit f.cboFormats.clicked();
-    EXPECT_EQ(f.txtWidth.text(), u"352"_s);
-    EXPECT_EQ(f.scrlSpeed.maximum(), 0);
+    f.frameRateBox.setText(u"abc"_s);
+    f.formatBox.setText(u"Eigenes"_s);
+    emit f.formatBox.clicked();
+    EXPECT_EQ(f.widthBox.text(), u"352"_s);
+    EXPECT_EQ(f.speedBar.maximum(), 0);
     // A stored speed within the next clip's own rate survives whatever range this one left behind.
-    f.List1.setListIndex(1);
+    f.clipList.setListIndex(1);
     EXPECT_EQ(speed(), std::pair(20, 25));
 }
 
@@ -141,7 +142,7 @@ protected:
 TEST_F(VideoCommandTest, BackwardVideoHasTheFramesInPassOrder)
 {
     start(3);
-    fx.form.cboDirections.setListIndex(1);
+    fx.form.directionBox.setListIndex(1);
     fx.makeVideo();
     EXPECT_EQ(frameColours(video()), (QList<int>{2, 1, 0}));
     const Probe p = probe(video());
@@ -173,10 +174,10 @@ TEST_F(VideoCommandTest, OverwriteQuestionAndNaming)
     EXPECT_EQ(readFile(video()), "old") << "cancelled";
     EXPECT_TRUE(fx.messages.messages.isEmpty()) << "nothing is asked after a cancel";
     fx.chooser.choice = CompressOptions();
-    fx.form.txtWidth.setText(u"0"_s);
+    fx.form.widthBox.setText(u"0"_s);
     fx.logic->command.Command1_Click(0);
     EXPECT_EQ(readFile(video()), "old") << "no frame";
-    EXPECT_EQ(fx.messages.messages.last().text, fx.form.UiText(0));
+    EXPECT_EQ(fx.messages.messages.last().text, fx.form.uiText(0));
     EXPECT_EQ(beeps, 1);
 
     fx.messages.queueAnswer(MessageAnswer::Yes);
@@ -188,8 +189,8 @@ TEST_F(VideoCommandTest, OverwriteQuestionAndNaming)
 TEST_F(VideoCommandTest, ClipIniKeysInOrder)
 {
     start(2);
-    fx.form.cboPosition.setText(u"nirgends"_s);
-    fx.form.Text1.setText(u"© Wald"_s);
+    fx.form.overlayCorner.setText(u"nirgends"_s);
+    fx.form.overlayText.setText(u"© Wald"_s);
     fx.makeVideo();
     EXPECT_EQ(QString::fromLatin1(readFile(fx.clipPath(u"Garten"_s) + u"Clip.ini"_s))
                   .split(u"\r\n"_s, Qt::SkipEmptyParts),
@@ -204,15 +205,16 @@ TEST_F(VideoCommandTest, SecondRequestWhileWritingIsRefused)
     start(3);
     int nested = 0;
     QObject::connect(&fx.logic->command.writer(), &VideoWriter::progress, [&] {
-        EXPECT_FALSE(fx.form.cmdPlay.isEnabled() || fx.form.cmdDelFrame.isEnabled());
-        fx.form.Command1.click();
+        EXPECT_FALSE(fx.form.playButton.isEnabled() || fx.form.deleteButton.isEnabled());
+        fx.form.makeVideoButton.click();
         fx.logic->command.Command1_Click(0);
         ++nested;
     });
     fx.makeVideo();
     EXPECT_EQ(nested, 3);
     EXPECT_EQ(QDir(fx.root() + u"Clips"_s).entryList(QDir::Files).size(), 1);
-    EXPECT_TRUE(!fx.form.state.MakingVideo && fx.form.List1.isEnabled() && fx.form.Command1.isEnabled());
+    EXPECT_TRUE(!fx.form.state.MakingVideo && fx.form.clipList.isEnabled() &&
+                fx.form.makeVideoButton.isEnabled());
 }
 
 // The program ends while a video is written: the file is closed properly, so its frames play.
@@ -244,8 +246,8 @@ TEST_F(VideoCommandTest, FixedNamesAreFoundWhateverTheirLetterCase)
     ASSERT_TRUE(writeFile(root + "frames/Garten/clip.ini", "[ClipSettings]\r\nText=Hallo\r\nSpeed=12\r\n"));
     fx.form.state.setProgramFolder(root); // start-up forms the paths once the folders are there
     fx.start();
-    EXPECT_EQ(fx.form.List1.items() << fx.form.UiText(4) << fx.form.Text1.text()
-                                    << QString::number(fx.form.scrlSpeed.value()),
+    EXPECT_EQ(fx.form.clipList.items() << fx.form.uiText(4) << fx.form.overlayText.text()
+                                       << QString::number(fx.form.speedBar.value()),
               (QStringList{"Garten", "E4", "Hallo", "12"}));
     fx.makeVideo();
     EXPECT_TRUE(QFileInfo(root + "clips/Garten.avi").isFile());
@@ -327,16 +329,17 @@ TEST_F(BadClip, WindowChecksTheSelectedClipAndShowsTheLength)
     QSignalSpy done(&fx.logic->clipStatus, &ClipStatus::checkFinished);
     fx.start(); // selects Bad: speed 3, forward and back
     ASSERT_TRUE(done.wait(10000));
-    EXPECT_EQ(fx.form.lblCheck.caption(), u"4 Probleme gefunden"_s);
-    EXPECT_TRUE(fx.form.lblCheck.toolTip().startsWith(u"f002.jpg: Frame nicht lesbar"_s));
-    EXPECT_EQ(fx.form.lblLength.caption(), u"Länge: 3.0 s"_s);
+    EXPECT_EQ(fx.form.clipCheckResult.caption(), u"4 Probleme gefunden"_s);
+    EXPECT_TRUE(fx.form.clipCheckResult.toolTip().startsWith(u"f002.jpg: Frame nicht lesbar"_s));
+    EXPECT_EQ(fx.form.videoLength.caption(), u"Länge: 3.0 s"_s);
 
-    fx.form.List1.setListIndex(1); // Good: 3 frames, no Clip.ini, so speed 8 and forward
+    fx.form.clipList.setListIndex(1); // Good: 3 frames, no Clip.ini, so speed 8 and forward
     ASSERT_TRUE(done.wait(10000));
-    EXPECT_EQ(fx.form.lblCheck.caption() + fx.form.lblLength.caption(), u"Clip in OrdnungLänge: 0.4 s"_s);
-    fx.form.scrlSpeed.setValue(5);
-    fx.form.cboDirections.setListIndex(2);
-    EXPECT_EQ(fx.form.lblLength.caption(), u"Länge: 1.0 s"_s);
+    EXPECT_EQ(fx.form.clipCheckResult.caption() + fx.form.videoLength.caption(),
+              u"Clip in OrdnungLänge: 0.4 s"_s);
+    fx.form.speedBar.setValue(5);
+    fx.form.directionBox.setListIndex(2);
+    EXPECT_EQ(fx.form.videoLength.caption(), u"Länge: 1.0 s"_s);
 }
 
 class FollowingFolders : public ::testing::Test
@@ -348,7 +351,7 @@ protected:
         fx.makeClip(u"D"_s, 1);
         fx.logic->startBackgroundWork();
         fx.start();
-        fx.form.slPre.setValue(2);
+        fx.form.frameSlider.setValue(2);
     }
     QString b(const char *file) const { return fx.clipPath(u"B"_s) + QLatin1String(file); }
     FormFixture fx;
@@ -361,17 +364,17 @@ TEST_F(FollowingFolders, ListsChangeButNotTheSelectionOrTheFrameShownNorWhileAVi
     fx.makeClip(u"A"_s, 1);
     ASSERT_TRUE(QDir(fx.framesPath()).rename(u"D"_s, u"C"_s));
     fx.logic->watcher.apply();
-    EXPECT_EQ(fx.form.List1.items(), (QStringList{"A", "B", "C"}));
-    EXPECT_EQ(fx.form.List1.listIndex(), 1);
-    EXPECT_EQ(fx.form.lvwFiles.items(), (QStringList{"a.bmp", "f000.bmp", "f001.bmp", "f002.bmp"}));
-    EXPECT_EQ(fx.form.lbl(0)->caption(), u"Frames: 4"_s);
-    EXPECT_EQ(fx.form.slPre.value(), 3) << "still f002.bmp, one place on";
+    EXPECT_EQ(fx.form.clipList.items(), (QStringList{"A", "B", "C"}));
+    EXPECT_EQ(fx.form.clipList.listIndex(), 1);
+    EXPECT_EQ(fx.form.frameFiles.items(), (QStringList{"a.bmp", "f000.bmp", "f001.bmp", "f002.bmp"}));
+    EXPECT_EQ(fx.form.frameCount.caption(), u"Frames: 4"_s);
+    EXPECT_EQ(fx.form.frameSlider.value(), 3) << "still f002.bmp, one place on";
     EXPECT_EQ(fx.form.state.CurrentFramePath, b("f002.bmp"));
 
     // The frame shown goes away: its neighbour takes its place.
     QFile::remove(b("f002.bmp"));
     fx.logic->watcher.apply();
-    EXPECT_EQ(fx.form.slPre.maximum(), 2);
+    EXPECT_EQ(fx.form.frameSlider.maximum(), 2);
     EXPECT_EQ(fx.form.state.CurrentFramePath, b("f001.bmp"));
 
     // Nothing changes while a video is written, then one update.
@@ -379,17 +382,17 @@ TEST_F(FollowingFolders, ListsChangeButNotTheSelectionOrTheFrameShownNorWhileAVi
     fx.form.state.MakingVideo = true;
     writeFrames(fx.clipPath(u"B"_s), {"f004.bmp"});
     fx.logic->watcher.apply();
-    EXPECT_EQ(fx.form.lvwFiles.count(), 3);
+    EXPECT_EQ(fx.form.frameFiles.count(), 3);
     fx.form.state.MakingVideo = false;
     fx.makeVideo();
-    EXPECT_EQ(std::pair(fx.form.lvwFiles.count(), int(frames.count())), std::pair(4, 1))
+    EXPECT_EQ(std::pair(fx.form.frameFiles.count(), int(frames.count())), std::pair(4, 1))
         << "once, after the video";
 
     // New files are read once their writes have settled: two files, one update.
     fx.logic->watcher.setSettleDelay(50);
     writeFrames(fx.clipPath(u"B"_s), {"f005.bmp", "f006.bmp"});
     ASSERT_TRUE(frames.wait(10000));
-    EXPECT_EQ(std::pair(fx.form.lvwFiles.count(), int(frames.count())), std::pair(6, 2));
+    EXPECT_EQ(std::pair(fx.form.frameFiles.count(), int(frames.count())), std::pair(6, 2));
 }
 
 class BatchTest : public ::testing::Test

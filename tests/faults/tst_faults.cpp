@@ -83,7 +83,7 @@ protected:
         EXPECT_TRUE(fillUp(filler, GetParam()));
         const auto before = snapshot(fx.root(), except);
         fx.start();
-        fx.form.Text1.setText(u"Neu"_s);
+        fx.form.overlayText.setText(u"Neu"_s);
         fx.messages.queueAnswer(MessageAnswer::No);
         fx.makeVideo();
         return before;
@@ -110,11 +110,11 @@ TEST_P(FullDiskTest, ClipsFolderFull)
         GTEST_SKIP() << "cannot mount a tmpfs (needs root or CAP_SYS_ADMIN)";
     const QStringList except = {"Clip.ini", "Clips/Garten_2.avi"};
     const auto before = runOnFullDisk(fx.root() + u"Clips/filler"_s, except);
-    EXPECT_EQ(fx.messages.errors(), QStringList{fx.form.UiText(kUiWriteFailed)});
+    EXPECT_EQ(fx.messages.errors(), QStringList{fx.form.uiText(kUiWriteFailed)});
     EXPECT_EQ(snapshot(fx.root(), except), before);
     expectPlayable(GetParam() >= 16384 ? 1 : 0); // from four free pages on, a frame fits
     EXPECT_FALSE(fx.form.state.MakingVideo);
-    EXPECT_TRUE(fx.form.List1.isEnabled());
+    EXPECT_TRUE(fx.form.clipList.isEnabled());
 }
 
 // The whole program folder is full: temp.bmp, the AVI and Clip.ini share the little room left.
@@ -131,8 +131,8 @@ TEST_P(FullDiskTest, ProgramFolderFull)
     const QStringList reported = fx.messages.errors();
     ASSERT_EQ(reported.size(), 1);
     // With no room at all temp.bmp cannot be written; with a little, whatever fails first.
-    EXPECT_TRUE(reported[0] == fx.form.UiText(kUiFramesNotLoaded) ||
-                (leave > 0 && reported[0] == fx.form.UiText(kUiWriteFailed)));
+    EXPECT_TRUE(reported[0] == fx.form.uiText(kUiFramesNotLoaded) ||
+                (leave > 0 && reported[0] == fx.form.uiText(kUiWriteFailed)));
     EXPECT_EQ(snapshot(fx.root(), except), before);
     expectPlayable(0);
 
@@ -196,7 +196,7 @@ TEST_P(VanishingFrameTest, PreviousFrameIsRepeated)
     writeFrames(fx.clipPath(kClip), names, c.mjpeg ? QSize(64, 48) : QSize(32, 24));
     fx.chooser.choice = CompressOptions{c.mjpeg ? u"mjpeg"_s : u"uncompressed"_s};
     fx.start();
-    fx.form.cboDirections.setListIndex(c.direction);
+    fx.form.directionBox.setListIndex(c.direction);
     bool damaged = false;
     QObject::connect(&fx.logic->command.writer(), &VideoWriter::progress, [&](int i, int) {
         if (i == 1) {
@@ -212,7 +212,7 @@ TEST_P(VanishingFrameTest, PreviousFrameIsRepeated)
     EXPECT_EQ(frameColours(fx.video(kClip)), expected);
     EXPECT_TRUE(probe(fx.video(kClip)).ok);
     // The preview shows the frame written last.
-    const QImage shown = fx.form.picPre.image().convertToFormat(QImage::Format_RGB888);
+    const QImage shown = fx.form.previewPicture.image().convertToFormat(QImage::Format_RGB888);
     const QByteArray rgb(reinterpret_cast<const char *>(shown.constBits()), shown.sizeInBytes());
     const QColor last = FormFixture::frameColor(expected.last());
     EXPECT_LE(colourDistance(rgb, shown.width(), shown.height(), 0, 170, 140, last), 4);
@@ -244,11 +244,11 @@ TEST(Faults, ClipsFolderGoneOrAFileDeletedFrameNeverInTheCurrentFolder)
         local.start();
         EXPECT_TRUE(isFile || QDir(clips).removeRecursively());
         local.makeVideo();
-        EXPECT_EQ(local.messages.errors(), QStringList{local.form.UiText(kUiWriteFailed)});
+        EXPECT_EQ(local.messages.errors(), QStringList{local.form.uiText(kUiWriteFailed)});
         EXPECT_EQ(readFile(clips), isFile ? QByteArray("not a folder") : QByteArray());
         EXPECT_EQ(QFileInfo(clips).isFile(), isFile);
         EXPECT_TRUE(QFile::exists(local.clipPath(kClip) + u"Clip.ini"_s) &&
-                    !QFile::exists(local.root() + u"temp.bmp"_s) && local.form.List1.isEnabled());
+                    !QFile::exists(local.root() + u"temp.bmp"_s) && local.form.clipList.isEnabled());
     }
 
     // Deleting a frame where the desktop has no home trash (no data folder) removes the file; it never
@@ -263,12 +263,12 @@ TEST(Faults, ClipsFolderGoneOrAFileDeletedFrameNeverInTheCurrentFolder)
         QDir::setCurrent(current);
         local.makeClip(kClip, 3, QSize(32, 24));
         local.start();
-        local.form.cmdNext.click();
+        local.form.nextButton.click();
         local.messages.queueAnswer(MessageAnswer::Yes);
-        local.form.cmdDelFrame.click();
+        local.form.deleteButton.click();
         QDir::setCurrent(oldCurrent);
         EXPECT_FALSE(QFile::exists(local.clipPath(kClip) + u"f001.bmp"_s));
-        EXPECT_EQ(local.form.lvwFiles.count(), 2);
+        EXPECT_EQ(local.form.frameFiles.count(), 2);
         EXPECT_TRUE(QDir(current).isEmpty());
         EXPECT_EQ(QFile::exists(data + u"/Trash/files/f001.bmp"_s), haveDataFolder);
     }

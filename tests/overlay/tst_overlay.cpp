@@ -78,7 +78,7 @@ TEST(OverlayLayout, CornersAnchorsAndBorders)
     }
 }
 
-// A form with the built-in texts and option lists, a flat frame in picTemp, the overlay and its
+// A form with the built-in texts and option lists, a flat frame in sourceFrame, the overlay and its
 // option events, and the preview showing the clean frame.
 class OverlayTest : public ::testing::Test
 {
@@ -86,34 +86,34 @@ protected:
     OverlayTest()
     {
         for (const QString &t : builtInUiTexts())
-            form.lstComments.addItem(t);
-        for (const QString &text : form.UiTexts(kUiTopLeft, kUiBottomRight))
-            form.cboPosition.addItem(text);
-        for (const QString &text : form.UiTexts(kUiSmall, kUiHuge))
-            form.cboSize.addItem(text);
-        form.cboPosition.setText(form.UiText(kUiBottomRight));
-        form.cboSize.setText(form.UiText(kUiMedium));
-        form.cboFormats.setText(u"VCD PAL"_s);
-        form.txtHeight.setText(u"288"_s);
+            form.uiTextList.addItem(t);
+        for (const QString &text : form.uiTexts(kUiTopLeft, kUiBottomRight))
+            form.overlayCorner.addItem(text);
+        for (const QString &text : form.uiTexts(kUiSmall, kUiHuge))
+            form.overlaySize.addItem(text);
+        form.overlayCorner.setText(form.uiText(kUiBottomRight));
+        form.overlaySize.setText(form.uiText(kUiMedium));
+        form.formatBox.setText(u"VCD PAL"_s);
+        form.heightBox.setText(u"288"_s);
         QImage frame(176, 144, QImage::Format_RGB32);
         frame.fill(kFrameColor);
-        form.picTemp.setImage(frame);
+        form.sourceFrame.setImage(frame);
         overlay = std::make_unique<Overlay>(form);
         options = std::make_unique<OverlayOptions>(form, *overlay);
         overlay->RevertPicPre();
         QObject::connect(options.get(), &OverlayOptions::redrawn, [this] { ++redraws; });
     }
-    // picSave as the video writer sizes it, filled with the frame colour.
+    // videoFrame as the video writer sizes it, filled with the frame colour.
     void setVideoFrame(const char *format, int width, int height)
     {
-        form.cboFormats.setText(QLatin1String(format));
-        form.txtHeight.setText(QString::number(height));
+        form.formatBox.setText(QLatin1String(format));
+        form.heightBox.setText(QString::number(height));
         QImage frame(width, height, QImage::Format_RGB32);
         frame.fill(kFrameColor);
-        form.picSave.setImage(frame);
+        form.videoFrame.setImage(frame);
     }
-    QColor previewPixel(int x, int y) const { return form.picPre.image().pixelColor(x, y); }
-    QColor videoPixel(int x, int y) const { return form.picSave.image().pixelColor(x, y); }
+    QColor previewPixel(int x, int y) const { return form.previewPicture.image().pixelColor(x, y); }
+    QColor videoPixel(int x, int y) const { return form.videoFrame.image().pixelColor(x, y); }
     QSize previewBlock() const { return overlay->previewBlock().size(); }
 
     MainForm form;
@@ -126,24 +126,24 @@ protected:
 // (a free format without a height as if 288 rows high), the preview text keeps its size.
 TEST_F(OverlayTest, LabelSizesFollowTheSizeBoxAndTheFormat)
 {
-    form.cboSize.setText(u"Unbekannt"_s);
+    form.overlaySize.setText(u"Unbekannt"_s);
     overlay->SetLabelSize();
-    EXPECT_EQ(form.Label2.font().pointSize(), 12);
-    form.cboSize.setText(u"Gross"_s);
+    EXPECT_EQ(form.previewTextLabel.font().pointSize(), 12);
+    form.overlaySize.setText(u"Gross"_s);
     overlay->SetLabelSize();
     const QSize block = previewBlock();
     for (const auto &[format, height, points, margin] :
          {std::tuple{"Full-HD 16:9", "1080", 45, 26}, std::tuple{"VCD PAL", "288", 12, 7},
           std::tuple{"SVCD NTSC", "480", 24, 14}, std::tuple{"Eigenes", "0", 12, 7}}) {
         SCOPED_TRACE(format);
-        form.cboFormats.setText(QLatin1String(format));
-        form.txtHeight.setText(QLatin1String(height));
+        form.formatBox.setText(QLatin1String(format));
+        form.heightBox.setText(QLatin1String(height));
         overlay->SetLabelSize();
-        EXPECT_EQ(std::tuple(form.Label2.font().pointSize(), previewBlock(), form.Label3.font().pointSize(),
-                             form.state.OverlayMargin),
+        EXPECT_EQ(std::tuple(form.previewTextLabel.font().pointSize(), previewBlock(),
+                             form.videoTextLabel.font().pointSize(), form.state.OverlayMargin),
                   std::tuple(12, block, points, margin));
     }
-    form.cboSize.setText(u"Klein"_s);
+    form.overlaySize.setText(u"Klein"_s);
     overlay->SetLabelSize();
     EXPECT_LT(previewBlock().height(), block.height()) << "the same text in a smaller size is measured again";
 }
@@ -152,17 +152,18 @@ TEST_F(OverlayTest, LabelSizesFollowTheSizeBoxAndTheFormat)
 // The line's top is at Y = 11: capitals start one ascent less the cap height below it.
 TEST_F(OverlayTest, PreviewTopLeftWithBox)
 {
-    form.cboPosition.setText(u"Links oben"_s);
-    form.Check2.setValue(1);
-    form.Check1.setValue(1);
+    form.overlayCorner.setText(u"Links oben"_s);
+    form.overlayBox.setValue(1);
+    form.showOverlay.setValue(1);
     for (const QString &text : {QString(), u"HI"_s}) {
-        form.Text1.setText(text);
+        form.overlayText.setText(text);
         const int lw = previewBlock().width(), lh = previewBlock().height();
         ASSERT_GT(lw, 0);
-        EXPECT_EQ(boundsWhere(form.picPre.image(), isBox), QRect(QPoint(11, 10), QPoint(11 + lw, 10 + lh)));
+        EXPECT_EQ(boundsWhere(form.previewPicture.image(), isBox),
+                  QRect(QPoint(11, 10), QPoint(11 + lw, 10 + lh)));
     }
     const QFontMetrics fm(overlay->previewBlock().font());
-    const QRect ink = boundsWhere(form.picPre.image(), isWhiteInk);
+    const QRect ink = boundsWhere(form.previewPicture.image(), isWhiteInk);
     EXPECT_NEAR(ink.left(), 17, 1);
     EXPECT_NEAR(ink.top(), 11 + fm.ascent() - fm.capHeight(), 1);
 }
@@ -170,20 +171,20 @@ TEST_F(OverlayTest, PreviewTopLeftWithBox)
 TEST_F(OverlayTest, VideoDvdTopLeftWithBoxAndBorder)
 {
     setVideoFrame("DVD PAL", 720, 576);
-    form.cboPosition.setText(u"Links oben"_s);
-    form.Check2.setValue(1);
+    form.overlayCorner.setText(u"Links oben"_s);
+    form.overlayBox.setValue(1);
     overlay->PrintCopyrightAVI();
     const int lw = overlay->videoBlock().width(), lh = overlay->videoBlock().height();
-    EXPECT_EQ(boundsWhere(form.picSave.image(), isBox), QRect(QPoint(29, 25), QPoint(29 + lw, 25 + lh)));
-    const QRect ink = boundsWhere(form.picSave.image(), isWhiteInk);
+    EXPECT_EQ(boundsWhere(form.videoFrame.image(), isBox), QRect(QPoint(29, 25), QPoint(29 + lw, 25 + lh)));
+    const QRect ink = boundsWhere(form.videoFrame.image(), isWhiteInk);
     EXPECT_NEAR(ink.left(), 35.5, 1.5);
     EXPECT_GE(ink.top(), 26);
 
     // The border at m = 14 around the anchor (34, 26): coloured rows Y-4 … Y-2 and columns X-14 …
     // X-10, then the black copy.
     setVideoFrame("DVD PAL", 720, 576);
-    form.Check2.setValue(0);
-    form.Check3.setValue(1);
+    form.overlayBox.setValue(0);
+    form.overlayBorder.setValue(1);
     overlay->PrintCopyrightAVI();
     const int x = 34, y = 26;
     QList<QColor> column, row;
@@ -198,40 +199,40 @@ TEST_F(OverlayTest, VideoDvdTopLeftWithBoxAndBorder)
 
 TEST_F(OverlayTest, ShadowOffsetAndTextSizeFollowTheVideoFrame)
 {
-    form.Text1.setText(u"I"_s);
+    form.overlayText.setText(u"I"_s);
     for (const auto &[format, width, height, shadow] :
          {std::tuple{"VCD PAL", 352, 288, 1}, std::tuple{"DVD PAL", 720, 576, 2},
           std::tuple{"Full-HD 16:9", 1920, 1080, 3}}) {
         SCOPED_TRACE(format);
         setVideoFrame(format, width, height);
         overlay->PrintCopyrightAVI();
-        const QRect text = boundsWhere(form.picSave.image(), isWhiteInk);
+        const QRect text = boundsWhere(form.videoFrame.image(), isWhiteInk);
         ASSERT_FALSE(text.isNull());
-        EXPECT_EQ(boundsWhere(form.picSave.image(), isShadowInk).bottomRight() - text.bottomRight(),
+        EXPECT_EQ(boundsWhere(form.videoFrame.image(), isShadowInk).bottomRight() - text.bottomRight(),
                   QPoint(shadow, shadow));
     }
-    form.Check1.setValue(1);
-    EXPECT_EQ(boundsWhere(form.picPre.image(), isShadowInk).bottomRight() -
-                  boundsWhere(form.picPre.image(), isWhiteInk).bottomRight(),
+    form.showOverlay.setValue(1);
+    EXPECT_EQ(boundsWhere(form.previewPicture.image(), isShadowInk).bottomRight() -
+                  boundsWhere(form.previewPicture.image(), isWhiteInk).bottomRight(),
               QPoint(1, 1));
 
     // The height box stays editable while a video is written: the text in an HD frame follows the
     // frame being drawn, not the box. Frames that cannot be painted on are left alone.
     setVideoFrame("HD 16:9", 1280, 720);
     overlay->PrintCopyrightAVI();
-    const QImage expected = form.picSave.image();
+    const QImage expected = form.videoFrame.image();
     for (const char *typed : {"2000", "288", ""}) {
         setVideoFrame("HD 16:9", 1280, 720);
-        form.txtHeight.setText(QString::fromLatin1(typed));
+        form.heightBox.setText(QString::fromLatin1(typed));
         overlay->PrintCopyrightAVI();
-        EXPECT_EQ(form.picSave.image(), expected) << typed;
+        EXPECT_EQ(form.videoFrame.image(), expected) << typed;
     }
-    form.picSave.setImage(QImage());
+    form.videoFrame.setImage(QImage());
     overlay->PrintCopyrightAVI();
     const QImage indexed = expected.convertToFormat(QImage::Format_Indexed8);
-    form.picSave.setImage(indexed);
+    form.videoFrame.setImage(indexed);
     overlay->PrintCopyrightAVI();
-    EXPECT_EQ(form.picSave.image(), indexed);
+    EXPECT_EQ(form.videoFrame.image(), indexed);
 }
 
 // Switching off restores the clean frame; without a frame the preview is painted over with its
@@ -243,53 +244,54 @@ TEST_F(OverlayTest, SwitchingOnAndOff)
     for (int y = 0; y < gradient.height(); ++y)
         for (int x = 0; x < gradient.width(); ++x)
             gradient.setPixelColor(x, y, QColor(x % 256, y % 256, (x + y) % 256));
-    form.picTemp.setImage(gradient);
+    form.sourceFrame.setImage(gradient);
     overlay->RevertPicPre();
-    const QImage clean = form.picPre.image().copy();
-    form.picPre.image().setPixelColor(200, 150, Qt::green);
-    form.Check3.setValue(1);
-    form.Check1.setValue(1);
+    const QImage clean = form.previewPicture.image().copy();
+    form.previewPicture.image().setPixelColor(200, 150, Qt::green);
+    form.overlayBorder.setValue(1);
+    form.showOverlay.setValue(1);
     EXPECT_EQ(previewPixel(200, 150), QColor(Qt::green));
-    EXPECT_NE(form.picPre.image(), clean);
-    form.Check1.setValue(0);
-    EXPECT_EQ(form.picPre.image(), clean);
+    EXPECT_NE(form.previewPicture.image(), clean);
+    form.showOverlay.setValue(0);
+    EXPECT_EQ(form.previewPicture.image(), clean);
 
-    form.picTemp.setImage(QImage());
-    form.Check2.setValue(1);
-    form.Check1.setValue(1);
-    form.cboPosition.setText(u"Links oben"_s);
+    form.sourceFrame.setImage(QImage());
+    form.overlayBox.setValue(1);
+    form.showOverlay.setValue(1);
+    form.overlayCorner.setText(u"Links oben"_s);
     options->cboPosition_Click();
-    EXPECT_EQ(boundsWhere(form.picPre.image(), isBox).topLeft(), QPoint(11, 10));
+    EXPECT_EQ(boundsWhere(form.previewPicture.image(), isBox).topLeft(), QPoint(11, 10));
     EXPECT_EQ(previewPixel(347, 283), QColor(Qt::black));
 }
 
 TEST_F(OverlayTest, EachOptionEventRedrawsWhileOverlayIsOn)
 {
     const std::pair<std::function<void(MainForm &)>, int> rows[] = {
-        {[](MainForm &f) { f.Text1.setText(u"Neu"_s); }, 1},
-        {[](MainForm &f) { f.Text1.setText(f.Text1.text()); }, 0},
-        {[](MainForm &f) { f.cboPosition.setListIndex(0); }, 1},
-        {[](MainForm &f) { f.cboSize.setListIndex(3); }, 1},
-        {[](MainForm &f) { f.picColor(1)->click(); }, 1},
-        {[](MainForm &f) { f.picFramCol(2)->click(); }, 0}, // box colour while the box is clear
-        {[](MainForm &f) { f.Check2.click(); }, 1},
-        {[](MainForm &f) { f.Check2.setValue(1), f.picFramCol(3)->click(); }, 2},
-        {[](MainForm &f) { f.Check2.setValue(1), f.Check3.click(); }, 3} // the border clears the box
+        {[](MainForm &f) { f.overlayText.setText(u"Neu"_s); }, 1},
+        {[](MainForm &f) { f.overlayText.setText(f.overlayText.text()); }, 0},
+        {[](MainForm &f) { f.overlayCorner.setListIndex(0); }, 1},
+        {[](MainForm &f) { f.overlaySize.setListIndex(3); }, 1},
+        {[](MainForm &f) { f.textColorSwatch(1)->click(); }, 1},
+        {[](MainForm &f) { f.boxColorSwatch(2)->click(); }, 0}, // box colour while the box is clear
+        {[](MainForm &f) { f.overlayBox.click(); }, 1},
+        {[](MainForm &f) { f.overlayBox.setValue(1), f.boxColorSwatch(3)->click(); }, 2},
+        {[](MainForm &f) { f.overlayBox.setValue(1), f.overlayBorder.click(); },
+         3} // the border clears the box
     };
-    form.Check1.setValue(1);
+    form.showOverlay.setValue(1);
     for (int i = 0; i < int(std::size(rows)); ++i) {
-        form.Check2.setValue(0);
-        form.Check3.setValue(0);
+        form.overlayBox.setValue(0);
+        form.overlayBorder.setValue(0);
         redraws = 0;
         rows[i].first(form);
         EXPECT_EQ(redraws, rows[i].second) << "row " << i;
     }
     // Ticking the box while the border is ticked shows the box only.
-    form.cboPosition.setText(u"Links oben"_s);
-    form.Check3.setValue(1);
+    form.overlayCorner.setText(u"Links oben"_s);
+    form.overlayBorder.setValue(1);
     redraws = 0;
-    form.Check2.click();
-    EXPECT_EQ(form.Check3.value(), 0);
+    form.overlayBox.click();
+    EXPECT_EQ(form.overlayBorder.value(), 0);
     EXPECT_EQ(redraws, 2);
     EXPECT_EQ(previewPixel(11, 10), kBoxColor);
     EXPECT_EQ(previewPixel(9, 16), kFrameColor) << "where the coloured left bar was";

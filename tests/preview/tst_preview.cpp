@@ -418,16 +418,16 @@ protected:
     {
         fx.makeClip(u"clip"_s, frames);
         fx.start();
-        fx.form.scrlSpeed.setMaximum(30);
-        fx.form.scrlSpeed.setValue(30); // 10 ms a frame keeps the tests short
+        fx.form.speedBar.setMaximum(30);
+        fx.form.speedBar.setValue(30); // 10 ms a frame keeps the tests short
     }
     QList<int> play(int direction)
     {
-        fx.form.cboDirections.setListIndex(direction);
+        fx.form.directionBox.setListIndex(direction);
         QList<int> shown;
-        auto c =
-            QObject::connect(&fx.form.slPre, &ScrollBar::changed, [&] { shown << fx.form.slPre.value(); });
-        fx.form.cmdPlay.click();
+        auto c = QObject::connect(&fx.form.frameSlider, &ScrollBar::changed,
+                                  [&] { shown << fx.form.frameSlider.value(); });
+        fx.form.playButton.click();
         QObject::disconnect(c);
         return shown;
     }
@@ -443,24 +443,24 @@ TEST_F(PlayerTest, PassOrderForEachDirectionAndStop)
     startWith(5);
     bool disabledWhilePlaying = false;
     QObject::connect(&fx.logic->player, &Player::stepped, [&] {
-        disabledWhilePlaying = !fx.form.cmdNext.isEnabled() && !fx.form.cmdDelFrame.isEnabled();
+        disabledWhilePlaying = !fx.form.nextButton.isEnabled() && !fx.form.deleteButton.isEnabled();
     });
     EXPECT_EQ(play(0), (QList<int>{1, 2, 3, 4})); // starts on frame 0 already shown
     EXPECT_EQ(play(1), (QList<int>{3, 2, 1, 0})); // starts on the last frame
     EXPECT_EQ(play(2), (QList<int>{1, 2, 3, 4, 3, 2, 1, 0}));
-    EXPECT_EQ(fx.form.cmdPlay.value(), 0) << "the end of a pass raises the play button";
+    EXPECT_EQ(fx.form.playButton.value(), 0) << "the end of a pass raises the play button";
     EXPECT_TRUE(disabledWhilePlaying);
-    EXPECT_TRUE(fx.form.cmdNext.isEnabled() && fx.form.cmdDelFrame.isEnabled());
+    EXPECT_TRUE(fx.form.nextButton.isEnabled() && fx.form.deleteButton.isEnabled());
 
     // Stop during a one-second wait ends a repeating playback at once.
-    fx.form.scrlSpeed.setValue(1);
-    fx.form.chkRepeat.setValue(1);
-    QTimer::singleShot(50, [&] { fx.form.cmdStop.click(); });
+    fx.form.speedBar.setValue(1);
+    fx.form.repeatBox.setValue(1);
+    QTimer::singleShot(50, [&] { fx.form.stopButton.click(); });
     QElapsedTimer t;
     t.start();
     EXPECT_TRUE(play(0).isEmpty());
     EXPECT_LT(t.elapsed(), 900);
-    EXPECT_EQ(fx.form.cmdPlay.value(), 0);
+    EXPECT_EQ(fx.form.playButton.value(), 0);
 }
 
 // The buttons stop at the ends; a frame that cannot be read moves the counter but keeps the picture;
@@ -470,41 +470,42 @@ TEST_F(PlayerTest, Navigation)
 {
     startWith(3);
     ASSERT_TRUE(writeFile(fx.clipPath(u"clip"_s) + u"f001.bmp"_s, "not a picture"));
-    fx.form.cmdBack.click();
-    EXPECT_EQ(fx.form.slPre.value(), 0);
-    EXPECT_EQ(fx.form.picPre.image().pixelColor(347, 283), FormFixture::frameColor(0));
+    fx.form.backButton.click();
+    EXPECT_EQ(fx.form.frameSlider.value(), 0);
+    EXPECT_EQ(fx.form.previewPicture.image().pixelColor(347, 283), FormFixture::frameColor(0));
     // The shown frame replaced on disk is read again when the preview redraws it.
     const QString shown = fx.clipPath(u"clip"_s) + u"f000.bmp"_s;
     ASSERT_TRUE(QFile::remove(shown) && QFile::copy(fx.clipPath(u"clip"_s) + u"f002.bmp"_s, shown));
-    fx.form.slPre.raiseChange();
-    EXPECT_EQ(fx.form.picPre.image().pixelColor(347, 283), FormFixture::frameColor(2));
-    const QImage before = fx.form.picPre.image();
-    fx.form.cmdNext.click();
-    EXPECT_EQ(fx.form.lblCurFrame.caption(), u"2"_s);
+    fx.form.frameSlider.raiseChange();
+    EXPECT_EQ(fx.form.previewPicture.image().pixelColor(347, 283), FormFixture::frameColor(2));
+    const QImage before = fx.form.previewPicture.image();
+    fx.form.nextButton.click();
+    EXPECT_EQ(fx.form.frameNumber.caption(), u"2"_s);
     EXPECT_TRUE(fx.form.state.CurrentFramePath.endsWith(u"f001.bmp"_s));
-    EXPECT_EQ(fx.form.picPre.image(), before);
+    EXPECT_EQ(fx.form.previewPicture.image(), before);
     fx.form.state.MakingVideo = true;
-    fx.form.cmdLast.click();
-    EXPECT_EQ(fx.form.lblCurFrame.caption(), u"3"_s);
-    EXPECT_EQ(fx.form.picTemp.image().pixelColor(0, 0), FormFixture::frameColor(2));
-    EXPECT_EQ(fx.form.picPre.image(), before) << "the writer draws the preview";
-    fx.form.cmdDelFrame.click();
+    fx.form.lastButton.click();
+    EXPECT_EQ(fx.form.frameNumber.caption(), u"3"_s);
+    EXPECT_EQ(fx.form.sourceFrame.image().pixelColor(0, 0), FormFixture::frameColor(2));
+    EXPECT_EQ(fx.form.previewPicture.image(), before) << "the writer draws the preview";
+    fx.form.deleteButton.click();
     EXPECT_TRUE(fx.messages.messages.isEmpty());
     EXPECT_EQ(QDir(fx.clipPath(u"clip"_s)).entryList(QDir::Files).size(), 3);
     fx.form.state.MakingVideo = false;
-    fx.form.cmdNext.click();
-    EXPECT_EQ(fx.form.slPre.value(), 2);
-    fx.form.cmdFirst.click();
+    fx.form.nextButton.click();
+    EXPECT_EQ(fx.form.frameSlider.value(), 2);
+    fx.form.firstButton.click();
     EXPECT_EQ(fx.form.state.CurrentFramePath, fx.clipPath(u"clip"_s) + u"f000.bmp"_s);
 
     FormFixture none;
     none.start();
-    for (CommandButton *b : {&none.form.cmdFirst, &none.form.cmdBack, &none.form.cmdNext, &none.form.cmdLast})
+    for (CommandButton *b :
+         {&none.form.firstButton, &none.form.backButton, &none.form.nextButton, &none.form.lastButton})
         b->click();
-    EXPECT_EQ(none.form.slPre.value(), 0);
-    none.form.chkRepeat.setValue(1);
-    none.form.cmdPlay.click();
-    EXPECT_EQ(none.form.cmdPlay.value(), 0);
+    EXPECT_EQ(none.form.frameSlider.value(), 0);
+    none.form.repeatBox.setValue(1);
+    none.form.playButton.click();
+    EXPECT_EQ(none.form.playButton.value(), 0);
 }
 
 TEST_F(PlayerTest, DeletionUpdatesListSliderAndLabels)
@@ -520,17 +521,17 @@ TEST_F(PlayerTest, DeletionUpdatesListSliderAndLabels)
         FormFixture f;
         f.makeClip(u"clip"_s, frames);
         f.start();
-        f.form.slPre.setValue(index);
+        f.form.frameSlider.setValue(index);
         f.messages.queueAnswer(answer);
-        f.form.cmdDelFrame.click();
-        EXPECT_EQ(f.form.cmdDelFrame.value(), 0) << "the button springs back";
+        f.form.deleteButton.click();
+        EXPECT_EQ(f.form.deleteButton.value(), 0) << "the button springs back";
         ASSERT_EQ(f.messages.messages.size(), 1);
         EXPECT_EQ(f.messages.messages[0].text, u"Aktuellen Frame wirklich löschen ?"_s);
         EXPECT_EQ(f.messages.messages[0].defaultAnswer, MessageAnswer::Yes);
         EXPECT_EQ(QDir(f.clipPath(u"clip"_s)).entryList(QDir::Files).size(), framesLeft);
-        EXPECT_EQ(f.form.lbl(0)->caption(), u"Frames: %1"_s.arg(framesLeft));
-        EXPECT_EQ(f.form.slPre.value(), shownIndex);
-        EXPECT_EQ(f.form.lblCurFrame.caption(), QString::number(shownIndex + 1));
+        EXPECT_EQ(f.form.frameCount.caption(), u"Frames: %1"_s.arg(framesLeft));
+        EXPECT_EQ(f.form.frameSlider.value(), shownIndex);
+        EXPECT_EQ(f.form.frameNumber.caption(), QString::number(shownIndex + 1));
         EXPECT_TRUE(f.form.state.CurrentFramePath.endsWith(QLatin1String(shownFile)));
     }
 }

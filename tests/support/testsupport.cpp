@@ -91,8 +91,8 @@ void FormFixture::start()
 
 void FormFixture::makeVideo()
 {
-    form.txtWidth.setText(u"32"_s);
-    form.txtHeight.setText(u"24"_s);
+    form.widthBox.setText(u"32"_s);
+    form.heightBox.setText(u"24"_s);
     logic->command.Command1_Click(0);
 }
 

@@ -38,51 +38,51 @@ protected:
 // the scroll bars follow their thumbs.
 TEST_F(MainWindowTest, ModelAndWidgetsStayInStepWithOneEventEach)
 {
-    QSignalSpy clips(&form.List1, &ListControl::clicked);
+    QSignalSpy clips(&form.clipList, &ListControl::clicked);
     for (const QString &clip : {u"A"_s, u"b"_s, u"c"_s})
-        form.List1.addItem(clip);
-    form.List1.setListIndex(2);
+        form.clipList.addItem(clip);
+    form.clipList.setListIndex(2);
     auto *list = widget<QListWidget>("List1");
     EXPECT_EQ(list->currentRow(), 2);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
-    EXPECT_EQ(form.List1.text(), u"b"_s);
+    EXPECT_EQ(form.clipList.text(), u"b"_s);
     EXPECT_EQ(clips.count(), 2);
 
     auto *play = widget<QPushButton>("cmdPlay");
     QTest::mouseClick(play, Qt::LeftButton);
-    EXPECT_TRUE(form.cmdPlay.value() == 1 && play->isChecked());
+    EXPECT_TRUE(form.playButton.value() == 1 && play->isChecked());
     // The delete button's handler raises it again; the widget follows.
-    QObject::connect(&form.cmdDelFrame, &CheckBox::clicked, [&] { form.cmdDelFrame.setValue(0); });
+    QObject::connect(&form.deleteButton, &CheckBox::clicked, [&] { form.deleteButton.setValue(0); });
     QTest::mouseClick(widget("cmdDelFrame"), Qt::LeftButton);
     EXPECT_FALSE(widget<QPushButton>("cmdDelFrame")->isChecked());
 
     // A language file's caption: another symbol character, or plain text.
     for (const QString &symbol : {u";"_s, u"="_s, u"5"_s, u"6"_s}) {
-        form.cmdPlay.setCaption(symbol);
+        form.playButton.setCaption(symbol);
         EXPECT_FALSE(play->icon().isNull()) << symbol.toStdString();
     }
-    form.cmdPlay.setCaption(u"Play"_s);
+    form.playButton.setCaption(u"Play"_s);
     EXPECT_TRUE(play->icon().isNull() && play->text() == u"Play"_s);
-    QSignalSpy swatch(form.picColor(3), &Picture::clicked);
+    QSignalSpy swatch(form.textColorSwatch(3), &Picture::clicked);
     QTest::mouseClick(widget("picColor(3)"), Qt::LeftButton);
     EXPECT_EQ(swatch.count(), 1);
     QImage img(MainForm::kPreviewInnerWidth, MainForm::kPreviewInnerHeight, QImage::Format_RGB32);
     img.fill(Qt::red);
-    form.picPre.setImage(img);
+    form.previewPicture.setImage(img);
     const QPoint at = widget("picPre")->mapTo(&window, QPoint(0, 0));
     const QImage shot = window.grab().toImage();
     EXPECT_EQ(shot.pixelColor(at + QPoint(2, 2)), QColor(Qt::red));
     EXPECT_NE(shot.pixelColor(at), QColor(Qt::red)) << "the border stays";
 
     // The frame slider sets the model when its thumb is released, the speed bar while it moves.
-    form.slPre.setMaximum(9);
+    form.frameSlider.setMaximum(9);
     for (const auto &[name, control] :
-         {std::pair{"slPre", &form.slPre}, std::pair{"scrlSpeed", &form.scrlSpeed}}) {
+         {std::pair{"slPre", &form.frameSlider}, std::pair{"scrlSpeed", &form.speedBar}}) {
         auto *bar = widget<QScrollBar>(name);
         const int before = control->value();
         bar->setSliderDown(true);
         bar->setSliderPosition(5);
-        EXPECT_EQ(control->value(), control == &form.slPre ? before : 5) << name;
+        EXPECT_EQ(control->value(), control == &form.frameSlider ? before : 5) << name;
         bar->setSliderDown(false);
         EXPECT_EQ(control->value(), 5) << name;
     }
@@ -91,14 +91,15 @@ TEST_F(MainWindowTest, ModelAndWidgetsStayInStepWithOneEventEach)
 // Player keys click their button where no control needs them; a focused control keeps its keys.
 TEST_F(MainWindowTest, KeysActAsPlayerButtonsUnlessAControlNeedsThemNoneChangeTheFormat)
 {
-    for (ListControl *list : {&form.List1, &form.cboDirections, &form.cboPosition, &form.cboSize})
+    for (ListControl *list : {&form.clipList, &form.directionBox, &form.overlayCorner, &form.overlaySize})
         for (const char *item : {"a", "b", "c"})
             list->addItem(QString::fromLatin1(item));
-    form.slPre.setMaximum(9);
+    form.frameSlider.setMaximum(9);
     QStringList clicked;
-    for (CommandButton *b : {&form.cmdFirst, &form.cmdBack, &form.cmdNext, &form.cmdLast, &form.cmdStop})
+    for (CommandButton *b :
+         {&form.firstButton, &form.backButton, &form.nextButton, &form.lastButton, &form.stopButton})
         QObject::connect(b, &CommandButton::clicked, [&, b] { clicked << b->name(); });
-    for (CheckBox *b : {&form.cmdPlay, &form.cmdDelFrame})
+    for (CheckBox *b : {&form.playButton, &form.deleteButton})
         QObject::connect(b, &CheckBox::clicked, [&, b] { clicked << b->name(); });
     // The focused widget, the key, the button clicked ("": the control keeps the key).
     const std::tuple<const char *, Qt::Key, const char *> rows[] = {
@@ -115,13 +116,13 @@ TEST_F(MainWindowTest, KeysActAsPlayerButtonsUnlessAControlNeedsThemNoneChangeTh
         widget(focus)->setFocus();
         QTest::keyClick(QApplication::focusWidget(), key);
         EXPECT_EQ(clicked.join(','), QLatin1String(button)) << focus << " " << key;
-        form.cmdDelFrame.setValue(0);
+        form.deleteButton.setValue(0);
     }
-    EXPECT_EQ(form.Check1.value(), 1) << "Space ticks a focused check box";
-    EXPECT_EQ(form.Text1.text(), u"© BRIMHOLT "_s);
-    EXPECT_NE(form.scrlSpeed.value(), 8) << "a focused speed bar takes the arrow keys";
+    EXPECT_EQ(form.showOverlay.value(), 1) << "Space ticks a focused check box";
+    EXPECT_EQ(form.overlayText.text(), u"© BRIMHOLT "_s);
+    EXPECT_NE(form.speedBar.value(), 8) << "a focused speed bar takes the arrow keys";
 
-    form.cmdBack.setEnabled(false);
+    form.backButton.setEnabled(false);
     clicked.clear();
     widget("dummy")->setFocus();
     QTest::keyClick(widget("dummy"), Qt::Key_Left);
@@ -129,16 +130,16 @@ TEST_F(MainWindowTest, KeysActAsPlayerButtonsUnlessAControlNeedsThemNoneChangeTh
 
     // Keys in the format box change nothing.
     for (const char *name : {"VCD PAL", "DVD PAL", "Full-HD 16:9"})
-        form.cboFormats.addItem(QString::fromLatin1(name));
-    form.cboFormats.setText(u"DVD PAL"_s);
-    QSignalSpy formatClicks(&form.cboFormats, &ListControl::clicked);
+        form.formatBox.addItem(QString::fromLatin1(name));
+    form.formatBox.setText(u"DVD PAL"_s);
+    QSignalSpy formatClicks(&form.formatBox, &ListControl::clicked);
     auto *combo = widget<QComboBox>("cboFormats");
     combo->setFocus();
     QTest::keyClicks(combo, u"VCD"_s);
     for (Qt::Key k : {Qt::Key_Down, Qt::Key_Up, Qt::Key_PageDown, Qt::Key_Return})
         QTest::keyClick(combo, k);
     QTest::keyClick(combo, Qt::Key_Down, Qt::AltModifier);
-    EXPECT_EQ(form.cboFormats.text(), u"DVD PAL"_s);
+    EXPECT_EQ(form.formatBox.text(), u"DVD PAL"_s);
     EXPECT_EQ(formatClicks.count(), 0);
     EXPECT_FALSE(combo->view()->isVisible());
 }
@@ -164,10 +165,10 @@ TEST(ConnectedWindow, ShowsTheRunAndClosingEndsPlayback)
     EXPECT_FALSE(QApplication::overrideCursor() || window.isTopMost() ||
                  window.findChild<QLabel *>(u"lblProgress"_s)->isVisible());
 
-    fx.form.chkRepeat.setValue(1);
-    fx.form.scrlSpeed.setValue(25);
+    fx.form.repeatBox.setValue(1);
+    fx.form.speedBar.setValue(25);
     QTimer::singleShot(150, &window, [&] { window.close(); });
-    fx.form.cmdPlay.click(); // returns only when the playback has ended
+    fx.form.playButton.click(); // returns only when the playback has ended
     EXPECT_TRUE(!window.isVisible() && fx.logic->player.isStopRequested());
 }
 
@@ -345,8 +346,9 @@ QSet<QString> germanTexts()
 {
     const StartedForm german{QString()};
     const MainForm &f = german.form;
-    QStringList data = {f.Text1.text(), f.Label2.caption(), f.Label3.caption(), f.lbl(0)->caption()};
-    for (const ListControl *list : {&f.List1, &f.Dir1, &f.lvwFiles, &f.cboFormats})
+    QStringList data = {f.overlayText.text(), f.previewTextLabel.caption(), f.videoTextLabel.caption(),
+                        f.frameCount.caption()};
+    for (const ListControl *list : {&f.clipList, &f.clipFolders, &f.frameFiles, &f.formatBox})
         data << list->items();
     QSet<QString> texts;
     for (const QString &t : widgetTexts(*german.window) + builtInUiTexts())
@@ -364,9 +366,9 @@ TEST(EnglishTest, EverythingShownOrWrittenIsEnglish)
     ASSERT_GT(german.size(), 30);
     StartedForm f(u"English"_s);
     EXPECT_EQ(f.form.state.LanguageName, u"English"_s);
-    EXPECT_EQ(f.form.cmdPlay.caption(), u"4"_s);
-    EXPECT_EQ(f.form.cboDirections.count(), 3);
-    const QStringList table = f.form.lstComments.items();
+    EXPECT_EQ(f.form.playButton.caption(), u"4"_s);
+    EXPECT_EQ(f.form.directionBox.count(), 3);
+    const QStringList table = f.form.uiTextList.items();
     ASSERT_EQ(table.size(), builtInUiTexts().size()) << "English3.lng's lstComments block lacks entries";
     for (int i = 0; i < table.size(); ++i)
         EXPECT_TRUE(!table.at(i).isEmpty() &&
@@ -378,7 +380,7 @@ TEST(EnglishTest, EverythingShownOrWrittenIsEnglish)
     f.messages.queueAnswer(MessageAnswer::No);
     f.makeVideo();
     f.messages.queueAnswer(MessageAnswer::No);
-    f.form.cmdDelFrame.click();
+    f.form.deleteButton.click();
     ASSERT_EQ(f.messages.messages.size(), 2);
     for (const ScriptedMessages::Message &m : f.messages.messages)
         lines << m.text << StderrMessages::formatLine(m.title, m.text, m.buttons, m.icon, MessageAnswer::No);
