@@ -3,7 +3,6 @@
 #include <QStringList>
 
 #include "services/fileservices.h"
-#include "services/inifile.h"
 #include "form/mainform.h"
 #include "form/videooutput.h"
 
@@ -14,7 +13,7 @@ const QString kSection = QStringLiteral("ClipSettings");
 }
 
 ClipSettings::ClipSettings(const QString &clipPath)
-    : m_file(pathIgnoringCase(clipPath, QStringLiteral("Clip.ini")))
+    : m_document(pathIgnoringCase(clipPath, QStringLiteral("Clip.ini")))
 {}
 
 QString ClipSettings::keyName(Key key)
@@ -27,12 +26,12 @@ QString ClipSettings::keyName(Key key)
 
 QString ClipSettings::read(Key key, const QString &defaultValue) const
 {
-    return GetIniString(kSection, keyName(key), m_file, defaultValue);
+    return m_document.value(kSection, keyName(key), defaultValue);
 }
 
-bool ClipSettings::write(Key key, const QString &value) const
+bool ClipSettings::write(Key key, const QString &value)
 {
-    return WriteIniString(kSection, keyName(key), value, m_file);
+    return m_document.setValue(kSection, keyName(key), value);
 }
 
 int storedListIndex(const QStringList &items, const QString &text)
@@ -45,7 +44,7 @@ int storedListIndex(const QStringList &items, const QString &text)
     return found;
 }
 
-bool ClipSettings::writeFrom(const MainForm &form) const
+bool ClipSettings::writeFrom(const MainForm &form)
 {
     const std::pair<Key, QString> values[] = {
         {ClipName, form.clipList.text()},
@@ -67,7 +66,7 @@ bool ClipSettings::writeFrom(const MainForm &form) const
     bool ok = true;
     for (const auto &[key, value] : values)
         ok = write(key, value) && ok;
-    return ok;
+    return save() && ok;
 }
 
 } // namespace tavelon

@@ -2,12 +2,14 @@
 
 #include <QString>
 
+#include "services/inifile.h"
+
 namespace tavelon {
 
 class MainForm;
 
-// A clip's Clip.ini: section "ClipSettings" in the clip folder. A clip.ini in another letter case
-// is the one read and rewritten.
+// A clip's Clip.ini: section "ClipSettings" in the clip folder, read whole once when constructed
+// and written once per save. A clip.ini in another letter case is the one read and rewritten.
 class ClipSettings
 {
 public:
@@ -31,18 +33,20 @@ public:
 
     explicit ClipSettings(const QString &clipPath);
 
-    QString path() const { return m_file; }
+    QString path() const { return m_document.path(); }
     static QString keyName(Key key);
 
     QString read(Key key, const QString &defaultValue) const;
-    bool write(Key key, const QString &value) const;
+    // Changes the key in memory; save() writes it.
+    bool write(Key key, const QString &value);
+    bool save() const { return m_document.save(); }
 
-    // Stores the options the form holds now, one key after another in the file's key order.
-    // False when any key could not be written.
-    bool writeFrom(const MainForm &form) const;
+    // Stores the options the form holds now, one key after another in the file's key order, and
+    // writes the file once. False when any key could not be stored or the file not written.
+    bool writeFrom(const MainForm &form);
 
 private:
-    QString m_file;
+    IniDocument m_document;
 };
 
 // The list index stored for a combo box's text: the last item equal to it, 0 when none is.

@@ -85,7 +85,8 @@ void VideoCommand::Command1_Click(int index)
     }
 
     QFile::remove(f.state.AppPath + QStringLiteral("temp.bmp"));
-    ClipSettings(f.state.ClipPath).writeFrom(f);
+    ClipSettings settings(f.state.ClipPath);
+    settings.writeFrom(f);
 
     // A file the writer did not create is left alone: it is not this run's.
     if (created && QFileInfo(videoPath).size() < 1) {

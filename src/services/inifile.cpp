@@ -206,56 +206,16 @@ bool hasBreakingChar(const QString &s)
     return s.contains(u'\n') || s.contains(u'\r') || s.contains(QChar(0));
 }
 
-} // namespace
-
-QString GetIniString(const QString &section, const QString &key, const QString &file,
-                     const QString &defaultValue)
+// The text with the key's line replaced, or the key (and its section) inserted: after the last
+// non-blank line of the section, or at the end. A line without terminator that gets a successor
+// gets CR LF.
+QString withValue(const QString &oldText, const QString &sectionText, const QString &keyText,
+                  const QString &value)
 {
-    const FileContents contents = readFileBytes(file);
-    if (contents.state != FileState::Text)
-        return defaultValue;
-    const QString text = decodeText(contents.bytes);
-    const std::vector<Line> lines = splitLines(text);
-    const SectionRange range = findSection(lines, trimBlanks(section));
-    if (range.header < 0)
-        return defaultValue;
-    const qsizetype at = findKey(lines, range, trimBlanks(key));
-    if (at < 0)
-        return defaultValue;
-    QStringView value = keyLine(lines[at].text)->value;
-    if (value.isEmpty())
-        return defaultValue;
-    if (value.size() > kMaxValueLength) {
-        // Never leave half of a surrogate pair at the cut.
-        const bool splitsPair = value[kMaxValueLength - 1].isHighSurrogate();
-        value = value.first(splitsPair ? kMaxValueLength - 1 : kMaxValueLength);
-    }
-    return value.toString();
-}
-
-bool WriteIniString(const QString &section, const QString &key, const QString &value, const QString &file)
-{
-    const QString sectionText = trimBlanks(section).toString();
-    const QString keyText = trimBlanks(key).toString();
-    // Names and values that would not read back as written (or would break other lines) are refused.
-    if (file.isEmpty() || sectionText.isEmpty() || keyText.isEmpty() || sectionText.contains(u']') ||
-        keyText.contains(u'=') || keyText.startsWith(u';') || keyText.startsWith(u'[') ||
-        hasBreakingChar(sectionText) || hasBreakingChar(keyText) || hasBreakingChar(value))
-        return false;
-
-    // A damaged file is kept once beside the new one, which starts afresh.
-    const FileContents contents = readFileBytes(file);
-    if (contents.state == FileState::Unusable)
-        return false;
-    if (contents.state == FileState::Damaged && !keepDamagedFile(file))
-        return false;
-    const QString oldText = decodeText(contents.bytes);
     const std::vector<Line> lines = splitLines(oldText);
     const SectionRange range = findSection(lines, sectionText);
     const QString newKeyLine = keyText + u'=' + value + kLineEnd;
 
-    // The new text is the old lines with one line replaced or some lines inserted after line
-    // insertAfter; a line without terminator that gets a successor gets CR LF.
     qsizetype replace = -1;
     qsizetype insertAfter = -1;
     QString insertion;
@@ -293,13 +253,68 @@ bool WriteIniString(const QString &section, const QString &key, const QString &v
             text += lines[i].end;
         }
     }
+    return text;
+}
 
+} // namespace
+
+IniDocument::IniDocument(const QString &file) : m_file(file)
+{
+    if (file.isEmpty())
+        return;
+    const FileContents contents = readFileBytes(file);
+    m_state = State(int(contents.state)); // the same four states, in the same order
+    m_text = decodeText(contents.bytes);
+}
+
+QString IniDocument::value(const QString &section, const QString &key, const QString &defaultValue) const
+{
+    if (m_state != State::Text)
+        return defaultValue;
+    const std::vector<Line> lines = splitLines(m_text);
+    const SectionRange range = findSection(lines, trimBlanks(section));
+    if (range.header < 0)
+        return defaultValue;
+    const qsizetype at = findKey(lines, range, trimBlanks(key));
+    if (at < 0)
+        return defaultValue;
+    QStringView value = keyLine(lines[at].text)->value;
+    if (value.isEmpty())
+        return defaultValue;
+    if (value.size() > kMaxValueLength) {
+        // Never leave half of a surrogate pair at the cut.
+        const bool splitsPair = value[kMaxValueLength - 1].isHighSurrogate();
+        value = value.first(splitsPair ? kMaxValueLength - 1 : kMaxValueLength);
+    }
+    return value.toString();
+}
+
+bool IniDocument::setValue(const QString &section, const QString &key, const QString &value)
+{
+    const QString sectionText = trimBlanks(section).toString();
+    const QString keyText = trimBlanks(key).toString();
+    // Names and values that would not read back as written (or would break other lines) are refused.
+    if (m_file.isEmpty() || sectionText.isEmpty() || keyText.isEmpty() || sectionText.contains(u']') ||
+        keyText.contains(u'=') || keyText.startsWith(u';') || keyText.startsWith(u'[') ||
+        hasBreakingChar(sectionText) || hasBreakingChar(keyText) || hasBreakingChar(value))
+        return false;
+    if (m_state == State::Unusable)
+        return false;
+    m_text = withValue(m_text, sectionText, keyText, value);
+    return true;
+}
+
+bool IniDocument::save() const
+{
+    // A damaged file is kept once beside the new one, which starts afresh.
+    if (m_state == State::Unusable || (m_state == State::Damaged && !keepDamagedFile(m_file)))
+        return false;
     // QSaveFile writes a temporary file beside the target and renames it over the old one only
     // when everything was written, so a failure leaves the old file as it was.
-    QSaveFile out(file);
+    QSaveFile out(m_file);
     if (!out.open(QIODevice::WriteOnly))
         return false;
-    const QByteArray encoded = encodeText(text);
+    const QByteArray encoded = encodeText(m_text);
     // commit() does not see a failed flush of the write buffer (a full disk) and would put the
     // short file in place of the old one, so the buffer is flushed and checked here.
     if (out.write(encoded) != encoded.size() || !out.flush()) {
@@ -307,6 +322,18 @@ bool WriteIniString(const QString &section, const QString &key, const QString &v
         return false;
     }
     return out.commit();
+}
+
+QString GetIniString(const QString &section, const QString &key, const QString &file,
+                     const QString &defaultValue)
+{
+    return IniDocument(file).value(section, key, defaultValue);
+}
+
+bool WriteIniString(const QString &section, const QString &key, const QString &value, const QString &file)
+{
+    IniDocument document(file);
+    return document.setValue(section, key, value) && document.save();
 }
 
 } // namespace tavelon

@@ -16,4 +16,28 @@ QString GetIniString(const QString &section, const QString &key, const QString &
 // its place. False when the file cannot be written or is a folder or unreadable.
 bool WriteIniString(const QString &section, const QString &key, const QString &value, const QString &file);
 
+// A whole settings file in memory: read once, read and changed key by key under the rules above,
+// and written back once, atomically. Lines it does not change (comments, unknown keys, other
+// sections, line ends) stay as they were.
+class IniDocument
+{
+public:
+    explicit IniDocument(const QString &file);
+
+    QString path() const { return m_file; }
+    QString value(const QString &section, const QString &key, const QString &defaultValue) const;
+    // Changes the text in memory; false for a name or value that would not read back as written.
+    bool setValue(const QString &section, const QString &key, const QString &value);
+    // Writes the text (a damaged file is kept as <file>.bak first, as above). False when the file
+    // cannot be written or is a folder or unreadable.
+    bool save() const;
+
+private:
+    enum class State { Text, Missing, Damaged, Unusable };
+
+    QString m_file;
+    State m_state = State::Unusable;
+    QString m_text;
+};
+
 } // namespace tavelon
