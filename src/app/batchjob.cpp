@@ -47,10 +47,18 @@ void prepareWithoutDisplay()
     });
 }
 
-int usageError(const QString &reason)
+int usageError(const MainForm &form, ShownText text, const QStringList &values)
 {
-    printLine(stderr, QStringLiteral("brimholt-tavelon: ") + reason);
+    printLine(stderr, usageErrorLine(form, {text, values}));
     return BatchUsage;
+}
+
+QStringList formatNames()
+{
+    QStringList names;
+    for (const FormatPreset &p : formatPresets())
+        names << QLatin1Char('"') + p.name + QLatin1Char('"');
+    return names;
 }
 
 // Writes every message to stderr and remembers whether any was an error report (an OK box).
@@ -66,11 +74,24 @@ public:
         return m_stderr.show(title, text, buttons, icon, defaultAnswer);
     }
     bool failed() const { return m_failed; }
+    void setWords(const MessageWords &words) { m_stderr.setWords(words); }
 
 private:
     StderrMessages m_stderr;
     bool m_failed = false;
 };
+
+// A compressor the container does not take. When the container is the clip's stored one, the user
+// may not know it was chosen: the message names it and the container that takes the compressor.
+int containerRefused(const MainForm &form, const CompressorInfo &compressor, Container container, bool given)
+{
+    const QString codec = compressor.id, name = containerName(container);
+    for (Container other : {Container::Avi, Container::Mp4}) {
+        if (!given && fitsContainer(compressor, other))
+            return usageError(form, ShownText::CliStoredContainer, {codec, name, containerName(other)});
+    }
+    return usageError(form, ShownText::CliWrongContainer, {codec, name});
+}
 
 } // namespace
 
@@ -90,14 +111,6 @@ QString progressLine(const QString &pattern, int i, int n, double elapsedSeconds
 int runBatchJob(int argc, char **argv, const ProgramFolder &where, const QString &language,
                 const BatchOptions &options)
 {
-    // Names that need no program folder are checked before anything else happens.
-    if (options.format && !std::any_of(formatPresets().begin(), formatPresets().end(),
-                                       [&](const FormatPreset &p) { return p.name == *options.format; }))
-        return usageError(QStringLiteral("unknown format '%1'").arg(*options.format));
-    if (options.compressor && !findCompressor(*options.compressor))
-        return usageError(
-            QStringLiteral("unknown compressor '%1' (see --list-compressors)").arg(*options.compressor));
-
     prepareWithoutDisplay();
     QGuiApplication app(argc, argv);
 
@@ -116,6 +129,14 @@ int runBatchJob(int argc, char **argv, const ProgramFolder &where, const QString
     applyProgramFolder(form.state, where, language);
     FormLogic logic(form, messages, chooser);
     FillLanguageList(form);
+    messages.setWords(messageWords(form));
+    // Names that need no program folder are checked before anything else happens.
+    if (options.format && !std::any_of(formatPresets().begin(), formatPresets().end(),
+                                       [&](const FormatPreset &p) { return p.name == *options.format; }))
+        return usageError(form, ShownText::CliUnknownFormat,
+                          {*options.format, formatNames().join(QStringLiteral(", "))});
+    if (options.compressor && !findCompressor(*options.compressor))
+        return usageError(form, ShownText::CliUnknownCompressor, {*options.compressor});
     if (where.perUser && !createProgramFolder(where.folder)) {
         messages.inform(form.state.AppTitle,
                         programFolderMessage(form.uiText(kUiProgramFolder), where.folder), MessageIcon::Stop);
@@ -125,8 +146,7 @@ int runBatchJob(int argc, char **argv, const ProgramFolder &where, const QString
     // Copies on one program folder share temp.bmp and the clips' Clip.ini files.
     InstanceLock lock(where.folder);
     if (!lock.tryLock()) {
-        printLine(stderr,
-                  QStringLiteral("brimholt-tavelon: another copy is running on %1").arg(where.folder));
+        printLine(stderr, usageErrorLine(form, {ShownText::CliLocked, {where.folder}}));
         return BatchLocked;
     }
 
@@ -134,7 +154,7 @@ int runBatchJob(int argc, char **argv, const ProgramFolder &where, const QString
 
     const int clipIndex = int(form.clipList.items().indexOf(options.clip));
     if (clipIndex < 0)
-        return usageError(QStringLiteral("unknown clip '%1' (see --list-clips)").arg(options.clip));
+        return usageError(form, ShownText::CliUnknownClip, {options.clip});
     form.clipList.setListIndex(clipIndex);
 
     if (options.format)
@@ -180,9 +200,10 @@ int runBatchJob(int argc, char **argv, const ProgramFolder &where, const QString
     compress.container = form.output.container;
     compress.fit = form.output.fit;
     const std::optional<CompressorInfo> compressor = findCompressor(compress.codec);
-    if (!compressor || !fitsContainer(*compressor, compress.container))
-        return usageError(QStringLiteral("compressor '%1' cannot be written into %2 (see --list-compressors)")
-                              .arg(compress.codec, containerName(compress.container)));
+    if (!compressor)
+        return usageError(form, ShownText::CliUnknownCompressor, {compress.codec});
+    if (!fitsContainer(*compressor, compress.container))
+        return containerRefused(form, *compressor, compress.container, options.container.has_value());
     chooser.setOptions(compress);
 
     if (options.beep) {
@@ -221,7 +242,7 @@ int runClipCheck(int argc, char **argv, const ProgramFolder &where, const QStrin
     applyProgramFolder(form.state, where, language);
     FillLanguageList(form);
     if (!listClips(form.state.FramesPath).contains(clip))
-        return usageError(QStringLiteral("unknown clip '%1' (see --list-clips)").arg(clip));
+        return usageError(form, ShownText::CliUnknownClip, {clip});
 
     const QString clipPath = form.state.FramesPath + clip + pathSeparator();
     const ClipSettings ini(clipPath);

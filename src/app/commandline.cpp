@@ -176,23 +176,36 @@ QString dashed(const QString &name)
     return QStringLiteral("--") + name;
 }
 
-std::optional<CommandLine> fail(QString *error, const QString &reason)
+std::optional<CommandLine> fail(UsageError *error, ShownText text, const QStringList &values)
 {
     if (error)
-        *error = reason;
+        *error = {text, values};
     return std::nullopt;
+}
+
+// What the parser refused: an unknown option, or else an option without its value (its error
+// text names the option in quotes).
+std::optional<CommandLine> parserFailure(const QCommandLineParser &parser, UsageError *error)
+{
+    if (!parser.unknownOptionNames().isEmpty())
+        return fail(error, ShownText::CliUnknownOption, {dashed(parser.unknownOptionNames().first())});
+    const QString text = parser.errorText();
+    const qsizetype open = text.indexOf(u'\'');
+    const QString option = text.mid(open + 1, text.indexOf(u'\'', open + 1) - open - 1);
+    return fail(error, ShownText::CliMissingValue, {option});
 }
 
 } // namespace
 
 QString usageText()
 {
-    QString text = QStringLiteral("Usage:\n"
-                                  "  brimholt-tavelon [--root DIR]                     the window\n"
-                                  "  brimholt-tavelon [--root DIR] --list-clips\n"
-                                  "  brimholt-tavelon --list-compressors\n"
-                                  "  brimholt-tavelon [--root DIR] --make-video CLIP [options]\n"
-                                  "  brimholt-tavelon [--root DIR] --check-clip CLIP\n");
+    // "or:" lines, as GNU programs write them: help2man makes one synopsis line of each.
+    QString text = QStringLiteral("Usage: brimholt-tavelon [--root DIR] [--language NAME]\n"
+                                  "  or:  brimholt-tavelon [--root DIR] --list-clips\n"
+                                  "  or:  brimholt-tavelon --list-compressors\n"
+                                  "  or:  brimholt-tavelon [--root DIR] --make-video CLIP [options]\n"
+                                  "  or:  brimholt-tavelon [--root DIR] --check-clip CLIP\n"
+                                  "Without a mode it opens the window.\n");
     const std::pair<Group, const char *> sections[] = {
         {Group::Mode, "Modes:"},
         {Group::MakeVideo,
@@ -217,7 +230,16 @@ QString usageText()
     return text;
 }
 
-std::optional<CommandLine> parseCommandLine(const QStringList &args, QString *error)
+QString versionText()
+{
+    return QStringLiteral("brimholt-tavelon (Brimholt Tavelon) " TAVELON_VERSION "\n"
+                          "Copyright (C) 2026 Brimholt\n"
+                          "License GPLv3+: GNU GPL version 3 or later <https://gnu.org/licenses/gpl.html>.\n"
+                          "This is free software: you are free to change and redistribute it.\n"
+                          "There is NO WARRANTY, to the extent permitted by law.\n");
+}
+
+std::optional<CommandLine> parseCommandLine(const QStringList &args, UsageError *error)
 {
     const std::vector<OptionRow> &rows = optionTable();
     QCommandLineParser parser;
@@ -230,11 +252,9 @@ std::optional<CommandLine> parseCommandLine(const QStringList &args, QString *er
     // The parser skips the first argument as the program's name. An option's value is the next
     // argument whatever it looks like, so a clip named "-x" is a clip.
     if (!parser.parse(QStringList{QStringLiteral("brimholt-tavelon")} + args))
-        return fail(error, parser.errorText() + QStringLiteral(" (see --help)"));
+        return parserFailure(parser, error);
     if (!parser.positionalArguments().isEmpty())
-        return fail(
-            error,
-            QStringLiteral("unknown option '%1' (see --help)").arg(parser.positionalArguments().first()));
+        return fail(error, ShownText::CliStrayArgument, {parser.positionalArguments().first()});
 
     CommandLine cl;
     QString modeOption;
@@ -245,25 +265,44 @@ std::optional<CommandLine> parseCommandLine(const QStringList &args, QString *er
             if (row.group != pass || !parser.isSet(options[i]))
                 continue;
             if (pass == Group::Mode && !modeOption.isEmpty() && modeOption != row.name)
-                return fail(error, QStringLiteral("options '%1' and '%2' cannot be combined")
-                                       .arg(dashed(modeOption), dashed(row.name)));
+                return fail(error, ShownText::CliModesCombined, {dashed(modeOption), dashed(row.name)});
             if (pass == Group::MakeVideo && cl.mode != CommandLine::Mode::MakeVideo)
-                return fail(
-                    error,
-                    QStringLiteral("option '%1' needs --make-video (see --help)").arg(dashed(row.name)));
+                return fail(error, ShownText::CliNeedsMakeVideo, {dashed(row.name)});
             if (pass == Group::Mode)
                 modeOption = row.name;
             const QStringList values =
                 row.valueName.isEmpty() ? QStringList{QString()} : parser.values(options[i]);
             for (const QString &value : values) {
                 if (!row.apply(cl, value))
-                    return fail(
-                        error,
-                        QStringLiteral("invalid value '%1' for option '%2'").arg(value, dashed(row.name)));
+                    return fail(error, ShownText::CliInvalidValue, {value, dashed(row.name)});
             }
         }
     }
     return cl;
+}
+
+CommandLine rootAndLanguage(const QStringList &args)
+{
+    CommandLine cl;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &arg = args.at(i);
+        for (auto [name, field] : {std::pair{QStringLiteral("--root"), &CommandLine::root},
+                                   std::pair{QStringLiteral("--language"), &CommandLine::language}}) {
+            if (arg == name && i + 1 < args.size())
+                cl.*field = args.at(++i);
+            else if (arg.startsWith(name + u'='))
+                cl.*field = arg.mid(name.size() + 1);
+        }
+        // The clip after a mode option is a name, whatever it looks like.
+        if (arg == u"--make-video" || arg == u"--check-clip")
+            ++i;
+    }
+    return cl;
+}
+
+QString usageErrorLine(const MainForm &form, const UsageError &error)
+{
+    return QStringLiteral("brimholt-tavelon: ") + fillPlaceholders(shownText(form, error.text), error.values);
 }
 
 } // namespace tavelon

@@ -5,6 +5,7 @@
 
 #include <optional>
 
+#include "form/showntexts.h"
 #include "form/videooutput.h"
 
 namespace tavelon {
@@ -46,11 +47,29 @@ struct CommandLine
     QString checkClip; // the clip --check-clip names
 };
 
-// Parses the arguments after the program name. On a usage error returns nullopt and sets error to
-// a one-line reason.
-std::optional<CommandLine> parseCommandLine(const QStringList &args, QString *error);
+// A usage error: the message (a text of the language table) and the values for its %1, %2 ….
+struct UsageError
+{
+    ShownText text = ShownText::CliUnknownOption;
+    QStringList values;
+};
+
+// Parses the arguments after the program name. On a usage error returns nullopt and sets error.
+std::optional<CommandLine> parseCommandLine(const QStringList &args, UsageError *error);
+
+// The values of --root and --language among args, read without checking anything else, so that
+// a usage error can be told in the language the command line asks for.
+CommandLine rootAndLanguage(const QStringList &args);
+
+// The one line a usage error prints on stderr, in the form's language: "brimholt-tavelon: " and
+// the message.
+QString usageErrorLine(const MainForm &form, const UsageError &error);
 
 // The text --help prints.
 QString usageText();
+
+// The text --version prints: the program, the package and the version, then the copyright and the
+// licence, as GNU programs print them (and help2man reads).
+QString versionText();
 
 } // namespace tavelon

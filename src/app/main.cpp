@@ -42,6 +42,19 @@ QString executableFolder(const char *argv0)
     return QFileInfo(QString::fromLocal8Bit(argv0)).absolutePath();
 }
 
+// Prints a usage error in the language the run would use (the one named by --language when there
+// is one of that name, else Halvane.ini's key or the desktop's) and gives the exit status.
+int usageError(const ProgramFolder &where, const QString &language, const UsageError &error)
+{
+    MainForm form;
+    applyProgramFolder(form.state, where, language);
+    if (!isKnownLanguage(form.state, language))
+        form.state.LanguageChoice.clear();
+    FillLanguageList(form);
+    printLine(stderr, usageErrorLine(form, error));
+    return 2;
+}
+
 int runWindow(int argc, char **argv, const ProgramFolder &where, const QString &language)
 {
     QApplication app(argc, argv);
@@ -88,38 +101,37 @@ int main(int argc, char **argv)
     QStringList args;
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
-    QString error;
+    UsageError error;
     const std::optional<CommandLine> cl = parseCommandLine(args, &error);
-    if (!cl) {
-        printLine(stderr, QStringLiteral("brimholt-tavelon: ") + error);
-        return 2;
-    }
+    const CommandLine named = cl ? *cl : rootAndLanguage(args);
     const ProgramFolder where =
-        locateProgramFolder(cl->root, executableFolder(argv[0]), qEnvironmentVariable("HOME"),
+        locateProgramFolder(named.root, executableFolder(argv[0]), qEnvironmentVariable("HOME"),
                             installedDataFromBin(), sourceLanguages());
+    if (!cl)
+        return usageError(where, named.language, error);
 
     // A language asked for by name must exist; the Halvane.ini key falls back to German silently.
-    if (!cl->language.isEmpty()) {
-        AppState state;
-        applyProgramFolder(state, where, cl->language);
-        if (languageFilePath(state, cl->language).isEmpty()) {
-            printLine(stderr, QStringLiteral("brimholt-tavelon: unknown language '%1' (no %1%2 in %3)")
-                                  .arg(cl->language, QStringLiteral("3.lng"), state.LanguagePath));
-            return 2;
-        }
-    }
+    AppState state;
+    applyProgramFolder(state, where, cl->language);
+    if (!cl->language.isEmpty() && !isKnownLanguage(state, cl->language))
+        return usageError(where, QString(),
+                          {ShownText::CliUnknownLanguage,
+                           {cl->language, availableLanguages(state).join(QStringLiteral(", "))}});
+    // A folder named on the command line must be there: nothing would be listed or made in it.
+    const bool needsFolder = cl->mode != CommandLine::Mode::Help && cl->mode != CommandLine::Mode::Version &&
+                             cl->mode != CommandLine::Mode::ListCompressors;
+    if (needsFolder && !cl->root.isEmpty() && !QFileInfo(where.folder).isDir())
+        return usageError(where, cl->language,
+                          {ShownText::CliMissingRoot, {QDir::toNativeSeparators(where.folder)}});
 
     switch (cl->mode) {
     case CommandLine::Mode::Help:
         std::fputs(usageText().toLocal8Bit().constData(), stdout);
         return 0;
     case CommandLine::Mode::Version:
-        // The program, the package and the version, as GNU programs print them (and help2man reads).
-        printLine(stdout, QStringLiteral("brimholt-tavelon (Brimholt Tavelon) " TAVELON_VERSION));
+        std::fputs(versionText().toLocal8Bit().constData(), stdout);
         return 0;
     case CommandLine::Mode::ListClips: {
-        AppState state;
-        state.setProgramFolder(where.folder);
         for (const QString &clip : listClips(state.FramesPath))
             printLine(stdout, clip);
         return 0;

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "form/appstate.h"
+#include "services/desktoplanguage.h"
 
 namespace tavelon {
 
@@ -65,6 +66,7 @@ void applyProgramFolder(AppState &state, const ProgramFolder &where, const QStri
     state.setProgramFolder(where.folder);
     state.LanguageFallbackPath = where.installedLanguages;
     state.LanguageChoice = language;
+    state.DesktopLanguage = languageForLocale(desktopLocaleName());
 }
 
 QString programFolderMessage(const QString &uiText, const QString &folder)

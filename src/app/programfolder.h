@@ -40,7 +40,7 @@ ProgramFolder locateProgramFolder(const QString &root, const QString &executable
 bool createProgramFolder(const QString &folder);
 
 // Points state at where.folder and its language files, with language (empty: the key "Language"
-// of Halvane.ini) as this run's choice.
+// of Halvane.ini, else the desktop's locale) as this run's choice.
 void applyProgramFolder(AppState &state, const ProgramFolder &where, const QString &language);
 
 // The message shown when createProgramFolder fails: the UiText entry and the folder.

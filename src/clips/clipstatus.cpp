@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "form/mainform.h"
+#include "form/showntexts.h"
 #include "form/uitext.h"
 
 namespace tavelon {
@@ -32,7 +33,7 @@ QString problemLine(const ClipProblem &p, const ClipCheckResult &result, const M
 QString summaryLine(const ClipCheckResult &result, const MainForm &form, int speed,
                     PlayingDirection direction)
 {
-    return form.uiText(kUiCheckSummary)
+    return pluralForm(form.uiText(kUiCheckSummary), result.frames)
         .arg(QString::number(result.frames), QString::number(result.firstSize.width()),
              QString::number(result.firstSize.height()),
              secondsText(videoSeconds(result.frames, direction, speed)), QString::number(std::max(speed, 1)));
@@ -141,7 +142,7 @@ void ClipStatus::show(quint64 generation, const ClipCheckResult &result)
         lines.insert(kToolTipProblems, f.uiText(kUiMoreProblems).arg(problems - kToolTipProblems));
     }
     if (problems > 0)
-        f.clipCheckResult.setCaption(f.uiText(kUiProblemsFound).arg(problems));
+        f.clipCheckResult.setCaption(pluralForm(f.uiText(kUiProblemsFound), problems).arg(problems));
     else
         f.clipCheckResult.setCaption(f.uiText(result.complete ? kUiClipOk : kUiCheckIncomplete));
     f.clipCheckResult.setToolTip(lines.join(QLatin1Char('\n')));

@@ -23,6 +23,9 @@ struct AppState
     QString LanguageFallbackPath;
     // The language named on the command line for this run, in place of the key "Language".
     QString LanguageChoice;
+    // The language the desktop's locale calls for, used when neither the command line nor the key
+    // "Language" names one; empty for the built-in German texts.
+    QString DesktopLanguage;
 
     QString ClipPath;
     QString VideoName;

@@ -27,6 +27,32 @@ const QList<ShownTextDefault> &shownTextDefaults()
         {ShownText::MessageOk, "cmdMsgOk", "OK"},
         {ShownText::Progress, "lblProgress", "Frame %1 / %2"},
         {ShownText::BatchProgress, "lblBatchProgress", "Frame %1 / %2, %3 Frames/s, noch %4"},
+        {ShownText::CliUnknownOption, "lblCliUnknownOption", "unbekannte Option '%1' (siehe --help)"},
+        {ShownText::CliMissingValue, "lblCliMissingValue",
+         "die Option '%1' braucht einen Wert (siehe --help)"},
+        {ShownText::CliStrayArgument, "lblCliStrayArgument", "unerwartetes Argument '%1' (siehe --help)"},
+        {ShownText::CliInvalidValue, "lblCliInvalidValue",
+         "ungültiger Wert '%1' für die Option '%2' (siehe --help)"},
+        {ShownText::CliModesCombined, "lblCliModesCombined",
+         "die Optionen '%1' und '%2' schließen sich aus (siehe --help)"},
+        {ShownText::CliNeedsMakeVideo, "lblCliNeedsMakeVideo",
+         "die Option '%1' gilt nur mit --make-video (siehe --help)"},
+        {ShownText::CliUnknownLanguage, "lblCliUnknownLanguage", "unbekannte Sprache '%1' (bekannt: %2)"},
+        {ShownText::CliMissingRoot, "lblCliMissingRoot", "der Programmordner '%1' existiert nicht (--root)"},
+        {ShownText::CliUnknownFormat, "lblCliUnknownFormat", "unbekanntes Format '%1' (bekannt: %2)"},
+        {ShownText::CliUnknownCompressor, "lblCliUnknownCompressor",
+         "unbekanntes Komprimierungsprogramm '%1' (siehe --list-compressors)"},
+        {ShownText::CliUnknownClip, "lblCliUnknownClip", "unbekannter Clip '%1' (siehe --list-clips)"},
+        {ShownText::CliWrongContainer, "lblCliWrongContainer",
+         "'%1' lässt sich nicht in %2 schreiben (siehe --list-compressors)"},
+        {ShownText::CliStoredContainer, "lblCliStoredContainer",
+         "'%1' lässt sich nicht in %2 schreiben, das im Clip gespeicherte Dateiformat: --container %3 dazu "
+         "angeben"},
+        {ShownText::CliLocked, "lblCliLocked", "auf %1 läuft schon eine andere Kopie"},
+        {ShownText::MessageError, "lblMsgError", "Fehler"},
+        {ShownText::MessageQuestion, "lblMsgQuestion", "Frage"},
+        {ShownText::MessageWarning, "lblMsgWarning", "Warnung"},
+        {ShownText::MessageInformation, "lblMsgInformation", "Hinweis"},
     };
     return texts;
 }
@@ -36,6 +62,14 @@ QString shownText(const MainForm &form, ShownText text)
     const Control *holder =
         form.findControl(QLatin1String(shownTextDefaults().at(qsizetype(text)).controlName), -1);
     return holder ? holder->caption() : QString();
+}
+
+MessageWords messageWords(const MainForm &form)
+{
+    return {shownText(form, ShownText::MessageError),   shownText(form, ShownText::MessageQuestion),
+            shownText(form, ShownText::MessageWarning), shownText(form, ShownText::MessageInformation),
+            shownText(form, ShownText::MessageYes),     shownText(form, ShownText::MessageNo),
+            shownText(form, ShownText::MessageOk)};
 }
 
 QString fillPlaceholders(const QString &pattern, const QStringList &values)
@@ -53,6 +87,14 @@ QString fillPlaceholders(const QString &pattern, const QStringList &values)
         }
     }
     return text;
+}
+
+QString pluralForm(const QString &pattern, qint64 n)
+{
+    const qsizetype bar = pattern.indexOf(u'|');
+    if (bar < 0)
+        return pattern;
+    return n == 1 ? pattern.left(bar) : pattern.mid(bar + 1);
 }
 
 } // namespace tavelon

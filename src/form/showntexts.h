@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "services/stderrmessages.h"
+
 namespace tavelon {
 
 class MainForm;
@@ -32,6 +34,26 @@ enum class ShownText {
     MessageOk,         // cmdMsgOk
     Progress,          // lblProgress: frame %1 of %2 while the window makes a video
     BatchProgress,     // lblBatchProgress: frame %1 of %2, %3 frames per second, %4 (m:ss) left
+    // The command line's own messages (usage errors), printed after "brimholt-tavelon: ".
+    CliUnknownOption,     // lblCliUnknownOption: %1 the option
+    CliMissingValue,      // lblCliMissingValue: %1 the option
+    CliStrayArgument,     // lblCliStrayArgument: %1 the argument
+    CliInvalidValue,      // lblCliInvalidValue: %1 the value, %2 the option
+    CliModesCombined,     // lblCliModesCombined: %1, %2 the options
+    CliNeedsMakeVideo,    // lblCliNeedsMakeVideo: %1 the option
+    CliUnknownLanguage,   // lblCliUnknownLanguage: %1 the name, %2 the known ones
+    CliMissingRoot,       // lblCliMissingRoot: %1 the folder
+    CliUnknownFormat,     // lblCliUnknownFormat: %1 the name, %2 the presets
+    CliUnknownCompressor, // lblCliUnknownCompressor: %1 the id
+    CliUnknownClip,       // lblCliUnknownClip: %1 the clip
+    CliWrongContainer,    // lblCliWrongContainer: %1 the compressor, %2 the container
+    CliStoredContainer,   // lblCliStoredContainer: %1 compressor, %2 stored container, %3 one that fits
+    CliLocked,            // lblCliLocked: %1 the program folder
+    // The kind of a message where a line on stderr stands for the message box's icon.
+    MessageError,       // lblMsgError
+    MessageQuestion,    // lblMsgQuestion
+    MessageWarning,     // lblMsgWarning
+    MessageInformation, // lblMsgInformation
 };
 
 struct ShownTextDefault
@@ -49,6 +71,13 @@ QString shownText(const MainForm &form, ShownText text);
 
 // The pattern with %1 … %9 replaced by values[0] … values[8] in one pass; a placeholder without a
 // value stays as it is, so no text a language file gives can make the filling fail.
+// The words of a message line on stderr (icon words, Yes, No, OK) as the form holds them now.
+MessageWords messageWords(const MainForm &form);
+
 QString fillPlaceholders(const QString &pattern, const QStringList &values);
+
+// The form of pattern for the count n: a text "singular|plural" gives its first half for n = 1 and
+// its second half otherwise; a text without "|" is used for every count.
+QString pluralForm(const QString &pattern, qint64 n);
 
 } // namespace tavelon

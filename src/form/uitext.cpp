@@ -1,5 +1,7 @@
 #include "form/uitext.h"
 
+#include <QDir>
+
 #include "services/fileservices.h"
 #include "services/inifile.h"
 #include "form/mainform.h"
@@ -35,13 +37,14 @@ const QStringList &builtInUiTexts()
         QStringLiteral("Länge: %1 s"),
         QStringLiteral("Clip wird geprüft …"),
         QStringLiteral("Clip in Ordnung"),
-        QStringLiteral("%1 Probleme gefunden"),
+        QStringLiteral("%1 Problem gefunden|%1 Probleme gefunden"),
         QStringLiteral("%1: Frame nicht lesbar oder beschädigt"),
         QStringLiteral("%1: %2 × %3 Pixel, der erste Frame hat %4 × %5"),
         QStringLiteral("%1 steht nach %2 (Nummer ohne führende Nullen)"),
         QStringLiteral("Lücke in der Nummerierung zwischen %1 und %2"),
         QStringLiteral("%1: keine Frame-Datei"),
-        QStringLiteral("%1 Frames, erster Frame %2 × %3 Pixel, Länge %4 s bei %5 Bildern/s"),
+        QStringLiteral("%1 Frame, erster Frame %2 × %3 Pixel, Länge %4 s bei %5 Bildern/s|"
+                       "%1 Frames, erster Frame %2 × %3 Pixel, Länge %4 s bei %5 Bildern/s"),
         QStringLiteral("Prüfung unvollständig"),
         QStringLiteral("… und %1 weitere"),
         QStringLiteral("Der Programmordner kann nicht angelegt werden:"),
@@ -60,6 +63,35 @@ QString languageFilePath(const AppState &state, const QString &name)
     return FileExists(path) ? path : QString();
 }
 
+QString builtInLanguageName()
+{
+    return QStringLiteral("Deutsch");
+}
+
+QStringList availableLanguages(const AppState &state)
+{
+    QStringList names = {builtInLanguageName()};
+    const QString suffix = QStringLiteral("3.lng");
+    for (const QString &folder : {state.LanguagePath, state.LanguageFallbackPath}) {
+        if (folder.isEmpty())
+            continue;
+        const QStringList files =
+            QDir(folder).entryList({QLatin1Char('*') + suffix}, QDir::Files | QDir::Readable, QDir::Name);
+        for (const QString &file : files) {
+            const QString name = file.chopped(suffix.size());
+            if (!name.isEmpty() && !names.contains(name, Qt::CaseInsensitive))
+                names.append(name);
+        }
+    }
+    return names;
+}
+
+bool isKnownLanguage(const AppState &state, const QString &name)
+{
+    return name.compare(builtInLanguageName(), Qt::CaseInsensitive) == 0 ||
+           !languageFilePath(state, name).isEmpty();
+}
+
 void FillLanguageList(MainForm &form)
 {
     form.uiTextList.clear();
@@ -68,6 +100,8 @@ void FillLanguageList(MainForm &form)
                              ? state.LanguageChoice
                              : GetIniString(QStringLiteral("Orrin's Halvane"), QStringLiteral("Language"),
                                             state.IniFile, QString());
+    if (state.LanguageName.isEmpty())
+        state.LanguageName = state.DesktopLanguage;
     const QString path = languageFilePath(state, state.LanguageName);
     if (!path.isEmpty()) {
         // The file alone fills the table; a short or missing lstComments block leaves it short.

@@ -40,13 +40,13 @@ enum UiTextEntry : int {
     kUiVideoLength, // %1 seconds
     kUiClipChecking,
     kUiClipOk,
-    kUiProblemsFound,    // %1 problems
+    kUiProblemsFound,    // %1 problems; singular|plural
     kUiFrameUnreadable,  // %1 file
     kUiFrameSizeDiffers, // %1 file, %2 × %3 its size, %4 × %5 the first frame's
     kUiFrameOutOfOrder,  // %1 file, %2 the file it follows
     kUiNumberingGap,     // %1, %2 the frames around the gap
     kUiNotAFrame,        // %1 file
-    kUiCheckSummary,     // %1 frames, %2 × %3 first size, %4 seconds, %5 speed
+    kUiCheckSummary,     // %1 frames, %2 × %3 first size, %4 seconds, %5 speed; singular|plural
     kUiCheckIncomplete,
     kUiMoreProblems,  // %1 further lines
     kUiProgramFolder, // the program folder that cannot be made (its path follows)
@@ -54,7 +54,8 @@ enum UiTextEntry : int {
 static_assert(kUiVideoLength == kClassicUiTexts);
 
 // Fills the UiText table (the items of uiTextList): from the language file named by
-// state.LanguageChoice, or else by the key "Language" of Halvane.ini, when that file exists in
+// state.LanguageChoice, or else by the key "Language" of Halvane.ini, or else by
+// state.DesktopLanguage, when that file exists in
 // the program folder's or the installed language folder; otherwise with the built-in texts. Also
 // sets state.LanguageName. Runs once at start-up, before the option lists are filled.
 void FillLanguageList(MainForm &form);
@@ -62,5 +63,15 @@ void FillLanguageList(MainForm &form);
 // The file of the language name: <name>3.lng in the program folder's Language folder, else among
 // the installed copy's own language files; empty when there is none (or name is empty).
 QString languageFilePath(const AppState &state, const QString &name);
+
+// The name that chooses the built-in German texts: it has no file.
+QString builtInLanguageName();
+
+// The languages there are: the built-in one, then every <name>3.lng of the program folder's
+// Language folder, then those among the installed files, each name once (letter case ignored).
+QStringList availableLanguages(const AppState &state);
+
+// True for a name of availableLanguages() (letter case ignored).
+bool isKnownLanguage(const AppState &state, const QString &name);
 
 } // namespace tavelon

@@ -6,34 +6,34 @@ namespace tavelon {
 
 namespace {
 
-QString iconWord(MessageIcon icon)
+QString iconWord(MessageIcon icon, const MessageWords &words)
 {
     switch (icon) {
     case MessageIcon::Stop:
-        return QStringLiteral("Error");
+        return words.error;
     case MessageIcon::Question:
-        return QStringLiteral("Question");
+        return words.question;
     case MessageIcon::Warning:
-        return QStringLiteral("Warning");
+        return words.warning;
     case MessageIcon::Information:
-        return QStringLiteral("Information");
+        return words.information;
     case MessageIcon::None:
         break;
     }
     return QString();
 }
 
-QString answerWord(MessageAnswer answer)
+QString answerWord(MessageAnswer answer, const MessageWords &words)
 {
     switch (answer) {
     case MessageAnswer::Yes:
-        return QStringLiteral("Yes");
+        return words.yes;
     case MessageAnswer::No:
-        return QStringLiteral("No");
+        return words.no;
     case MessageAnswer::Ok:
         break;
     }
-    return QStringLiteral("OK");
+    return words.ok;
 }
 
 } // namespace
@@ -51,13 +51,13 @@ MessageAnswer StderrMessages::show(const QString &title, const QString &text, Me
                                    MessageIcon icon, MessageAnswer)
 {
     const MessageAnswer answer = answerFor(buttons);
-    const QString line = formatLine(title, text, buttons, icon, answer) + QLatin1Char('\n');
+    const QString line = formatLine(title, text, buttons, icon, answer, m_words) + QLatin1Char('\n');
     std::fputs(line.toLocal8Bit().constData(), stderr);
     return answer;
 }
 
 QString StderrMessages::formatLine(const QString &title, const QString &text, MessageButtons buttons,
-                                   MessageIcon icon, MessageAnswer answer)
+                                   MessageIcon icon, MessageAnswer answer, const MessageWords &words)
 {
     QString flat = text;
     flat.replace(QLatin1String("\r\n"), QLatin1String(" "));
@@ -65,12 +65,12 @@ QString StderrMessages::formatLine(const QString &title, const QString &text, Me
     flat.replace(QLatin1Char('\n'), QLatin1Char(' '));
 
     QString line = title + QLatin1String(": ");
-    const QString word = iconWord(icon);
+    const QString word = iconWord(icon, words);
     if (!word.isEmpty())
         line += word + QLatin1String(": ");
     line += flat;
     if (buttons == MessageButtons::YesNo)
-        line += QLatin1String(" (Yes/No) -> ") + answerWord(answer);
+        line += QStringLiteral(" (%1/%2) -> %3").arg(words.yes, words.no, answerWord(answer, words));
     return line;
 }
 

@@ -8,6 +8,18 @@
 
 namespace tavelon {
 
+// The words a message line is made of beside its text, in the language of the run.
+struct MessageWords
+{
+    QString error = QStringLiteral("Error");
+    QString question = QStringLiteral("Question");
+    QString warning = QStringLiteral("Warning");
+    QString information = QStringLiteral("Information");
+    QString yes = QStringLiteral("Yes");
+    QString no = QStringLiteral("No");
+    QString ok = QStringLiteral("OK");
+};
+
 // Messages for the batch mode: one line per message on stderr. Questions get the configured answer
 // (Yes or No); without one, or with Ok configured, they are answered No.
 class StderrMessages : public MessageService
@@ -23,13 +35,17 @@ public:
     // The answer show() gives, without printing anything.
     MessageAnswer answerFor(MessageButtons buttons) const;
 
+    // The words of the lines printed from now on.
+    void setWords(const MessageWords &words) { m_words = words; }
+
     // The line written for a message, without the line end: "title: [icon: ]text", and for a
-    // question " (Yes/No) -> answer". Line breaks inside the text become blanks.
+    // question " (Yes/No) -> answer" in those words. Line breaks inside the text become blanks.
     static QString formatLine(const QString &title, const QString &text, MessageButtons buttons,
-                              MessageIcon icon, MessageAnswer answer);
+                              MessageIcon icon, MessageAnswer answer, const MessageWords &words = {});
 
 private:
     std::optional<MessageAnswer> m_questionAnswer;
+    MessageWords m_words;
 };
 
 } // namespace tavelon

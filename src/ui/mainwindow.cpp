@@ -83,6 +83,21 @@ void fitToText(QLabel *label, Label &model, int tableWidth)
     QObject::connect(&model, &Label::fontChanged, label, fit);
 }
 
+// A caption left of a box: widens leftwards to its text where the table's width is too narrow
+// ("Height:" in English), so that its right edge stays at the box. Never narrower than the table's.
+void fitToTextLeftwards(QLabel *label, Label &model)
+{
+    const QRect table = label->geometry();
+    auto fit = [label, table] {
+        const int text = QFontMetrics(label->font()).horizontalAdvance(label->text().trimmed());
+        const int width = std::min(std::max(table.width(), text), table.right() + 1);
+        label->setGeometry(table.right() + 1 - width, table.y(), width, table.height());
+    };
+    fit();
+    QObject::connect(&model, &Control::captionChanged, label, fit);
+    QObject::connect(&model, &Label::fontChanged, label, fit);
+}
+
 QLineEdit *newTextBox(TextBox &model, QWidget *parent, Qt::Alignment alignment)
 {
     auto *edit = new QLineEdit(parent);
@@ -188,9 +203,11 @@ void MainWindow::buildOptionsFrame()
     place(newLabel(m_form.rateCaption, frame), m_form.rateCaption, {16, 59, 40, 13});
     place(newLabel(m_form.rateUnit, frame), m_form.rateUnit, {88, 59, 16, 13});
     place(newTextBox(m_form.frameRateBox, frame, Qt::AlignHCenter), m_form.frameRateBox, {56, 56, 25, 19});
-    place(newLabel(m_form.widthCaption, frame), m_form.widthCaption, {23, 83, 33, 13});
+    fitToTextLeftwards(place(newLabel(m_form.widthCaption, frame), m_form.widthCaption, {23, 83, 33, 13}),
+                       m_form.widthCaption);
     place(newTextBox(m_form.widthBox, frame, Qt::AlignHCenter), m_form.widthBox, {56, 80, 45, 19});
-    place(newLabel(m_form.heightCaption, frame), m_form.heightCaption, {24, 107, 32, 13});
+    fitToTextLeftwards(place(newLabel(m_form.heightCaption, frame), m_form.heightCaption, {24, 107, 32, 13}),
+                       m_form.heightCaption);
     place(newTextBox(m_form.heightBox, frame, Qt::AlignHCenter), m_form.heightBox, {56, 104, 45, 19});
 
     QLabel *speedCaption = place(newLabel(m_form.speedCaption, frame, Qt::AlignLeft | Qt::AlignTop),

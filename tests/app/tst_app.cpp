@@ -8,11 +8,13 @@
 #include "app/centerform.h"
 #include "app/commandline.h"
 #include "app/programfolder.h"
+#include "clips/clipstatus.h"
 #include "form/languagefile.h"
 #include "form/showntexts.h"
 #include "form/uitext.h"
 #include "services/clipscan.h"
 #include "services/codepage1252.h"
+#include "services/desktoplanguage.h"
 #include "services/fileservices.h"
 #include "services/inifile.h"
 #include "testsupport.h"
@@ -39,26 +41,79 @@ TEST(CommandLine, ModesAndOptionsInAnyOrderLastValueWinsUsageErrors)
     EXPECT_EQ(cl->batch.container, Container::Mp4);
     EXPECT_EQ(cl->batch.fit, Fit::Pad);
     EXPECT_EQ(cl->language, u"English"_s);
+}
 
-    const QStringList bad[] = {{"--bogus"},
-                               {"--format", "DVD PAL"}, // a batch option without --make-video
-                               {"--make-video"},        // no clip
-                               {"--make-video", "a", "--direction", "3"}, // out of range
-                               {"--make-video", "a", "--color", "7"},     // there is no swatch 7
-                               {"--make-video", "a", "--quality", "101"},
-                               {"--make-video", "a", "--position", "x"},
-                               {"--make-video", "a", "--speed"},      // value missing
-                               {"--list-clips", "--make-video", "a"}, // two modes
-                               {"--make-video", "a", "b"},            // a stray argument
-                               {"--root", ""},
-                               {"--make-video", "a", "--compressor", ""},
-                               {"--make-video", "a", "--container", "mkv"},
-                               {"--make-video", "a", "--fit", "crop"}};
-    for (const QStringList &args : bad) {
-        QString error;
-        EXPECT_FALSE(parseCommandLine(args, &error)) << args.join(' ').toStdString();
-        EXPECT_FALSE(error.isEmpty() || error.contains(u'\n'));
-    }
+// A refused command line: which message, filled with which option and value.
+struct Refusal
+{
+    const char *name;
+    QStringList args;
+    ShownText text;
+    QStringList values;
+};
+
+class CommandLineRefusal : public ::testing::TestWithParam<Refusal>
+{
+};
+
+TEST_P(CommandLineRefusal, NamesTheMessageAndWhatCausedIt)
+{
+    UsageError error;
+    EXPECT_FALSE(parseCommandLine(GetParam().args, &error));
+    EXPECT_EQ(error.text, GetParam().text);
+    EXPECT_EQ(error.values, GetParam().values);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, CommandLineRefusal,
+    ::testing::Values(
+        Refusal{"UnknownOption", {"--bogus"}, ShownText::CliUnknownOption, {"--bogus"}},
+        Refusal{"BatchOptionAlone", {"--format", "DVD PAL"}, ShownText::CliNeedsMakeVideo, {"--format"}},
+        Refusal{"NoClip", {"--make-video"}, ShownText::CliMissingValue, {"--make-video"}},
+        Refusal{"ValueMissing", {"--make-video", "a", "--speed"}, ShownText::CliMissingValue, {"--speed"}},
+        Refusal{"OutOfRange",
+                {"--make-video", "a", "--direction", "3"},
+                ShownText::CliInvalidValue,
+                {"3", "--direction"}},
+        Refusal{"NoSwatchSeven",
+                {"--make-video", "a", "--color", "7"},
+                ShownText::CliInvalidValue,
+                {"7", "--color"}},
+        Refusal{"QualityAbove100",
+                {"--make-video", "a", "--quality", "101"},
+                ShownText::CliInvalidValue,
+                {"101", "--quality"}},
+        Refusal{"NotANumber",
+                {"--make-video", "a", "--position", "x"},
+                ShownText::CliInvalidValue,
+                {"x", "--position"}},
+        Refusal{"TwoModes",
+                {"--list-clips", "--make-video", "a"},
+                ShownText::CliModesCombined,
+                {"--list-clips", "--make-video"}},
+        Refusal{"StrayArgument", {"--make-video", "a", "b"}, ShownText::CliStrayArgument, {"b"}},
+        Refusal{"EmptyRoot", {"--root", ""}, ShownText::CliInvalidValue, {"", "--root"}},
+        Refusal{"EmptyCompressor",
+                {"--make-video", "a", "--compressor", ""},
+                ShownText::CliInvalidValue,
+                {"", "--compressor"}},
+        Refusal{"UnknownContainer",
+                {"--make-video", "a", "--container", "mkv"},
+                ShownText::CliInvalidValue,
+                {"mkv", "--container"}},
+        Refusal{"UnknownFit",
+                {"--make-video", "a", "--fit", "crop"},
+                ShownText::CliInvalidValue,
+                {"crop", "--fit"}}),
+    [](const ::testing::TestParamInfo<Refusal> &row) { return std::string(row.param.name); });
+
+// A refused command line is still told in the language it asks for, wherever --root and
+// --language stand; the clip after --make-video is a name even when it looks like an option.
+TEST(CommandLine, RootAndLanguageAreFoundBesideAnError)
+{
+    const CommandLine cl = rootAndLanguage(
+        {"--bogus", "--root=/r", "--make-video", "--language", "--language", "English", "--speed"});
+    EXPECT_EQ(std::tuple(cl.root, cl.language), std::tuple(u"/r"_s, u"English"_s));
 }
 
 TEST(ShownTexts, BatchProgressBarThenTheLanguagesWordsNumbersWhereTheTextPutsThem)
@@ -388,6 +443,85 @@ TEST_F(LanguageTest, ChoiceAndInstalledLanguageFolder)
     }
 }
 
+// The languages the window and --language offer: the built-in one first, the program folder's
+// files before the installed ones, each name once; odd names in the folders are not languages.
+TEST_F(LanguageTest, AvailableLanguagesFromBothFolders)
+{
+    QTemporaryDir installed;
+    form.state.LanguageFallbackPath = installed.path() + u'/';
+    ASSERT_TRUE(QDir().mkpath(form.state.LanguagePath + u"Folder3.lng"_s));
+    for (const char *file : {"Italiano3.lng", "English3.lng", "3.lng", "notes.txt"})
+        ASSERT_TRUE(writeFile(form.state.LanguagePath + QString::fromUtf8(file), "#0\r\n"));
+    for (const char *file : {"ENGLISH3.lng", "Espanol3.lng"})
+        ASSERT_TRUE(writeFile(installed.filePath(QString::fromUtf8(file)), "#0\r\n"));
+    EXPECT_EQ(availableLanguages(form.state), (QStringList{"Deutsch", "English", "Italiano", "Espanol"}));
+    EXPECT_TRUE(isKnownLanguage(form.state, u"deutsch"_s) && isKnownLanguage(form.state, u"espanol"_s));
+    EXPECT_FALSE(isKnownLanguage(form.state, u"Folder"_s) || isKnownLanguage(form.state, QString()));
+}
+
+// The language the desktop's locale asks for, when neither --language nor Halvane.ini names one:
+// "" is the built-in German.
+struct LocaleRow
+{
+    const char *name;
+    const char *locale;
+    const char *language;
+};
+
+class LocaleLanguage : public ::testing::TestWithParam<LocaleRow>
+{
+};
+
+TEST_P(LocaleLanguage, GermanForGermanAndCEnglishOtherwise)
+{
+    EXPECT_EQ(languageForLocale(QString::fromUtf8(GetParam().locale)),
+              QString::fromUtf8(GetParam().language));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, LocaleLanguage,
+    ::testing::Values(LocaleRow{"Unset", "", ""}, LocaleRow{"C", "C", ""}, LocaleRow{"CUtf8", "C.UTF-8", ""},
+                      LocaleRow{"Posix", "POSIX", ""}, LocaleRow{"German", "de_DE.UTF-8", ""},
+                      LocaleRow{"SwissGermanModifier", "de_CH.UTF-8@euro", ""},
+                      LocaleRow{"GermanBare", "de", ""}, LocaleRow{"English", "en_US.UTF-8", "English"},
+                      LocaleRow{"Brazilian", "pt_BR.UTF-8", "English"},
+                      LocaleRow{"UnknownName", "xx_YY", "English"}),
+    [](const ::testing::TestParamInfo<LocaleRow> &row) { return std::string(row.param.name); });
+
+// The desktop's language is the last word: the key of Halvane.ini and --language come first.
+TEST_F(LanguageTest, DesktopLanguageOnlyWhenNothingElseNamesOne)
+{
+    configure("", {"#1", "lstComments", "-1", "Loaded"});
+    form.state.DesktopLanguage = u"English"_s;
+    FillLanguageList(form);
+    EXPECT_EQ(std::tuple(form.state.LanguageName, form.uiText(0)), std::tuple(u"English"_s, u"Loaded"_s));
+    configure("[Orrin's Halvane]\r\nLanguage=Deutsch\r\n", {"#1", "lstComments", "-1", "Loaded"});
+    FillLanguageList(form);
+    EXPECT_EQ(form.uiText(0), builtInUiTexts().at(0));
+}
+
+// Counts of one take the singular in both languages; a text without a "|" serves every count.
+TEST_F(LanguageTest, SingularAndPluralInBothLanguages)
+{
+    const ClipCheckResult one{{}, 1, QSize(4, 3), true}, two{{}, 2, QSize(4, 3), true};
+    const auto summary = [](const MainForm &f, const ClipCheckResult &r) {
+        return clipCheckReport(r, f, 8, PlayingDirection::Forward).constLast().section(u',', 0, 0);
+    };
+    FillLanguageList(form);
+    EXPECT_EQ(std::tuple(summary(form, one), summary(form, two)), std::tuple(u"1 Frame"_s, u"2 Frames"_s));
+    MainForm english;
+    english.state = form.state;
+    english.state.LanguageChoice = u"English"_s;
+    english.state.LanguageFallbackPath = QStringLiteral(TAVELON_LANGUAGE_DIR "/");
+    FillLanguageList(english);
+    EXPECT_EQ(std::tuple(summary(english, one), summary(english, two)),
+              std::tuple(u"1 frame"_s, u"2 frames"_s));
+    EXPECT_EQ(std::tuple(pluralForm(english.uiText(kUiProblemsFound), 1).arg(1),
+                         pluralForm(english.uiText(kUiProblemsFound), 3).arg(3)),
+              std::tuple(u"1 problem found"_s, u"3 problems found"_s));
+    EXPECT_EQ(pluralForm(u"%1 x"_s, 1), u"%1 x"_s);
+}
+
 // The lines of a language file, separated by '|'.
 const auto lines = [](const char *joined) { return QByteArray(joined).split('|'); };
 
@@ -524,6 +658,7 @@ protected:
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"HOME"_s, home);
+        env.insert(u"LC_ALL"_s, u"C.UTF-8"_s); // the built-in German texts
         return runProgram(m_bin, args, env, m_dir.path());
     }
 
@@ -550,9 +685,9 @@ TEST_F(InstalledCopy, FirstStartMakesThePerUserFolderOneThatCannotBeMadeIsReport
     // a file where a folder must go, relative to the home folder ("": no home folder at all);
     // more arguments; the message
     const std::tuple<const char *, QStringList, const char *> rows[] = {
-        {"Brimholt Tavelon", {}, "Der Programmordner kann nicht angelegt werden:"},
-        {"Brimholt Tavelon/Frames", {}, "Der Programmordner kann nicht angelegt werden:"},
-        {"", {"--language", "English"}, "The program folder cannot be created:"}};
+        {"Brimholt Tavelon", {}, "Fehler: Der Programmordner kann nicht angelegt werden:"},
+        {"Brimholt Tavelon/Frames", {}, "Fehler: Der Programmordner kann nicht angelegt werden:"},
+        {"", {"--language", "English"}, "Error: The program folder cannot be created:"}};
     for (const auto &[fileInPlace, more, message] : rows) {
         SCOPED_TRACE(fileInPlace);
         QTemporaryDir tmp;
@@ -561,7 +696,7 @@ TEST_F(InstalledCopy, FirstStartMakesThePerUserFolderOneThatCannotBeMadeIsReport
         const QStringList before = tree(tmp.path());
         const RunResult r = run(QStringList{u"--make-video"_s, u"Garten"_s} + more, home);
         EXPECT_EQ(r.code, 1);
-        EXPECT_TRUE(r.err.startsWith(u"Brimholt Tavelon: Error: "_s + QString::fromUtf8(message)))
+        EXPECT_TRUE(r.err.startsWith(u"Brimholt Tavelon: "_s + QString::fromUtf8(message)))
             << r.err.toStdString();
         EXPECT_TRUE(r.err.contains(home + u"/Brimholt Tavelon"_s)) << r.err.toStdString();
         EXPECT_EQ(tree(tmp.path()), before);

@@ -416,15 +416,14 @@ class BatchTest : public ::testing::Test
 {
 protected:
     void SetUp() override { fx.makeClip(u"Garten"_s, 3); }
-    // The program on the fixture's folder, in the given locale when one is named.
-    RunResult run(QStringList args, const char *locale = nullptr)
+    // The program on the fixture's folder, in the given locale (the C locale's German texts unless
+    // one is named, whatever the machine's locale is).
+    RunResult run(QStringList args, const char *locale = "C.UTF-8")
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        if (locale) {
-            env.remove(u"LANG"_s);
-            env.remove(u"LC_CTYPE"_s);
-            env.insert(u"LC_ALL"_s, QString::fromLatin1(locale));
-        }
+        for (const QString &name : {u"LANG"_s, u"LC_CTYPE"_s, u"LC_MESSAGES"_s})
+            env.remove(name);
+        env.insert(u"LC_ALL"_s, QString::fromLatin1(locale));
         return runProgram(QStringLiteral(TAVELON_BIN), QStringList{u"--root"_s, fx.root()} + args, env);
     }
     QStringList clipIni(const QStringList &keys)
@@ -517,6 +516,84 @@ TEST_F(BatchTest, ChecksAClipAtItsStoredSpeedExitStatusesAndErrorLines)
     EXPECT_EQ(locked.code, 3);
     EXPECT_EQ(locked.err.count(u'\n'), 1);
 }
+
+// What a refused or questioned batch run prints on stderr: one language throughout (the
+// desktop's, unless Halvane.ini or --language names another), and a refusal that comes from a
+// stored option names it and the way out.
+struct BatchMessageRow
+{
+    const char *name;
+    const char *locale;
+    const char *halvaneLanguage; // nullptr: no Halvane.ini
+    const char *clipIni;         // nullptr: none
+    QStringList args;
+    int code;
+    const char *line; // the stderr line (UTF-8)
+};
+
+class BatchMessageTest : public BatchTest, public ::testing::WithParamInterface<BatchMessageRow>
+{
+};
+
+TEST_P(BatchMessageTest, OneLineInTheRunsLanguage)
+{
+    const BatchMessageRow &row = GetParam();
+    const QByteArray ini = QByteArray("[Orrin's Halvane]\r\nLanguage=") + row.halvaneLanguage + "\r\n";
+    ASSERT_TRUE(!row.halvaneLanguage || writeFile(fx.root() + u"Halvane.ini"_s, ini));
+    if (row.clipIni)
+        fx.writeClipIni(u"Garten"_s, QString::fromUtf8(row.clipIni));
+    // A video of that name already there: the batch mode answers the question No.
+    ASSERT_TRUE(QDir().mkpath(fx.root() + u"Clips"_s) && writeFile(fx.video(u"Garten"_s), "x"));
+    const RunResult r = run(row.args, row.locale);
+    EXPECT_EQ(r.code, row.code);
+    EXPECT_EQ(r.err, QString::fromUtf8(row.line) + u'\n');
+}
+
+const QStringList kBogus = {"--make-video", "Garten", "--bogus"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, BatchMessageTest,
+    ::testing::Values(
+        BatchMessageRow{"GermanDesktop", "de_DE.UTF-8", nullptr, nullptr, kBogus, 2,
+                        "brimholt-tavelon: unbekannte Option '--bogus' (siehe --help)"},
+        BatchMessageRow{"EnglishDesktop", "en_GB.UTF-8", nullptr, nullptr, kBogus, 2,
+                        "brimholt-tavelon: unknown option '--bogus' (see --help)"},
+        BatchMessageRow{"FrenchDesktopGetsEnglish", "fr_FR.UTF-8", nullptr, nullptr, kBogus, 2,
+                        "brimholt-tavelon: unknown option '--bogus' (see --help)"},
+        BatchMessageRow{"HalvaneKeyBeatsDesktop", "en_US.UTF-8", "Deutsch", nullptr, kBogus, 2,
+                        "brimholt-tavelon: unbekannte Option '--bogus' (siehe --help)"},
+        BatchMessageRow{"LanguageOptionBeatsBoth", "C", "Deutsch", nullptr,
+                        kBogus + QStringList{"--language=English"}, 2,
+                        "brimholt-tavelon: unknown option '--bogus' (see --help)"},
+        BatchMessageRow{"UnknownLanguageListsTheKnown", "C", nullptr, nullptr,
+                        QStringList{"--list-clips", "--language", "Klingonisch"}, 2,
+                        "brimholt-tavelon: unbekannte Sprache 'Klingonisch' (bekannt: Deutsch, English)"},
+        BatchMessageRow{
+            "MissingRootIsAUsageError", "en_US.UTF-8", nullptr, nullptr,
+            QStringList{"--list-clips", "--root", "/nonexistent/tavelon"}, 2,
+            "brimholt-tavelon: the program folder '/nonexistent/tavelon' does not exist (--root)"},
+        BatchMessageRow{"StoredContainerNamesTheWayOut", "en_US.UTF-8", nullptr, "Container=mp4\r\n",
+                        QStringList{"--make-video", "Garten", "--compressor", "mjpeg"}, 2,
+                        "brimholt-tavelon: compressor 'mjpeg' cannot be written into mp4, the clip's stored "
+                        "container: add --container avi"},
+        BatchMessageRow{
+            "GivenContainerNeedsNoHint", "C", nullptr, nullptr,
+            QStringList{"--make-video", "Garten", "--container", "mp4", "--compressor", "mjpeg"}, 2,
+            "brimholt-tavelon: 'mjpeg' lässt sich nicht in mp4 schreiben (siehe --list-compressors)"},
+        BatchMessageRow{
+            "UnknownFormatListsThePresets", "C", nullptr, nullptr,
+            QStringList{"--make-video", "Garten", "--format", "PAL"}, 2,
+            "brimholt-tavelon: unbekanntes Format 'PAL' (bekannt: \"VCD PAL\", \"VCD NTSC\", "
+            "\"SVCD PAL\", \"SVCD NTSC\", \"DVD PAL\", \"DVD NTSC\", \"HD 16:9\", \"Full-HD 16:9\")"},
+        BatchMessageRow{
+            "GermanQuestion", "de_AT.UTF-8", nullptr, nullptr, QStringList{"--make-video", "Garten"}, 0,
+            "Brimholt Tavelon: Frage: Soll die bereits existierende Datei 'Garten.avi' überschrieben "
+            "werden ? (Ja/Nein) -> Nein"},
+        BatchMessageRow{
+            "EnglishQuestion", "en_US.UTF-8", nullptr, nullptr, QStringList{"--make-video", "Garten"}, 0,
+            "Brimholt Tavelon: Question: Shall the existing file 'Garten.avi' be overwritten? (Yes/No) -> "
+            "No"}),
+    [](const ::testing::TestParamInfo<BatchMessageRow> &row) { return std::string(row.param.name); });
 
 // MP4 with H.264 unless told otherwise, kept in Clip.ini with the fit; 64 × 48 frames in a 96 × 48
 // video keep their shape between black bars 16 pixels wide, or fill it when stretched.
