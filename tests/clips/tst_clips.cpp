@@ -580,11 +580,11 @@ INSTANTIATE_TEST_SUITE_P(
             "GivenContainerNeedsNoHint", "C", nullptr, nullptr,
             QStringList{"--make-video", "Garten", "--container", "mp4", "--compressor", "mjpeg"}, 2,
             "brimholt-tavelon: 'mjpeg' lässt sich nicht in mp4 schreiben (siehe --list-compressors)"},
-        BatchMessageRow{
-            "UnknownFormatListsThePresets", "C", nullptr, nullptr,
-            QStringList{"--make-video", "Garten", "--format", "PAL"}, 2,
-            "brimholt-tavelon: unbekanntes Format 'PAL' (bekannt: \"VCD PAL\", \"VCD NTSC\", "
-            "\"SVCD PAL\", \"SVCD NTSC\", \"DVD PAL\", \"DVD NTSC\", \"HD 16:9\", \"Full-HD 16:9\")"},
+        BatchMessageRow{"UnknownFormatListsThePresets", "C", nullptr, nullptr,
+                        QStringList{"--make-video", "Garten", "--format", "PAL"}, 2,
+                        "brimholt-tavelon: unbekanntes Format 'PAL' (bekannt: \"VCD PAL\", \"VCD NTSC\", "
+                        "\"SVCD PAL\", \"SVCD NTSC\", \"DVD PAL\", \"DVD NTSC\", \"HD 16:9\", \"Full-HD "
+                        "16:9\", \"4K UHD 16:9\")"},
         BatchMessageRow{
             "GermanQuestion", "de_AT.UTF-8", nullptr, nullptr, QStringList{"--make-video", "Garten"}, 0,
             "Brimholt Tavelon: Frage: Soll die bereits existierende Datei 'Garten.avi' überschrieben "
