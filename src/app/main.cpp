@@ -21,6 +21,7 @@
 #include "ui/mainwindow.h"
 #include "ui/messagebox.h"
 #include "ui/programicon.h"
+#include "ui/runningwindow.h"
 #include "video/compressors.h"
 
 using namespace tavelon;
@@ -70,8 +71,13 @@ int runWindow(int argc, char **argv, const ProgramFolder &where, const QString &
         return 1;
     }
     InstanceLock lock(where.folder);
-    if (!lock.tryLock())
-        return 0; // another copy runs on this program folder: end at once, silently
+    if (!lock.tryLock()) {
+        // Another window runs on this program folder: it comes to the front, this copy ends.
+        RunningWindow::bringToFront(where.folder);
+        return 0;
+    }
+    RunningWindow running(where.folder);
+    running.listen();
 
     // The window shows the form; its dialogs are the services the logic asks.
     MainWindow window(form);
@@ -80,6 +86,12 @@ int runWindow(int argc, char **argv, const ProgramFolder &where, const QString &
     FormLogic logic(form, messages, chooser);
 
     connectWindow(window, logic);
+    QObject::connect(&running, &RunningWindow::frontRequested, &window, [&window] {
+        window.setWindowState((window.windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+        window.show();
+        window.raise();
+        window.activateWindow();
+    });
 
     // Centre in twips, as the classic rule is written, then back to pixels.
     constexpr int kTwips = 15;

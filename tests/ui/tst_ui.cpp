@@ -12,6 +12,9 @@
 #include "ui/compressiondialog.h"
 #include "ui/mainwindow.h"
 #include "ui/messagebox.h"
+#include "ui/runningwindow.h"
+
+#include <future>
 
 using namespace tavelon::test;
 
@@ -405,6 +408,52 @@ TEST(EnglishTest, EverythingShownOrWrittenIsEnglish)
         EXPECT_FALSE(german.contains(t.trimmed())) << "German text left: " << t.toStdString();
         EXPECT_FALSE(t.contains(kGermanWords)) << "German word in: " << t.toStdString();
     }
+}
+
+} // namespace
+
+namespace {
+
+// A second start of the window reaches the window running on the same program folder, whatever
+// way the folder is written, and no other; with no window running there is nobody to ask.
+TEST(RunningWindowTest, SecondStartReachesTheWindowOfItsFolderOnly)
+{
+    QTemporaryDir folder, other;
+    EXPECT_FALSE(RunningWindow::bringToFront(folder.path()));
+    RunningWindow running(folder.path());
+    ASSERT_TRUE(running.listen());
+    QSignalSpy front(&running, &RunningWindow::frontRequested);
+    EXPECT_EQ(RunningWindow::socketName(folder.path() + u"/./"_s), RunningWindow::socketName(folder.path()));
+    EXPECT_NE(RunningWindow::socketName(other.path()), RunningWindow::socketName(folder.path()));
+
+    auto second = std::async(std::launch::async, [&] { return RunningWindow::bringToFront(folder.path()); });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return front.count() == 1; }, 3000));
+    EXPECT_TRUE(second.get());
+    EXPECT_FALSE(RunningWindow::bringToFront(other.path()));
+
+    // A socket left behind by a window that ended without closing it does not stop the next one.
+    RunningWindow next(folder.path());
+    EXPECT_TRUE(next.listen());
+}
+
+// The program itself: the second start of the window ends at once and the first one goes on.
+TEST(RunningWindowTest, SecondWindowStartEndsAndTheFirstRuns)
+{
+    QTemporaryDir folder;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+    QProcess first;
+    first.setProcessEnvironment(env);
+    first.start(QStringLiteral(TAVELON_BIN), {u"--root"_s, folder.path()});
+    ASSERT_TRUE(first.waitForStarted());
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return RunningWindow::bringToFront(folder.path()) || first.state() == QProcess::NotRunning; },
+        10000));
+    const RunResult second = runProgram(QStringLiteral(TAVELON_BIN), {u"--root"_s, folder.path()}, env);
+    EXPECT_EQ(second.code, 0);
+    EXPECT_EQ(first.state(), QProcess::Running);
+    first.kill();
+    first.waitForFinished();
 }
 
 } // namespace
