@@ -162,6 +162,14 @@ MainWindow::MainWindow(MainForm &form, QWidget *parent) : QWidget(parent), m_for
             [this] { m_dummy->setFocus(Qt::OtherFocusReason); });
 
     createPlayerActions();
+
+    // A clip picked with the mouse hands the keys to the preview, so that the player's keys act at
+    // once; a list reached with the keyboard keeps them.
+    auto *clips = qobject_cast<QAbstractItemView *>(widgetFor(&form.clipList));
+    QWidget *preview = widgetFor(&form.previewPicture);
+    if (clips && preview)
+        connect(clips, &QAbstractItemView::clicked, preview,
+                [preview] { preview->setFocus(Qt::MouseFocusReason); });
 }
 
 MainWindow::~MainWindow()
@@ -418,8 +426,10 @@ bool MainWindow::isFormatBoxKey(QObject *watched, const QEvent *event) const
 {
     if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
         return false;
+    // Tab and Shift+Tab leave the box, as from every other control.
+    const int key = static_cast<const QKeyEvent *>(event)->key();
     if (watched == m_formats)
-        return true;
+        return key != Qt::Key_Tab && key != Qt::Key_Backtab;
     // In the open list only Escape works, to close it without a choice.
     return watched == m_formats->view() && static_cast<const QKeyEvent *>(event)->key() != Qt::Key_Escape;
 }

@@ -147,6 +147,41 @@ TEST_F(MainWindowTest, KeysActAsPlayerButtonsUnlessAControlNeedsThemNoneChangeTh
     EXPECT_FALSE(combo->view()->isVisible());
 }
 
+// A clip picked with the mouse leaves the keys to the player at once; Tab and Shift+Tab go
+// through the window, out of the format box too, without a key reaching the format.
+TEST_F(MainWindowTest, KeysActRightAfterAClickInTheClipListAndTabLeavesTheFormatBox)
+{
+    for (const QString &clip : {u"A"_s, u"b"_s})
+        form.clipList.addItem(clip);
+    QStringList clicked;
+    for (CommandButton *b : {&form.nextButton, &form.lastButton})
+        QObject::connect(b, &CommandButton::clicked, [&clicked, b] { clicked << b->name(); });
+    auto *list = widget<QListWidget>("List1");
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
+    EXPECT_EQ(form.clipList.text(), u"b"_s);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_End);
+    EXPECT_EQ(clicked, (QStringList{"cmdNext", "cmdLast"}));
+    EXPECT_EQ(form.clipList.text(), u"b"_s) << "the list did not take the keys";
+
+    auto *combo = widget<QComboBox>("cboFormats");
+    form.formatBox.addItem(u"DVD PAL"_s);
+    combo->setFocus();
+    QTest::keyClick(combo, Qt::Key_Tab);
+    EXPECT_NE(QApplication::focusWidget(), combo);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    EXPECT_EQ(QApplication::focusWidget(), combo);
+
+    QSet<QWidget *> reached;
+    for (int i = 0; i < 60; ++i) {
+        reached.insert(QApplication::focusWidget());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    for (const char *name : {"List1", "cboFormats", "txtFPS", "cboDirections", "Text1", "cboSize", "cmdPlay",
+                             "chkRepeat", "Command1(0)"})
+        EXPECT_TRUE(reached.contains(widget(name))) << name;
+}
+
 // The window as main.cpp connects it: busy, on top and with a progress line in the language's
 // words while a video is written; closing it stops a repeating playback.
 TEST(ConnectedWindow, ShowsTheRunAndClosingEndsPlayback)
