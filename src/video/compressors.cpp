@@ -43,8 +43,9 @@ std::vector<CompressorInfo> availableCompressors()
          // AVI keeps no presentation times, so no B-frames.
          .encoderOptions = {{"preset", "veryfast"}, {"bf", "0"}},
          .mp4 = true},
-        // H.265 and AV1 go to MP4 only, where B-frames have their presentation times. Both
-        // libraries print their own statistics to stderr unless told not to.
+        // H.265 and AV1 go to MP4 only. x265's B-frames can leave a short clip's last packet in a
+        // form the MP4 muxer refuses ("not yet implemented"), so there are none. Both libraries
+        // print their own statistics to stderr unless told not to.
         {.id = QStringLiteral("h265"),
          .description = QStringLiteral("H.265 / HEVC (x265)"),
          .encoder = "libx265",
@@ -53,7 +54,7 @@ std::vector<CompressorInfo> availableCompressors()
          .quality = QualityMeaning::RateFactor,
          .keyFrames = KeyFrameMeaning::MaxInterval,
          .dataRate = DataRateMeaning::AverageBitRate,
-         .encoderOptions = {{"preset", "veryfast"}, {"x265-params", "log-level=error"}},
+         .encoderOptions = {{"preset", "veryfast"}, {"bf", "0"}, {"x265-params", "log-level=error"}},
          .mp4 = true,
          .avi = false},
         {.id = QStringLiteral("av1"),
