@@ -5,6 +5,7 @@
 
 #include "overlay/overlaylayout.h"
 #include "overlay/textblock.h"
+#include "overlay/videooverlay.h"
 
 class QImage;
 
@@ -41,18 +42,20 @@ public:
     // The font family the overlay resolved "Arial" to (see overlayFontFamily()); empty until the
     // first SetLabelSize.
     QString fontFamily() const { return m_family; }
+    // The overlay's options as they are now, for drawing without the form (VideoOverlay). Call on
+    // the window's thread; the text size is the one of the last SetLabelSize.
+    OverlayStyle style() const;
 
 private:
     // SetLabelSize for video frames videoHeight pixels high (the HD and free formats scale by it).
     void setLabelSize(int videoHeight);
     OverlayCorner corner() const;
-    void paint(QImage &image, const TextBlock &block, const QPoint &anchor, const QList<ColoredRect> &bars,
-               int shadow) const;
 
     MainForm &m_form;
     QString m_family;
     TextBlock m_preview;
     TextBlock m_video;
+    VideoOverlay m_videoOverlay;
 };
 
 } // namespace tavelon

@@ -1,6 +1,8 @@
 // The overlay: its layout as pure functions, its sizes, and its pixels in the preview and in the
 // video frames, with the option events that redraw it.
 #include <QtGui>
+
+#include <thread>
 #include <gtest/gtest.h>
 
 #include "form/mainform.h"
@@ -8,6 +10,7 @@
 #include "overlay/overlay.h"
 #include "overlay/overlaylayout.h"
 #include "overlay/overlayoptions.h"
+#include "overlay/videooverlay.h"
 
 using namespace tavelon;
 using namespace Qt::StringLiterals;
@@ -195,6 +198,31 @@ TEST_F(OverlayTest, VideoDvdTopLeftWithBoxAndBorder)
     EXPECT_EQ(column, (QList<QColor>{kFrameColor, kWhite, kWhite, kWhite, kBlack, kBlack}));
     EXPECT_EQ(row, (QList<QColor>{kFrameColor, kWhite, kWhite, kWhite, kWhite, kWhite, kBlack, kBlack,
                                   kFrameColor}));
+}
+
+// A style taken from the form draws, on another thread and after the form has changed, the very
+// frame the form's overlay drew when the style was taken.
+TEST_F(OverlayTest, StyleSnapshotDrawsTheSameFrameOnAnotherThread)
+{
+    setVideoFrame("DVD PAL", 720, 576);
+    const QImage clean = form.videoFrame.image();
+    form.overlayText.setText(u"© Wald"_s);
+    form.overlayBorder.setValue(1);
+    form.overlayCorner.setText(u"Links oben"_s);
+    overlay->PrintCopyrightAVI();
+    const QImage byForm = form.videoFrame.image();
+    const OverlayStyle style = overlay->style();
+    form.overlayText.setText(u"anders"_s);
+    form.overlayBorder.setValue(0);
+
+    QImage byThread = clean;
+    std::thread([&] {
+        VideoOverlay painter;
+        painter.setStyle(style, overlay->fontFamily());
+        painter.draw(byThread);
+    }).join();
+    EXPECT_NE(byForm, clean);
+    EXPECT_EQ(byThread, byForm);
 }
 
 TEST_F(OverlayTest, ShadowOffsetAndTextSizeFollowTheVideoFrame)
