@@ -17,6 +17,11 @@
 
 namespace tavelon {
 
+namespace {
+void applyStartingFormat(MainForm &f);
+void restoreOptions(MainForm &f, const ClipSettings &ini);
+} // namespace
+
 ClipList::ClipList(MainForm &form, Preview &preview, Overlay &overlay, QObject *parent)
     : QObject(parent), m_form(form), m_preview(preview), m_overlay(overlay)
 {
@@ -68,7 +73,21 @@ void ClipList::List1_Click()
     m_preview.slPre_Change();
     QCoreApplication::processEvents();
 
-    // Starting format from the first frame's height.
+    applyStartingFormat(f);
+    restoreOptions(f, ClipSettings(f.state.ClipPath));
+
+    if (f.showOverlay.value() == 1) {
+        m_overlay.RevertPicPre();
+        m_overlay.PrintCopyright();
+    }
+    emit clipSelected();
+}
+
+namespace {
+
+// The starting format follows the first frame's height.
+void applyStartingFormat(MainForm &f)
+{
     if (f.sourceFrame.frameSize().height() < 400) {
         f.formatBox.setText(QStringLiteral("VCD PAL"));
         f.frameRateBox.setText(QStringLiteral("25"));
@@ -80,8 +99,11 @@ void ClipList::List1_Click()
         f.widthBox.setText(QStringLiteral("720"));
         f.heightBox.setText(QStringLiteral("576"));
     }
+}
 
-    const ClipSettings ini(f.state.ClipPath);
+// The options stored in the clip's Clip.ini, in the order (and with the events) of the controls.
+void restoreVideoOptions(MainForm &f, const ClipSettings &ini)
+{
     const QString format = ini.read(ClipSettings::Format, QString());
     if (!format.isEmpty()) {
         f.formatBox.setText(format);
@@ -100,6 +122,10 @@ void ClipList::List1_Click()
             f.directionBox.setText(f.directionBox.item(*direction));
     }
     applySpeedLimit(f);
+}
+
+void restoreOverlayOptions(MainForm &f, const ClipSettings &ini)
+{
     if (auto box = integerValueOf(ini.read(ClipSettings::Box, QStringLiteral("0"))))
         f.overlayBox.setValue(*box);
     if (auto border = integerValueOf(ini.read(ClipSettings::Border, QStringLiteral("0"))))
@@ -120,17 +146,18 @@ void ClipList::List1_Click()
     } else {
         f.overlaySize.setText(f.uiText(kUiMedium));
     }
+}
 
+void restoreOptions(MainForm &f, const ClipSettings &ini)
+{
+    restoreVideoOptions(f, ini);
+    restoreOverlayOptions(f, ini);
     // A file from before these keys (or with an unknown value) means the classic AVI, stretched.
     f.output.container =
         containerFromName(ini.read(ClipSettings::Container, QString())).value_or(Container::Avi);
     f.output.fit = fitFromName(ini.read(ClipSettings::Fit, QString())).value_or(Fit::Stretch);
-
-    if (f.showOverlay.value() == 1) {
-        m_overlay.RevertPicPre();
-        m_overlay.PrintCopyright();
-    }
-    emit clipSelected();
 }
+
+} // namespace
 
 } // namespace tavelon
