@@ -1,7 +1,8 @@
 # The Debian package: `cpack -G DEB` in the release build folder. Its dependencies are what
 # dpkg-shlibdeps finds the executable linked against, plus the Qt platform plugins (the window
 # and the batch mode's offscreen platform are plugins no library links) and the Liberation fonts
-# the overlay measures its Arial text with.
+# the overlay measures its Arial text with (version 2 is fonts-liberation2 on Debian 12, fonts-liberation
+# on Debian 13, where the other name is a transitional package).
 set(CPACK_PACKAGE_NAME brimholt-tavelon)
 set(CPACK_PACKAGE_VENDOR "Brimholt")
 set(CPACK_PACKAGE_CONTACT "${TAVELON_MAINTAINER}")
@@ -23,7 +24,7 @@ set(CPACK_DEBIAN_PACKAGE_RELEASE ${TAVELON_DEBIAN_RELEASE})
 set(CPACK_DEBIAN_PACKAGE_SECTION video)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation2")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation2 | fonts-liberation")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${TAVELON_HOMEPAGE}")
 

@@ -10,7 +10,7 @@ packages=(
     libturbojpeg0-dev libpulse-dev
     libgtest-dev libgmock-dev
     ffmpeg fonts-liberation2
-    clang libclang-rt-14-dev clang-format
+    clang libclang-rt-dev clang-format
     xvfb xauth
     librsvg2-bin help2man gzip
     dpkg-dev file lintian desktop-file-utils appstream

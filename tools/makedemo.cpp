@@ -44,7 +44,8 @@ void drawFrame(QImage &img, int i, int n)
     f.setPixelSize(h / 6);
     p.setFont(f);
     p.setPen(Qt::white);
-    p.drawText(img.rect().adjusted(0, 0, -h / 20, -h / 40), Qt::AlignRight | Qt::AlignBottom, QString::number(i + 1));
+    p.drawText(img.rect().adjusted(0, 0, -h / 20, -h / 40), Qt::AlignRight | Qt::AlignBottom,
+               QString::number(i + 1));
 }
 
 } // namespace
@@ -72,7 +73,9 @@ int main(int argc, char **argv)
         QImage img(c.size, QImage::Format_RGB32);
         for (int i = 0; i < c.frames; ++i) {
             drawFrame(img, i, c.frames);
-            const QString file = dir + QStringLiteral("/frame%1.%2").arg(i + 1, 4, 10, QLatin1Char('0')).arg(QLatin1String(c.format));
+            const QString file = dir + QStringLiteral("/frame%1.%2")
+                                           .arg(i + 1, 4, 10, QLatin1Char('0'))
+                                           .arg(QLatin1String(c.format));
             if (!img.save(file, nullptr, 90)) {
                 std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
                 return 1;

@@ -17,11 +17,16 @@ inline constexpr int kColumnShift = kWeightBits + 7;
 // The source pixels that make up each destination index along one axis.
 struct AxisTaps
 {
-    std::vector<int> first; // first source index of destination index i
-    std::vector<int> start; // taps of index i are weights[start[i]] … weights[start[i + 1] − 1]
-    std::vector<std::uint16_t> weights; // per index, they add up to kWeightOne
-    int sourceEnd = 0;                  // one past the last source index any tap reads
-    int maxTaps = 0;                    // the most taps of any index
+    // First source index of destination index i.
+    std::vector<int> first;
+    // The taps of index i are weights[start[i]] … weights[start[i + 1] − 1].
+    std::vector<int> start;
+    // Per index, they add up to kWeightOne.
+    std::vector<std::uint16_t> weights;
+    // One past the last source index any tap reads.
+    int sourceEnd = 0;
+    // The most taps of any index.
+    int maxTaps = 0;
 
     int taps(int i) const { return start[std::size_t(i) + 1] - start[std::size_t(i)]; }
 };
