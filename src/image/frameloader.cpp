@@ -216,17 +216,23 @@ std::optional<QImage> FrameLoader::load(const QString &path)
     return decode(file->bytes);
 }
 
-bool FrameLoader::failed(int result) const
+bool FrameLoader::failed(int result)
 {
-    return result != 0 && tjGetErrorCode(m_tj.get()) != TJERR_WARNING;
+    if (result == 0)
+        return false;
+    // A call that returned anything but success may leave the handle half-used, and the error code
+    // cannot tell: TurboJPEG 3 keeps an earlier warning's code through a later error. So the
+    // handle is renewed either way, and only the code decides whether the result is usable.
+    const bool error = tjGetErrorCode(m_tj.get()) != TJERR_WARNING;
+    renewHandle();
+    return error;
 }
 
-bool FrameLoader::renewHandle()
+void FrameLoader::renewHandle()
 {
-    // After a cut-off file TurboJPEG 2.1 can report the next file's header as read, without its
-    // size, whether the cut one failed or gave no size; a fresh handle reads it properly.
+    // After a cut-off file TurboJPEG can report the next file's header as read, without its size
+    // or with the cut one's, or fail the next decode once; a fresh handle reads it properly.
     m_tj.reset(tjInitDecompress());
-    return false;
 }
 
 std::optional<FrameLoader::JpegHeader> FrameLoader::readJpegHeader(const QByteArray &bytes)
@@ -235,8 +241,9 @@ std::optional<FrameLoader::JpegHeader> FrameLoader::readJpegHeader(const QByteAr
     // A warning (an unknown JFIF revision, say) still gives the header; only an error fails.
     if (failed(tjDecompressHeader3(m_tj.get(), reinterpret_cast<const uchar *>(bytes.constData()),
                                    static_cast<unsigned long>(bytes.size()), &h.width, &h.height,
-                                   &h.subsampling, &h.colorspace)) ||
-        !isPlausibleSize(h.width, h.height) ||
+                                   &h.subsampling, &h.colorspace)))
+        return std::nullopt;
+    if (!isPlausibleSize(h.width, h.height) ||
         qint64(h.width) * h.height > bytes.size() * kJpegMaxPixelsPerByte) {
         renewHandle();
         return std::nullopt;
@@ -275,7 +282,7 @@ bool FrameLoader::decodeJpeg(const QByteArray &bytes, QImage &image, QSize cover
                              static_cast<unsigned long>(bytes.size()), m_spare.bits(), decoded.width(),
                              int(m_spare.bytesPerLine()), decoded.height(), kRgb32PixelFormat,
                              TJFLAG_LIMITSCANS)))
-        return renewHandle();
+        return false;
     std::swap(image, m_spare);
     frameSize = QSize(h->width, h->height);
     return true;
@@ -300,7 +307,7 @@ bool FrameLoader::decodeSamples(const QByteArray &bytes, JpegPlanes &planes, QSi
                                        static_cast<unsigned long>(bytes.size()), planes.planes.data(),
                                        decoded.width(), planes.strides.data(), decoded.height(),
                                        TJFLAG_LIMITSCANS)))
-        return renewHandle();
+        return false;
     if (frameSize)
         *frameSize = QSize(h->width, h->height);
     return true;

@@ -111,9 +111,10 @@ private:
     // The header of a JPEG file whose pixels TurboJPEG can decode; nullopt (with a fresh handle)
     // for a file that fails.
     std::optional<JpegHeader> readJpegHeader(const QByteArray &bytes);
-    // Whether a TurboJPEG call's result is an error (a warning is not).
-    bool failed(int result) const;
-    bool renewHandle();
+    // Whether a TurboJPEG call's result is an error (a warning is not); renews the handle after
+    // any result but success.
+    bool failed(int result);
+    void renewHandle();
     bool decodeJpeg(const QByteArray &bytes, QImage &image, QSize cover, QSize &frameSize);
     bool decodeBmp(const QByteArray &bytes, QImage &image);
     bool decodeWithQt(const QByteArray &bytes, const char *format, QImage &image);
