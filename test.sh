@@ -11,7 +11,7 @@ export QT_QPA_PLATFORM=offscreen
 
 echo "== Layer and format checks"
 ./tools/check-layers.sh
-find src tests tools fuzz bench \( -name '*.cpp' -o -name '*.h' \) -print0 | xargs -0 clang-format --dry-run -Werror
+./tools/check-format.sh
 
 echo "== Debug build and tests"
 cmake --preset debug -DTAVELON_WARNINGS_AS_ERRORS=ON >/dev/null
