@@ -100,7 +100,7 @@ chmod 755 "$root/usr/sbin/policy-rc.d"
 
 mounted=()
 unstable_list="$root/etc/apt/sources.list.d/unstable.list"
-jpeg_packages=(libturbojpeg0 libturbojpeg0-dev libjpeg62-turbo libjpeg62-turbo-dev)
+jpeg_packages=(libturbojpeg0 libturbojpeg0-dev libjpeg62-turbo)
 
 in_chroot() {
     chroot "$root" /usr/bin/env -i HOME=/root LANG=C.UTF-8 TERM=dumb QT_QPA_PLATFORM=offscreen \
@@ -177,7 +177,8 @@ in_chroot "cd /root/tavelon && ./tools/install-deps.sh"
 
 if $jpeg3; then
     echo "== libjpeg-turbo from unstable (inside the chroot only)"
-    echo "deb $mirror unstable main" >"$unstable_list"
+    # Unstable's Release file carries an expiry date that a mirror snapshot may be past.
+    echo "deb [check-valid-until=no] $mirror unstable main" >"$unstable_list"
     # Nothing else comes from unstable unless asked for.
     printf 'Package: *\nPin: release a=unstable\nPin-Priority: 100\n' >"$root/etc/apt/preferences.d/unstable"
     in_chroot "apt-get update -qq && apt-get install -y -qq -t unstable ${jpeg_packages[*]}"
