@@ -198,12 +198,12 @@ all)
     ;;
 tests)
     in_chroot 'cd /root/tavelon && cmake --preset debug -DTAVELON_WARNINGS_AS_ERRORS=ON >/dev/null &&
-        cmake --build --preset debug && ctest --preset debug --timeout 300'
+        cmake --build --preset debug && ctest --preset debug --timeout 300 --output-on-failure'
     ;;
 default)
     in_chroot 'cd /root/tavelon && ./tools/check-layers.sh && ./tools/check-format.sh && echo "format: clean" &&
         cmake --preset debug -DTAVELON_WARNINGS_AS_ERRORS=ON >/dev/null &&
-        cmake --build --preset debug && ctest --preset debug --timeout 300 && ./tools/check-package.sh'
+        cmake --build --preset debug && ctest --preset debug --timeout 300 --output-on-failure && ./tools/check-package.sh'
     ;;
 esac
 echo "== Debian 13: all passed ($described$($jpeg3 && echo ', libjpeg-turbo from unstable'))"
