@@ -303,8 +303,8 @@ TEST_F(OverlayTest, EachOptionEventRedrawsWhileOverlayIsOn)
         {[](MainForm &f) { f.boxColorSwatch(2)->click(); }, 0}, // box colour while the box is clear
         {[](MainForm &f) { f.overlayBox.click(); }, 1},
         {[](MainForm &f) { f.overlayBox.setValue(1), f.boxColorSwatch(3)->click(); }, 2},
-        {[](MainForm &f) { f.overlayBox.setValue(1), f.overlayBorder.click(); },
-         3} // the border clears the box
+        // The border clears the box.
+        {[](MainForm &f) { f.overlayBox.setValue(1), f.overlayBorder.click(); }, 3},
     };
     form.showOverlay.setValue(1);
     for (int i = 0; i < int(std::size(rows)); ++i) {
