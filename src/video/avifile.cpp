@@ -20,11 +20,6 @@ namespace tavelon {
 
 namespace {
 
-int code(AviError e)
-{
-    return static_cast<int>(e);
-}
-
 // FFmpeg logs encoder chatter (x264's statistics, …) at info level to stderr; the program
 // reports failures through result codes, so only errors are logged.
 void quietFfmpegLog()

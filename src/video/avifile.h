@@ -39,6 +39,12 @@ enum class AviError : int {
     SoundtrackFailed,      // the audio file cannot be read or coded, or comes after the format
 };
 
+// The result code the calls return for an error.
+constexpr int code(AviError e)
+{
+    return static_cast<int>(e);
+}
+
 // The four-character code of up to four characters, padded with blanks ("vids").
 constexpr std::uint32_t stringToFourCC(const char *text)
 {

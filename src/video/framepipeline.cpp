@@ -29,11 +29,6 @@ constexpr int kEncoderThreads = 2;
 // shorter frames swscale filters chroma differently at the edges.
 constexpr int kOwnConverterMinRows = 8;
 
-int code(AviError e)
-{
-    return static_cast<int>(e);
-}
-
 AVPixelFormat encoderPixelFormat(CodedPixels pixels)
 {
     switch (pixels) {
