@@ -143,8 +143,9 @@ int runBatchJob(int argc, char **argv, const ProgramFolder &where, const QString
         return BatchFailed;
     }
 
-    // Copies on one program folder share temp.bmp and the clips' Clip.ini files.
-    InstanceLock lock(where.folder);
+    // Copies on different clips of one program folder run side by side; a clip is written by one
+    // copy at a time (its Clip.ini and its video).
+    InstanceLock lock(where.folder, options.clip);
     if (!lock.tryLock()) {
         printLine(stderr, usageErrorLine(form, {ShownText::CliLocked, {where.folder}}));
         return BatchLocked;

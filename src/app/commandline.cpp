@@ -226,7 +226,7 @@ QString usageText()
     }
     text += QStringLiteral(
         "\nExit status: 0 success, 1 the video could not be made, the clip check found problems or the\n"
-        "program folder could not be made, 2 usage error, 3 another copy runs on the same program folder.\n");
+        "program folder could not be made, 2 usage error, 3 another copy is writing the same clip.\n");
     return text;
 }
 

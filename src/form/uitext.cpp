@@ -48,6 +48,8 @@ const QStringList &builtInUiTexts()
         QStringLiteral("Prüfung unvollständig"),
         QStringLiteral("… und %1 weitere"),
         QStringLiteral("Der Programmordner kann nicht angelegt werden:"),
+        QStringLiteral(
+            "Von diesem Clip wird gerade in einem anderen Fenster oder Auftrag ein Video erstellt."),
     };
     return texts;
 }

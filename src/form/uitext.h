@@ -50,6 +50,7 @@ enum UiTextEntry : int {
     kUiCheckIncomplete,
     kUiMoreProblems,  // %1 further lines
     kUiProgramFolder, // the program folder that cannot be made (its path follows)
+    kUiClipBusy,      // another copy is writing the clip's video
 };
 static_assert(kUiVideoLength == kClassicUiTexts);
 

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "services/fileservices.h"
+#include "services/instancelock.h"
 #include "form/mainform.h"
 #include "services/messages.h"
 #include "services/numbertext.h"
@@ -39,6 +40,13 @@ void VideoCommand::Command1_Click(int index)
     // One video at a time: a second request while the writer runs is refused.
     if (index != 0 || m_running)
         return;
+    // A clip is written by one copy at a time (its video, its Clip.ini); copies on other clips of
+    // the program folder run side by side.
+    InstanceLock clipLock(f.state.AppPath, f.clipList.text());
+    if (!clipLock.tryLock()) {
+        m_messages.inform(f.state.AppTitle, f.uiText(kUiClipBusy), MessageIcon::Information);
+        return;
+    }
     m_running = true;
     m_lastVideo.clear();
     f.state.MakingVideo = true;
@@ -84,7 +92,6 @@ void VideoCommand::Command1_Click(int index)
         created = m_writer.MakeVideoFile(videoPath, f.speedBar.value(), options);
     }
 
-    QFile::remove(f.state.AppPath + QStringLiteral("temp.bmp"));
     ClipSettings settings(f.state.ClipPath);
     settings.writeFrom(f);
 

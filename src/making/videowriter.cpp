@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QTemporaryFile>
 
 #include <algorithm>
 
@@ -67,7 +68,10 @@ bool VideoWriter::MakeVideoFile(const QString &fileName, int frameRate, const Co
     m_abort = false;
     Run run;
     auto cdib = std::make_unique<cDIB>(m_messages, f.state.AppTitle);
-    const QString tempFile = f.state.AppPath + QStringLiteral("temp.bmp");
+    // The format frame's bitmap file, one per run, so that copies writing other clips of the
+    // program folder at the same time each have their own; removed when the run ends.
+    QTemporaryFile temp(f.state.AppPath + QStringLiteral("temp-XXXXXX.bmp"));
+    const QString tempFile = temp.open() ? temp.fileName() : QString();
     QImage &save = f.videoFrame.image();
     bool onTop = false;
 
@@ -123,9 +127,10 @@ bool VideoWriter::MakeVideoFile(const QString &fileName, int frameRate, const Co
             f.sourceFrame.setFrameSize(frameSize);
     }
     compose(ScaleThreads::Auto);
-    // The format frame goes through temp.bmp into the cDIB, which then holds the stream's format.
-    QFile::remove(tempFile);
-    if (save.isNull() || !writeBmp24(save, tempFile) || !cdib->CreateFromFile(tempFile)) {
+    // The format frame goes through the bitmap file into the cDIB, which then holds the stream's
+    // format.
+    if (save.isNull() || tempFile.isEmpty() || !writeBmp24(save, tempFile) ||
+        !cdib->CreateFromFile(tempFile)) {
         m_messages.inform(f.state.AppTitle, f.uiText(kUiFramesNotLoaded), MessageIcon::Warning);
         exitPath();
         return false;
@@ -199,7 +204,7 @@ bool VideoWriter::MakeVideoFile(const QString &fileName, int frameRate, const Co
                 aviStreamWriteYuv(run.compressed.get(), position, m_preview.writtenPlanes(), kAviKeyFrame));
         } else {
             // The cDIB holds the format frame's bitmap, of videoFrame's size, so each frame only
-            // replaces its pixels: the bytes the temp.bmp round trip would give, without the file.
+            // replaces its pixels: the bytes the bitmap file's round trip would give, without the file.
             cdib->setBitsFrom(save);
             run.store(aviStreamWrite(run.compressed.get(), position, 1, cdib->PointerToBits(),
                                      cdib->SizeImage(), kAviKeyFrame));

@@ -18,7 +18,8 @@ class Preview;
 // chosen direction (the preview loads each frame into sourceFrame), scales it into videoFrame (stretched,
 // or fitted inside with black bars), lets the
 // overlay draw into it, shows it in the preview, packs it into a cDIB (the first frame through
-// temp.bmp, which also sets the stream's format) and appends the pixels to the stream as a key frame.
+// a bitmap file of the run's own, which also sets the stream's format) and appends the pixels to the stream
+// as a key frame.
 class VideoWriter : public QObject
 {
     Q_OBJECT

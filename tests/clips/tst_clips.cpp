@@ -147,7 +147,27 @@ TEST_F(VideoCommandTest, BackwardVideoHasTheFramesInPassOrder)
     EXPECT_EQ(frameColours(video()), (QList<int>{2, 1, 0}));
     const Probe p = probe(video());
     EXPECT_EQ(std::tuple(p.ok, p.width, p.height, p.frameRate, beeps), std::tuple(true, 32, 24, u"8/1"_s, 1));
-    EXPECT_FALSE(QFile::exists(fx.root() + u"temp.bmp"_s));
+    EXPECT_EQ(QDir(fx.root()).entryList({u"temp*"_s}, QDir::Files), QStringList())
+        << "the run's bitmap file is gone";
+}
+
+// A clip another copy is writing (here one on another machine sharing the folder) is refused with
+// a message; nothing is written, Clip.ini included. The same process asking again is granted.
+TEST_F(VideoCommandTest, ClipWrittenByAnotherCopyIsRefused)
+{
+    start(2);
+    const InstanceLock probeLock(fx.root(), u"Garten"_s);
+    ASSERT_TRUE(writeFile(probeLock.lockFilePath(), "4242\nbrimholt-tavelon\nanother-host\n"));
+    fx.makeVideo();
+    QFile::remove(probeLock.lockFilePath());
+    EXPECT_EQ(fx.messages.errors(), QStringList{fx.form.uiText(kUiClipBusy)});
+    EXPECT_FALSE(QFile::exists(video()));
+    EXPECT_FALSE(QFile::exists(fx.clipPath(u"Garten"_s) + u"Clip.ini"_s));
+
+    InstanceLock batch(fx.root(), u"Garten"_s);
+    ASSERT_TRUE(batch.tryLock());
+    fx.makeVideo();
+    EXPECT_EQ(probe(video()).frames, 2);
 }
 
 TEST_F(VideoCommandTest, OverwriteQuestionAndNaming)
@@ -467,7 +487,7 @@ TEST_F(BatchTest, OverlayOptionsReachTheFrames)
 }
 
 // Exit status 2 for usage errors (the parser's own cases are in tst_app), 1 for a failure
-// in the language file's words, 3 for another copy on the same folder; one line each on stderr.
+// in the language file's words, 3 for another copy writing the same clip; one line each on stderr.
 TEST_F(BatchTest, ChecksAClipAtItsStoredSpeedExitStatusesAndErrorLines)
 {
     fx.writeClipIni(u"Garten"_s, u"Speed=5\r\nDirection=2\r\n"_s);
@@ -510,7 +530,7 @@ TEST_F(BatchTest, ChecksAClipAtItsStoredSpeedExitStatusesAndErrorLines)
     EXPECT_TRUE(r.err.contains(u"Frames could not be loaded!"_s)) << r.err.toStdString();
     EXPECT_FALSE(QFile::exists(fx.video(u"Garten"_s))) << "an empty result is removed";
 
-    InstanceLock lock(fx.root());
+    InstanceLock lock(fx.root(), u"Garten"_s);
     ASSERT_TRUE(lock.tryLock());
     const RunResult locked = run({"--make-video", "Garten"});
     EXPECT_EQ(locked.code, 3);
@@ -594,6 +614,20 @@ INSTANTIATE_TEST_SUITE_P(
             "Brimholt Tavelon: Question: Shall the existing file 'Garten.avi' be overwritten? (Yes/No) -> "
             "No"}),
     [](const ::testing::TestParamInfo<BatchMessageRow> &row) { return std::string(row.param.name); });
+
+// Copies lock the clip they write, not the program folder: while a window runs on the folder and
+// another copy writes one clip, a batch run on another clip makes its video.
+TEST_F(BatchTest, RunsBesideAWindowAndACopyOnAnotherClip)
+{
+    fx.makeClip(u"Wald"_s, 2);
+    InstanceLock window(fx.root());
+    InstanceLock otherCopy(fx.root(), u"Wald"_s);
+    ASSERT_TRUE(window.tryLock() && otherCopy.tryLock());
+    const RunResult r = run({"--make-video", "Garten"});
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(probe(fx.video(u"Garten"_s)).frames, 3);
+    EXPECT_EQ(run({"--make-video", "Wald"}).code, 3);
+}
 
 // MP4 with H.264 unless told otherwise, kept in Clip.ini with the fit; 64 × 48 frames in a 96 × 48
 // video keep their shape between black bars 16 pixels wide, or fill it when stretched.

@@ -1,6 +1,6 @@
 // Real failures through the form's logic: a full disk (a small tmpfs filled up to a few pages)
-// while the AVI, temp.bmp and Clip.ini are written; frames that vanish or get cut while the video
-// is written; a clips folder that is missing or a file; a desktop without a trash.
+// while the AVI, the format frame's bitmap file and Clip.ini are written; frames that vanish or get cut while
+// the video is written; a clips folder that is missing or a file; a desktop without a trash.
 
 #include "form/clipsettings.h"
 #include "form/uitext.h"
@@ -102,7 +102,7 @@ protected:
 };
 
 // The clips folder is full: the writer fails part-way, reports it once, and what it wrote plays.
-// The old video and the frames are untouched, no temp.bmp is left, the options are stored.
+// The old video and the frames are untouched, no bitmap file is left, the options are stored.
 TEST_P(FullDiskTest, ClipsFolderFull)
 {
     TmpfsMount disk(fx.root() + u"Clips"_s, 1024);
@@ -117,7 +117,7 @@ TEST_P(FullDiskTest, ClipsFolderFull)
     EXPECT_TRUE(fx.form.clipList.isEnabled());
 }
 
-// The whole program folder is full: temp.bmp, the AVI and Clip.ini share the little room left.
+// The whole program folder is full: the bitmap file, the AVI and Clip.ini share the little room left.
 // Clip.ini keeps every value either old or new and loses no line; nothing else changes.
 TEST_P(FullDiskTest, ProgramFolderFull)
 {
@@ -130,7 +130,7 @@ TEST_P(FullDiskTest, ProgramFolderFull)
     const auto before = runOnFullDisk(fx.root() + u"filler"_s, except);
     const QStringList reported = fx.messages.errors();
     ASSERT_EQ(reported.size(), 1);
-    // With no room at all temp.bmp cannot be written; with a little, whatever fails first.
+    // With no room at all the bitmap file cannot be written; with a little, whatever fails first.
     EXPECT_TRUE(reported[0] == fx.form.uiText(kUiFramesNotLoaded) ||
                 (leave > 0 && reported[0] == fx.form.uiText(kUiWriteFailed)));
     EXPECT_EQ(snapshot(fx.root(), except), before);
@@ -248,7 +248,8 @@ TEST(Faults, ClipsFolderGoneOrAFileDeletedFrameNeverInTheCurrentFolder)
         EXPECT_EQ(readFile(clips), isFile ? QByteArray("not a folder") : QByteArray());
         EXPECT_EQ(QFileInfo(clips).isFile(), isFile);
         EXPECT_TRUE(QFile::exists(local.clipPath(kClip) + u"Clip.ini"_s) &&
-                    !QFile::exists(local.root() + u"temp.bmp"_s) && local.form.clipList.isEnabled());
+                    QDir(local.root()).entryList({u"temp*"_s}, QDir::Files).isEmpty() &&
+                    local.form.clipList.isEnabled());
     }
 
     // Deleting a frame where the desktop has no home trash (no data folder) removes the file; it never
