@@ -25,6 +25,8 @@
 #include "form/uitext.h"
 #include "video/compressionchooser.h"
 #include "video/compressors.h"
+#include "video/soundtrack.h"
+#include "making/videocommand.h"
 
 namespace tavelon {
 
@@ -193,6 +195,19 @@ int runBatchJob(int argc, char **argv, const ProgramFolder &where, const QString
         form.output.container = *options.container;
     if (options.fit)
         form.output.fit = *options.fit;
+    if (options.deflicker)
+        form.output.deflicker = *options.deflicker;
+    if (options.audio) {
+        // A relative path names a file from where the command runs; a URL stays as it is, refused below.
+        const bool relativeFile = !options.audio->isEmpty() && !options.audio->contains(QLatin1Char(':')) &&
+                                  QFileInfo(*options.audio).isRelative();
+        form.output.audio = relativeFile ? QFileInfo(*options.audio).absoluteFilePath() : *options.audio;
+    }
+    // Checked before anything is written, also when the clip's Clip.ini names it.
+    if (!form.output.audio.isEmpty()) {
+        if (const std::optional<int> problem = soundtrackMessage(checkSoundtrack(form.output.audio)))
+            return usageError(form.uiText(*problem).arg(form.output.audio));
+    }
 
     // MP4 takes only some compressors; without --compressor it gets H.264.
     const bool mp4 = form.output.container == Container::Mp4;
@@ -200,6 +215,8 @@ int runBatchJob(int argc, char **argv, const ProgramFolder &where, const QString
         options.compressor.value_or(mp4 ? QStringLiteral("h264") : QStringLiteral("uncompressed"));
     compress.container = form.output.container;
     compress.fit = form.output.fit;
+    compress.deflicker = form.output.deflicker;
+    compress.audio = form.output.audio;
     const std::optional<CompressorInfo> compressor = findCompressor(compress.codec);
     if (!compressor)
         return usageError(form, ShownText::CliUnknownCompressor, {compress.codec});

@@ -128,13 +128,29 @@ const std::vector<OptionRow> &optionTable()
              cl.batch.container = containerFromName(value);
              return cl.batch.container.has_value();
          }},
-        {QStringLiteral("fit"), QStringLiteral("stretch|pad"),
-         QStringLiteral(
-             "frames of another shape stretched, or kept between black bars (default: the clip's)"),
+        {QStringLiteral("fit"), QStringLiteral("stretch|pad|crop"),
+         QStringLiteral("frames of another shape stretched, kept between black bars, or covering the video "
+                        "with the overhang cut off (default: the clip's)"),
          Group::MakeVideo,
          [](CommandLine &cl, const QString &value) {
              cl.batch.fit = fitFromName(value);
              return cl.batch.fit.has_value();
+         }},
+        {QStringLiteral("deflicker"), QStringLiteral("N"),
+         QStringLiteral("each frame's brightness evened out towards the mean of the N frames around it, "
+                        "2-99; 0 is off (default: the clip's)"),
+         Group::MakeVideo,
+         [](CommandLine &cl, const QString &value) {
+             cl.batch.deflicker = parseInt(value, 0, kMaxDeflickerWindow);
+             return cl.batch.deflicker && *cl.batch.deflicker != 1;
+         }},
+        {QStringLiteral("audio"), QStringLiteral("FILE"),
+         QStringLiteral("a local audio file as the soundtrack (AAC in MP4, MP3 in AVI), cut to the video's "
+                        "length with a one-second fade-out; \"\" for none (default: the clip's)"),
+         Group::MakeVideo,
+         [](CommandLine &cl, const QString &value) {
+             cl.batch.audio = value;
+             return true;
          }},
         {QStringLiteral("compressor"), QStringLiteral("ID"),
          QStringLiteral("an id from --list-compressors (default: uncompressed; h264 for mp4)"),

@@ -29,6 +29,8 @@ struct BatchOptions
     bool overlay = false;
     std::optional<Container> container; // the clip's stored one when not given
     std::optional<Fit> fit;             // the clip's stored one when not given
+    std::optional<int> deflicker;       // the clip's stored one when not given; 0: off
+    std::optional<QString> audio;       // the clip's stored one when not given; empty: none
     std::optional<QString> compressor;  // not given: uncompressed, or h264 for MP4
     std::optional<int> quality;
     std::optional<int> keyframes;

@@ -156,6 +156,10 @@ void restoreOptions(MainForm &f, const ClipSettings &ini)
     f.output.container =
         containerFromName(ini.read(ClipSettings::Container, QString())).value_or(Container::Avi);
     f.output.fit = fitFromName(ini.read(ClipSettings::Fit, QString())).value_or(Fit::Stretch);
+    const int deflicker = integerValueOf(ini.read(ClipSettings::Deflicker, QString())).value_or(0);
+    f.output.deflicker = deflicker >= 2 && deflicker <= kMaxDeflickerWindow ? deflicker : 0;
+    // Checked when a video is made: a clip folder may come from someone else.
+    f.output.audio = ini.read(ClipSettings::Audio, QString());
 }
 
 } // namespace

@@ -18,9 +18,9 @@ ClipSettings::ClipSettings(const QString &clipPath)
 
 QString ClipSettings::keyName(Key key)
 {
-    static const char *const names[] = {"ClipName", "Format",    "FrameRate", "Width",     "Height",
-                                        "Speed",    "Direction", "Copyright", "Text",      "Border",
-                                        "Box",      "Pos",       "Size",      "Container", "Fit"};
+    static const char *const names[] = {"ClipName",  "Format",    "FrameRate", "Width",     "Height", "Speed",
+                                        "Direction", "Copyright", "Text",      "Border",    "Box",    "Pos",
+                                        "Size",      "Container", "Fit",       "Deflicker", "Audio"};
     return QString::fromLatin1(names[key]);
 }
 
@@ -62,6 +62,8 @@ bool ClipSettings::writeFrom(const MainForm &form)
         {Size, QString::number(storedListIndex(form.overlaySize.items(), form.overlaySize.text()))},
         {Container, containerName(form.output.container)},
         {Fit, fitName(form.output.fit)},
+        {Deflicker, QString::number(form.output.deflicker)},
+        {Audio, form.output.audio},
     };
     bool ok = true;
     for (const auto &[key, value] : values)

@@ -28,7 +28,9 @@ public:
         Pos,
         Size,
         Container, // "avi" or "mp4"; missing or unknown: avi
-        Fit        // "stretch" or "pad"; missing or unknown: stretch
+        Fit,       // "stretch", "pad" or "crop"; missing or unknown: stretch
+        Deflicker, // the deflicker window in frames; 0, missing or not a number: off
+        Audio      // the soundtrack's audio file; empty or missing: none
     };
 
     explicit ClipSettings(const QString &clipPath);

@@ -29,6 +29,12 @@ enum class ShownText {
     Container,         // lblContainer: the file format (AVI, MP4)
     FitPad,            // chkFitPad: frames of another shape fitted with black bars
     NoBrowserPlayback, // lblNoBrowserPlayback: web browsers do not play compressor %1 in MP4
+    Fit,               // lblFit: how frames of another shape go into the video
+    FitStretch,        // optFitStretch: stretched over the video
+    FitCrop,           // optFitCrop: covering the video, the overhang cut off
+    Deflicker,         // chkDeflicker: flicker evened out over the frames counted after it
+    Soundtrack,        // lblSoundtrack: the audio file
+    SoundtrackChoose,  // cmdSoundtrack: opens the file chooser
     MessageYes,        // cmdMsgYes
     MessageNo,         // cmdMsgNo
     MessageOk,         // cmdMsgOk

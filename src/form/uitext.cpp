@@ -50,6 +50,9 @@ const QStringList &builtInUiTexts()
         QStringLiteral("Der Programmordner kann nicht angelegt werden:"),
         QStringLiteral(
             "Von diesem Clip wird gerade in einem anderen Fenster oder Auftrag ein Video erstellt."),
+        QStringLiteral("Die Tonspur \"%1\" ist keine Datei auf diesem Rechner und wird nicht geöffnet."),
+        QStringLiteral("Die Tonspur \"%1\" fehlt oder kann nicht gelesen werden."),
+        QStringLiteral("In \"%1\" ist kein Ton, der sich lesen lässt."),
     };
     return texts;
 }

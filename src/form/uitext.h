@@ -48,9 +48,12 @@ enum UiTextEntry : int {
     kUiNotAFrame,        // %1 file
     kUiCheckSummary,     // %1 frames, %2 × %3 first size, %4 seconds, %5 speed; singular|plural
     kUiCheckIncomplete,
-    kUiMoreProblems,  // %1 further lines
-    kUiProgramFolder, // the program folder that cannot be made (its path follows)
-    kUiClipBusy,      // another copy is writing the clip's video
+    kUiMoreProblems,         // %1 further lines
+    kUiProgramFolder,        // the program folder that cannot be made (its path follows)
+    kUiClipBusy,             // another copy is writing the clip's video
+    kUiSoundtrackNotLocal,   // %1 the audio file named
+    kUiSoundtrackUnreadable, // %1 the audio file
+    kUiSoundtrackNoAudio,    // %1 the audio file
 };
 static_assert(kUiVideoLength == kClassicUiTexts);
 

@@ -23,12 +23,20 @@ std::optional<Container> containerFromName(const QString &name)
 
 QString fitName(Fit fit)
 {
-    return fit == Fit::Pad ? QStringLiteral("pad") : QStringLiteral("stretch");
+    switch (fit) {
+    case Fit::Stretch:
+        break;
+    case Fit::Pad:
+        return QStringLiteral("pad");
+    case Fit::Crop:
+        return QStringLiteral("crop");
+    }
+    return QStringLiteral("stretch");
 }
 
 std::optional<Fit> fitFromName(const QString &name)
 {
-    for (Fit f : {Fit::Stretch, Fit::Pad}) {
+    for (Fit f : {Fit::Stretch, Fit::Pad, Fit::Crop}) {
         if (name.compare(fitName(f), Qt::CaseInsensitive) == 0)
             return f;
     }

@@ -11,6 +11,7 @@
 #include "form/clipsettings.h"
 #include "making/videowriter.h"
 #include "video/compressionchooser.h"
+#include "video/soundtrack.h"
 
 namespace tavelon {
 
@@ -31,6 +32,21 @@ QString VideoCommand::nextFreeName(const QString &clipsPath, const QString &clip
         name = clip + QLatin1Char('_') + QString::number(n);
     } while (QFileInfo::exists(clipsPath + name + extension));
     return name;
+}
+
+std::optional<int> soundtrackMessage(SoundtrackProblem problem)
+{
+    switch (problem) {
+    case SoundtrackProblem::None:
+        break;
+    case SoundtrackProblem::NotLocalFile:
+        return kUiSoundtrackNotLocal;
+    case SoundtrackProblem::Unreadable:
+        return kUiSoundtrackUnreadable;
+    case SoundtrackProblem::NoAudio:
+        return kUiSoundtrackNoAudio;
+    }
+    return std::nullopt;
 }
 
 void VideoCommand::Command1_Click(int index)
@@ -67,11 +83,21 @@ void VideoCommand::Command1_Click(int index)
     CompressOptions options; // the compressor's settings start from the defaults on every run
     options.container = f.output.container;
     options.fit = f.output.fit;
-    const bool chosen = m_chooser.chooseCompression(options) == 1;
+    options.deflicker = f.output.deflicker;
+    options.audio = f.output.audio;
+    bool chosen = m_chooser.chooseCompression(options) == 1;
+    if (chosen)
+        f.output = {options.container, options.fit, options.deflicker, options.audio};
+    // A soundtrack that cannot serve is named before any file is touched.
+    if (chosen && !options.audio.isEmpty()) {
+        if (const std::optional<int> problem = soundtrackMessage(checkSoundtrack(options.audio))) {
+            m_messages.inform(f.state.AppTitle, f.uiText(*problem).arg(options.audio), MessageIcon::Warning);
+            chosen = false;
+        }
+    }
     bool created = false; // the writer created or emptied videoPath
     QString videoPath;
     if (chosen) {
-        f.output = {options.container, options.fit};
         const QString extension = fileExtension(options.container);
         f.state.VideoName = f.clipList.text();
         const QString existing = f.state.ClipsPath + f.state.VideoName + extension;

@@ -4,12 +4,19 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace tavelon {
 
 class CompressionChooser;
 class MainForm;
 class MessageService;
 class VideoWriter;
+enum class SoundtrackProblem;
+
+// The UiText entry (its %1 the file) that says why an audio file cannot be a video's soundtrack;
+// none when it can.
+std::optional<int> soundtrackMessage(SoundtrackProblem problem);
 
 // The make-video command: asks for the compression (container, compressor, fit; chooser stands in
 // for the compression dialog), picks the output name (asking before an existing video is replaced),

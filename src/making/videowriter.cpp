@@ -17,7 +17,8 @@
 #include "image/bmpwriter.h"
 #include "image/cdib.h"
 #include "overlay/overlay.h"
-#include "image/videoshape.h"
+#include "image/deflicker.h"
+#include "image/framefit.h"
 
 namespace tavelon {
 
@@ -91,19 +92,9 @@ bool VideoWriter::MakeVideoFile(const QString &fileName, int frameRate, const Co
             m_messages.inform(f.state.AppTitle, f.uiText(kUiWriteFailed), MessageIcon::Information);
     };
 
-    // sourceFrame scaled into videoFrame: stretched over all of it, or with the frame's shape kept inside
-    // the video's display shape and black bars around it.
+    // sourceFrame scaled into videoFrame as the fit says.
     auto compose = [&](ScaleThreads threads) {
-        if (options.fit == Fit::Pad && !save.isNull()) {
-            const QRect target =
-                paddedRect(f.sourceFrame.frameSize(), save.size(), pixelAspectFor(save.size()));
-            if (target != save.rect()) {
-                save.fill(Qt::black);
-                stretchInto(f.sourceFrame.image(), save, target, threads);
-                return;
-            }
-        }
-        stretchInto(f.sourceFrame.image(), save, save.width(), save.height(), threads);
+        fitInto(f.sourceFrame.image(), f.sourceFrame.frameSize(), save, options.fit, threads);
     };
 
     // The order the frames are expected in, for reading ahead only: the passes below read the
@@ -113,6 +104,14 @@ bool VideoWriter::MakeVideoFile(const QString &fileName, int frameRate, const Co
     // the frame after it, while the format frame is decoded.
     const int n = f.frameFiles.count();
     const QList<int> plan = frameOrder(f.state.PlayDirection, n);
+    // Deflicker needs the frames around each one: their brightness from reduced decodes first.
+    std::vector<double> gains;
+    if (options.deflicker >= 2) {
+        QStringList paths;
+        for (int i = 0; i < n; ++i)
+            paths << f.state.ClipPath + f.frameFiles.item(i);
+        gains = deflickerGains(surveyBrightness(paths), options.deflicker);
+    }
     const int firstToRead = !plan.isEmpty() && f.frameSlider.value() == plan.first() ? 1 : 0;
     m_preview.prefetch(plan.mid(firstToRead, Preview::kReadAhead));
 
@@ -138,6 +137,8 @@ bool VideoWriter::MakeVideoFile(const QString &fileName, int frameRate, const Co
 
     // An existing video of this name is emptied only now, when there is a frame to write.
     run.store(aviFileOpen(run.file, fileName, options.container));
+    if (run.result == 0 && !options.audio.isEmpty())
+        run.store(aviFileSetSoundtrack(run.file.get(), options.audio, plan.size()));
     if (run.result != 0) {
         exitPath();
         return false;
@@ -165,8 +166,8 @@ bool VideoWriter::MakeVideoFile(const QString &fileName, int frameRate, const Co
     // JPEG frames stretched whole into a video coded as 4:2:0 go to the encoder as their own YCbCr
     // samples, shrunk, without a round trip through RGB. Frames that get the overlay are drawn on
     // in RGB, as before.
-    const bool yuvFrames =
-        options.fit == Fit::Stretch && f.showOverlay.value() != 1 && aviStreamTakesYuv(run.compressed.get());
+    const bool yuvFrames = options.fit == Fit::Stretch && f.showOverlay.value() != 1 && gains.empty() &&
+                           aviStreamTakesYuv(run.compressed.get());
     m_preview.setWritingPlanes(yuvFrames);
 
     const int total = int(plan.size());
@@ -187,9 +188,12 @@ bool VideoWriter::MakeVideoFile(const QString &fileName, int frameRate, const Co
         const bool inPlanes = m_preview.planesLatest();
         const bool overlay = f.showOverlay.value() == 1;
         const bool show = !shown.isValid() || shown.elapsed() >= kShowEveryMs || written + 1 >= total;
-        if (!inPlanes)
+        if (!inPlanes) {
             compose(ScaleThreads::Single);
-        else if (overlay || show)
+            // Scaled at the video's size, which costs less than at the frame's; before the text box.
+            if (std::size_t(i) < gains.size())
+                applyGain(save, gains[std::size_t(i)]);
+        } else if (overlay || show)
             loader.toImage(m_preview.writtenPlanes(), save);
         if (overlay)
             m_overlay.PrintCopyrightAVI();

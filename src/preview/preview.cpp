@@ -4,7 +4,9 @@
 
 #include "form/mainform.h"
 #include "image/frameloader.h"
+#include "image/framefit.h"
 #include "image/framescaler.h"
+#include "services/numbertext.h"
 
 namespace tavelon {
 
@@ -164,8 +166,12 @@ void Preview::slPre_Change()
     m_form.sourceFrame.setFrameSize(frameSize);
     if (m_form.state.MakingVideo)
         return;
+    // A frame that will be cropped is shown cropped, as the video will show it.
+    const QSize video(integerValueOf(m_form.widthBox.text()).value_or(0),
+                      integerValueOf(m_form.heightBox.text()).value_or(0));
     const QSize s = stretchSize();
-    stretchInto(m_form.sourceFrame.image(), m_form.previewPicture.image(), s.width(), s.height());
+    stretchInto(shownPart(m_form.sourceFrame.image(), video, m_form.output.fit),
+                m_form.previewPicture.image(), s.width(), s.height());
     m_form.previewPicture.refresh();
     emit frameShown();
 }

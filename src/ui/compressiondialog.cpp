@@ -5,9 +5,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
@@ -19,7 +21,8 @@ namespace tavelon {
 
 CompressionDialog::CompressionDialog(const MainForm &form, QWidget *parent)
     : QDialog(parent), m_compressors(availableCompressors()), m_container(new QComboBox(this)),
-      m_fit(new QCheckBox(shownText(form, ShownText::FitPad), this)), m_codec(new QComboBox(this)),
+      m_fit(new QComboBox(this)), m_deflicker(new QCheckBox(shownText(form, ShownText::Deflicker), this)),
+      m_deflickerWindow(new QSpinBox(this)), m_audio(new QLineEdit(this)), m_codec(new QComboBox(this)),
       m_quality(new QSlider(Qt::Horizontal, this)), m_qualityValue(new QLabel(this)),
       m_keyFrames(new QSpinBox(this)), m_dataRate(new QSpinBox(this)), m_browserNote(new QLabel(this)),
       m_browserNoteText(shownText(form, ShownText::NoBrowserPlayback))
@@ -30,6 +33,22 @@ CompressionDialog::CompressionDialog(const MainForm &form, QWidget *parent)
     for (Container c : {Container::Avi, Container::Mp4})
         m_container->addItem(containerName(c).toUpper(), int(c));
     m_fit->setObjectName(QStringLiteral("fit"));
+    m_fit->addItem(shownText(form, ShownText::FitStretch), int(Fit::Stretch));
+    m_fit->addItem(shownText(form, ShownText::FitPad), int(Fit::Pad));
+    m_fit->addItem(shownText(form, ShownText::FitCrop), int(Fit::Crop));
+    m_deflicker->setObjectName(QStringLiteral("deflicker"));
+    m_deflickerWindow->setObjectName(QStringLiteral("deflickerWindow"));
+    m_deflickerWindow->setRange(2, kMaxDeflickerWindow);
+    m_deflickerWindow->setSuffix(shownText(form, ShownText::KeyFramesUnit));
+    connect(m_deflicker, &QCheckBox::toggled, m_deflickerWindow, &QSpinBox::setEnabled);
+    m_audio->setObjectName(QStringLiteral("audio"));
+    auto *chooseAudio = new QPushButton(shownText(form, ShownText::SoundtrackChoose), this);
+    const QString soundtrackTitle = shownText(form, ShownText::Soundtrack);
+    connect(chooseAudio, &QPushButton::clicked, this, [this, soundtrackTitle] {
+        const QString file = QFileDialog::getOpenFileName(this, soundtrackTitle, m_audio->text());
+        if (!file.isEmpty())
+            m_audio->setText(file);
+    });
     m_codec->setObjectName(QStringLiteral("codec"));
     m_browserNote->setObjectName(QStringLiteral("browserNote"));
     m_browserNote->setWordWrap(true);
@@ -61,7 +80,16 @@ CompressionDialog::CompressionDialog(const MainForm &form, QWidget *parent)
     rows->addRow(shownText(form, ShownText::Quality), qualityRow);
     rows->addRow(shownText(form, ShownText::KeyFrames), m_keyFrames);
     rows->addRow(shownText(form, ShownText::DataRate), m_dataRate);
-    rows->addRow(m_fit);
+    rows->addRow(shownText(form, ShownText::Fit), m_fit);
+    auto *deflickerRow = new QHBoxLayout;
+    deflickerRow->addWidget(m_deflicker);
+    deflickerRow->addWidget(m_deflickerWindow);
+    deflickerRow->addStretch();
+    rows->addRow(deflickerRow);
+    auto *audioRow = new QHBoxLayout;
+    audioRow->addWidget(m_audio);
+    audioRow->addWidget(chooseAudio);
+    rows->addRow(soundtrackTitle, audioRow);
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setText(shownText(form, ShownText::CompressionOk));
@@ -112,7 +140,11 @@ void CompressionDialog::setOptions(const CompressOptions &options)
     const int container = m_container->findData(int(options.container));
     m_container->setCurrentIndex(std::max(container, 0));
     fillCodecs();
-    m_fit->setChecked(options.fit == Fit::Pad);
+    m_fit->setCurrentIndex(std::max(m_fit->findData(int(options.fit)), 0));
+    m_deflicker->setChecked(options.deflicker >= 2);
+    m_deflickerWindow->setValue(options.deflicker >= 2 ? options.deflicker : 9);
+    m_deflickerWindow->setEnabled(m_deflicker->isChecked());
+    m_audio->setText(options.audio);
     // A compressor that does not fit the container leaves fillCodecs()'s choice.
     const int index = m_codec->findData(options.codec);
     if (index >= 0)
@@ -128,7 +160,9 @@ CompressOptions CompressionDialog::options() const
 {
     CompressOptions o;
     o.container = Container(m_container->currentData().toInt());
-    o.fit = m_fit->isChecked() ? Fit::Pad : Fit::Stretch;
+    o.fit = Fit(m_fit->currentData().toInt());
+    o.deflicker = m_deflicker->isChecked() ? m_deflickerWindow->value() : 0;
+    o.audio = m_audio->text().trimmed();
     o.codec = m_codec->currentData().toString();
     o.quality = m_quality->value();
     o.keyFrameEvery = m_keyFrames->value();
@@ -179,6 +213,8 @@ int DialogCompressionChooser::chooseCompression(CompressOptions &options)
     CompressOptions start;
     start.container = options.container;
     start.fit = options.fit;
+    start.deflicker = options.deflicker;
+    start.audio = options.audio;
     dialog.setOptions(start);
     if (dialog.exec() != QDialog::Accepted)
         return 0;

@@ -10,6 +10,7 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QLineEdit;
 class QSlider;
 class QSpinBox;
 class QWidget;
@@ -19,9 +20,9 @@ namespace tavelon {
 class MainForm;
 
 // The video-compression dialog: the container (AVI or MP4), the compressors that fit it by
-// description, with the quality, key-frame and data-rate settings that apply to the chosen one, and
-// whether frames of another shape keep it between black bars. Its texts are the form's shown texts
-// (frmCompression, lblCompressor …).
+// description, with the quality, key-frame and data-rate settings that apply to the chosen one, how
+// frames of another shape are fitted, deflicker with its window, and a soundtrack. Its texts are the form's
+// shown texts (frmCompression, lblCompressor …).
 class CompressionDialog : public QDialog
 {
     Q_OBJECT
@@ -39,7 +40,10 @@ private:
 
     std::vector<CompressorInfo> m_compressors;
     QComboBox *m_container;
-    QCheckBox *m_fit;
+    QComboBox *m_fit;
+    QCheckBox *m_deflicker;
+    QSpinBox *m_deflickerWindow;
+    QLineEdit *m_audio;
     QComboBox *m_codec;
     QSlider *m_quality;
     QLabel *m_qualityValue;
@@ -57,7 +61,7 @@ QString browserNote(const QString &pattern, const CompressorInfo &compressor);
 QStringList compressorLines(const MainForm &form);
 
 // Asks with a fresh CompressionDialog whose compressor settings start from the defaults on every
-// run, and its container and fit from those given in options (the clip's).
+// run, and its container, fit, deflicker and soundtrack from those given in options (the clip's).
 class DialogCompressionChooser : public CompressionChooser
 {
 public:

@@ -12,8 +12,8 @@
 namespace tavelon {
 
 // What the compression dialog chose for one video: the container, which compressor and its
-// settings, and how frames of another shape are fitted. The compressor's settings start from these
-// defaults on every run; the container and the fit start from the clip's.
+// settings, how frames of another shape are fitted, deflicker and the soundtrack. The compressor's
+// settings start from these defaults on every run; the rest from the clip's.
 struct CompressOptions
 {
     QString codec = QStringLiteral("uncompressed"); // a CompressorInfo id
@@ -22,6 +22,8 @@ struct CompressOptions
     int dataRateKbps = 0;                           // kbit/s; 0: quality decides
     Container container = Container::Avi;
     Fit fit = Fit::Stretch;
+    int deflicker = 0; // frames in the deflicker window; 0: off
+    QString audio{};   // the soundtrack's audio file; empty: none
 
     friend bool operator==(const CompressOptions &, const CompressOptions &) = default;
 };

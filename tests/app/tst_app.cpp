@@ -102,9 +102,9 @@ INSTANTIATE_TEST_SUITE_P(
                 ShownText::CliInvalidValue,
                 {"mkv", "--container"}},
         Refusal{"UnknownFit",
-                {"--make-video", "a", "--fit", "crop"},
+                {"--make-video", "a", "--fit", "squeeze"},
                 ShownText::CliInvalidValue,
-                {"crop", "--fit"}}),
+                {"squeeze", "--fit"}}),
     [](const ::testing::TestParamInfo<Refusal> &row) { return std::string(row.param.name); });
 
 // A refused command line is still told in the language it asks for, wherever --root and
@@ -378,13 +378,13 @@ protected:
 
 TEST_F(LanguageTest, BuiltInTextsWithoutUsableFileThenALanguageFileReplacesTheTable)
 {
-    ASSERT_EQ(builtInUiTexts().size(), kUiClipBusy + 1);
+    ASSERT_EQ(builtInUiTexts().size(), kUiSoundtrackNoAudio + 1);
     EXPECT_EQ(builtInUiTexts().at(15), u"überschrieben werden ?"_s);
     form.uiTextList.addItem(u"stale"_s);
     FillLanguageList(form);
     EXPECT_EQ(form.uiTextList.items(), builtInUiTexts());
     EXPECT_EQ(form.uiText(kUiFolderExists), u"Ordner existiert bereits !"_s);
-    EXPECT_EQ(form.uiText(kUiClipBusy + 1), QString());
+    EXPECT_EQ(form.uiText(kUiSoundtrackNoAudio + 1), QString());
 
     ASSERT_TRUE(QDir().mkpath(form.state.LanguagePath + u"Folder3.lng"_s));
     for (const char *name : {"Francais", "Folder", ""}) {

@@ -217,7 +217,7 @@ TEST_F(VideoCommandTest, ClipIniKeysInOrder)
               (QStringList{"[ClipSettings]", "ClipName=Garten", "Format=VCD PAL", "FrameRate=25", "Width=32",
                            "Height=24", "Speed=8", "Direction=0", "Copyright=0",
                            QString::fromLatin1("Text=\xA9 Wald"), "Border=0", "Box=0", "Pos=0", "Size=1",
-                           "Container=avi", "Fit=stretch"}));
+                           "Container=avi", "Fit=stretch", "Deflicker=0", "Audio="}));
 }
 
 // A Clip.ini written by hand keeps what the program does not own: comments, other sections, unknown

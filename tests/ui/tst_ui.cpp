@@ -323,10 +323,15 @@ TEST(CompressionDialog, ListsEnablesAndNarrowsCompressorsTheChooserStartsFromThe
     ASSERT_EQ(chooseAndClose(options, true), 1);
     EXPECT_EQ(options, CompressOptions{availableCompressors()[1].id});
 
-    // The container and the fit start from those given (the clip's), the fit box is read back.
-    options = {.container = Container::Mp4, .fit = Fit::Pad};
+    // The container, fit, deflicker and soundtrack start from those given (the clip's) and are read
+    // back.
+    options = {.container = Container::Mp4, .fit = Fit::Crop, .deflicker = 7, .audio = u"/m/a.mp3"_s};
     ASSERT_EQ(chooseAndClose(options, true), 1);
-    EXPECT_EQ(options, (CompressOptions{.codec = u"h264"_s, .container = Container::Mp4, .fit = Fit::Pad}))
+    EXPECT_EQ(options, (CompressOptions{.codec = u"h264"_s,
+                                        .container = Container::Mp4,
+                                        .fit = Fit::Crop,
+                                        .deflicker = 7,
+                                        .audio = u"/m/a.mp3"_s}))
         << "the second of MP4's compressors";
 }
 
