@@ -28,14 +28,15 @@ protected:
 };
 
 // The ninth format: 3840 × 2160 at 25 frames/s, stored by its name.
-TEST_F(TimelapseBatchTest, FourKFormat)
+TEST_F(TimelapseBatchTest, FourKFormatWithH265TaggedForApplePlayers)
 {
     fx.makeClip(u"Stadt"_s, 2, QSize(96, 54));
     const RunResult r = run({"--make-video", "Stadt", "--format", "4K UHD 16:9", "--speed", "25",
                              "--container", "mp4", "--compressor", "h265"});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
     const Probe p = probe(mp4(u"Stadt"_s));
-    EXPECT_EQ(std::tuple(p.width, p.height, p.frameRate, p.frames), std::tuple(3840, 2160, u"25/1"_s, 2));
+    EXPECT_EQ(std::tuple(p.codecName, p.codecTag, p.width, p.height, p.frameRate, p.frames),
+              std::tuple(u"hevc"_s, u"hvc1"_s, 3840, 2160, u"25/1"_s, 2));
     EXPECT_EQ(GetIniString("ClipSettings", "Format", fx.clipPath(u"Stadt"_s) + "Clip.ini", QString()),
               u"4K UHD 16:9"_s);
 }
