@@ -205,8 +205,11 @@ int runBatchJob(int argc, char **argv, const ProgramFolder &where, const QString
     }
     // Checked before anything is written, also when the clip's Clip.ini names it.
     if (!form.output.audio.isEmpty()) {
-        if (const std::optional<int> problem = soundtrackMessage(checkSoundtrack(form.output.audio)))
-            return usageError(form.uiText(*problem).arg(form.output.audio));
+        if (const std::optional<int> problem = soundtrackMessage(checkSoundtrack(form.output.audio))) {
+            printLine(stderr,
+                      QStringLiteral("brimholt-tavelon: ") + form.uiText(*problem).arg(form.output.audio));
+            return BatchUsage;
+        }
     }
 
     // MP4 takes only some compressors; without --compressor it gets H.264.

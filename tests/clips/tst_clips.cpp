@@ -230,11 +230,12 @@ TEST_F(VideoCommandTest, ClipIniKeepsWhatItDoesNotOwn)
                           "[Danach]\r\nB=2"));
     fx.start();
     fx.makeVideo();
-    EXPECT_EQ(readFile(fx.clipPath(u"Garten"_s) + u"Clip.ini"_s),
-              QByteArray("; von Hand\r\n[Andere]\r\nA=1\r\n[ClipSettings]\r\nUnbekannt=ja\nSpeed=12\r\n"
-                         "ClipName=Garten\r\nFormat=VCD PAL\r\nFrameRate=25\r\nWidth=32\r\nHeight=24\r\n"
-                         "Direction=0\r\nCopyright=0\r\nText=\xA9 BRIMHOLT\r\nBorder=0\r\nBox=0\r\nPos=3\r\n"
-                         "Size=1\r\nContainer=avi\r\nFit=stretch\r\n\r\n[Danach]\r\nB=2"));
+    EXPECT_EQ(
+        readFile(fx.clipPath(u"Garten"_s) + u"Clip.ini"_s),
+        QByteArray("; von Hand\r\n[Andere]\r\nA=1\r\n[ClipSettings]\r\nUnbekannt=ja\nSpeed=12\r\n"
+                   "ClipName=Garten\r\nFormat=VCD PAL\r\nFrameRate=25\r\nWidth=32\r\nHeight=24\r\n"
+                   "Direction=0\r\nCopyright=0\r\nText=\xA9 BRIMHOLT\r\nBorder=0\r\nBox=0\r\nPos=3\r\n"
+                   "Size=1\r\nContainer=avi\r\nFit=stretch\r\nDeflicker=0\r\nAudio=\r\n\r\n[Danach]\r\nB=2"));
 }
 
 TEST_F(VideoCommandTest, SecondRequestWhileWritingIsRefused)
