@@ -273,7 +273,7 @@ int runClipCheck(int argc, char **argv, const ProgramFolder &where, const QStrin
     const ClipCheckResult result = checkClip(clipPath);
     for (const QString &line : clipCheckReport(result, form, speed, direction))
         printLine(stdout, line);
-    return result.problems.isEmpty() && result.complete ? BatchOk : BatchFailed;
+    return result.problems.isEmpty() && result.complete && hasReadableFrame(result) ? BatchOk : BatchFailed;
 }
 
 } // namespace tavelon

@@ -33,9 +33,14 @@ QString problemLine(const ClipProblem &p, const ClipCheckResult &result, const M
 QString summaryLine(const ClipCheckResult &result, const MainForm &form, int speed,
                     PlayingDirection direction)
 {
+    if (!hasReadableFrame(result))
+        return pluralForm(form.uiText(kUiCheckNoReadableFrame), result.frames).arg(result.frames);
+    // A check that ended before it read a frame knows no size.
+    const auto side = [&](int pixels) {
+        return result.firstSize.isEmpty() ? QStringLiteral("?") : QString::number(pixels);
+    };
     return pluralForm(form.uiText(kUiCheckSummary), result.frames)
-        .arg(QString::number(result.frames), QString::number(result.firstSize.width()),
-             QString::number(result.firstSize.height()),
+        .arg(QString::number(result.frames), side(result.firstSize.width()), side(result.firstSize.height()),
              secondsText(videoSeconds(result.frames, direction, speed)), QString::number(std::max(speed, 1)));
 }
 
@@ -143,6 +148,8 @@ void ClipStatus::show(quint64 generation, const ClipCheckResult &result)
     }
     if (problems > 0)
         f.clipCheckResult.setCaption(pluralForm(f.uiText(kUiProblemsFound), problems).arg(problems));
+    else if (!hasReadableFrame(result))
+        f.clipCheckResult.setCaption(lines.last()); // an empty clip: no video can be made of it
     else
         f.clipCheckResult.setCaption(f.uiText(result.complete ? kUiClipOk : kUiCheckIncomplete));
     f.clipCheckResult.setToolTip(lines.join(QLatin1Char('\n')));

@@ -53,6 +53,8 @@ const QStringList &builtInUiTexts()
         QStringLiteral("Die Tonspur \"%1\" ist keine Datei auf diesem Rechner und wird nicht geöffnet."),
         QStringLiteral("Die Tonspur \"%1\" fehlt oder kann nicht gelesen werden."),
         QStringLiteral("In \"%1\" ist kein Ton, der sich lesen lässt."),
+        QStringLiteral("%1 Frame, nicht lesbar: daraus entsteht kein Video|"
+                       "%1 Frames, keiner davon lesbar: daraus entsteht kein Video"),
     };
     return texts;
 }

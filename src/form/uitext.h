@@ -54,6 +54,7 @@ enum UiTextEntry : int {
     kUiSoundtrackNotLocal,   // %1 the audio file named
     kUiSoundtrackUnreadable, // %1 the audio file
     kUiSoundtrackNoAudio,    // %1 the audio file
+    kUiCheckNoReadableFrame, // %1 frames, none of them readable
 };
 static_assert(kUiVideoLength == kClassicUiTexts);
 

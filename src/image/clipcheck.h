@@ -38,6 +38,13 @@ struct ClipCheckResult
     bool complete = true;
 };
 
+// Whether the check read a frame, or would have, had it run to its end: a clip without one (empty,
+// or every frame damaged) makes no video.
+inline bool hasReadableFrame(const ClipCheckResult &result)
+{
+    return !result.firstSize.isEmpty() || !result.complete;
+}
+
 // Checks the clip folder clipPath (ending in a separator): lists its files, decodes every frame
 // and compares the frames' sizes and numbering. cancelled is asked between files; when it says
 // true the check ends with what it has. Safe to run on any thread.

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFileInfo>
 
 namespace tavelon {
 
@@ -70,6 +71,18 @@ QString pathIgnoringCase(const QString &folder, const QString &name)
     const QStringList entries =
         QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     return folder + entryIgnoringCase(entries, name).value_or(name);
+}
+
+QString freeBackupPath(const QString &file)
+{
+    constexpr int kMaxBackups = 9999;
+    for (int n = 1; n <= kMaxBackups; ++n) {
+        const QString backup = file + QStringLiteral(".bak") + (n > 1 ? QString::number(n) : QString());
+        const QFileInfo info(backup);
+        if (!info.exists() && !info.isSymLink())
+            return backup;
+    }
+    return {};
 }
 
 } // namespace tavelon

@@ -30,4 +30,8 @@ std::optional<QString> entryIgnoringCase(const QStringList &entries, const QStri
 // read and rewritten. folder + name when no spelling of it exists.
 QString pathIgnoringCase(const QString &folder, const QString &name);
 
+// Where a copy of file can be kept without replacing an earlier one: <file>.bak, else the first free
+// one of <file>.bak2, <file>.bak3 … (a dangling link counts as taken); empty when none is free.
+QString freeBackupPath(const QString &file);
+
 } // namespace tavelon

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "services/codepage1252.h"
+#include "services/fileservices.h"
 
 namespace tavelon {
 
@@ -71,14 +72,12 @@ FileContents readFileBytes(const QString &file)
     return {FileState::Text, bytes};
 }
 
-// Keeps a damaged settings file as <file>.bak, unless an earlier one is kept there already. False
-// when the backup is due but cannot be made, so the damaged file must stay.
+// Keeps a damaged settings file as <file>.bak, or .bak2 … beside earlier backups, which stay as
+// they are. False when the backup cannot be made, so the damaged file must stay.
 bool keepDamagedFile(const QString &file)
 {
-    const QString backup = file + QStringLiteral(".bak");
-    if (QFileInfo::exists(backup) || QFileInfo(backup).isSymLink())
-        return true;
-    return QFile::rename(file, backup);
+    const QString backup = freeBackupPath(file);
+    return !backup.isEmpty() && QFile::rename(file, backup);
 }
 
 QString decodeText(QByteArrayView bytes)

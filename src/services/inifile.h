@@ -12,8 +12,9 @@ QString GetIniString(const QString &section, const QString &key, const QString &
 
 // Replaces the key's value in place, keeping every other line, and creates the file, the section
 // and the key as needed. The file is replaced atomically. A damaged file (a NUL byte, or larger
-// than 16 MB) is renamed to <file>.bak, unless that backup exists already, and a fresh file takes
-// its place. False when the file cannot be written or is a folder or unreadable.
+// than 16 MB) is renamed to <file>.bak (.bak2, .bak3 … when earlier backups exist; none is
+// overwritten), and a fresh file takes its place. False when the file cannot be written or is a folder or
+// unreadable.
 bool WriteIniString(const QString &section, const QString &key, const QString &value, const QString &file);
 
 // A whole settings file in memory: read once, read and changed key by key under the rules above,

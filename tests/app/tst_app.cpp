@@ -240,7 +240,8 @@ TEST_F(IniFile, ReadsByRulesFilesThatAreNoSettingsReadAsDefaults)
     EXPECT_FALSE(WriteIniString("S", "k", "new", path("missing-folder/Clip.ini")));
 }
 
-// A damaged settings file is kept once as <name>.bak and a fresh one is written in its place.
+// A damaged settings file is kept as <name>.bak (.bak2 … beside earlier backups, never over one) and a
+// fresh one is written in its place.
 TEST_F(IniFile, DamagedFileIsKeptOnceAndReplacedLongValuesAreCut)
 {
     const QByteArray withNul("[ClipSettings]\r\nSpeed=12\r\n\0junk", 30);
@@ -254,11 +255,17 @@ TEST_F(IniFile, DamagedFileIsKeptOnceAndReplacedLongValuesAreCut)
         EXPECT_EQ(readFile(file), "[ClipSettings]\r\nSpeed=20\r\n");
         EXPECT_EQ(readFile(file + ".bak"), damaged);
 
-        // Damaged again: the first backup stays as it was.
+        // Damaged again, and again with .bak3 taken by a dangling link: each damaged file gets a
+        // backup of its own next to the first, which stays as it was.
         put(file, QByteArray("second\0", 7));
         ASSERT_TRUE(WriteIniString("ClipSettings", "Box", "1", file));
         EXPECT_EQ(readFile(file), "[ClipSettings]\r\nBox=1\r\n");
-        EXPECT_EQ(readFile(file + ".bak"), damaged);
+        ASSERT_TRUE(QFile::link(path("nowhere"), file + ".bak3"));
+        put(file, QByteArray("third\0", 6));
+        ASSERT_TRUE(WriteIniString("ClipSettings", "Pos", "2", file));
+        EXPECT_EQ(
+            (QList<QByteArray>{readFile(file + ".bak"), readFile(file + ".bak2"), readFile(file + ".bak4")}),
+            (QList<QByteArray>{damaged, QByteArray("second\0", 7), QByteArray("third\0", 6)}));
     }
 
     const QString value3000(3000, u'x');

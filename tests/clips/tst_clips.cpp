@@ -687,4 +687,50 @@ TEST_F(BatchTest, NamesPassThroughExactly)
     }
 }
 
+// ---- A clip without a readable frame ---------------------------------------------------------------
+
+struct UnreadableClipCase
+{
+    const char *name;
+    QStringList frames; // written, then each cut to nothing
+    const char *summary;
+};
+
+class UnreadableClipTest : public BatchTest, public ::testing::WithParamInterface<UnreadableClipCase>
+{
+};
+
+// The check of a clip that gives no video says so in words and fails.
+TEST_P(UnreadableClipTest, CheckSaysNoVideoCanBeMadeAndFails)
+{
+    const UnreadableClipCase c = GetParam();
+    const QString clip = fx.clipPath(u"Leer"_s);
+    QDir().mkpath(clip);
+    writeFrames(clip, c.frames);
+    for (const QString &frame : c.frames)
+        QFile(clip + frame).resize(0);
+    const RunResult r = run({"--check-clip", "Leer"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(QString::fromUtf8(r.out).split(u'\n', Qt::SkipEmptyParts).last(), QString::fromUtf8(c.summary));
+}
+
+INSTANTIATE_TEST_SUITE_P(Clips, UnreadableClipTest,
+                         ::testing::Values(
+                             UnreadableClipCase{
+                                 "NoFrames", {}, "0 Frames, keiner davon lesbar: daraus entsteht kein Video"},
+                             UnreadableClipCase{"TwoEmptyJpegs",
+                                                {"a1.jpg", "a2.jpg"},
+                                                "2 Frames, keiner davon lesbar: daraus entsteht kein Video"}),
+                         [](const auto &row) { return std::string(row.param.name); });
+
+// A check that ended before it read a frame knows the count, not the size.
+TEST(ClipCheckReport, CheckEndedBeforeAFrameShowsNoSize)
+{
+    FormFixture fx;
+    fx.start();
+    EXPECT_EQ(clipCheckReport({{}, 4, QSize(), false}, fx.form, 2, PlayingDirection::Forward),
+              (QStringList{u"Prüfung unvollständig"_s,
+                           u"4 Frames, erster Frame ? × ? Pixel, Länge 2.0 s bei 2 Bildern/s"_s}));
+}
+
 } // namespace
