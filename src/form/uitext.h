@@ -55,6 +55,7 @@ enum UiTextEntry : int {
     kUiSoundtrackUnreadable, // %1 the audio file
     kUiSoundtrackNoAudio,    // %1 the audio file
     kUiCheckNoReadableFrame, // %1 frames, none of them readable
+    kUiTextCount,            // the number of entries, not one of them
 };
 static_assert(kUiVideoLength == kClassicUiTexts);
 

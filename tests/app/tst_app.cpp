@@ -385,13 +385,13 @@ protected:
 
 TEST_F(LanguageTest, BuiltInTextsWithoutUsableFileThenALanguageFileReplacesTheTable)
 {
-    ASSERT_EQ(builtInUiTexts().size(), kUiSoundtrackNoAudio + 1);
+    ASSERT_EQ(builtInUiTexts().size(), kUiTextCount);
     EXPECT_EQ(builtInUiTexts().at(15), u"überschrieben werden ?"_s);
     form.uiTextList.addItem(u"stale"_s);
     FillLanguageList(form);
     EXPECT_EQ(form.uiTextList.items(), builtInUiTexts());
     EXPECT_EQ(form.uiText(kUiFolderExists), u"Ordner existiert bereits !"_s);
-    EXPECT_EQ(form.uiText(kUiSoundtrackNoAudio + 1), QString());
+    EXPECT_EQ(form.uiText(kUiTextCount), QString());
 
     ASSERT_TRUE(QDir().mkpath(form.state.LanguagePath + u"Folder3.lng"_s));
     for (const char *name : {"Francais", "Folder", ""}) {
