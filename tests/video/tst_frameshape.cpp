@@ -135,23 +135,6 @@ INSTANTIATE_TEST_SUITE_P(
         CropRow{"PortraitIn16To9", {1080, 1920}, {1920, 1080}, {}, {0, 656, 1080, 608}}),
     [](const auto &row) { return std::string(row.param.name); });
 
-// A frame three times as wide as a square video, in thirds of red, green and blue: cropping keeps
-// the middle third, stretching shows all three.
-TEST(Crop, VideoShowsTheMiddleOfAWideFrame)
-{
-    QImage frame(60, 20, QImage::Format_RGB32);
-    QPainter p(&frame);
-    p.fillRect(0, 0, 20, 20, Qt::red);
-    p.fillRect(20, 0, 20, 20, Qt::green);
-    p.fillRect(40, 0, 20, 20, Qt::blue);
-    p.end();
-    QImage video(30, 30, QImage::Format_RGB32);
-    fitInto(frame, frame.size(), video, Fit::Crop, ScaleThreads::Single);
-    EXPECT_EQ(std::tuple(corner(video, 0, 0), corner(video, 29, 29)), std::tuple(u"green"_s, u"green"_s));
-    fitInto(frame, frame.size(), video, Fit::Stretch, ScaleThreads::Single);
-    EXPECT_EQ(std::tuple(corner(video, 0, 0), corner(video, 29, 29)), std::tuple(u"red"_s, u"blue"_s));
-}
-
 double spread(const std::vector<double> &values)
 {
     double mean = 0;
