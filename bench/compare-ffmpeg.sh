@@ -12,6 +12,7 @@
 #   C    60 frames of 6000x4000 JPEG -> "Full-HD 16:9" 1920x1080, and -> "DVD PAL" 720x576
 #   C8   20 frames of 8000x6000 JPEG -> "Full-HD 16:9" (peak memory in frame size)
 #   U   300 frames of 1920x1080 JPEG -> "DVD PAL" uncompressed
+#   H   300 frames of 1920x1080 JPEG -> "Full-HD 16:9" 1920x1080, H.264 in MP4 (settings as for K)
 #   K    30 frames of 6000x4000 JPEG (24 megapixels) -> "4K UHD 16:9" 3840x2160, H.264 in MP4
 #        (quality 75, which is x264's rate factor 26, preset veryfast, no B-frames, on both sides)
 # PSNR: our picture (an extra uncompressed run, so that encoding losses do not count) against the
@@ -126,6 +127,7 @@ for job in "${jobs[@]}"; do
         ;;
     C8) run 20 8000x6000 "Full-HD 16:9" 1920x1080 mjpeg ;;
     U) run 300 1920x1080 "DVD PAL" 720x576 uncompressed ;;
+    H) run 300 1920x1080 "Full-HD 16:9" 1920x1080 h264 ;;
     K) run 30 6000x4000 "4K UHD 16:9" 3840x2160 h264 ;;
     *) echo "unknown job $job" >&2 && exit 2 ;;
     esac
