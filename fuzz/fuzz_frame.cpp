@@ -55,8 +55,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     OverlayOptions overlayOptions(form, overlay);
     Preview preview(form);
     QObject::connect(&preview, &Preview::frameShown, &overlayOptions, &OverlayOptions::previewFrameShown);
-    if (flags & 4)
-        preview.prefetch({0});
     preview.slPre_Change();
 
     const QImage &frame = form.sourceFrame.image();

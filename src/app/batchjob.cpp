@@ -243,9 +243,18 @@ int runBatchJob(int argc, char **argv, const ProgramFolder &where, const QString
             std::fflush(stderr);
         });
     }
+    QString repeated;
+    QObject::connect(&logic.command, &VideoCommand::framesRepeated,
+                     [&repeated](const QString &text) { repeated = text; });
+    // The video is written on a worker thread; the one event loop runs until the command is done.
+    QObject::connect(&logic.command, &VideoCommand::finished, &app, &QCoreApplication::quit);
     logic.command.Command1_Click(0);
+    if (logic.command.isRunning())
+        app.exec();
     if (terminal)
         std::fputc('\n', stderr);
+    if (!repeated.isEmpty())
+        printLine(stderr, repeated);
 
     const QString video = logic.command.lastVideoPath();
     if (messages.failed() || video.isEmpty() || !QFileInfo(video).isFile())

@@ -55,6 +55,8 @@ const QStringList &builtInUiTexts()
         QStringLiteral("In \"%1\" ist kein Ton, der sich lesen lässt."),
         QStringLiteral("%1 Frame, nicht lesbar: daraus entsteht kein Video|"
                        "%1 Frames, keiner davon lesbar: daraus entsteht kein Video"),
+        QStringLiteral("Der Clip '%1' hat keinen lesbaren Frame: es wurde kein Video erstellt."),
+        QStringLiteral("%1 Frames konnten nicht gelesen werden, an ihrer Stelle steht ein anderer: %2"),
     };
     return texts;
 }

@@ -55,6 +55,8 @@ enum UiTextEntry : int {
     kUiSoundtrackUnreadable, // %1 the audio file
     kUiSoundtrackNoAudio,    // %1 the audio file
     kUiCheckNoReadableFrame, // %1 frames, none of them readable
+    kUiClipWithoutFrames,    // %1 clip: no frame could be read, no video made
+    kUiFramesRepeated,       // %1 frames not read and repeated, %2 the first few files
     kUiTextCount,            // the number of entries, not one of them
 };
 static_assert(kUiVideoLength == kClassicUiTexts);

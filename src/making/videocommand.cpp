@@ -9,6 +9,7 @@
 #include "services/messages.h"
 #include "services/numbertext.h"
 #include "form/clipsettings.h"
+#include "form/uitext.h"
 #include "making/videowriter.h"
 #include "video/compressionchooser.h"
 #include "video/soundtrack.h"
@@ -21,6 +22,15 @@ VideoCommand::VideoCommand(MainForm &form, MessageService &messages, VideoWriter
 {
     connect(&form.makeVideoButton, &CommandButton::clicked, this,
             [this] { Command1_Click(m_form.makeVideoButton.index()); });
+    connect(&writer, &VideoWriter::finished, this, [this] { finishRun(true); });
+}
+
+QString repeatedFramesText(const MainForm &form, const VideoRunResult &run)
+{
+    QString files = run.repeatedFiles.join(QStringLiteral(", "));
+    if (run.repeated > run.repeatedFiles.size())
+        files += QStringLiteral(", …");
+    return form.uiText(kUiFramesRepeated).arg(QString::number(run.repeated), files);
 }
 
 QString VideoCommand::nextFreeName(const QString &clipsPath, const QString &clip, const QString &extension)
@@ -57,12 +67,13 @@ void VideoCommand::Command1_Click(int index)
     if (index != 0 || m_running)
         return;
     // A clip is written by one copy at a time (its video, its Clip.ini); copies on other clips of
-    // the program folder run side by side.
-    InstanceLock clipLock(f.state.AppPath, f.clipList.text());
-    if (!clipLock.tryLock()) {
+    // the program folder run side by side. The lock is held until the run has ended.
+    auto clipLock = std::make_unique<InstanceLock>(f.state.AppPath, f.clipList.text());
+    if (!clipLock->tryLock()) {
         m_messages.inform(f.state.AppTitle, f.uiText(kUiClipBusy), MessageIcon::Information);
         return;
     }
+    m_clipLock = std::move(clipLock);
     m_running = true;
     m_lastVideo.clear();
     f.state.MakingVideo = true;
@@ -85,52 +96,61 @@ void VideoCommand::Command1_Click(int index)
     options.fit = f.output.fit;
     options.deflicker = f.output.deflicker;
     options.audio = f.output.audio;
-    bool chosen = m_chooser.chooseCompression(options) == 1;
-    if (chosen)
-        f.output = {options.container, options.fit, options.deflicker, options.audio};
+    if (m_chooser.chooseCompression(options) != 1) {
+        finishRun(false);
+        return;
+    }
+    f.output = {options.container, options.fit, options.deflicker, options.audio};
     // A soundtrack that cannot serve is named before any file is touched.
-    if (chosen && !options.audio.isEmpty()) {
+    if (!options.audio.isEmpty()) {
         if (const std::optional<int> problem = soundtrackMessage(checkSoundtrack(options.audio))) {
             m_messages.inform(f.state.AppTitle, f.uiText(*problem).arg(options.audio), MessageIcon::Warning);
-            chosen = false;
+            finishRun(false);
+            return;
         }
     }
-    bool created = false; // the writer created or emptied videoPath
-    QString videoPath;
-    if (chosen) {
-        const QString extension = fileExtension(options.container);
-        f.state.VideoName = f.clipList.text();
-        const QString existing = f.state.ClipsPath + f.state.VideoName + extension;
-        if (FileExists(existing)) {
-            const QString question = f.uiText(kUiOverwriteQuestionStart) + QStringLiteral(" '") +
-                                     f.state.VideoName + extension + QStringLiteral("' ") +
-                                     f.uiText(kUiOverwriteQuestionEnd);
-            const MessageAnswer answer = m_messages.show(f.state.AppTitle, question, MessageButtons::YesNo,
-                                                         MessageIcon::Question, MessageAnswer::No);
-            if (answer != MessageAnswer::Yes)
-                f.state.VideoName = nextFreeName(f.state.ClipsPath, f.clipList.text(), extension);
-        }
-        emit busyChanged(true);
-        f.clipList.setEnabled(false);
-        f.formatBox.setEnabled(false);
-
-        videoPath = f.state.ClipsPath + f.state.VideoName + extension;
-        created = m_writer.MakeVideoFile(videoPath, f.speedBar.value(), options);
+    const QString extension = fileExtension(options.container);
+    f.state.VideoName = f.clipList.text();
+    const QString existing = f.state.ClipsPath + f.state.VideoName + extension;
+    if (FileExists(existing)) {
+        const QString question = f.uiText(kUiOverwriteQuestionStart) + QStringLiteral(" '") +
+                                 f.state.VideoName + extension + QStringLiteral("' ") +
+                                 f.uiText(kUiOverwriteQuestionEnd);
+        const MessageAnswer answer = m_messages.show(f.state.AppTitle, question, MessageButtons::YesNo,
+                                                     MessageIcon::Question, MessageAnswer::No);
+        if (answer != MessageAnswer::Yes)
+            f.state.VideoName = nextFreeName(f.state.ClipsPath, f.clipList.text(), extension);
     }
+    emit busyChanged(true);
+    f.clipList.setEnabled(false);
+    f.formatBox.setEnabled(false);
 
+    m_videoPath = f.state.ClipsPath + f.state.VideoName + extension;
+    m_writer.MakeVideoFile(m_videoPath, f.speedBar.value(), options);
+}
+
+void VideoCommand::finishRun(bool ran)
+{
+    if (!m_running)
+        return;
+    MainForm &f = m_form;
     ClipSettings settings(f.state.ClipPath);
     settings.writeFrom(f);
 
     // A file the writer did not create is left alone: it is not this run's.
-    if (created && QFileInfo(videoPath).size() < 1) {
-        QFile::remove(videoPath);
+    const VideoRunResult &run = m_writer.lastRun();
+    const bool created = ran && run.created;
+    if (created && QFileInfo(m_videoPath).size() < 1) {
+        QFile::remove(m_videoPath);
     } else if (created) {
-        m_lastVideo = videoPath;
+        m_lastVideo = m_videoPath;
+        if (run.repeated > 0)
+            emit framesRepeated(repeatedFramesText(f, run));
         if (!m_writer.wasAborted())
-            emit videoCompleted(videoPath);
+            emit videoCompleted(m_videoPath);
     }
 
-    if (chosen)
+    if (ran)
         emit busyChanged(false);
     f.clipList.setEnabled(true);
     f.formatBox.setEnabled(true);
@@ -138,6 +158,7 @@ void VideoCommand::Command1_Click(int index)
     f.playButton.setEnabled(true);
     f.deleteButton.setEnabled(f.playButton.value() == 0);
     f.state.MakingVideo = false;
+    m_clipLock.reset();
     m_running = false;
     emit finished();
 }

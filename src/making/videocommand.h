@@ -4,7 +4,10 @@
 
 #include <QString>
 
+#include <memory>
 #include <optional>
+
+#include "services/instancelock.h"
 
 namespace tavelon {
 
@@ -12,11 +15,16 @@ class CompressionChooser;
 class MainForm;
 class MessageService;
 class VideoWriter;
+struct VideoRunResult;
 enum class SoundtrackProblem;
 
 // The UiText entry (its %1 the file) that says why an audio file cannot be a video's soundtrack;
 // none when it can.
 std::optional<int> soundtrackMessage(SoundtrackProblem problem);
+
+// The line that tells how many frames of a run could not be read and were replaced, naming the
+// first few of their files.
+QString repeatedFramesText(const MainForm &form, const VideoRunResult &run);
 
 // The make-video command: asks for the compression (container, compressor, fit; chooser stands in
 // for the compression dialog), picks the output name (asking before an existing video is replaced),
@@ -29,7 +37,10 @@ public:
     VideoCommand(MainForm &form, MessageService &messages, VideoWriter &writer, CompressionChooser &chooser,
                  QObject *parent = nullptr);
 
+    // Starts making the video; finished() follows when it is done (at once when nothing is
+    // written).
     void Command1_Click(int index = 0);
+    bool isRunning() const { return m_running; }
 
     VideoWriter &writer() { return m_writer; }
 
@@ -48,13 +59,22 @@ signals:
     void busyChanged(bool busy);
     // A video was written to its end, not aborted (the window plays the finish sound).
     void videoCompleted(const QString &path);
+    // Frames of the video written could not be read and were replaced: text says how many and
+    // names the first few files (the window shows it, the batch mode prints it on stderr).
+    void framesRepeated(const QString &text);
 
 private:
+    // After the writer's run (ran), or when nothing was written: stores the clip's options,
+    // removes an empty result and unlocks the controls.
+    void finishRun(bool ran);
+
     MainForm &m_form;
     MessageService &m_messages;
     VideoWriter &m_writer;
     CompressionChooser &m_chooser;
     QString m_lastVideo;
+    QString m_videoPath;
+    std::unique_ptr<InstanceLock> m_clipLock;
     bool m_running = false;
 };
 

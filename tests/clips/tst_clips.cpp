@@ -4,6 +4,7 @@
 // folders), and the batch mode as a user runs it: the program, its exit codes, output and files.
 #include <QSignalSpy>
 
+#include "form/uitext.h"
 #include "image/clipcheck.h"
 #include "services/inifile.h"
 #include "services/instancelock.h"
@@ -195,7 +196,7 @@ TEST_F(VideoCommandTest, OverwriteQuestionAndNaming)
     EXPECT_TRUE(fx.messages.messages.isEmpty()) << "nothing is asked after a cancel";
     fx.chooser.choice = CompressOptions();
     fx.form.widthBox.setText(u"0"_s);
-    fx.logic->command.Command1_Click(0);
+    fx.runCommand();
     EXPECT_EQ(readFile(video()), "old") << "no frame";
     EXPECT_EQ(fx.messages.messages.last().text, fx.form.uiText(0));
     EXPECT_EQ(beeps, 1);
@@ -255,18 +256,58 @@ TEST_F(VideoCommandTest, SecondRequestWhileWritingIsRefused)
                 fx.form.makeVideoButton.isEnabled());
 }
 
-// The program ends while a video is written: the file is closed properly, so its frames play.
+// The program ends while a video is written: the run ends after the frame under way, the file is
+// closed properly, so its frames play, and the clip's options are stored.
 TEST_F(VideoCommandTest, AbortClosesTheFileSoItPlays)
 {
-    start(6);
+    start(60);
     QObject::connect(&fx.logic->command.writer(), &VideoWriter::progress, [&](int i, int) {
         if (i == 2)
             fx.logic->shutdown();
     });
     fx.makeVideo();
-    EXPECT_EQ(frameColours(video()), (QList<int>{0, 1}));
-    EXPECT_TRUE(probe(video()).ok);
+    const Probe p = probe(video());
+    EXPECT_TRUE(p.ok);
+    EXPECT_GE(p.frames, 2);
+    EXPECT_LT(p.frames, 60);
+    EXPECT_EQ(frameColours(video()).mid(0, 2), (QList<int>{0, 1}));
+    EXPECT_TRUE(fx.logic->writer.lastRun().cancelled);
+    EXPECT_TRUE(QFile::exists(fx.clipPath(u"Garten"_s) + u"Clip.ini"_s));
     EXPECT_EQ(beeps, 0);
+}
+
+// Frames before the first readable one take its picture, later ones the frame before them; the run
+// ends normally and says how many and which.
+TEST_F(VideoCommandTest, UnreadableFramesAreReplacedAndCounted)
+{
+    const QString clip = fx.clipPath(u"Garten"_s);
+    writeFrames(clip, {"f0.jpg", "f1.jpg", "f2.jpg", "f3.jpg", "f4.jpg", "f5.jpg"});
+    for (const char *name : {"f0.jpg", "f1.jpg", "f4.jpg"}) {
+        QFile file(clip + QLatin1String(name));
+        ASSERT_TRUE(file.resize(file.size() / 2));
+    }
+    fx.start();
+    QStringList notes;
+    QObject::connect(&fx.logic->command, &VideoCommand::framesRepeated,
+                     [&](const QString &t) { notes << t; });
+    fx.makeVideo();
+    EXPECT_EQ(frameColours(video()), (QList<int>{2, 2, 2, 3, 3, 5}));
+    EXPECT_EQ(notes, QStringList{u"3 Frames konnten nicht gelesen werden, an ihrer Stelle steht ein anderer: "
+                                 u"f0.jpg, f1.jpg, f4.jpg"_s});
+    EXPECT_TRUE(fx.messages.messages.isEmpty());
+    EXPECT_EQ(beeps, 1);
+}
+
+TEST(RepeatedFramesText, NamesTheFirstFewFiles)
+{
+    MainForm form;
+    FillLanguageList(form);
+    VideoRunResult run;
+    run.repeated = 7;
+    run.repeatedFiles = QStringList{"a.jpg", "b.jpg", "c.jpg"};
+    EXPECT_EQ(
+        repeatedFramesText(form, run),
+        u"7 Frames konnten nicht gelesen werden, an ihrer Stelle steht ein anderer: a.jpg, b.jpg, c.jpg, …"_s);
 }
 
 // Folders copied from a system that ignores letter case: frames/, clips/, HALVANE.INI with
@@ -456,6 +497,27 @@ protected:
     }
     FormFixture fx;
 };
+
+// Batch mode: a clip without a readable frame is a failure on stderr (exit 1) and leaves no file;
+// frames replaced are named on one stderr line, and the video is made (exit 0).
+TEST_F(BatchTest, UnreadableFramesAreReportedOnStderr)
+{
+    QFile cut(fx.clipPath(u"Garten"_s) + u"f001.bmp"_s);
+    ASSERT_TRUE(cut.resize(cut.size() / 2));
+    const RunResult replaced = run({"--make-video", "Garten"});
+    EXPECT_EQ(
+        std::tuple(replaced.code, replaced.err.trimmed()),
+        std::tuple(0,
+                   u"1 Frames konnten nicht gelesen werden, an ihrer Stelle steht ein anderer: f001.bmp"_s));
+    EXPECT_EQ(probe(fx.video(u"Garten"_s)).frames, 3);
+
+    QDir().mkpath(fx.clipPath(u"Leer"_s));
+    const RunResult empty = run({"--make-video", "Leer"});
+    EXPECT_EQ(std::tuple(empty.code, empty.err.count(u'\n'), empty.text()), std::tuple(1, 1, QString()));
+    EXPECT_TRUE(
+        empty.err.contains(u"Der Clip 'Leer' hat keinen lesbaren Frame: es wurde kein Video erstellt."_s));
+    EXPECT_FALSE(QFile::exists(fx.video(u"Leer"_s)));
+}
 
 TEST_F(BatchTest, MakesTheVideoAndPrintsOnlyItsPath)
 {
@@ -721,6 +783,50 @@ INSTANTIATE_TEST_SUITE_P(Clips, UnreadableClipTest,
                              UnreadableClipCase{"TwoEmptyJpegs",
                                                 {"a1.jpg", "a2.jpg"},
                                                 "2 Frames, keiner davon lesbar: daraus entsteht kein Video"}),
+                         [](const auto &row) { return std::string(row.param.name); });
+
+// A clip without one readable frame makes no video: nothing is left in Clips/, the window says
+// why, no finish sound. Another clip shown before must not stand in for its frames.
+struct NoReadableFrame
+{
+    const char *name;
+    QStringList files; // written as frames, then cut to half their size when damaged is set
+    bool damaged;
+};
+
+class NoReadableFrameTest : public ::testing::TestWithParam<NoReadableFrame>
+{
+protected:
+    FormFixture fx;
+};
+
+TEST_P(NoReadableFrameTest, MakesNoVideo)
+{
+    const NoReadableFrame c = GetParam();
+    fx.makeClip(u"Anderer"_s, 2);
+    const QString clip = fx.clipPath(u"Garten"_s);
+    QDir().mkpath(clip);
+    writeFrames(clip, c.files);
+    for (const QString &name : c.files) {
+        QFile file(clip + name);
+        ASSERT_TRUE(!c.damaged || file.resize(file.size() / 2));
+    }
+    fx.start();
+    int beeps = 0;
+    QObject::connect(&fx.logic->command, &VideoCommand::videoCompleted, [&] { ++beeps; });
+    fx.form.clipList.setListIndex(int(fx.form.clipList.items().indexOf(u"Garten"_s)));
+    fx.makeVideo();
+    EXPECT_EQ(QDir(fx.root() + u"Clips"_s).entryList(QDir::Files), QStringList());
+    ASSERT_EQ(fx.messages.errors(),
+              QStringList{u"Der Clip 'Garten' hat keinen lesbaren Frame: es wurde kein Video erstellt."_s});
+    EXPECT_EQ(std::tuple(fx.messages.messages.last().icon, beeps, fx.logic->command.lastVideoPath()),
+              std::tuple(MessageIcon::Warning, 0, QString()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Clips, NoReadableFrameTest,
+                         ::testing::Values(NoReadableFrame{"Empty", {}, false},
+                                           NoReadableFrame{"TwoCutOffJpegs", {"f0.jpg", "f1.jpg"}, true},
+                                           NoReadableFrame{"CutOffBmp", {"f0.bmp"}, true}),
                          [](const auto &row) { return std::string(row.param.name); });
 
 // A check that ended before it read a frame knows the count, not the size.

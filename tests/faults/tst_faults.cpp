@@ -186,7 +186,7 @@ protected:
 };
 
 // Frames 1 (already read ahead) and 3 change after frame 0 is written: each is replaced in the
-// video by the frame before it, and the video keeps its length.
+// video by the frame before it, the video keeps its length and the run counts them.
 TEST_P(VanishingFrameTest, PreviousFrameIsRepeated)
 {
     const FrameCase c = GetParam();
@@ -197,25 +197,34 @@ TEST_P(VanishingFrameTest, PreviousFrameIsRepeated)
     fx.chooser.choice = CompressOptions{c.mjpeg ? u"mjpeg"_s : u"uncompressed"_s};
     fx.start();
     fx.form.directionBox.setListIndex(c.direction);
+    fx.form.widthBox.setText(u"32"_s);
+    fx.form.heightBox.setText(u"24"_s);
+    fx.logic->writer.setFrameSize(32, 24);
+    // The run on this thread: the files are damaged while it runs, right after frame 0 is written.
     bool damaged = false;
-    QObject::connect(&fx.logic->command.writer(), &VideoWriter::progress, [&](int i, int) {
+    QImage shown;
+    VideoRunHooks hooks;
+    hooks.progress = [&](int i, int) {
         if (i == 1) {
             QFile first(fx.clipPath(kClip) + names[1]), second(fx.clipPath(kClip) + names[3]);
             damaged = c.damage(first) && c.damage(second);
         }
-    });
-    fx.makeVideo();
+    };
+    hooks.show = [&](const QImage &frame) { shown = frame; };
+    const VideoRunResult run =
+        writeVideo(fx.logic->writer.jobFromForm(fx.video(kClip), 8, *fx.chooser.choice), hooks);
     ASSERT_TRUE(damaged);
-    EXPECT_TRUE(fx.messages.messages.isEmpty());
+    EXPECT_TRUE(run.messages.isEmpty());
     const QList<int> expected =
         c.direction == 0 ? QList<int>{0, 0, 2, 2, 4} : QList<int>{0, 0, 2, 2, 4, 4, 2, 2, 0};
     EXPECT_EQ(frameColours(fx.video(kClip)), expected);
+    EXPECT_EQ(run.repeated, c.direction == 0 ? 2 : 4);
     EXPECT_TRUE(probe(fx.video(kClip)).ok);
-    // The preview shows the frame written last.
-    const QImage shown = fx.form.previewPicture.image().convertToFormat(QImage::Format_RGB888);
-    const QByteArray rgb(reinterpret_cast<const char *>(shown.constBits()), shown.sizeInBytes());
+    // The preview is shown the frame written last.
+    const QImage rgbShown = shown.convertToFormat(QImage::Format_RGB888);
+    const QByteArray rgb(reinterpret_cast<const char *>(rgbShown.constBits()), rgbShown.sizeInBytes());
     const QColor last = FormFixture::frameColor(expected.last());
-    EXPECT_LE(colourDistance(rgb, shown.width(), shown.height(), 0, 170, 140, last), 4);
+    EXPECT_LE(colourDistance(rgb, rgbShown.width(), rgbShown.height(), 0, 170, 140, last), 4);
 }
 
 INSTANTIATE_TEST_SUITE_P(Frames, VanishingFrameTest,

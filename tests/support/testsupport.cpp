@@ -93,7 +93,24 @@ void FormFixture::makeVideo()
 {
     form.widthBox.setText(u"32"_s);
     form.heightBox.setText(u"24"_s);
+    runCommand();
+}
+
+bool FormFixture::runCommand(int timeoutMs)
+{
     logic->command.Command1_Click(0);
+    return waitForCommand(timeoutMs);
+}
+
+bool FormFixture::waitForCommand(int timeoutMs)
+{
+    if (!logic->command.isRunning())
+        return true;
+    QEventLoop loop;
+    QObject::connect(&logic->command, &VideoCommand::finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    loop.exec();
+    return !logic->command.isRunning();
 }
 
 void writeFrames(const QString &folder, const QStringList &names, QSize size)

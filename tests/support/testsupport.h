@@ -74,8 +74,13 @@ public:
     void writeClipIni(const QString &clip, const QString &body);
     // Fills the string table and runs the window's set-up.
     void start();
-    // The make-video command, 32 × 24 frames.
+    // The make-video command, 32 × 24 frames, run to its end.
     void makeVideo();
+    // The make-video command as the form stands, run to its end (the event loop runs meanwhile);
+    // false when it did not end in time.
+    bool runCommand(int timeoutMs = 120000);
+    // Runs the event loop until a command under way has ended.
+    bool waitForCommand(int timeoutMs = 120000);
 
     MainForm form;
     ScriptedMessages messages;

@@ -182,6 +182,51 @@ TEST_F(MainWindowTest, KeysActRightAfterAClickInTheClipListAndTabLeavesTheFormat
         EXPECT_TRUE(reached.contains(widget(name))) << name;
 }
 
+// While a clip of 24-megapixel frames is written, the window's event loop stays free: a click on
+// Stop, due a few milliseconds after a frame is reported, is acted on within 100 ms of being due
+// (a writer on the window's thread would let it wait for the next frame). The run then ends early
+// and its file plays.
+TEST(ConnectedWindow, StopIsActedOnWithin100msWhileLargeFramesAreWritten)
+{
+    FormFixture fx;
+    const QString clip = fx.clipPath(u"gross"_s);
+    QDir().mkpath(clip);
+    QImage frame(6000, 4000, QImage::Format_RGB32);
+    for (int i = 0; i < 4; ++i) {
+        frame.fill(FormFixture::frameColor(i));
+        ASSERT_TRUE(frame.save(clip + u"f%1.jpg"_s.arg(i), "JPG", 90));
+    }
+    fx.start();
+    fx.form.directionBox.setListIndex(2); // 7 frames
+    MainWindow window(fx.form);
+    connectWindow(window, *fx.logic);
+    window.show();
+    auto *stop = window.findChild<QAbstractButton *>(u"cmdStop"_s);
+    ASSERT_NE(stop, nullptr);
+    constexpr int kDueMs = 10;
+    QElapsedTimer clock;
+    qint64 actedAt = -1;
+    QObject::connect(&fx.form.stopButton, &CommandButton::clicked, [&] {
+        if (fx.logic->writer.wasAborted())
+            actedAt = clock.elapsed();
+    });
+    QObject::connect(&fx.logic->writer, &VideoWriter::progress, [&](int i, int) {
+        if (i != 1)
+            return;
+        clock.start();
+        QTimer::singleShot(kDueMs, Qt::PreciseTimer, stop, [&] { QTest::mouseClick(stop, Qt::LeftButton); });
+    });
+    fx.form.widthBox.setText(u"1920"_s);
+    fx.form.heightBox.setText(u"1080"_s);
+    ASSERT_TRUE(fx.runCommand());
+    ASSERT_GE(actedAt, kDueMs) << "Stop was not acted on while the video was written";
+    EXPECT_LT(actedAt - kDueMs, 100) << "ms from the click being due to Stop acted on";
+    const Probe p = probe(fx.root() + u"Clips/gross.avi"_s);
+    EXPECT_TRUE(p.ok);
+    EXPECT_LT(p.frames, 7);
+    EXPECT_TRUE(fx.logic->writer.lastRun().cancelled);
+}
+
 // The window as main.cpp connects it: busy, on top and with a progress line in the language's
 // words while a video is written; closing it stops a repeating playback.
 TEST(ConnectedWindow, ShowsTheRunAndClosingEndsPlayback)
