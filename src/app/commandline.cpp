@@ -6,6 +6,8 @@
 #include <functional>
 #include <vector>
 
+#include "form/videoboxes.h"
+
 namespace tavelon {
 
 namespace {
@@ -23,6 +25,8 @@ struct OptionRow
     Group group;
     // Stores the value (empty for a switch); false when the value is not acceptable.
     std::function<bool(CommandLine &, const QString &)> apply;
+    // A size or rate box: a refused value is told with the range the box takes.
+    std::optional<VideoBox> box = std::nullopt;
 };
 
 // Parses a whole decimal number within lo..hi.
@@ -66,6 +70,22 @@ OptionRow textRow(const char *name, const char *valueName, const char *help,
             }};
 }
 
+// A box's text as typed, taken only when it is a positive number the box can hold: a refused size
+// would otherwise fail the run only after Clip.ini was written, and stay there for the next run.
+OptionRow boxRow(const char *name, const char *help, std::optional<QString> BatchOptions::*field,
+                 VideoBox box)
+{
+    return {QLatin1String(name),
+            QStringLiteral("N"),
+            QString::fromLatin1(help).arg(videoBoxLimit(box)),
+            Group::MakeVideo,
+            [field, box](CommandLine &cl, const QString &value) {
+                cl.batch.*field = value;
+                return videoBoxValue(box, value).has_value();
+            },
+            box};
+}
+
 OptionRow intRow(const char *name, const char *valueName, const char *help,
                  std::optional<int> BatchOptions::*field, int lo, int hi)
 {
@@ -103,9 +123,12 @@ const std::vector<OptionRow> &optionTable()
         modeRow("version", "", "the version", Mode::Version),
 
         textRow("format", "NAME", "one of the nine preset names, e.g. \"DVD PAL\"", &BatchOptions::format),
-        textRow("fps", "N", "as typed into the frame-rate box (after --format)", &BatchOptions::fps),
-        textRow("width", "N", "as typed into the width box (after --format)", &BatchOptions::width),
-        textRow("height", "N", "as typed into the height box (after --format)", &BatchOptions::height),
+        boxRow("fps", "the frame rate, 1-%1, as typed into the frame-rate box (after --format)",
+               &BatchOptions::fps, VideoBox::FrameRate),
+        boxRow("width", "the width in pixels, 1-%1, as typed into the width box (after --format)",
+               &BatchOptions::width, VideoBox::Width),
+        boxRow("height", "the height in pixels, 1-%1, as typed into the height box (after --format)",
+               &BatchOptions::height, VideoBox::Height),
         intRow("speed", "N", "the speed (frames per second), kept within the scroll bar's range",
                &BatchOptions::speed, -32768, 32767),
         intRow("direction", "0|1|2", "forward, backward, forward and back", &BatchOptions::direction, 0, 2),
@@ -289,8 +312,12 @@ std::optional<CommandLine> parseCommandLine(const QStringList &args, UsageError 
             const QStringList values =
                 row.valueName.isEmpty() ? QStringList{QString()} : parser.values(options[i]);
             for (const QString &value : values) {
-                if (!row.apply(cl, value))
-                    return fail(error, ShownText::CliInvalidValue, {value, dashed(row.name)});
+                if (row.apply(cl, value))
+                    continue;
+                if (row.box)
+                    return fail(error, ShownText::CliNotPositive,
+                                {value, dashed(row.name), QString::number(videoBoxLimit(*row.box))});
+                return fail(error, ShownText::CliInvalidValue, {value, dashed(row.name)});
             }
         }
     }

@@ -39,6 +39,8 @@ const QList<ShownTextDefault> &shownTextDefaults()
         {ShownText::CliStrayArgument, "lblCliStrayArgument", "unerwartetes Argument '%1' (siehe --help)"},
         {ShownText::CliInvalidValue, "lblCliInvalidValue",
          "ungültiger Wert '%1' für die Option '%2' (siehe --help)"},
+        {ShownText::CliNotPositive, "lblCliNotPositive",
+         "ungültiger Wert '%1' für die Option '%2': eine Zahl von 1 bis %3 wird gebraucht"},
         {ShownText::CliModesCombined, "lblCliModesCombined",
          "die Optionen '%1' und '%2' schließen sich aus (siehe --help)"},
         {ShownText::CliNeedsMakeVideo, "lblCliNeedsMakeVideo",

@@ -45,6 +45,7 @@ enum class ShownText {
     CliMissingValue,      // lblCliMissingValue: %1 the option
     CliStrayArgument,     // lblCliStrayArgument: %1 the argument
     CliInvalidValue,      // lblCliInvalidValue: %1 the value, %2 the option
+    CliNotPositive,       // lblCliNotPositive: %1 the value, %2 the option, %3 its largest value
     CliModesCombined,     // lblCliModesCombined: %1, %2 the options
     CliNeedsMakeVideo,    // lblCliNeedsMakeVideo: %1 the option
     CliUnknownLanguage,   // lblCliUnknownLanguage: %1 the name, %2 the known ones

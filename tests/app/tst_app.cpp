@@ -12,6 +12,7 @@
 #include "form/languagefile.h"
 #include "form/showntexts.h"
 #include "form/uitext.h"
+#include "form/videoboxes.h"
 #include "services/clipscan.h"
 #include "services/codepage1252.h"
 #include "services/desktoplanguage.h"
@@ -101,11 +102,52 @@ INSTANTIATE_TEST_SUITE_P(
                 {"--make-video", "a", "--container", "mkv"},
                 ShownText::CliInvalidValue,
                 {"mkv", "--container"}},
+        Refusal{"WidthNotANumberNamesTheRange",
+                {"--make-video", "a", "--format", "DVD PAL", "--width", "abc"},
+                ShownText::CliNotPositive,
+                {"abc", "--width", "16384"}},
         Refusal{"UnknownFit",
                 {"--make-video", "a", "--fit", "squeeze"},
                 ShownText::CliInvalidValue,
                 {"squeeze", "--fit"}}),
     [](const ::testing::TestParamInfo<Refusal> &row) { return std::string(row.param.name); });
+
+// What a size or rate box's text stands for: a positive whole number the box holds, or nothing
+// (the window keeps the previous picture size, batch mode refuses the option).
+struct BoxTextRow
+{
+    const char *name;
+    VideoBox box;
+    const char *text;
+    std::optional<int> value;
+};
+
+class VideoBoxText : public ::testing::TestWithParam<BoxTextRow>
+{
+};
+
+TEST_P(VideoBoxText, IsAPositiveNumberTheBoxHoldsOrNothing)
+{
+    EXPECT_EQ(videoBoxValue(GetParam().box, QString::fromUtf8(GetParam().text)), GetParam().value);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, VideoBoxText,
+    ::testing::Values(BoxTextRow{"Width", VideoBox::Width, "720", 720},
+                      BoxTextRow{"BlanksAround", VideoBox::Height, " 576 ", 576},
+                      BoxTextRow{"FractionRoundsHalfToEven", VideoBox::FrameRate, "24.5", 24},
+                      BoxTextRow{"LargestSide", VideoBox::Width, "16384", 16384},
+                      BoxTextRow{"SideTooLarge", VideoBox::Height, "16385", std::nullopt},
+                      BoxTextRow{"RateTooLarge", VideoBox::FrameRate, "32768", std::nullopt},
+                      BoxTextRow{"Letters", VideoBox::Width, "abc", std::nullopt},
+                      BoxTextRow{"Empty", VideoBox::Height, "", std::nullopt},
+                      BoxTextRow{"Negative", VideoBox::FrameRate, "-5", std::nullopt},
+                      BoxTextRow{"Zero", VideoBox::Width, "0", std::nullopt},
+                      BoxTextRow{"RoundsToZero", VideoBox::FrameRate, "0.4", std::nullopt},
+                      BoxTextRow{"NumberThenUnit", VideoBox::Width, "12px", std::nullopt},
+                      BoxTextRow{"Exponent", VideoBox::Width, "1e3", std::nullopt},
+                      BoxTextRow{"PointAlone", VideoBox::Height, ".", std::nullopt}),
+    [](const ::testing::TestParamInfo<BoxTextRow> &row) { return std::string(row.param.name); });
 
 // A refused command line is still told in the language it asks for, wherever --root and
 // --language stand; the clip after --make-video is a name even when it looks like an option.

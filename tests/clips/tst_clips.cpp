@@ -587,7 +587,8 @@ TEST_F(BatchTest, ChecksAClipAtItsStoredSpeedExitStatusesAndErrorLines)
     ASSERT_TRUE(writeFile(fx.root() + u"Halvane.ini"_s, "[Orrin's Halvane]\r\nLanguage=English\r\n"));
     ASSERT_TRUE(writeFile(fx.root() + u"Language/English3.lng"_s,
                           "#0\r\nlstComments\r\n-1\r\nFrames could not be loaded!\r\n"));
-    const RunResult r = run({"--make-video", "Garten", "--width", "0"});
+    fx.writeClipIni(u"Garten"_s, u"Format=VCD PAL\r\nWidth=0\r\n"_s); // stored by an older version
+    const RunResult r = run({"--make-video", "Garten"});
     EXPECT_EQ(r.code, 1);
     EXPECT_TRUE(r.out.isEmpty());
     EXPECT_TRUE(r.err.contains(u"Frames could not be loaded!"_s)) << r.err.toStdString();
@@ -677,6 +678,57 @@ INSTANTIATE_TEST_SUITE_P(
             "Brimholt Tavelon: Question: Shall the existing file 'Garten.avi' be overwritten? (Yes/No) -> "
             "No"}),
     [](const ::testing::TestParamInfo<BatchMessageRow> &row) { return std::string(row.param.name); });
+
+// A size or rate that is not a positive number is refused before anything is written: exit status
+// 2, one line naming the option in the run's language, Clip.ini as it was, no video.
+struct BadBoxRow
+{
+    const char *name;
+    const char *locale;
+    QStringList args;
+    const char *line;
+};
+
+class BadBoxTest : public BatchTest, public ::testing::WithParamInterface<BadBoxRow>
+{
+};
+
+TEST_P(BadBoxTest, IsAUsageErrorNamingTheOptionAndNothingIsWritten)
+{
+    fx.writeClipIni(u"Garten"_s, u"Width=320\r\nHeight=240\r\n"_s);
+    const QByteArray ini = readFile(fx.clipPath(u"Garten"_s) + u"Clip.ini"_s);
+    const RunResult r =
+        run(QStringList{"--make-video", "Garten", "--overwrite"} + GetParam().args, GetParam().locale);
+    EXPECT_EQ(r.code, 2);
+    EXPECT_EQ(r.err, QString::fromUtf8(GetParam().line) + u'\n');
+    EXPECT_EQ(readFile(fx.clipPath(u"Garten"_s) + u"Clip.ini"_s), ini);
+    EXPECT_EQ(QDir(fx.root() + u"Clips"_s).entryList(QDir::Files), QStringList());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, BadBoxTest,
+    ::testing::Values(
+        BadBoxRow{"WidthLetters",
+                  "C",
+                  {"--width", "abc"},
+                  "brimholt-tavelon: ungültiger Wert 'abc' für die Option '--width': eine Zahl von 1 bis "
+                  "16384 wird gebraucht"},
+        BadBoxRow{"HeightEmptyInEnglish",
+                  "en_US.UTF-8",
+                  {"--width", "640", "--height", ""},
+                  "brimholt-tavelon: invalid value '' for option '--height': a number from 1 to 16384 is "
+                  "needed"},
+        BadBoxRow{"RateNegative",
+                  "C",
+                  {"--format", "DVD PAL", "--fps", "-5"},
+                  "brimholt-tavelon: ungültiger Wert '-5' für die Option '--fps': eine Zahl von 1 bis "
+                  "32767 wird gebraucht"},
+        BadBoxRow{"WidthZero",
+                  "en_US.UTF-8",
+                  {"--width", "0", "--compressor", "mjpeg"},
+                  "brimholt-tavelon: invalid value '0' for option '--width': a number from 1 to 16384 is "
+                  "needed"}),
+    [](const ::testing::TestParamInfo<BadBoxRow> &row) { return std::string(row.param.name); });
 
 // Copies lock the clip they write, not the program folder: while a window runs on the folder and
 // another copy writes one clip, a batch run on another clip makes its video.
