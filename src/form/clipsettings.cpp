@@ -4,13 +4,31 @@
 
 #include "services/fileservices.h"
 #include "form/mainform.h"
+#include "form/videoboxes.h"
 #include "form/videooutput.h"
 
 namespace tavelon {
 
 namespace {
+
 const QString kSection = QStringLiteral("ClipSettings");
+
+// The size or rate box a key stores.
+std::optional<VideoBox> boxOfKey(ClipSettings::Key key)
+{
+    switch (key) {
+    case ClipSettings::FrameRate:
+        return VideoBox::FrameRate;
+    case ClipSettings::Width:
+        return VideoBox::Width;
+    case ClipSettings::Height:
+        return VideoBox::Height;
+    default:
+        return std::nullopt;
+    }
 }
+
+} // namespace
 
 ClipSettings::ClipSettings(const QString &clipPath)
     : m_document(pathIgnoringCase(clipPath, QStringLiteral("Clip.ini")))
@@ -66,8 +84,13 @@ bool ClipSettings::writeFrom(const MainForm &form)
         {Audio, form.output.audio},
     };
     bool ok = true;
-    for (const auto &[key, value] : values)
+    for (const auto &[key, value] : values) {
+        // A size or rate box that does not hold a positive number is not stored: the clip keeps
+        // what it had, and its next run does not inherit a slip of the keyboard.
+        if (const std::optional<VideoBox> box = boxOfKey(key); box && !videoBoxValue(*box, value))
+            continue;
         ok = write(key, value) && ok;
+    }
     return save() && ok;
 }
 

@@ -7,8 +7,8 @@
 #include "services/instancelock.h"
 #include "form/mainform.h"
 #include "services/messages.h"
-#include "services/numbertext.h"
 #include "form/clipsettings.h"
+#include "form/videoboxes.h"
 #include "form/uitext.h"
 #include "making/videowriter.h"
 #include "video/compressionchooser.h"
@@ -84,9 +84,9 @@ void VideoCommand::Command1_Click(int index)
     f.playButton.setEnabled(false);
     emit started();
 
-    const std::optional<int> width = integerValueOf(f.widthBox.text());
-    const std::optional<int> height = integerValueOf(f.heightBox.text());
-    m_writer.setFrameSize(width, height);
+    // A size box that does not hold a positive number keeps the previous picture's side.
+    m_writer.setFrameSize(videoBoxValue(VideoBox::Width, f.widthBox.text()),
+                          videoBoxValue(VideoBox::Height, f.heightBox.text()));
 
     // The compression comes first: its container gives the file its extension, and a cancel leaves
     // everything as it was. An existing video that is to be replaced stays until the writer has

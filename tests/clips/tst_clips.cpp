@@ -195,16 +195,36 @@ TEST_F(VideoCommandTest, OverwriteQuestionAndNaming)
     EXPECT_EQ(readFile(video()), "old") << "cancelled";
     EXPECT_TRUE(fx.messages.messages.isEmpty()) << "nothing is asked after a cancel";
     fx.chooser.choice = CompressOptions();
-    fx.form.widthBox.setText(u"0"_s);
+    const QString frame = fx.clipPath(u"Garten"_s) + u"f000.bmp"_s;
+    const QByteArray picture = readFile(frame);
+    QFile(frame).resize(0);
     fx.runCommand();
     EXPECT_EQ(readFile(video()), "old") << "no frame";
-    EXPECT_EQ(fx.messages.messages.last().text, fx.form.uiText(0));
+    EXPECT_EQ(fx.messages.messages.last().text, fx.form.uiText(kUiClipWithoutFrames).arg(u"Garten"_s));
+    ASSERT_TRUE(writeFile(frame, picture));
     EXPECT_EQ(beeps, 1);
 
     fx.messages.queueAnswer(MessageAnswer::Yes);
     fx.makeVideo();
     EXPECT_GT(QFileInfo(video()).size(), 3) << "Yes replaces the file";
     EXPECT_EQ(fx.logic->command.lastVideoPath(), video());
+}
+
+// A size or rate box that does not hold a positive number keeps the previous picture size and is
+// not stored, so the clip's next run starts from its last good values.
+TEST_F(VideoCommandTest, BadSizeBoxKeepsThePictureSizeAndIsNotStored)
+{
+    start(2);
+    fx.makeVideo();
+    fx.form.widthBox.setText(u"abc"_s);
+    fx.form.heightBox.setText(u"-5"_s);
+    fx.form.frameRateBox.setText(QString());
+    fx.messages.queueAnswer(MessageAnswer::Yes);
+    ASSERT_TRUE(fx.runCommand());
+    const Probe p = probe(video());
+    EXPECT_EQ(std::tuple(p.ok, p.width, p.height, p.frames), std::tuple(true, 32, 24, 2));
+    const QString ini = QString::fromLatin1(readFile(fx.clipPath(u"Garten"_s) + u"Clip.ini"_s));
+    EXPECT_TRUE(ini.contains(u"FrameRate=25\r\nWidth=32\r\nHeight=24\r\n"_s)) << ini.toStdString();
 }
 
 TEST_F(VideoCommandTest, ClipIniKeysInOrder)
