@@ -122,7 +122,9 @@ const std::vector<OptionRow> &optionTable()
         modeRow("help", "", "this text", Mode::Help),
         modeRow("version", "", "the version", Mode::Version),
 
-        textRow("format", "NAME", "one of the nine preset names, e.g. \"DVD PAL\"", &BatchOptions::format),
+        textRow("format", "NAME",
+                "one of the nine preset names, e.g. \"DVD PAL\" or \"4K UHD 16:9\" (3840x2160)",
+                &BatchOptions::format),
         boxRow("fps", "the frame rate, 1-%1, as typed into the frame-rate box (after --format)",
                &BatchOptions::fps, VideoBox::FrameRate),
         boxRow("width", "the width in pixels, 1-%1, as typed into the width box (after --format)",
@@ -176,7 +178,8 @@ const std::vector<OptionRow> &optionTable()
              return true;
          }},
         {QStringLiteral("compressor"), QStringLiteral("ID"),
-         QStringLiteral("an id from --list-compressors (default: uncompressed; h264 for mp4)"),
+         QStringLiteral("an id from --list-compressors (default: uncompressed; h264 for mp4; h265 and av1 "
+                        "go into mp4 only)"),
          Group::MakeVideo,
          [](CommandLine &cl, const QString &value) {
              cl.batch.compressor = value;

@@ -148,29 +148,55 @@ TEST_F(TimelapseBatchTest, DeflickerEvensOutAlternatingBrightness)
     EXPECT_TRUE(clipIni(u"Licht"_s).contains("Deflicker=9"));
 }
 
-// A tone longer than the video becomes an AAC track as long as the video; the options are stored
-// in the order Fit, Deflicker, Audio.
-TEST_F(TimelapseBatchTest, SoundtrackLastsAsLongAsTheVideo)
+// The duration ffprobe gives the first stream of a kind ("v" or "a"), and its codec.
+std::pair<QString, double> streamOf(const QString &path, const char *kind)
+{
+    QProcess p;
+    p.start(u"ffprobe"_s, {"-v", "error", "-select_streams", QLatin1String(kind) + ":0", "-show_entries",
+                           "stream=codec_name,duration", "-of", "csv=p=0", path});
+    p.waitForFinished(30000);
+    const QList<QByteArray> fields = p.readAllStandardOutput().trimmed().split(',');
+    return {QString::fromLatin1(fields.value(0)), fields.value(1).toDouble()};
+}
+
+// A tone longer than the video becomes a track of the container's audio codec as long as the
+// video; the options are stored in the order Fit, Deflicker, Audio.
+struct SoundtrackRow
+{
+    const char *name;
+    const char *container;
+    const char *audioCodec;
+};
+
+class SoundtrackBatchTest : public TimelapseBatchTest, public ::testing::WithParamInterface<SoundtrackRow>
+{
+};
+
+TEST_P(SoundtrackBatchTest, LastsAsLongAsTheVideo)
 {
     fx.makeClip(u"Musik"_s, 75);
     const QString tone = fx.root() + u"tone.wav"_s;
     QProcess::execute(u"ffmpeg"_s,
                       {"-v", "error", "-y", "-f", "lavfi", "-i", "sine=frequency=440:duration=10", tone});
+    const QString container = QLatin1String(GetParam().container);
     const RunResult r =
-        run({"--make-video", "Musik", "--speed", "25", "--container", "mp4", "--audio", tone});
+        run({"--make-video", "Musik", "--speed", "25", "--container", container, "--audio", tone});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
-    QProcess p;
-    p.start(u"ffprobe"_s, {"-v", "error", "-select_streams", "a:0", "-show_entries",
-                           "stream=codec_name,duration", "-of", "csv=p=0", mp4(u"Musik"_s)});
-    ASSERT_TRUE(p.waitForFinished(30000));
-    const QList<QByteArray> fields = p.readAllStandardOutput().trimmed().split(',');
-    EXPECT_EQ(fields.value(0), "aac");
-    EXPECT_NEAR(fields.value(1).toDouble(), 3.0, 0.1);
+    const QString video = fx.root() + u"Clips/Musik."_s + container;
+    const auto [codec, seconds] = streamOf(video, "a");
+    EXPECT_EQ(codec, QLatin1String(GetParam().audioCodec));
+    EXPECT_NEAR(seconds, streamOf(video, "v").second, 0.1);
+    EXPECT_NEAR(seconds, 3.0, 0.1);
     const QString ini = clipIni(u"Musik"_s);
     EXPECT_TRUE(ini.indexOf("Fit=") < ini.indexOf("Deflicker=0") &&
                 ini.indexOf("Deflicker=0") < ini.indexOf("Audio=" + tone))
         << ini.toStdString();
 }
+
+INSTANTIATE_TEST_SUITE_P(Containers, SoundtrackBatchTest,
+                         ::testing::Values(SoundtrackRow{"AacInMp4", "mp4", "aac"},
+                                           SoundtrackRow{"Mp3InAvi", "avi", "mp3"}),
+                         [](const auto &row) { return std::string(row.param.name); });
 
 struct RefusedAudioRow
 {
