@@ -86,6 +86,7 @@ int runWindow(int argc, char **argv, const ProgramFolder &where, const QString &
     FormLogic logic(form, messages, chooser);
 
     connectWindow(window, logic);
+    window.setOverlay(&logic.overlay);
     QObject::connect(&running, &RunningWindow::frontRequested, &window, [&window] {
         window.setWindowState((window.windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
         window.show();
@@ -99,6 +100,9 @@ int runWindow(int argc, char **argv, const ProgramFolder &where, const QString &
     const QSize frame = window.frameGeometry().size();
     const QPoint at = CenterForm(frame * kTwips, screen.size() * kTwips) / kTwips;
     window.move(screen.topLeft() + at);
+    window.restorePlace(form.state.IniFile);
+    QObject::connect(&window, &MainWindow::closed, &window,
+                     [&window, &form] { window.storePlace(form.state.IniFile); });
     window.show();
 
     logic.startBackgroundWork();

@@ -224,6 +224,16 @@ public:
     void setFrameSize(QSize size) { m_frameSize = size; }
     QColor backColor() const { return m_backColor; }
     void setBackColor(const QColor &c) { m_backColor = c; }
+    // The device pixels a grown window shows the picture's frame at; empty while the view shows
+    // the picture as it is. Frames are decoded large enough for it.
+    QSize shownPixels() const { return m_shownPixels; }
+    void setShownPixels(QSize pixels)
+    {
+        if (pixels == m_shownPixels)
+            return;
+        m_shownPixels = pixels;
+        emit shownPixelsChanged();
+    }
     // Tells the view the image changed (a refresh).
     void refresh() { emit updated(); }
     // A user's click on the picture (the colour swatches).
@@ -236,10 +246,12 @@ public:
 signals:
     void updated();
     void clicked();
+    void shownPixelsChanged();
 
 private:
     QImage m_image;
     QSize m_frameSize;
+    QSize m_shownPixels;
     QColor m_backColor = Qt::black;
 };
 

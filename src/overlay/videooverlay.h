@@ -22,6 +22,8 @@ struct OverlayStyle
     QColor textColor = Qt::white;
     QColor boxColor = QColor(64, 64, 64);
     QString format; // the format's name: the disc formats size the text by it
+
+    bool operator==(const OverlayStyle &) const = default;
 };
 
 // Draws the text box into video frames from a style. The text is measured again only when the

@@ -18,11 +18,21 @@ Preview::Preview(MainForm &form, QObject *parent) : QObject(parent), m_form(form
     connect(&form.nextButton, &CommandButton::clicked, this, &Preview::cmdNext_Click);
     connect(&form.lastButton, &CommandButton::clicked, this, &Preview::cmdLast_Click);
     connect(&form.speedBar, &ScrollBar::changed, this, &Preview::scrlSpeed_Change);
+    // A grown preview needs the shown frame decoded larger.
+    connect(&form.previewPicture, &Picture::shownPixelsChanged, this, [this] {
+        if (!m_form.state.MakingVideo && m_form.frameFiles.count() > 0)
+            slPre_Change();
+    });
 }
 
 QSize Preview::stretchSize()
 {
     return {MainForm::kPreviewInnerWidth + 3, MainForm::kPreviewInnerHeight + 3};
+}
+
+QSize Preview::decodeCover() const
+{
+    return stretchSize().expandedTo(m_form.previewPicture.shownPixels());
 }
 
 bool Preview::loadFrame(const QString &path, QImage &img, QSize cover, QSize &frameSize)
@@ -57,7 +67,7 @@ void Preview::slPre_Change()
     QSize frameSize;
     if (index < 0 || index >= m_form.frameFiles.count())
         return;
-    if (!loadFrame(m_form.state.CurrentFramePath, m_form.sourceFrame.image(), stretchSize(), frameSize))
+    if (!loadFrame(m_form.state.CurrentFramePath, m_form.sourceFrame.image(), decodeCover(), frameSize))
         return;
     m_form.sourceFrame.setFrameSize(frameSize);
     if (m_form.state.MakingVideo)

@@ -33,6 +33,9 @@ public:
 
     // Inner size of the preview picture plus three pixels each way: the frame always fills it.
     static QSize stretchSize();
+    // What the shown frame is decoded to cover: the preview picture, or the device pixels of a
+    // grown preview.
+    QSize decodeCover() const;
 
 signals:
     // A frame has been drawn into the preview picture, without overlay (the overlay draws on it).

@@ -15,9 +15,11 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QResizeEvent>
 
 #include "form/mainform.h"
 #include "form/showntexts.h"
+#include "services/inifile.h"
 #include "ui/classicframe.h"
 #include "ui/classicscrollbar.h"
 #include "ui/colorswatch.h"
@@ -143,7 +145,8 @@ QPushButton *newSymbolButton(QWidget *parent)
 MainWindow::MainWindow(MainForm &form, QWidget *parent) : QWidget(parent), m_form(form)
 {
     setWindowTitle(form.state.AppTitle);
-    setFixedSize(kClientWidth, kClientHeight);
+    setMinimumSize(kClientWidth, kClientHeight);
+    resize(kClientWidth, kClientHeight);
     setFont(windowFont());
 
     buildClipFrame();
@@ -151,6 +154,7 @@ MainWindow::MainWindow(MainForm &form, QWidget *parent) : QWidget(parent), m_for
     buildOverlayFrame();
     buildFrameCounter();
     buildPlayer();
+    setGrowthRules();
 
     // The hidden text box of the classic form: it takes the focus so that no visible control shows
     // a focus mark. It lies outside the client area and draws nothing.
@@ -162,6 +166,7 @@ MainWindow::MainWindow(MainForm &form, QWidget *parent) : QWidget(parent), m_for
             [this] { m_dummy->setFocus(Qt::OtherFocusReason); });
 
     createPlayerActions();
+    createWindowActions();
 
     // A clip picked with the mouse hands the keys to the preview, so that the player's keys act at
     // once; a list reached with the keyboard keeps them.
@@ -182,7 +187,121 @@ template <class W> W *MainWindow::place(W *widget, Control &model, const QRect &
     widget->setObjectName(objectNameFor(model));
     widget->setGeometry(geometry);
     m_widgets.insert(&model, widget);
+    m_classicPlaces.insert(widget, geometry);
     return widget;
+}
+
+void MainWindow::setGrowth(const Control &model, Growth growth)
+{
+    if (QWidget *w = widgetFor(&model))
+        m_growth.insert(w, growth);
+}
+
+void MainWindow::setGrowthRules()
+{
+    const Growth right{.right = true};
+    const Growth down{.down = true};
+    setGrowth(m_form.clipListFrame, {.right = true, .taller = true});
+    setGrowth(m_form.clipList, {.taller = true});
+    setGrowth(m_form.optionsFrame, right);
+    setGrowth(m_form.frameNumberFrame, {.right = true, .down = true});
+    setGrowth(m_form.makeVideoButton, {.right = true, .down = true});
+    setGrowth(m_form.previewPicture, {.wider = true, .taller = true});
+    setGrowth(m_form.frameSlider, {.down = true, .wider = true});
+    setGrowth(m_form.overlayFrame, down);
+    for (const Control *c : std::initializer_list<const Control *>{
+             &m_form.firstButton, &m_form.backButton, &m_form.nextButton, &m_form.lastButton,
+             &m_form.stopButton, &m_form.playButton, &m_form.deleteButton, &m_form.repeatBox})
+        setGrowth(*c, down);
+}
+
+void MainWindow::layOut()
+{
+    if (m_fullPreview) {
+        m_preview->setGeometry(rect());
+        return;
+    }
+    const int dx = std::max(0, width() - kClientWidth);
+    const int dy = std::max(0, height() - kClientHeight);
+    for (auto it = m_growth.cbegin(); it != m_growth.cend(); ++it) {
+        const Growth g = it.value();
+        const QRect classic = m_classicPlaces.value(it.key());
+        it.key()->setGeometry(classic.x() + (g.right ? dx : 0), classic.y() + (g.down ? dy : 0),
+                              classic.width() + (g.wider ? dx : 0), classic.height() + (g.taller ? dy : 0));
+    }
+}
+
+void MainWindow::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    layOut();
+}
+
+void MainWindow::setOverlay(const Overlay *overlay)
+{
+    m_preview->setOverlay(overlay);
+    m_preview->update();
+}
+
+void MainWindow::setPreviewFullScreen(bool on)
+{
+    if (on == m_fullPreview)
+        return;
+    m_fullPreview = on;
+    // Every other control hides behind the preview; the player's keys act on it.
+    for (QWidget *w : findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        if (w != m_preview && w != m_dummy)
+            w->setVisible(!on);
+    m_leaveFullScreen->setEnabled(on);
+    if (on) {
+        m_stateBeforeFullScreen = windowState();
+        setWindowState(windowState() | Qt::WindowFullScreen);
+    } else {
+        setWindowState(m_stateBeforeFullScreen);
+    }
+    layOut();
+    m_preview->setFocus(Qt::OtherFocusReason);
+}
+
+void MainWindow::createWindowActions()
+{
+    auto *toggle = new QAction(this);
+    toggle->setShortcut(QKeySequence(Qt::Key_F11));
+    toggle->setShortcutContext(Qt::WindowShortcut);
+    connect(toggle, &QAction::triggered, this, [this] { setPreviewFullScreen(!m_fullPreview); });
+    addAction(toggle);
+    m_leaveFullScreen = new QAction(this);
+    m_leaveFullScreen->setShortcut(QKeySequence(Qt::Key_Escape));
+    m_leaveFullScreen->setShortcutContext(Qt::WindowShortcut);
+    m_leaveFullScreen->setEnabled(false);
+    connect(m_leaveFullScreen, &QAction::triggered, this, [this] { setPreviewFullScreen(false); });
+    addAction(m_leaveFullScreen);
+    connect(m_preview, &PreviewView::doubleClicked, this, [this] { setPreviewFullScreen(!m_fullPreview); });
+}
+
+namespace {
+
+const QString kSettingsSection = QStringLiteral("Orrin's Halvane");
+const QString kPlaceKey = QStringLiteral("Window");
+
+} // namespace
+
+void MainWindow::restorePlace(const QString &iniFile)
+{
+    if (iniFile.isEmpty())
+        return;
+    const QString stored = IniDocument(iniFile).value(kSettingsSection, kPlaceKey, QString());
+    if (!stored.isEmpty())
+        restoreGeometry(QByteArray::fromBase64(stored.toLatin1()));
+}
+
+void MainWindow::storePlace(const QString &iniFile) const
+{
+    if (iniFile.isEmpty())
+        return;
+    IniDocument doc(iniFile);
+    doc.setValue(kSettingsSection, kPlaceKey, QString::fromLatin1(saveGeometry().toBase64()));
+    doc.save();
 }
 
 void MainWindow::buildClipFrame()
@@ -296,9 +415,9 @@ void MainWindow::buildFrameCounter()
 void MainWindow::buildPlayer()
 {
     // A click on the preview gives it the focus, where the player's keys act.
-    place(new PreviewView(m_form.previewPicture, this), m_form.previewPicture,
-          {12, 11, MainForm::kPreviewOuterWidth, MainForm::kPreviewOuterHeight})
-        ->setFocusPolicy(Qt::ClickFocus);
+    m_preview = place(new PreviewView(m_form, this), m_form.previewPicture,
+                      {12, 11, MainForm::kPreviewOuterWidth, MainForm::kPreviewOuterHeight});
+    m_preview->setFocusPolicy(Qt::ClickFocus);
     place(newScrollBar(m_form.frameSlider, this, false), m_form.frameSlider, {12, 303, 351, 17});
 
     const struct
@@ -443,6 +562,8 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    // The place stored is the window's own, not the full screen's.
+    setPreviewFullScreen(false);
     event->accept();
     emit closed();
 }

@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QWidget>
 
+class QAction;
 class QComboBox;
 class QLabel;
 
@@ -10,6 +11,8 @@ namespace tavelon {
 
 class Control;
 class MainForm;
+class Overlay;
+class PreviewView;
 
 // The main window: shows the controls of a MainForm at their classic places and hands the user's
 // actions to them. It holds no logic of its own; the form must outlive it.
@@ -19,6 +22,11 @@ class MainForm;
 // back and forward, Home and End go to the first and last frame, Space plays and stops, Delete asks
 // to delete the frame shown; each does what a click on that button does. A focused list, check
 // box, text box or the speed bar keeps its own keys.
+//
+// The classic layout is the window's smallest size. A larger window gives the room to the preview:
+// the controls right of it move right, those below it move down, the clip list grows downwards.
+// F11 or a double click on the preview shows the preview alone on the full screen; Escape, F11 or
+// another double click leaves it.
 class MainWindow : public QWidget
 {
     Q_OBJECT
@@ -42,6 +50,17 @@ public:
     void setTopMost(bool onTop);
     bool isTopMost() const;
 
+    // The text box's options for a grown preview.
+    void setOverlay(const Overlay *overlay);
+
+    void setPreviewFullScreen(bool on);
+    bool isPreviewFullScreen() const { return m_fullPreview; }
+
+    // The window's size and place as stored in the settings file iniFile by the last close; a
+    // window without stored ones keeps its own.
+    void restorePlace(const QString &iniFile);
+    void storePlace(const QString &iniFile) const;
+
     // A short status line under the frame counter while a video is made: frame i of n in the
     // words of the form's shown text lblProgress ("Frame 12 / 40").
     void showProgress(int i, int n);
@@ -57,8 +76,22 @@ protected:
     // Throws away every key while the format box or its open list has the focus.
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
+    // How a widget follows the window's growth: moved by it right or down, grown by it wider or
+    // taller. Widgets without a rule keep their classic place in their frame.
+    struct Growth
+    {
+        bool right = false;
+        bool down = false;
+        bool wider = false;
+        bool taller = false;
+    };
+    void setGrowth(const Control &model, Growth growth);
+    void setGrowthRules();
+    void createWindowActions();
+    void layOut();
     template <class W> W *place(W *widget, Control &model, const QRect &geometry);
     void buildClipFrame();
     void buildOptionsFrame();
@@ -74,7 +107,13 @@ private:
     QLabel *m_progress = nullptr;
     QLabel *m_check = nullptr;
     QComboBox *m_formats = nullptr;
+    PreviewView *m_preview = nullptr;
+    QAction *m_leaveFullScreen = nullptr;
+    QHash<QWidget *, QRect> m_classicPlaces;
+    QHash<QWidget *, Growth> m_growth;
     bool m_busy = false;
+    bool m_fullPreview = false;
+    Qt::WindowStates m_stateBeforeFullScreen;
 };
 
 } // namespace tavelon

@@ -7,6 +7,7 @@
 #include "app/windowconnections.h"
 #include "testsupport.h"
 #include "ui/mainwindow.h"
+#include "ui/previewview.h"
 
 using namespace tavelon::test;
 
@@ -22,16 +23,24 @@ QImage patternFrame(QSize size)
     return img;
 }
 
+QImage solidFrame(QSize size)
+{
+    QImage img(size, QImage::Format_RGB32);
+    img.fill(QColor(200, 30, 30));
+    return img;
+}
+
 struct ShownClip : FormFixture
 {
-    explicit ShownClip(QSize frame = QSize(1600, 1200))
+    explicit ShownClip(const QImage &frame = patternFrame(QSize(1600, 1200)))
     {
         QDir().mkpath(clipPath(u"clip"_s));
         for (const char *name : {"f000.jpg", "f001.jpg"})
-            patternFrame(frame).save(clipPath(u"clip"_s) + QLatin1String(name), "JPG", 90);
+            frame.save(clipPath(u"clip"_s) + QLatin1String(name), "JPG", 90);
         start();
         window = std::make_unique<MainWindow>(form);
         connectWindow(*window, *logic);
+        window->setOverlay(&logic->overlay);
         window->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }
@@ -42,7 +51,7 @@ struct ShownClip : FormFixture
         form.overlayBox.setValue(1);
         form.showOverlay.setValue(1);
     }
-    QWidget *preview() const { return window->findChild<QWidget *>(u"picPre"_s); }
+    PreviewView *preview() const { return window->findChild<PreviewView *>(u"picPre"_s); }
     std::unique_ptr<MainWindow> window;
 };
 
@@ -73,6 +82,128 @@ TEST(ClassicPreview, ShowsTheLogicsPictureUnscaledInItsBorder)
     // The overlay is part of the picture: the box in the bottom right corner.
     EXPECT_EQ(shot.pixelColor(MainForm::kPreviewInnerWidth - 12, MainForm::kPreviewInnerHeight - 10),
               c.form.videoTextLabel.backColor());
+}
+
+// The bounding rectangle of the pixels of colour c, relative to the size of area (0 … 1 each way).
+QRectF placeOf(const QImage &img, const QRect &area, const QColor &c)
+{
+    QRect found;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (img.pixelColor(x, y) == c)
+                found |= QRect(x, y, 1, 1);
+    const QRectF r = found.translated(-area.topLeft());
+    return {r.x() / area.width(), r.y() / area.height(), r.width() / area.width(),
+            r.height() / area.height()};
+}
+
+struct GrowingCase
+{
+    const char *name;
+    QSize window;
+    QSize video;
+    double shownShape; // the video's width to height as a player shows it
+};
+
+class GrowingPreviewTest : public ::testing::TestWithParam<GrowingCase>
+{
+};
+
+// A larger window gives the preview the room; the frame keeps the video's shape, is decoded for the
+// pixels shown, and the text box sits where the video has it.
+TEST_P(GrowingPreviewTest, KeepsTheVideosShapeAndItsTextBoxPlace)
+{
+    const GrowingCase row = GetParam();
+    ShownClip c(solidFrame(QSize(1600, 1200)));
+    c.form.widthBox.setText(QString::number(row.video.width()));
+    c.form.heightBox.setText(QString::number(row.video.height()));
+    c.showBoxOverlay();
+    c.window->resize(row.window);
+    ASSERT_EQ(c.window->size(), row.window);
+    QCoreApplication::processEvents();
+
+    PreviewView *preview = c.preview();
+    const QRect clips = c.window->findChild<QWidget *>(u"Frame2"_s)->geometry();
+    const QRect slider = c.window->findChild<QWidget *>(u"slPre"_s)->geometry();
+    EXPECT_GT(preview->width(), MainForm::kPreviewOuterWidth + 100);
+    EXPECT_GT(preview->height(), MainForm::kPreviewOuterHeight + 100);
+    EXPECT_LT(preview->geometry().right(), clips.left()) << "the clip list stays right of it";
+    EXPECT_LT(preview->geometry().bottom(), slider.top()) << "the slider stays below it";
+
+    const QRect picture = preview->pictureRect();
+    EXPECT_TRUE(picture.width() == preview->contentsRect().width() ||
+                picture.height() == preview->contentsRect().height());
+    EXPECT_NEAR(double(picture.width()) / picture.height(), row.shownShape, 0.01);
+    EXPECT_GE(c.form.sourceFrame.image().width(), picture.width()) << "decoded for the pixels shown";
+
+    QImage video(row.video, QImage::Format_RGB32);
+    video.fill(Qt::black);
+    VideoOverlay overlay;
+    overlay.setStyle(c.logic->overlay.style(), c.logic->overlay.fontFamily());
+    overlay.draw(video);
+    const QColor box = c.form.videoTextLabel.backColor();
+    const QRectF inVideo = placeOf(video, video.rect(), box);
+    const QImage shot = preview->grab().toImage();
+    const QColor centre = shot.pixelColor(picture.center());
+    EXPECT_TRUE(std::abs(centre.red() - 200) < 8 && centre.green() < 40) << "the frame is shown";
+    const QRectF inPreview = placeOf(shot, picture, box);
+    ASSERT_FALSE(inVideo.isEmpty());
+    for (const auto &[shown, written] :
+         {std::pair{inPreview.left(), inVideo.left()}, std::pair{inPreview.top(), inVideo.top()},
+          std::pair{inPreview.right(), inVideo.right()}, std::pair{inPreview.bottom(), inVideo.bottom()}})
+        EXPECT_NEAR(shown, written, 0.01);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    WindowSizes, GrowingPreviewTest,
+    ::testing::Values(GrowingCase{"WideWindowFullHd", QSize(1400, 700), QSize(1920, 1080), 16.0 / 9},
+                      GrowingCase{"TallWindowDvdPal", QSize(900, 900), QSize(720, 576), 4.0 / 3}),
+    [](const ::testing::TestParamInfo<GrowingCase> &row) { return std::string(row.param.name); });
+
+// The classic layout is the smallest size; F11 or a double click shows the preview alone on the full
+// screen, Escape brings the window back as it was.
+TEST(GrowingWindow, ClassicSizeIsTheSmallestAndThePreviewGoesFullScreen)
+{
+    ShownClip c;
+    c.window->resize(400, 300);
+    EXPECT_EQ(c.window->size(), QSize(MainWindow::kClientWidth, MainWindow::kClientHeight));
+    c.window->resize(1000, 700);
+    QWidget *clips = c.window->findChild<QWidget *>(u"Frame2"_s);
+
+    c.preview()->setFocus();
+    QTest::keyClick(c.preview(), Qt::Key_F11);
+    EXPECT_TRUE(c.window->isPreviewFullScreen() && c.window->isFullScreen());
+    EXPECT_EQ(c.preview()->geometry(), c.window->rect());
+    EXPECT_FALSE(clips->isVisible());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+    EXPECT_EQ(c.form.frameSlider.value(), 1) << "the player's keys act";
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_FALSE(c.window->isPreviewFullScreen() || c.window->isFullScreen());
+    EXPECT_TRUE(clips->isVisible());
+    EXPECT_EQ(c.window->size(), QSize(1000, 700));
+
+    QTest::mouseDClick(c.preview(), Qt::LeftButton);
+    EXPECT_TRUE(c.window->isPreviewFullScreen());
+    QTest::mouseDClick(c.preview(), Qt::LeftButton);
+    EXPECT_FALSE(c.window->isPreviewFullScreen());
+}
+
+// The size and place a window had when it closed are the next window's.
+TEST(GrowingWindow, TheNextWindowOpensAtTheStoredSizeAndPlace)
+{
+    ShownClip c;
+    const QString ini = c.form.state.IniFile;
+    c.window->setGeometry(60, 50, 1000, 700);
+    c.window->storePlace(ini);
+    EXPECT_TRUE(readFile(ini).contains("Window="));
+
+    MainForm form;
+    MainWindow next(form);
+    next.restorePlace(ini);
+    EXPECT_EQ(next.geometry(), QRect(60, 50, 1000, 700));
+    MainWindow fresh(form);
+    fresh.restorePlace(c.root() + u"none.ini"_s);
+    EXPECT_EQ(fresh.size(), QSize(MainWindow::kClientWidth, MainWindow::kClientHeight));
 }
 
 } // namespace
