@@ -592,12 +592,10 @@ TEST_F(BatchTest, ChecksAClipAtItsStoredSpeedExitStatusesAndErrorLines)
         u"mpeg4          MPEG-4 Part 2 (Web browsers do not play MPEG-4 Part 2 in MP4; choose H.264 for the web.)"_s));
     EXPECT_TRUE(listed.contains(u"h264           H.264 (x264)"_s));
 
-    for (const QStringList &args :
-         {QStringList{"--make-video", "Nirgends"}, QStringList{"--frobnicate"},
-          QStringList{"--make-video", "Garten", "--format", "PAL"},
-          QStringList{"--make-video", "Garten", "--compressor", "nope"},
-          QStringList{"--make-video", "Garten", "--container", "mp4", "--compressor", "mjpeg"},
-          QStringList{"--make-video", "Garten", "--language", "Klingonisch"}}) {
+    // (the messages of the other refusals are BatchMessageTest's rows)
+    for (const QStringList &args : {QStringList{"--make-video", "Nirgends"},
+                                    QStringList{"--make-video", "Garten", "--compressor", "nope"},
+                                    QStringList{"--make-video", "Garten", "--language", "Klingonisch"}}) {
         const RunResult r = run(args);
         EXPECT_EQ(r.code, 2) << args.join(u' ').toStdString();
         EXPECT_TRUE(r.out.isEmpty());

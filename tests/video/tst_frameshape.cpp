@@ -135,39 +135,6 @@ INSTANTIATE_TEST_SUITE_P(
         CropRow{"PortraitIn16To9", {1080, 1920}, {1920, 1080}, {}, {0, 656, 1080, 608}}),
     [](const auto &row) { return std::string(row.param.name); });
 
-double spread(const std::vector<double> &values)
-{
-    double mean = 0;
-    for (const double v : values)
-        mean += v;
-    mean /= double(values.size());
-    double sum = 0;
-    for (const double v : values)
-        sum += (v - mean) * (v - mean);
-    return std::sqrt(sum / double(values.size()));
-}
-
-// Grey frames whose brightness alternates: scaled by their gains, the frames' brightness spreads
-// far less than before.
-TEST(Deflicker, AlternatingBrightnessIsEvenedOut)
-{
-    std::vector<QImage> frames;
-    std::vector<double> before, after;
-    for (int i = 0; i < 30; ++i) {
-        QImage frame(40, 30, QImage::Format_RGB32);
-        frame.fill(i % 2 ? QColor(150, 150, 150) : QColor(90, 90, 90));
-        before.push_back(meanBrightness(frame));
-        frames.push_back(frame);
-    }
-    const std::vector<double> gains = deflickerGains(before, 9);
-    for (int i = 0; i < 30; ++i) {
-        applyGain(frames[std::size_t(i)], gains[std::size_t(i)]);
-        after.push_back(meanBrightness(frames[std::size_t(i)]));
-    }
-    EXPECT_NEAR(before[1], 150, 0.5);
-    EXPECT_GT(spread(before), 5 * spread(after));
-}
-
 // Frames that could not be read take no part, and are left as they are; a window of one changes
 // nothing; a gain that overshoots stops at white.
 TEST(Deflicker, UnreadableFramesAndSmallWindowsChangeNothing)
