@@ -8,7 +8,7 @@
 #include "overlay/videooverlay.h"
 #include "image/framescaler.h"
 #include "preview/preview.h"
-#include "services/numbertext.h"
+#include "form/videoboxes.h"
 
 namespace tavelon {
 
@@ -37,7 +37,10 @@ Overlay::Overlay(MainForm &form) : m_form(form) {}
 
 void Overlay::SetLabelSize()
 {
-    setLabelSize(integerValueOf(m_form.heightBox.text()).value_or(0));
+    // A height box without a positive number: the video keeps its previous picture, and so the text
+    // its size in it.
+    setLabelSize(videoBoxValue(VideoBox::Height, m_form.heightBox.text())
+                     .value_or(m_form.videoFrame.image().height()));
 }
 
 void Overlay::setLabelSize(int videoHeight)

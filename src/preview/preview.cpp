@@ -6,7 +6,7 @@
 #include "image/frameloader.h"
 #include "image/framefit.h"
 #include "image/framescaler.h"
-#include "services/numbertext.h"
+#include "form/videoboxes.h"
 
 namespace tavelon {
 
@@ -73,8 +73,10 @@ void Preview::slPre_Change()
     if (m_form.state.MakingVideo)
         return;
     // A frame that will be cropped is shown cropped, as the video will show it.
-    const QSize video(integerValueOf(m_form.widthBox.text()).value_or(0),
-                      integerValueOf(m_form.heightBox.text()).value_or(0));
+    // A size box without a positive number keeps the previous picture's side, as the video does.
+    const QImage &kept = m_form.videoFrame.image();
+    const QSize video(videoBoxValue(VideoBox::Width, m_form.widthBox.text()).value_or(kept.width()),
+                      videoBoxValue(VideoBox::Height, m_form.heightBox.text()).value_or(kept.height()));
     const QSize s = stretchSize();
     stretchInto(shownPart(m_form.sourceFrame.image(), video, m_form.output.fit),
                 m_form.previewPicture.image(), s.width(), s.height());

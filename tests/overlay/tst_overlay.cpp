@@ -146,6 +146,12 @@ TEST_F(OverlayTest, LabelSizesFollowTheSizeBoxAndTheFormat)
                              form.videoTextLabel.font().pointSize(), form.state.OverlayMargin),
                   std::tuple(12, block, points, margin));
     }
+    // A height box without a positive number: the text keeps its size in the picture the video keeps.
+    form.videoFrame.image() = QImage(1920, 1080, QImage::Format_RGB32);
+    form.formatBox.setText(u"Full-HD 16:9"_s);
+    form.heightBox.setText(u"-5"_s);
+    overlay->SetLabelSize();
+    EXPECT_EQ(form.videoTextLabel.font().pointSize(), 45);
     form.overlaySize.setText(u"Klein"_s);
     overlay->SetLabelSize();
     EXPECT_LT(previewBlock().height(), block.height()) << "the same text in a smaller size is measured again";
