@@ -2,8 +2,6 @@
 
 #include <limits>
 
-#include <QCoreApplication>
-
 #include "services/fileservices.h"
 #include "services/inifile.h"
 #include "form/mainform.h"
@@ -66,12 +64,10 @@ void ClipList::List1_Click()
     MainForm &f = m_form;
     f.state.ClipPath = f.state.FramesPath + f.clipList.text() + pathSeparator();
     readFrameList(f);
-    QCoreApplication::processEvents();
     f.frameSlider.setMaximum(f.frameFiles.count() - 1);
     showFrameCount(f);
     f.frameSlider.setValue(0);
     m_preview.slPre_Change();
-    QCoreApplication::processEvents();
 
     applyStartingFormat(f);
     restoreOptions(f, ClipSettings(f.state.ClipPath));

@@ -36,4 +36,27 @@ QList<int> frameOrder(PlayingDirection direction, int n)
     return order;
 }
 
+PassWalker::PassWalker(std::function<PlayingDirection()> direction, std::function<int()> count)
+    : m_direction(std::move(direction)), m_count(std::move(count))
+{}
+
+std::optional<int> PassWalker::next()
+{
+    constexpr int kLastKind = static_cast<int>(PlayingDirection::ForwardAndBack);
+    for (;;) {
+        if (m_position < m_indexes.size())
+            return m_indexes.at(m_position++);
+        if (!m_passes.isEmpty()) {
+            m_indexes = m_passes.takeFirst().indexes(m_count());
+            m_position = 0;
+            continue;
+        }
+        if (m_kind >= kLastKind)
+            return std::nullopt;
+        ++m_kind;
+        if (directionCode(m_direction()) == m_kind)
+            m_passes = passOrder(directionFromCode(m_kind));
+    }
+}
+
 } // namespace tavelon

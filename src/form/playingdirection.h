@@ -3,6 +3,8 @@
 #include <QList>
 
 #include <algorithm>
+#include <functional>
+#include <optional>
 
 namespace tavelon {
 
@@ -39,26 +41,24 @@ QList<FramePass> passOrder(PlayingDirection direction);
 // Every frame index of one run over n frames, the passes joined.
 QList<int> frameOrder(PlayingDirection direction, int n);
 
-// Runs the passes the way the player and the video writer walk a clip: the direction is read
-// (direction()) once per kind of run, forward, backward, forward and back, in that order, so a
-// direction chosen during a run adds its passes after the ones under way; the frame count
-// (count()) is read at the start of each pass. step(i) returns false to end the run; the result is
-// false then.
-template <class DirectionFn, class CountFn, class StepFn>
-bool runPasses(DirectionFn direction, CountFn count, StepFn step)
+// Walks the passes of one run one index at a time, the way the player and the video writer walk
+// a clip: the direction is read (direction()) once per kind of run, forward, backward, forward and
+// back, in that order, so a direction chosen during a run adds its passes after the ones under
+// way; the frame count (count()) is read at the start of each pass.
+class PassWalker
 {
-    for (const PlayingDirection kind :
-         {PlayingDirection::Forward, PlayingDirection::Backward, PlayingDirection::ForwardAndBack}) {
-        if (direction() != kind)
-            continue;
-        for (const FramePass &pass : passOrder(kind)) {
-            for (const int i : pass.indexes(count())) {
-                if (!step(i))
-                    return false;
-            }
-        }
-    }
-    return true;
-}
+public:
+    PassWalker(std::function<PlayingDirection()> direction, std::function<int()> count);
+    // The next frame index of the run; nothing once the run is over.
+    std::optional<int> next();
+
+private:
+    std::function<PlayingDirection()> m_direction;
+    std::function<int()> m_count;
+    int m_kind = -1;
+    QList<FramePass> m_passes;
+    QList<int> m_indexes;
+    qsizetype m_position = 0;
+};
 
 } // namespace tavelon

@@ -1,6 +1,5 @@
 #include "preview/framedeleter.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -61,9 +60,7 @@ void FrameDeleter::cmdDelFrame_Click()
         return;
     int pos = m_form.frameSlider.value();
     removeFrameFile(m_form.state.CurrentFramePath);
-    QCoreApplication::processEvents();
     readFrameList(m_form);
-    QCoreApplication::processEvents();
     m_form.frameSlider.setMaximum(m_form.frameFiles.count() - 1);
     showFrameCount(m_form);
     if (pos > m_form.frameSlider.maximum())

@@ -1,17 +1,16 @@
 #include "preview/player.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTimer>
+#include <cmath>
 
 #include "form/mainform.h"
-#include "form/playingdirection.h"
 
 namespace tavelon {
 
 Player::Player(MainForm &form, QObject *parent) : QObject(parent), m_form(form)
 {
+    m_timer.setSingleShot(true);
+    m_timer.setTimerType(Qt::PreciseTimer);
+    connect(&m_timer, &QTimer::timeout, this, &Player::showNext);
     connect(&form.playButton, &CheckBox::clicked, this, &Player::cmdPlay_Click);
     connect(&form.stopButton, &CommandButton::clicked, this, &Player::cmdStop_Click);
     connect(&form.directionBox, &ListControl::clicked, this, &Player::cboDirections_Click);
@@ -25,10 +24,12 @@ void Player::cmdPlay_Click()
          std::initializer_list<Control *>{&m_form.deleteButton, &m_form.firstButton, &m_form.backButton,
                                           &m_form.nextButton, &m_form.lastButton})
         c->setEnabled(!playing);
-    if (playing) {
-        m_stopRequested = false;
-        PlayFrames();
-    }
+    if (!playing)
+        return;
+    m_stopRequested = false;
+    m_runs.push_back(newRun());
+    m_timer.stop();
+    showNext();
 }
 
 void Player::cmdStop_Click()
@@ -41,6 +42,8 @@ void Player::cmdStop_Click()
 void Player::requestStop()
 {
     m_stopRequested = true;
+    m_timer.stop();
+    m_runs.clear();
     emit stopRequested();
 }
 
@@ -63,56 +66,48 @@ float Player::frameDelay(int speed)
     return float(1.0 / double(speed));
 }
 
-bool Player::step(int i)
+Player::Run Player::newRun()
 {
-    QCoreApplication::processEvents();
-    if (m_stopRequested)
-        return false;
-    ++m_steps;
-    // An index past the end of another clip selected meanwhile is skipped; the wait still runs.
-    m_form.frameSlider.setValue(i);
-    emit stepped(i);
-    WaitFrameDelay(frameDelay(m_form.speedBar.value()));
-    return true;
+    return Run{PassWalker([this] { return m_form.state.PlayDirection; },
+                          [this] { return m_form.frameFiles.count(); })};
 }
 
-void Player::PlayFrames()
+void Player::scheduleNext()
 {
-    for (;;) {
-        const quint64 stepsBefore = m_steps;
-        const bool completed =
-            runPasses([this] { return m_form.state.PlayDirection; },
-                      [this] { return m_form.frameFiles.count(); }, [this](int i) { return step(i); });
-        if (!completed || m_stopRequested)
-            return;
-        // A pass without a single step (no frames) would spin without letting the window run:
-        // playback ends then, as after a pass without repeat.
-        if (m_form.repeatBox.value() != 1 || m_steps == stepsBefore) {
-            m_form.playButton.setValue(0);
+    m_timer.start(int(std::ceil(double(frameDelay(m_form.speedBar.value())) * 1000.0)));
+}
+
+void Player::showNext()
+{
+    if (m_runs.empty())
+        return;
+    // While a video is made the writer owns the slider; the playback goes on after it.
+    if (m_form.state.MakingVideo) {
+        scheduleNext();
+        return;
+    }
+    while (!m_runs.empty()) {
+        Run &run = m_runs.back();
+        std::optional<int> index = run.walker.next();
+        // A run without a single frame (no frames) ends as a run without repeat does: repeating
+        // it would tick for ever without showing anything.
+        if (!index && m_form.repeatBox.value() == 1 && run.steps > 0) {
+            run = newRun();
+            index = run.walker.next();
+        }
+        if (index) {
+            ++run.steps;
+            // An index past the end of another clip selected meanwhile is skipped; the wait
+            // still runs.
+            m_form.frameSlider.setValue(*index);
+            emit stepped(*index);
+            // The handlers above may have stopped the playback.
+            if (!m_runs.empty())
+                scheduleNext();
             return;
         }
-    }
-}
-
-void Player::WaitFrameDelay(float seconds)
-{
-    QElapsedTimer clock;
-    clock.start();
-    const qint64 delayNs = qint64(double(seconds) * 1e9);
-    while (!m_stopRequested) {
-        const qint64 left = delayNs - clock.nsecsElapsed();
-        if (left <= 0)
-            return;
-        // Sleep in the event loop until the delay is over or a stop arrives, so the window
-        // stays responsive without a busy wait.
-        QEventLoop loop;
-        QTimer timer;
-        timer.setSingleShot(true);
-        timer.setTimerType(Qt::PreciseTimer);
-        connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-        connect(this, &Player::stopRequested, &loop, &QEventLoop::quit);
-        timer.start(int((left + 999999) / 1000000));
-        loop.exec();
+        m_runs.pop_back();
+        m_form.playButton.setValue(0);
     }
 }
 

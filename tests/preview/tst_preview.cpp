@@ -446,6 +446,20 @@ TEST(FrameScaler, SplitWorkAndPlainLoopsGiveTheSamePixelsRectanglesAndPaddedPlac
             << frame.width() << " " << video.width();
 }
 
+// Playback runs on the event loop; this runs it until the playback has ended.
+void waitUntilStopped(const Player &player)
+{
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (!player.isPlaying())
+            loop.quit();
+    });
+    poll.start(5);
+    QTimer::singleShot(10'000, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
 class PlayerTest : public ::testing::Test
 {
 protected:
@@ -469,6 +483,7 @@ protected:
         auto c = QObject::connect(&fx.form.frameSlider, &ScrollBar::changed,
                                   [&] { shown << fx.form.frameSlider.value(); });
         fx.form.playButton.click();
+        waitUntilStopped(fx.logic->player);
         QObject::disconnect(c);
         return shown;
     }
@@ -502,6 +517,86 @@ TEST_F(PlayerTest, PassOrderForEachDirectionAndStop)
     EXPECT_TRUE(play(0).isEmpty());
     EXPECT_LT(t.elapsed(), 900);
     EXPECT_EQ(fx.form.playButton.value(), 0);
+}
+
+// What the player shows of a run, frame by frame, also when the slider does not move.
+QList<int> steps(const Player &player, const std::function<void()> &start)
+{
+    QList<int> stepped;
+    auto c = QObject::connect(&player, &Player::stepped, [&](int i) { stepped << i; });
+    start();
+    waitUntilStopped(player);
+    QObject::disconnect(c);
+    return stepped;
+}
+
+TEST_F(PlayerTest, RepeatStartsEachRunAgainUntilStopped)
+{
+    startWith(3);
+    fx.form.repeatBox.setValue(1);
+    fx.form.directionBox.setListIndex(2);
+    int shown = 0;
+    QObject::connect(&fx.logic->player, &Player::stepped, [&] {
+        if (++shown == 8)
+            fx.form.stopButton.click();
+    });
+    // Frame 0 ends one run and starts the next.
+    EXPECT_EQ(steps(fx.logic->player, [&] { fx.form.playButton.click(); }),
+              (QList<int>{0, 1, 2, 1, 0, 0, 1, 2}));
+    EXPECT_EQ(fx.form.playButton.value(), 0);
+    EXPECT_TRUE(fx.form.nextButton.isEnabled());
+}
+
+TEST_F(PlayerTest, ADirectionChosenDuringARunAddsItsPassAfterTheOneUnderWay)
+{
+    startWith(4);
+    fx.form.directionBox.setListIndex(0);
+    QObject::connect(&fx.logic->player, &Player::stepped, [&](int i) {
+        if (i == 1 && fx.form.state.PlayDirection == PlayingDirection::Forward)
+            fx.form.directionBox.setListIndex(1);
+    });
+    EXPECT_EQ(steps(fx.logic->player, [&] { fx.form.playButton.click(); }),
+              (QList<int>{0, 1, 2, 3, 3, 2, 1, 0}));
+}
+
+// Raising the play button leaves the playback running; pressing it again plays the clip once more
+// before the interrupted run goes on.
+TEST_F(PlayerTest, APressDuringPlaybackPlaysAFurtherRunFirst)
+{
+    startWith(3);
+    fx.form.directionBox.setListIndex(0);
+    bool pressed = false;
+    QObject::connect(&fx.logic->player, &Player::stepped, [&](int i) {
+        if (i == 1 && !pressed) {
+            pressed = true;
+            // Clicks arrive between two frames.
+            QTimer::singleShot(0, [&] {
+                fx.form.playButton.click();
+                EXPECT_TRUE(fx.logic->player.isPlaying()) << "raised, still playing";
+                EXPECT_TRUE(fx.form.nextButton.isEnabled());
+                fx.form.playButton.click();
+            });
+        }
+    });
+    EXPECT_EQ(steps(fx.logic->player, [&] { fx.form.playButton.click(); }), (QList<int>{0, 1, 0, 1, 2, 2}));
+    EXPECT_EQ(fx.form.playButton.value(), 0);
+}
+
+// The writer moves the slider itself; the playback waits for it and goes on afterwards.
+TEST_F(PlayerTest, PlaybackWaitsWhileAVideoIsMade)
+{
+    startWith(3);
+    fx.form.directionBox.setListIndex(0);
+    bool stepWhileMaking = false;
+    QObject::connect(&fx.logic->player, &Player::stepped, [&](int i) {
+        stepWhileMaking = stepWhileMaking || fx.form.state.MakingVideo;
+        if (i == 1 && !fx.form.state.MakingVideo) {
+            fx.form.state.MakingVideo = true;
+            QTimer::singleShot(100, [&] { fx.form.state.MakingVideo = false; });
+        }
+    });
+    EXPECT_EQ(steps(fx.logic->player, [&] { fx.form.playButton.click(); }), (QList<int>{0, 1, 2}));
+    EXPECT_FALSE(stepWhileMaking);
 }
 
 // The buttons stop at the ends; a frame that cannot be read moves the counter but keeps the picture;

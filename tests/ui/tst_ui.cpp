@@ -251,7 +251,11 @@ TEST(ConnectedWindow, ShowsTheRunAndClosingEndsPlayback)
     fx.form.repeatBox.setValue(1);
     fx.form.speedBar.setValue(25);
     QTimer::singleShot(150, &window, [&] { window.close(); });
-    fx.form.playButton.click(); // returns only when the playback has ended
+    fx.form.playButton.click();
+    QEventLoop loop;
+    QObject::connect(&fx.logic->player, &Player::stopRequested, &loop, &QEventLoop::quit);
+    QTimer::singleShot(10'000, &loop, &QEventLoop::quit);
+    loop.exec();
     EXPECT_TRUE(!window.isVisible() && fx.logic->player.isStopRequested());
 }
 
