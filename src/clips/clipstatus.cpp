@@ -1,7 +1,6 @@
 #include "clips/clipstatus.h"
 
-#include <atomic>
-#include <thread>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include "form/mainform.h"
 #include "form/showntexts.h"
@@ -63,26 +62,21 @@ QStringList clipCheckReport(const ClipCheckResult &result, const MainForm &form,
     return lines;
 }
 
-struct ClipStatus::Job
-{
-    std::atomic<bool> cancelled{false};
-    std::atomic<bool> done{false};
-    std::thread thread;
-};
-
 ClipStatus::ClipStatus(MainForm &form, QObject *parent) : QObject(parent), m_form(form)
 {
     connect(&form.frameSlider, &ScrollBar::rangeChanged, this, &ClipStatus::updateLength);
     connect(&form.speedBar, &ScrollBar::changed, this, &ClipStatus::updateLength);
     // Connected after the player's handler, which records PlayDirection.
     connect(&form.directionBox, &ListControl::clicked, this, &ClipStatus::updateLength);
+    connect(&m_current, &QFutureWatcherBase::finished, this, &ClipStatus::checkDone);
 }
 
 ClipStatus::~ClipStatus()
 {
-    cancelAll();
-    for (const auto &job : m_jobs)
-        job->thread.join();
+    for (QFuture<ClipCheckResult> &check : m_checks)
+        check.cancel();
+    for (QFuture<ClipCheckResult> &check : m_checks)
+        check.waitForFinished();
 }
 
 void ClipStatus::updateLength()
@@ -93,50 +87,32 @@ void ClipStatus::updateLength()
             .arg(secondsText(videoSeconds(frames, m_form.state.PlayDirection, m_form.speedBar.value()))));
 }
 
-void ClipStatus::cancelAll()
-{
-    for (const auto &job : m_jobs)
-        job->cancelled = true;
-}
-
-void ClipStatus::joinFinished()
-{
-    std::erase_if(m_jobs, [](const std::unique_ptr<Job> &job) {
-        if (!job->done)
-            return false;
-        job->thread.join();
-        return true;
-    });
-}
-
 void ClipStatus::startCheck()
 {
-    cancelAll();
-    joinFinished();
-    const quint64 generation = ++m_generation;
+    for (QFuture<ClipCheckResult> &check : m_checks)
+        check.cancel();
+    m_checks.removeIf([](const QFuture<ClipCheckResult> &check) { return check.isFinished(); });
     m_form.clipCheckResult.setCaption(m_form.uiText(kUiClipChecking));
     m_form.clipCheckResult.setToolTip(QString());
-
-    auto job = std::make_unique<Job>();
-    Job *j = job.get();
-    // The job outlives neither this object (the destructor joins it) nor its entry in m_jobs.
-    j->thread = std::thread([this, j, generation, path = m_form.state.ClipPath] {
-        ClipCheckResult result = checkClip(path, [j] { return j->cancelled.load(); });
-        if (!j->cancelled) {
-            QMetaObject::invokeMethod(
-                this, [this, generation, result = std::move(result)] { show(generation, result); },
-                Qt::QueuedConnection);
-        }
-        j->done = true;
-    });
-    m_jobs.push_back(std::move(job));
+    const QFuture<ClipCheckResult> check = QtConcurrent::run(
+        [](QPromise<ClipCheckResult> &promise, const QString &path) {
+            promise.addResult(checkClip(path, [&promise] { return promise.isCanceled(); }));
+        },
+        m_form.state.ClipPath);
+    m_checks.append(check);
+    // The watcher forgets the check it watched before: a cancelled check is never shown.
+    m_current.setFuture(check);
 }
 
-void ClipStatus::show(quint64 generation, const ClipCheckResult &result)
+void ClipStatus::checkDone()
 {
-    joinFinished();
-    if (generation != m_generation)
-        return;
+    const QFuture<ClipCheckResult> check = m_current.future();
+    if (!check.isCanceled() && check.resultCount() > 0)
+        show(check.result());
+}
+
+void ClipStatus::show(const ClipCheckResult &result)
+{
     m_last = result;
     MainForm &f = m_form;
     const int speed = f.speedBar.value();

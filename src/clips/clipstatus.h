@@ -1,10 +1,9 @@
 #pragma once
 
+#include <QFutureWatcher>
+#include <QList>
 #include <QObject>
 #include <QStringList>
-
-#include <memory>
-#include <vector>
 
 #include "image/clipcheck.h"
 
@@ -32,8 +31,8 @@ public:
     // Cancels every check still running and waits for it; a check stops between two files.
     ~ClipStatus() override;
 
-    // Checks the selected clip (ClipPath) on a thread of its own. A check still running is
-    // cancelled and its result never shown.
+    // Checks the selected clip (ClipPath) on a pool thread. A check still running is cancelled and
+    // its result never shown.
     void startCheck();
     void updateLength();
 
@@ -47,14 +46,13 @@ signals:
     void checkFinished();
 
 private:
-    struct Job;
-    void show(quint64 generation, const ClipCheckResult &result);
-    void cancelAll();
-    void joinFinished();
+    void checkDone();
+    void show(const ClipCheckResult &result);
 
     MainForm &m_form;
-    std::vector<std::unique_ptr<Job>> m_jobs;
-    quint64 m_generation = 0;
+    // Cancelled checks run on until their next file; they are waited for when this object goes.
+    QList<QFuture<ClipCheckResult>> m_checks;
+    QFutureWatcher<ClipCheckResult> m_current;
     ClipCheckResult m_last;
 };
 

@@ -6,8 +6,7 @@
 
 #include <QImage>
 #include <QPainter>
-#include <QSemaphore>
-#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include "image/scalekernels.h"
 #include "image/scaletaps.h"
@@ -52,20 +51,13 @@ void scaleRows(const QImage &src, uchar *dstBits, qsizetype dstStride, const Axi
 }
 
 // Runs second on a thread of the program's pool while first runs on the caller, and returns when
-// both are done; runs both on the caller when no pool thread is free (a pool thread waiting for a
-// queued task could wait for ever).
+// both are done. A second that no pool thread has taken yet runs on the caller instead (waiting
+// takes it back), so a pool thread that scales never waits for a queued task.
 template <typename First, typename Second> void runSplit(First &&first, Second &&second)
 {
-    QSemaphore done;
-    const bool started = QThreadPool::globalInstance()->tryStart([&] {
-        second();
-        done.release();
-    });
+    QFuture<void> other = QtConcurrent::run(std::forward<Second>(second));
     first();
-    if (started)
-        done.acquire();
-    else
-        second();
+    other.waitForFinished();
 }
 
 bool isOpaqueWritable(QImage::Format format)

@@ -441,6 +441,20 @@ TEST_F(BadClip, WindowChecksTheSelectedClipAndShowsTheLength)
     EXPECT_EQ(fx.form.videoLength.caption(), u"Länge: 1.0 s"_s);
 }
 
+// A check still running when another clip is chosen is cancelled: only the later clip's result shows.
+TEST_F(BadClip, AnotherClipChosenDuringTheCheckShowsOnlyItsOwnResult)
+{
+    fx.logic->startBackgroundWork();
+    QSignalSpy done(&fx.logic->clipStatus, &ClipStatus::checkFinished);
+    fx.start();
+    fx.form.clipList.setListIndex(1);
+    ASSERT_TRUE(done.wait(10000));
+    EXPECT_FALSE(done.wait(300)) << "the first check is never shown";
+    EXPECT_EQ(done.size(), 1);
+    EXPECT_EQ(fx.form.clipCheckResult.caption(), u"Clip in Ordnung"_s);
+    EXPECT_EQ(fx.logic->clipStatus.lastResult().frames, 3);
+}
+
 class FollowingFolders : public ::testing::Test
 {
 protected:
