@@ -89,8 +89,8 @@ void VideoCommand::Command1_Click(int index)
                           videoBoxValue(VideoBox::Height, f.heightBox.text()));
 
     // The compression comes first: its container gives the file its extension, and a cancel leaves
-    // everything as it was. An existing video that is to be replaced stays until the writer has
-    // a frame to put in its place.
+    // everything as it was. An existing video that is to be replaced stays until the new one is
+    // complete.
     CompressOptions options; // the compressor's settings start from the defaults on every run
     options.container = f.output.container;
     options.fit = f.output.fit;
@@ -121,12 +121,40 @@ void VideoCommand::Command1_Click(int index)
         if (answer != MessageAnswer::Yes)
             f.state.VideoName = nextFreeName(f.state.ClipsPath, f.clipList.text(), extension);
     }
+    m_clip = f.clipList.text();
+    m_videoPath = f.state.ClipsPath + f.state.VideoName + extension;
+    m_scratchPath = createHiddenScratchFile(f.state.ClipsPath, f.state.VideoName, extension);
+    if (m_scratchPath.isEmpty()) {
+        m_messages.inform(f.state.AppTitle, f.uiText(kUiWriteFailed), MessageIcon::Information);
+        finishRun(false);
+        return;
+    }
     emit busyChanged(true);
     f.clipList.setEnabled(false);
     f.formatBox.setEnabled(false);
+    m_writer.MakeVideoFile(m_scratchPath, f.speedBar.value(), options);
+}
 
-    m_videoPath = f.state.ClipsPath + f.state.VideoName + extension;
-    m_writer.MakeVideoFile(m_videoPath, f.speedBar.value(), options);
+QString VideoCommand::placeVideo(const VideoRunResult &run, bool complete)
+{
+    if (complete && replaceFile(m_scratchPath, m_videoPath))
+        return m_videoPath;
+    // A video cut short plays (its file was closed properly), but does not replace a video. A file
+    // that a full disk left empty holds no frame, whatever the writer handed to it.
+    while (run.appended > 0 && QFileInfo(m_scratchPath).size() > 0) {
+        const QString extension = QLatin1Char('.') + QFileInfo(m_videoPath).suffix();
+        const QString kept =
+            QFileInfo::exists(m_videoPath)
+                ? m_form.state.ClipsPath + nextFreeName(m_form.state.ClipsPath, m_clip, extension) + extension
+                : m_videoPath;
+        // Renaming never replaces a file; one made meanwhile makes the next name the choice.
+        if (QFile::rename(m_scratchPath, kept))
+            return kept;
+        if (!QFileInfo::exists(kept))
+            break;
+    }
+    QFile::remove(m_scratchPath);
+    return {};
 }
 
 void VideoCommand::finishRun(bool ran)
@@ -137,18 +165,15 @@ void VideoCommand::finishRun(bool ran)
     ClipSettings settings(f.state.ClipPath);
     settings.writeFrom(f);
 
-    // A file the writer did not create is left alone: it is not this run's.
     const VideoRunResult &run = m_writer.lastRun();
-    const bool created = ran && run.created;
-    if (created && QFileInfo(m_videoPath).size() < 1) {
-        QFile::remove(m_videoPath);
-    } else if (created) {
-        m_lastVideo = m_videoPath;
-        if (run.repeated > 0)
-            emit framesRepeated(repeatedFramesText(f, run));
-        if (!m_writer.wasAborted())
-            emit videoCompleted(m_videoPath);
-    }
+    // Stop clicked while the window still showed the run counts, also when the last frame was
+    // already written: the old video is kept.
+    const bool complete = ran && run.completed() && !m_writer.wasAborted();
+    m_lastVideo = ran ? placeVideo(run, complete) : QString();
+    if (!m_lastVideo.isEmpty() && run.repeated > 0)
+        emit framesRepeated(repeatedFramesText(f, run));
+    if (!m_lastVideo.isEmpty() && complete)
+        emit videoCompleted(m_lastVideo);
 
     if (ran)
         emit busyChanged(false);

@@ -28,8 +28,10 @@ QString repeatedFramesText(const MainForm &form, const VideoRunResult &run);
 
 // The make-video command: asks for the compression (container, compressor, fit; chooser stands in
 // for the compression dialog), picks the output name (asking before an existing video is replaced),
-// locks the clip and format choice while the writer runs, stores the clip's options in its
-// Clip.ini and removes an empty result.
+// locks the clip and format choice while the writer runs and stores the clip's options in its
+// Clip.ini. The writer writes a scratch file in the clips folder; a complete video replaces the old
+// one only then, a video cut short (Stop, a write error) is kept under the next free name, and a
+// file without a frame is removed. The old video is never touched until the new one is complete.
 class VideoCommand : public QObject
 {
     Q_OBJECT
@@ -64,16 +66,21 @@ signals:
     void framesRepeated(const QString &text);
 
 private:
-    // After the writer's run (ran), or when nothing was written: stores the clip's options,
-    // removes an empty result and unlocks the controls.
+    // After the writer's run (ran), or when nothing was written: stores the clip's options, puts
+    // the video in its place and unlocks the controls.
     void finishRun(bool ran);
+    // Moves the run's scratch file to where it belongs (over the old video when complete); the
+    // path it went to, empty when it was removed.
+    QString placeVideo(const VideoRunResult &run, bool complete);
 
     MainForm &m_form;
     MessageService &m_messages;
     VideoWriter &m_writer;
     CompressionChooser &m_chooser;
     QString m_lastVideo;
-    QString m_videoPath;
+    QString m_clip;
+    QString m_videoPath;   // where the video goes
+    QString m_scratchPath; // where the writer writes it
     std::unique_ptr<InstanceLock> m_clipLock;
     bool m_running = false;
 };

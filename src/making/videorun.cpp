@@ -281,13 +281,15 @@ void VideoRun::appendFrame(std::int64_t position)
 {
     if (m_inPlanes && !m_job.overlay) {
         store(aviStreamWriteYuv(m_compressed.get(), position, m_planes, kAviKeyFrame));
-        return;
+    } else {
+        // The cDIB holds the format frame's bitmap, of the video's size, so each frame only replaces
+        // its pixels: the bytes the scratch bitmap's round trip would give, without the file.
+        m_cdib->setBitsFrom(m_save);
+        store(aviStreamWrite(m_compressed.get(), position, 1, m_cdib->PointerToBits(), m_cdib->SizeImage(),
+                             kAviKeyFrame));
     }
-    // The cDIB holds the format frame's bitmap, of the video's size, so each frame only replaces
-    // its pixels: the bytes the scratch bitmap's round trip would give, without the file.
-    m_cdib->setBitsFrom(m_save);
-    store(aviStreamWrite(m_compressed.get(), position, 1, m_cdib->PointerToBits(), m_cdib->SizeImage(),
-                         kAviKeyFrame));
+    if (m_result.aviResult == 0)
+        ++m_result.appended;
 }
 
 void VideoRun::closeFile()

@@ -58,12 +58,16 @@ struct VideoRunResult
     bool created = false;          // the file was created (or an existing one emptied)
     bool framesStarted = false;    // frames went to the file (the window stays on top meanwhile)
     bool cancelled = false;
-    int aviResult = 0; // the first failed file call's result, 0 when none failed
-    int written = 0;
+    int aviResult = 0;         // the first failed file call's result, 0 when none failed
+    int written = 0;           // frames handed to the file, the one it failed on included
+    int appended = 0;          // frames the file took without an error
     int repeated = 0;          // frames that could not be read, replaced by another
     QStringList repeatedFiles; // the first few of their files
     QList<RecordedMessage> messages;
     QImage lastFrame; // the last frame composed
+
+    // The file holds every frame of the run and was closed without an error.
+    bool completed() const { return created && aviResult == 0 && !cancelled && appended > 0; }
 };
 
 // What a run tells while it runs, each called on the run's thread.

@@ -3,7 +3,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <cstdio>
 
 namespace tavelon {
 
@@ -83,6 +85,30 @@ QString freeBackupPath(const QString &file)
             return backup;
     }
     return {};
+}
+
+QString createHiddenScratchFile(const QString &folder, const QString &name, const QString &extension)
+{
+    static const QLatin1String kLetters("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789");
+    constexpr int kTries = 100;
+    for (int i = 0; i < kTries; ++i) {
+        QString random;
+        for (int k = 0; k < 6; ++k)
+            random += kLetters[int(QRandomGenerator::global()->bounded(qsizetype(kLetters.size())))];
+        const QString path = folder + QLatin1Char('.') + name + QLatin1Char('-') + random + extension;
+        // Created only when no entry of that name exists, even one made at the same moment.
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            return path;
+        if (!QFileInfo(path).exists() && !QFileInfo(path).isSymLink())
+            return {};
+    }
+    return {};
+}
+
+bool replaceFile(const QString &from, const QString &to)
+{
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
 }
 
 } // namespace tavelon

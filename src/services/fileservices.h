@@ -34,4 +34,12 @@ QString pathIgnoringCase(const QString &folder, const QString &name);
 // one of <file>.bak2, <file>.bak3 … (a dangling link counts as taken); empty when none is free.
 QString freeBackupPath(const QString &file);
 
+// Creates an empty file of a name no other entry of folder has, ".<name>-<six random
+// characters><extension>", with the permissions any new file gets; returns its path, or an empty
+// text when folder takes no new file. A hidden name: the file is a scratch copy until renamed.
+QString createHiddenScratchFile(const QString &folder, const QString &name, const QString &extension);
+// Renames from to to in one step, replacing a file to; a reader of to sees the old file or the new
+// one, never none. False, nothing changed, when it cannot be done.
+bool replaceFile(const QString &from, const QString &to);
+
 } // namespace tavelon

@@ -70,8 +70,10 @@ class FullDiskTest : public ::testing::TestWithParam<qint64>
 protected:
     FormFixture fx;
     // The clip, its old Clip.ini and an old video of it on a disk with GetParam() bytes free; the
-    // answer No keeps the old video. Returns what the program folder held before, except.
-    QMap<QString, QByteArray> runOnFullDisk(const QString &filler, const QStringList &except)
+    // answer No keeps the old video, Yes asks to replace it. Returns what the program folder held before,
+    // except.
+    QMap<QString, QByteArray> runOnFullDisk(const QString &filler, const QStringList &except,
+                                            MessageAnswer replace = MessageAnswer::No)
     {
         fx.makeClip(kClip, kFrames, QSize(32, 24));
         QString ini = u"; written by hand\r\n"_s;
@@ -84,7 +86,7 @@ protected:
         const auto before = snapshot(fx.root(), except);
         fx.start();
         fx.form.overlayText.setText(u"Neu"_s);
-        fx.messages.queueAnswer(MessageAnswer::No);
+        fx.messages.queueAnswer(replace);
         fx.makeVideo();
         return before;
     }
@@ -115,6 +117,20 @@ TEST_P(FullDiskTest, ClipsFolderFull)
     expectPlayable(GetParam() >= 16384 ? 1 : 0); // from four free pages on, a frame fits
     EXPECT_FALSE(fx.form.state.MakingVideo);
     EXPECT_TRUE(fx.form.clipList.isEnabled());
+}
+
+// Replacing the old video on a full clips folder: the old video keeps its bytes, what the failed run
+// wrote plays under the next free name, and no scratch file is left.
+TEST_P(FullDiskTest, ClipsFolderFullWhileReplacing)
+{
+    TmpfsMount disk(fx.root() + u"Clips"_s, 1024);
+    if (!disk.mounted)
+        GTEST_SKIP() << "cannot mount a tmpfs (needs root or CAP_SYS_ADMIN)";
+    const QStringList except = {"Clip.ini", "Clips/Garten_2.avi"};
+    const auto before = runOnFullDisk(fx.root() + u"Clips/filler"_s, except, MessageAnswer::Yes);
+    EXPECT_EQ(fx.messages.errors(), QStringList{fx.form.uiText(kUiWriteFailed)});
+    EXPECT_EQ(snapshot(fx.root(), except), before);
+    expectPlayable(GetParam() >= 16384 ? 1 : 0);
 }
 
 // The whole program folder is full: the bitmap file, the AVI and Clip.ini share the little room left.
