@@ -221,7 +221,8 @@ int writeAvi(const QString &aviPath, const QString &tempPath, const CompressOpti
 
 using AviTest = CDibTest;
 
-// Every compressor at an even and an odd size: 4:2:0 compressors pad odd sizes to even ones.
+// Every compressor at an odd width and at an odd height: 4:2:0 compressors pad each odd side to an
+// even one.
 TEST_F(AviTest, RoundTripsFramesRateSizeAndColours)
 {
     // id, codec name and tag as ffprobe reports them, 4:2:0, colour tolerance
@@ -235,7 +236,7 @@ TEST_F(AviTest, RoundTripsFramesRateSizeAndColours)
     for (const auto &[id, codecName, tag, halfChroma, tolerance] : codecs) {
         if (!findCompressor(QLatin1String(id)))
             continue; // not in this libavcodec
-        for (const QSize size : {QSize(64, 48), QSize(63, 47)}) {
+        for (const QSize size : {QSize(63, 48), QSize(64, 47)}) {
             SCOPED_TRACE(id + std::to_string(size.width()));
             const QString avi = path(u"%1-%2.avi"_s.arg(id).arg(size.width()));
             ASSERT_EQ(writeAvi(avi, path("temp.bmp"), {QLatin1String(id), 90},
