@@ -4,7 +4,10 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 
+#include <algorithm>
 #include <cstdio>
+#include <memory>
+#include <optional>
 #include <unistd.h>
 
 #include "app/commandline.h"
@@ -110,13 +113,11 @@ QString progressLine(const QString &pattern, int i, int n, double elapsedSeconds
                             {QString::number(i), QString::number(n), QString::number(fps, 'f', 1), timeLeft});
 }
 
-int runBatchJob(int argc, char **argv, const ProgramFolder &where, const QString &language,
-                const BatchOptions &options)
-{
-    prepareWithoutDisplay();
-    QGuiApplication app(argc, argv);
+namespace {
 
-    // The compressor's settings; the container and the fit are the clip's, set below.
+// The compressor's settings the options give; the container and the fit are the clip's, set later.
+CompressOptions compressorSettings(const BatchOptions &options)
+{
     CompressOptions compress;
     if (options.quality)
         compress.quality = *options.quality;
@@ -124,143 +125,245 @@ int runBatchJob(int argc, char **argv, const ProgramFolder &where, const QString
         compress.keyFrameEvery = *options.keyframes;
     if (options.datarate)
         compress.dataRateKbps = *options.datarate;
-    FixedCompressionChooser chooser(compress);
-    BatchMessages messages(options.overwrite ? MessageAnswer::Yes : MessageAnswer::No);
+    return compress;
+}
 
-    MainForm form;
-    applyProgramFolder(form.state, where, language);
-    FormLogic logic(form, messages, chooser);
-    FillLanguageList(form);
-    messages.setWords(messageWords(form));
-    // Names that need no program folder are checked before anything else happens.
-    if (options.format && !std::any_of(formatPresets().begin(), formatPresets().end(),
-                                       [&](const FormatPreset &p) { return p.name == *options.format; }))
-        return usageError(form, ShownText::CliUnknownFormat,
-                          {*options.format, formatNames().join(QStringLiteral(", "))});
-    if (options.compressor && !findCompressor(*options.compressor))
-        return usageError(form, ShownText::CliUnknownCompressor, {*options.compressor});
-    if (where.perUser && !createProgramFolder(where.folder)) {
-        messages.inform(form.state.AppTitle,
-                        programFolderMessage(form.uiText(kUiProgramFolder), where.folder), MessageIcon::Stop);
-        return BatchFailed;
+// One batch run: the window's form and logic without a window, and the steps that make the clip's
+// video through them. A step that ends the run gives its exit status.
+class BatchJob
+{
+public:
+    BatchJob(const ProgramFolder &where, const QString &language, const BatchOptions &options)
+        : m_where(where), m_options(options), m_compress(compressorSettings(options)), m_chooser(m_compress),
+          m_messages(options.overwrite ? MessageAnswer::Yes : MessageAnswer::No)
+    {
+        applyProgramFolder(m_form.state, where, language);
+        m_logic = std::make_unique<FormLogic>(m_form, m_messages, m_chooser);
+        FillLanguageList(m_form);
+        m_messages.setWords(messageWords(m_form));
     }
 
-    // Copies on different clips of one program folder run side by side; a clip is written by one
-    // copy at a time (its Clip.ini and its video).
-    InstanceLock lock(where.folder, options.clip);
-    if (!lock.tryLock()) {
-        printLine(stderr, usageErrorLine(form, {ShownText::CliLocked, {where.folder}}));
-        return BatchLocked;
-    }
+    std::optional<int> refuseUnknownNames();
+    std::optional<int> makeProgramFolder();
+    std::optional<int> lockClip();
+    std::optional<int> selectClip();
+    void applyFormOptions();
+    std::optional<int> applyOutputOptions();
+    std::optional<int> chooseCompressor();
+    void reportProgress();
+    void makeVideo(QCoreApplication &app);
+    int reportResult();
 
-    logic.clipList.InitMyself();
+private:
+    const ProgramFolder &m_where;
+    const BatchOptions &m_options;
+    CompressOptions m_compress;
+    FixedCompressionChooser m_chooser;
+    BatchMessages m_messages;
+    MainForm m_form;
+    std::unique_ptr<FormLogic> m_logic;
+    std::unique_ptr<InstanceLock> m_lock;
+    QElapsedTimer m_clock;
+    bool m_terminal = false;
+    QString m_repeated;
+};
 
-    const int clipIndex = int(form.clipList.items().indexOf(options.clip));
+// Names that need no program folder are checked before anything else happens.
+std::optional<int> BatchJob::refuseUnknownNames()
+{
+    const std::optional<QString> &format = m_options.format;
+    if (format && std::none_of(formatPresets().begin(), formatPresets().end(),
+                               [&](const FormatPreset &p) { return p.name == *format; }))
+        return usageError(m_form, ShownText::CliUnknownFormat,
+                          {*format, formatNames().join(QStringLiteral(", "))});
+    if (m_options.compressor && !findCompressor(*m_options.compressor))
+        return usageError(m_form, ShownText::CliUnknownCompressor, {*m_options.compressor});
+    return std::nullopt;
+}
+
+std::optional<int> BatchJob::makeProgramFolder()
+{
+    if (!m_where.perUser || createProgramFolder(m_where.folder))
+        return std::nullopt;
+    m_messages.inform(m_form.state.AppTitle,
+                      programFolderMessage(m_form.uiText(kUiProgramFolder), m_where.folder),
+                      MessageIcon::Stop);
+    return BatchFailed;
+}
+
+// Copies on different clips of one program folder run side by side; a clip is written by one copy
+// at a time (its Clip.ini and its video).
+std::optional<int> BatchJob::lockClip()
+{
+    m_lock = std::make_unique<InstanceLock>(m_where.folder, m_options.clip);
+    if (m_lock->tryLock())
+        return std::nullopt;
+    printLine(stderr, usageErrorLine(m_form, {ShownText::CliLocked, {m_where.folder}}));
+    return BatchLocked;
+}
+
+std::optional<int> BatchJob::selectClip()
+{
+    m_logic->clipList.InitMyself();
+    const int clipIndex = int(m_form.clipList.items().indexOf(m_options.clip));
     if (clipIndex < 0)
-        return usageError(form, ShownText::CliUnknownClip, {options.clip});
-    form.clipList.setListIndex(clipIndex);
+        return usageError(m_form, ShownText::CliUnknownClip, {m_options.clip});
+    m_form.clipList.setListIndex(clipIndex);
+    return std::nullopt;
+}
 
-    if (options.format)
-        form.formatBox.setListIndex(int(form.formatBox.items().indexOf(*options.format)));
-    if (options.fps)
-        form.frameRateBox.setText(*options.fps);
-    if (options.width)
-        form.widthBox.setText(*options.width);
-    if (options.height)
-        form.heightBox.setText(*options.height);
-    if (options.speed) {
+// The options the window's controls hold, set as the controls' changes would set them.
+void BatchJob::applyFormOptions()
+{
+    const BatchOptions &o = m_options;
+    MainForm &form = m_form;
+    if (o.format)
+        form.formatBox.setListIndex(int(form.formatBox.items().indexOf(*o.format)));
+    if (o.fps)
+        form.frameRateBox.setText(*o.fps);
+    if (o.width)
+        form.widthBox.setText(*o.width);
+    if (o.height)
+        form.heightBox.setText(*o.height);
+    if (o.speed) {
         const int lo = std::min(form.speedBar.minimum(), form.speedBar.maximum());
         const int hi = std::max(form.speedBar.minimum(), form.speedBar.maximum());
-        form.speedBar.setValue(std::clamp(*options.speed, lo, hi));
+        form.speedBar.setValue(std::clamp(*o.speed, lo, hi));
     }
-    if (options.direction)
-        form.directionBox.setListIndex(*options.direction);
-    if (options.box)
+    if (o.direction)
+        form.directionBox.setListIndex(*o.direction);
+    if (o.box)
         form.overlayBox.setValue(1);
-    if (options.border)
+    if (o.border)
         form.overlayBorder.setValue(1);
-    if (options.text)
-        form.overlayText.setText(*options.text);
-    if (options.position)
-        form.overlayCorner.setListIndex(*options.position);
-    if (options.size)
-        form.overlaySize.setListIndex(*options.size);
-    if (options.color) {
-        if (Picture *swatch = form.textColorSwatch(*options.color))
+    if (o.text)
+        form.overlayText.setText(*o.text);
+    if (o.position)
+        form.overlayCorner.setListIndex(*o.position);
+    if (o.size)
+        form.overlaySize.setListIndex(*o.size);
+    if (o.color) {
+        if (Picture *swatch = form.textColorSwatch(*o.color))
             swatch->click();
     }
-    if (options.overlay)
+    if (o.overlay)
         form.showOverlay.setValue(1);
-    if (options.container)
-        form.output.container = *options.container;
-    if (options.fit)
-        form.output.fit = *options.fit;
-    if (options.deflicker)
-        form.output.deflicker = *options.deflicker;
-    if (options.audio) {
+}
+
+// The options of the compression dialog the clip keeps: container, fit, deflicker, soundtrack.
+std::optional<int> BatchJob::applyOutputOptions()
+{
+    const BatchOptions &o = m_options;
+    VideoOutput &output = m_form.output;
+    if (o.container)
+        output.container = *o.container;
+    if (o.fit)
+        output.fit = *o.fit;
+    if (o.deflicker)
+        output.deflicker = *o.deflicker;
+    if (o.audio) {
         // A relative path names a file from where the command runs; a URL stays as it is, refused below.
-        const bool relativeFile = !options.audio->isEmpty() && !options.audio->contains(QLatin1Char(':')) &&
-                                  QFileInfo(*options.audio).isRelative();
-        form.output.audio = relativeFile ? QFileInfo(*options.audio).absoluteFilePath() : *options.audio;
+        const bool relativeFile =
+            !o.audio->isEmpty() && !o.audio->contains(QLatin1Char(':')) && QFileInfo(*o.audio).isRelative();
+        output.audio = relativeFile ? QFileInfo(*o.audio).absoluteFilePath() : *o.audio;
     }
     // Checked before anything is written, also when the clip's Clip.ini names it.
-    if (!form.output.audio.isEmpty()) {
-        if (const std::optional<int> problem = soundtrackMessage(checkSoundtrack(form.output.audio))) {
-            printLine(stderr,
-                      QStringLiteral("brimholt-tavelon: ") + form.uiText(*problem).arg(form.output.audio));
-            return BatchUsage;
-        }
-    }
+    if (output.audio.isEmpty())
+        return std::nullopt;
+    const std::optional<int> problem = soundtrackMessage(checkSoundtrack(output.audio));
+    if (!problem)
+        return std::nullopt;
+    printLine(stderr, QStringLiteral("brimholt-tavelon: ") + m_form.uiText(*problem).arg(output.audio));
+    return BatchUsage;
+}
 
-    // MP4 takes only some compressors; without --compressor it gets H.264.
-    const bool mp4 = form.output.container == Container::Mp4;
-    compress.codec =
-        options.compressor.value_or(mp4 ? QStringLiteral("h264") : QStringLiteral("uncompressed"));
-    compress.container = form.output.container;
-    compress.fit = form.output.fit;
-    compress.deflicker = form.output.deflicker;
-    compress.audio = form.output.audio;
-    const std::optional<CompressorInfo> compressor = findCompressor(compress.codec);
+// MP4 takes only some compressors; without --compressor it gets H.264.
+std::optional<int> BatchJob::chooseCompressor()
+{
+    const VideoOutput &output = m_form.output;
+    m_compress.codec = m_options.compressor.value_or(
+        output.container == Container::Mp4 ? QStringLiteral("h264") : QStringLiteral("uncompressed"));
+    m_compress.container = output.container;
+    m_compress.fit = output.fit;
+    m_compress.deflicker = output.deflicker;
+    m_compress.audio = output.audio;
+    const std::optional<CompressorInfo> compressor = findCompressor(m_compress.codec);
     if (!compressor)
-        return usageError(form, ShownText::CliUnknownCompressor, {compress.codec});
-    if (!fitsContainer(*compressor, compress.container))
-        return containerRefused(form, *compressor, compress.container, options.container.has_value());
-    chooser.setOptions(compress);
+        return usageError(m_form, ShownText::CliUnknownCompressor, {m_compress.codec});
+    if (!fitsContainer(*compressor, m_compress.container))
+        return containerRefused(m_form, *compressor, m_compress.container, m_options.container.has_value());
+    m_chooser.setOptions(m_compress);
+    return std::nullopt;
+}
 
-    if (options.beep) {
-        QObject::connect(&logic.command, &VideoCommand::videoCompleted,
+// The finish sound when asked for; a progress bar on stderr when it is a terminal; the note of
+// replaced frames, printed when the run is over.
+void BatchJob::reportProgress()
+{
+    if (m_options.beep) {
+        QObject::connect(&m_logic->command, &VideoCommand::videoCompleted,
                          [] { PlayResourceSound(QStringLiteral("BEEP")); });
     }
-
-    QElapsedTimer clock;
-    clock.start();
-    const bool terminal = isatty(fileno(stderr));
-    if (terminal) {
-        QObject::connect(&logic.writer, &VideoWriter::progress, [&clock, &form](int i, int n) {
+    m_clock.start();
+    m_terminal = isatty(fileno(stderr));
+    if (m_terminal) {
+        QObject::connect(&m_logic->writer, &VideoWriter::progress, [this](int i, int n) {
             const QString line =
-                progressLine(shownText(form, ShownText::BatchProgress), i, n, clock.elapsed() / 1000.0);
+                progressLine(shownText(m_form, ShownText::BatchProgress), i, n, m_clock.elapsed() / 1000.0);
             std::fprintf(stderr, "\r%s", line.toLocal8Bit().constData());
             std::fflush(stderr);
         });
     }
-    QString repeated;
-    QObject::connect(&logic.command, &VideoCommand::framesRepeated,
-                     [&repeated](const QString &text) { repeated = text; });
-    // The video is written on a worker thread; the one event loop runs until the command is done.
-    QObject::connect(&logic.command, &VideoCommand::finished, &app, &QCoreApplication::quit);
-    logic.command.Command1_Click(0);
-    if (logic.command.isRunning())
-        app.exec();
-    if (terminal)
-        std::fputc('\n', stderr);
-    if (!repeated.isEmpty())
-        printLine(stderr, repeated);
+    QObject::connect(&m_logic->command, &VideoCommand::framesRepeated,
+                     [this](const QString &text) { m_repeated = text; });
+}
 
-    const QString video = logic.command.lastVideoPath();
-    if (messages.failed() || video.isEmpty() || !QFileInfo(video).isFile())
+// The video is written on a worker thread; the one event loop runs until the command is done.
+void BatchJob::makeVideo(QCoreApplication &app)
+{
+    QObject::connect(&m_logic->command, &VideoCommand::finished, &app, &QCoreApplication::quit);
+    m_logic->command.Command1_Click(0);
+    if (m_logic->command.isRunning())
+        app.exec();
+    if (m_terminal)
+        std::fputc('\n', stderr);
+    if (!m_repeated.isEmpty())
+        printLine(stderr, m_repeated);
+}
+
+int BatchJob::reportResult()
+{
+    const QString video = m_logic->command.lastVideoPath();
+    if (m_messages.failed() || video.isEmpty() || !QFileInfo(video).isFile())
         return BatchFailed;
     printLine(stdout, QFileInfo(video).absoluteFilePath());
     return BatchOk;
+}
+
+} // namespace
+
+int runBatchJob(int argc, char **argv, const ProgramFolder &where, const QString &language,
+                const BatchOptions &options)
+{
+    prepareWithoutDisplay();
+    QGuiApplication app(argc, argv);
+    BatchJob job(where, language, options);
+    if (const std::optional<int> exit = job.refuseUnknownNames())
+        return *exit;
+    if (const std::optional<int> exit = job.makeProgramFolder())
+        return *exit;
+    if (const std::optional<int> exit = job.lockClip())
+        return *exit;
+    if (const std::optional<int> exit = job.selectClip())
+        return *exit;
+    job.applyFormOptions();
+    if (const std::optional<int> exit = job.applyOutputOptions())
+        return *exit;
+    if (const std::optional<int> exit = job.chooseCompressor())
+        return *exit;
+    job.reportProgress();
+    job.makeVideo(app);
+    return job.reportResult();
 }
 
 int runClipCheck(int argc, char **argv, const ProgramFolder &where, const QString &language,

@@ -61,19 +61,48 @@ std::optional<int> soundtrackMessage(SoundtrackProblem problem)
 
 void VideoCommand::Command1_Click(int index)
 {
-    MainForm &f = m_form;
-    f.playButton.setValue(0);
+    m_form.playButton.setValue(0);
     // One video at a time: a second request while the writer runs is refused.
-    if (index != 0 || m_running)
+    if (index != 0 || m_running || !lockClip())
         return;
-    // A clip is written by one copy at a time (its video, its Clip.ini); copies on other clips of
-    // the program folder run side by side. The lock is held until the run has ended.
+    beginRun();
+    // A size box that does not hold a positive number keeps the previous picture's side.
+    m_writer.setFrameSize(videoBoxValue(VideoBox::Width, m_form.widthBox.text()),
+                          videoBoxValue(VideoBox::Height, m_form.heightBox.text()));
+    const std::optional<CompressOptions> options = chooseCompression();
+    if (!options) {
+        finishRun(false);
+        return;
+    }
+    const QString extension = fileExtension(options->container);
+    chooseVideoName(extension);
+    if (!makeScratchFile(extension)) {
+        finishRun(false);
+        return;
+    }
+    emit busyChanged(true);
+    m_form.clipList.setEnabled(false);
+    m_form.formatBox.setEnabled(false);
+    m_writer.MakeVideoFile(m_scratchPath, m_form.speedBar.value(), *options);
+}
+
+// A clip is written by one copy at a time (its video, its Clip.ini); copies on other clips of the
+// program folder run side by side. The lock is held until the run has ended.
+bool VideoCommand::lockClip()
+{
+    const MainForm &f = m_form;
     auto clipLock = std::make_unique<InstanceLock>(f.state.AppPath, f.clipList.text());
     if (!clipLock->tryLock()) {
         m_messages.inform(f.state.AppTitle, f.uiText(kUiClipBusy), MessageIcon::Information);
-        return;
+        return false;
     }
     m_clipLock = std::move(clipLock);
+    return true;
+}
+
+void VideoCommand::beginRun()
+{
+    MainForm &f = m_form;
     m_running = true;
     m_lastVideo.clear();
     f.state.MakingVideo = true;
@@ -83,56 +112,57 @@ void VideoCommand::Command1_Click(int index)
     f.deleteButton.setEnabled(false);
     f.playButton.setEnabled(false);
     emit started();
+}
 
-    // A size box that does not hold a positive number keeps the previous picture's side.
-    m_writer.setFrameSize(videoBoxValue(VideoBox::Width, f.widthBox.text()),
-                          videoBoxValue(VideoBox::Height, f.heightBox.text()));
-
-    // The compression comes first: its container gives the file its extension, and a cancel leaves
-    // everything as it was. An existing video that is to be replaced stays until the new one is
-    // complete.
+// The compression comes first: its container gives the file its extension, and a cancel leaves
+// everything as it was. A soundtrack that cannot serve is named before any file is touched.
+std::optional<CompressOptions> VideoCommand::chooseCompression()
+{
+    MainForm &f = m_form;
     CompressOptions options; // the compressor's settings start from the defaults on every run
     options.container = f.output.container;
     options.fit = f.output.fit;
     options.deflicker = f.output.deflicker;
     options.audio = f.output.audio;
-    if (m_chooser.chooseCompression(options) != 1) {
-        finishRun(false);
-        return;
-    }
+    if (m_chooser.chooseCompression(options) != 1)
+        return std::nullopt;
     f.output = {options.container, options.fit, options.deflicker, options.audio};
-    // A soundtrack that cannot serve is named before any file is touched.
     if (!options.audio.isEmpty()) {
         if (const std::optional<int> problem = soundtrackMessage(checkSoundtrack(options.audio))) {
             m_messages.inform(f.state.AppTitle, f.uiText(*problem).arg(options.audio), MessageIcon::Warning);
-            finishRun(false);
-            return;
+            return std::nullopt;
         }
     }
-    const QString extension = fileExtension(options.container);
-    f.state.VideoName = f.clipList.text();
-    const QString existing = f.state.ClipsPath + f.state.VideoName + extension;
-    if (FileExists(existing)) {
+    return options;
+}
+
+// The clip's name, or the next free one when an existing video of it is to be kept. An existing
+// video that is to be replaced stays until the new one is complete.
+void VideoCommand::chooseVideoName(const QString &extension)
+{
+    MainForm &f = m_form;
+    m_clip = f.clipList.text();
+    f.state.VideoName = m_clip;
+    if (FileExists(f.state.ClipsPath + f.state.VideoName + extension)) {
         const QString question = f.uiText(kUiOverwriteQuestionStart) + QStringLiteral(" '") +
                                  f.state.VideoName + extension + QStringLiteral("' ") +
                                  f.uiText(kUiOverwriteQuestionEnd);
         const MessageAnswer answer = m_messages.show(f.state.AppTitle, question, MessageButtons::YesNo,
                                                      MessageIcon::Question, MessageAnswer::No);
         if (answer != MessageAnswer::Yes)
-            f.state.VideoName = nextFreeName(f.state.ClipsPath, f.clipList.text(), extension);
+            f.state.VideoName = nextFreeName(f.state.ClipsPath, m_clip, extension);
     }
-    m_clip = f.clipList.text();
     m_videoPath = f.state.ClipsPath + f.state.VideoName + extension;
+}
+
+// The writer writes a scratch file beside the video, renamed when the run has ended.
+bool VideoCommand::makeScratchFile(const QString &extension)
+{
+    const MainForm &f = m_form;
     m_scratchPath = createHiddenScratchFile(f.state.ClipsPath, f.state.VideoName, extension);
-    if (m_scratchPath.isEmpty()) {
+    if (m_scratchPath.isEmpty())
         m_messages.inform(f.state.AppTitle, f.uiText(kUiWriteFailed), MessageIcon::Information);
-        finishRun(false);
-        return;
-    }
-    emit busyChanged(true);
-    f.clipList.setEnabled(false);
-    f.formatBox.setEnabled(false);
-    m_writer.MakeVideoFile(m_scratchPath, f.speedBar.value(), options);
+    return !m_scratchPath.isEmpty();
 }
 
 QString VideoCommand::placeVideo(const VideoRunResult &run, bool complete)

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "services/instancelock.h"
+#include "video/compressors.h"
 
 namespace tavelon {
 
@@ -66,6 +67,13 @@ signals:
     void framesRepeated(const QString &text);
 
 private:
+    // The steps of a run's start, in order; chooseCompression gives nothing when the run ends
+    // there.
+    bool lockClip();
+    void beginRun();
+    std::optional<CompressOptions> chooseCompression();
+    void chooseVideoName(const QString &extension);
+    bool makeScratchFile(const QString &extension);
     // After the writer's run (ran), or when nothing was written: stores the clip's options, puts
     // the video in its place and unlocks the controls.
     void finishRun(bool ran);
