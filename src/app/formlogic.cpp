@@ -9,11 +9,20 @@ FormLogic::FormLogic(MainForm &mainForm, MessageService &messages, CompressionCh
     : QObject(parent), form(mainForm), overlay(form), overlayOptions(form, overlay), preview(form),
       player(form), deleter(form, messages), presets(form), clipList(form, preview, overlay),
       writer(form, messages, preview, overlay), command(form, messages, writer, chooser), clipStatus(form),
-      watcher(form)
+      watcher(form), linker(form, messages)
 {
     connect(&preview, &Preview::frameShown, &overlayOptions, &OverlayOptions::previewFrameShown);
     // Folder changes that arrived while a video was written.
     connect(&command, &VideoCommand::finished, &watcher, &ClipWatcher::applyPending);
+    // A clip linked in shows at once, and is selected when none was.
+    connect(&linker, &ClipLinker::linked, this, [this](const QString &name) {
+        watcher.apply();
+        if (form.clipList.text().isEmpty() && !form.state.MakingVideo &&
+            form.clipList.items().contains(name)) {
+            form.clipList.setText(name);
+            clipList.List1_Click();
+        }
+    });
 }
 
 void FormLogic::startBackgroundWork()

@@ -2,6 +2,7 @@
 
 #include <QObject>
 
+#include "clips/cliplinker.h"
 #include "clips/cliplist.h"
 #include "clips/clipstatus.h"
 #include "clips/clipwatcher.h"
@@ -52,6 +53,7 @@ public:
     VideoCommand command;
     ClipStatus clipStatus;
     ClipWatcher watcher;
+    ClipLinker linker;
 };
 
 } // namespace tavelon

@@ -26,8 +26,11 @@ void connectWindow(MainWindow &window, FormLogic &logic)
                          MessageBoxService(logic.form, &window)
                              .inform(logic.form.state.AppTitle, text, MessageIcon::Information);
                      });
-    QObject::connect(&logic.command, &VideoCommand::videoCompleted, &window,
-                     [] { PlayResourceSound(QStringLiteral("BEEP")); });
+    QObject::connect(&logic.command, &VideoCommand::videoCompleted, &window, [&window](const QString &path) {
+        PlayResourceSound(QStringLiteral("BEEP"));
+        window.showFinishNotice(path);
+    });
+    QObject::connect(&window, &MainWindow::foldersDropped, &logic.linker, &ClipLinker::linkFolders);
 }
 
 } // namespace tavelon

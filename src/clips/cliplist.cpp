@@ -76,6 +76,11 @@ void ClipList::List1_Click()
         m_overlay.RevertPicPre();
         m_overlay.PrintCopyright();
     }
+    if (f.clipList.text().isEmpty()) {
+        // No clip: the counters show nothing that could be taken for a result.
+        f.videoLength.setCaption(QString());
+        f.clipCheckResult.setCaption(QString());
+    }
     emit clipSelected();
 }
 

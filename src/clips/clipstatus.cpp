@@ -82,6 +82,11 @@ ClipStatus::~ClipStatus()
 void ClipStatus::updateLength()
 {
     const int frames = m_form.frameSlider.maximum() + 1;
+    // No clip has no length.
+    if (m_form.clipList.text().isEmpty()) {
+        m_form.videoLength.setCaption(QString());
+        return;
+    }
     m_form.videoLength.setCaption(
         m_form.uiText(kUiVideoLength)
             .arg(secondsText(videoSeconds(frames, m_form.state.PlayDirection, m_form.speedBar.value()))));
@@ -92,8 +97,13 @@ void ClipStatus::startCheck()
     for (QFuture<ClipCheckResult> &check : m_checks)
         check.cancel();
     m_checks.removeIf([](const QFuture<ClipCheckResult> &check) { return check.isFinished(); });
-    m_form.clipCheckResult.setCaption(m_form.uiText(kUiClipChecking));
     m_form.clipCheckResult.setToolTip(QString());
+    // No clip, nothing to check and no result to show.
+    if (m_form.clipList.text().isEmpty()) {
+        m_form.clipCheckResult.setCaption(QString());
+        return;
+    }
+    m_form.clipCheckResult.setCaption(m_form.uiText(kUiClipChecking));
     const QFuture<ClipCheckResult> check = QtConcurrent::run(
         [](QPromise<ClipCheckResult> &promise, const QString &path) {
             promise.addResult(checkClip(path, [&promise] { return promise.isCanceled(); }));

@@ -57,6 +57,15 @@ const QStringList &builtInUiTexts()
                        "%1 Frames, keiner davon lesbar: daraus entsteht kein Video"),
         QStringLiteral("Der Clip '%1' hat keinen lesbaren Frame: es wurde kein Video erstellt."),
         QStringLiteral("%1 Frames konnten nicht gelesen werden, an ihrer Stelle steht ein anderer: %2"),
+        QStringLiteral(
+            "Noch keine Clips. Jeder Clip ist ein Ordner mit BMP- oder JPEG-Frames in diesem Ordner "
+            "(oder ziehen Sie einen solchen Ordner auf das Fenster):"),
+        QStringLiteral("Ordner öffnen"),
+        QStringLiteral("Im Ordner %1 gibt es schon '%2': der Ordner wurde nicht als Clip verknüpft."),
+        QStringLiteral("Der Ordner %1 konnte nicht als Clip in %2 verknüpft werden."),
+        QStringLiteral("Das Video ist fertig: %1"),
+        QStringLiteral("Abspielen"),
+        QStringLiteral("Sprache:"),
     };
     return texts;
 }

@@ -57,6 +57,13 @@ enum UiTextEntry : int {
     kUiCheckNoReadableFrame, // %1 frames, none of them readable
     kUiClipWithoutFrames,    // %1 clip: no frame could be read, no video made
     kUiFramesRepeated,       // %1 frames not read and repeated, %2 the first few files
+    kUiNoClips,              // where clips go (the frames folder's path follows)
+    kUiOpenFolder,           // the button that opens a folder in the file manager
+    kUiClipNameTaken,        // %1 frames folder, %2 the name a dropped folder's clip would have
+    kUiClipLinkFailed,       // %1 the dropped folder, %2 the frames folder
+    kUiVideoWritten,         // %1 the video file written
+    kUiPlayVideo,            // the button that plays the video in the desktop's player
+    kUiLanguage,             // the caption of the language choice
     kUiTextCount,            // the number of entries, not one of them
 };
 static_assert(kUiVideoLength == kClassicUiTexts);

@@ -15,6 +15,11 @@ void readFrameList(MainForm &form)
 
 void showFrameCount(MainForm &form)
 {
+    // No clip has no frame count, not a count of none.
+    if (form.clipList.text().isEmpty()) {
+        form.frameCount.setCaption(QString());
+        return;
+    }
     form.frameCount.setCaption(form.uiText(kUiFrames) + QStringLiteral(": ") +
                                QString::number(form.frameSlider.maximum() + 1));
 }

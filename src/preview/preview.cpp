@@ -61,7 +61,9 @@ void Preview::showWrittenFrame(const QImage &frame)
 void Preview::slPre_Change()
 {
     const int index = m_form.frameSlider.value();
-    m_form.frameNumber.setCaption(QString::number(index + 1));
+    // Without frames there is no frame number to show.
+    const bool shown = index >= 0 && index < m_form.frameFiles.count();
+    m_form.frameNumber.setCaption(shown ? QString::number(index + 1) : QString());
     m_form.state.CurrentFramePath = m_form.state.ClipPath + m_form.frameFiles.item(index);
     // A missing, locked or undecodable file leaves the previous picture.
     QSize frameSize;

@@ -9,12 +9,20 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
+#include <QVBoxLayout>
 #include <QResizeEvent>
 
 #include "form/mainform.h"
@@ -24,6 +32,7 @@
 #include "ui/classicscrollbar.h"
 #include "ui/colorswatch.h"
 #include "ui/controlbinding.h"
+#include "ui/messagebox.h"
 #include "ui/previewview.h"
 #include "ui/wrappingbutton.h"
 
@@ -142,12 +151,14 @@ QPushButton *newSymbolButton(QWidget *parent)
 
 } // namespace
 
-MainWindow::MainWindow(MainForm &form, QWidget *parent) : QWidget(parent), m_form(form)
+MainWindow::MainWindow(MainForm &form, QWidget *parent)
+    : QWidget(parent), m_form(form), m_openUrl(&QDesktopServices::openUrl)
 {
     setWindowTitle(form.state.AppTitle);
     setMinimumSize(kClientWidth, kClientHeight);
     resize(kClientWidth, kClientHeight);
     setFont(windowFont());
+    setAcceptDrops(true);
 
     buildClipFrame();
     buildOptionsFrame();
@@ -314,6 +325,93 @@ void MainWindow::buildClipFrame()
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     bindListBox(m_form.clipList, list);
     place(list, m_form.clipList, {12, 20, 205, 394});
+    buildClipGuide(frame);
+}
+
+void MainWindow::buildClipGuide(QWidget *frame)
+{
+    // Over the empty clip list: where clips go, and a button that opens that folder.
+    m_clipGuide = new QWidget(frame);
+    m_clipGuide->setObjectName(QStringLiteral("clipGuide"));
+    const QRect place(16, 28, 197, 200);
+    m_clipGuide->setGeometry(place);
+    auto *layout = new QVBoxLayout(m_clipGuide);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_clipGuideText = new QLabel(m_clipGuide);
+    m_clipGuideText->setObjectName(QStringLiteral("clipGuideText"));
+    m_clipGuideText->setWordWrap(true);
+    m_clipGuideText->setTextFormat(Qt::PlainText);
+    m_clipGuideText->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(m_clipGuideText);
+    auto *open = new QPushButton(m_clipGuide);
+    open->setObjectName(QStringLiteral("openFramesFolder"));
+    connect(open, &QPushButton::clicked, this,
+            [this] { m_openUrl(QUrl::fromLocalFile(m_form.state.FramesPath)); });
+    m_openFrames = open;
+    layout->addWidget(open, 0, Qt::AlignLeft);
+    layout->addStretch();
+    connect(&m_form.clipList, &ListControl::itemsChanged, this, &MainWindow::updateClipGuide);
+    connect(&m_form.uiTextList, &ListControl::itemsChanged, this, &MainWindow::updateClipGuide);
+    updateClipGuide();
+}
+
+void MainWindow::updateClipGuide()
+{
+    m_clipGuideText->setText(m_form.uiText(kUiNoClips) + QStringLiteral("\n\n") +
+                             QDir::toNativeSeparators(m_form.state.FramesPath));
+    m_openFrames->setText(m_form.uiText(kUiOpenFolder));
+    m_clipGuide->setVisible(m_form.clipList.count() == 0 && !m_fullPreview);
+}
+
+QStringList MainWindow::droppedFolders(const QMimeData *data)
+{
+    QStringList folders;
+    if (!data)
+        return folders;
+    for (const QUrl &url : data->urls()) {
+        if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isDir())
+            folders << url.toLocalFile();
+    }
+    return folders;
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!droppedFolders(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent *event)
+{
+    const QStringList folders = droppedFolders(event->mimeData());
+    if (folders.isEmpty())
+        return;
+    event->acceptProposedAction();
+    emit foldersDropped(folders);
+}
+
+void MainWindow::showFinishNotice(const QString &videoPath)
+{
+    if (m_notice)
+        m_notice->close();
+    auto *box = new QMessageBox(this);
+    MessageBoxService::configure(*box, m_form, m_form.state.AppTitle,
+                                 m_form.uiText(kUiVideoWritten).arg(QDir::toNativeSeparators(videoPath)),
+                                 MessageButtons::Ok, MessageIcon::Information, MessageAnswer::Ok);
+    box->setObjectName(QStringLiteral("finishNotice"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    const QUrl folder = QUrl::fromLocalFile(QFileInfo(videoPath).absolutePath());
+    const QUrl video = QUrl::fromLocalFile(videoPath);
+    QPushButton *openFolder = box->addButton(m_form.uiText(kUiOpenFolder), QMessageBox::ActionRole);
+    QPushButton *play = box->addButton(m_form.uiText(kUiPlayVideo), QMessageBox::ActionRole);
+    openFolder->setObjectName(QStringLiteral("openVideoFolder"));
+    play->setObjectName(QStringLiteral("playVideo"));
+    for (const auto &[button, url] : {std::pair{openFolder, folder}, std::pair{play, video}}) {
+        connect(button, &QPushButton::clicked, box, [this, url] { m_openUrl(url); });
+    }
+    m_notice = box;
+    box->show();
 }
 
 void MainWindow::buildOptionsFrame()

@@ -1,11 +1,18 @@
 #pragma once
 
 #include <QHash>
+#include <QPointer>
+#include <QUrl>
 #include <QWidget>
 
+#include <functional>
+
+class QAbstractButton;
 class QAction;
 class QComboBox;
 class QLabel;
+class QMessageBox;
+class QMimeData;
 
 namespace tavelon {
 
@@ -50,6 +57,17 @@ public:
     void setTopMost(bool onTop);
     bool isTopMost() const;
 
+    // Opens folders and videos with the desktop's programs (QDesktopServices::openUrl unless
+    // replaced, as tests do).
+    void setUrlOpener(std::function<bool(const QUrl &)> opener) { m_openUrl = std::move(opener); }
+
+    // After a video was written: a notice naming the file, with buttons that open its folder and
+    // play it. It does not wait for an answer; a newer notice replaces it.
+    void showFinishNotice(const QString &videoPath);
+
+    // The local folders among dropped data.
+    static QStringList droppedFolders(const QMimeData *data);
+
     // The text box's options for a grown preview.
     void setOverlay(const Overlay *overlay);
 
@@ -71,12 +89,16 @@ public:
 signals:
     // The user closed the window.
     void closed();
+    // Folders were dropped on the window, to become clips.
+    void foldersDropped(const QStringList &folders);
 
 protected:
     // Throws away every key while the format box or its open list has the focus.
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     // How a widget follows the window's growth: moved by it right or down, grown by it wider or
@@ -91,6 +113,8 @@ private:
     void setGrowth(const Control &model, Growth growth);
     void setGrowthRules();
     void createWindowActions();
+    void buildClipGuide(QWidget *frame);
+    void updateClipGuide();
     void layOut();
     template <class W> W *place(W *widget, Control &model, const QRect &geometry);
     void buildClipFrame();
@@ -108,6 +132,11 @@ private:
     QLabel *m_check = nullptr;
     QComboBox *m_formats = nullptr;
     PreviewView *m_preview = nullptr;
+    QWidget *m_clipGuide = nullptr;
+    QLabel *m_clipGuideText = nullptr;
+    QAbstractButton *m_openFrames = nullptr;
+    QPointer<QMessageBox> m_notice;
+    std::function<bool(const QUrl &)> m_openUrl;
     QAction *m_leaveFullScreen = nullptr;
     QHash<QWidget *, QRect> m_classicPlaces;
     QHash<QWidget *, Growth> m_growth;

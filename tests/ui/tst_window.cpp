@@ -1,6 +1,7 @@
 // The window's size: the classic layout as its smallest size, a preview that grows with it in the
 // video's shape with the text box where the video has it, the full-screen preview, and the window's
-// place kept across starts.
+// place kept across starts. The guidance a new user gets: where clips go, folders dropped as clips,
+// the finish notice.
 #include <QtTest>
 #include <QtWidgets>
 
@@ -204,6 +205,105 @@ TEST(GrowingWindow, TheNextWindowOpensAtTheStoredSizeAndPlace)
     MainWindow fresh(form);
     fresh.restorePlace(c.root() + u"none.ini"_s);
     EXPECT_EQ(fresh.size(), QSize(MainWindow::kClientWidth, MainWindow::kClientHeight));
+}
+
+// Records what the window asks the desktop to open, instead of opening it.
+struct OpenedUrls
+{
+    QList<QUrl> urls;
+    std::function<bool(const QUrl &)> opener()
+    {
+        return [this](const QUrl &url) {
+            urls << url;
+            return true;
+        };
+    }
+};
+
+// Without clips the clip list's place says where they go and opens that folder; with one it is a list.
+TEST(Guidance, WithoutClipsTheListSaysWhereClipsGoAndOpensTheFolder)
+{
+    FormFixture fx;
+    QDir().mkpath(fx.framesPath());
+    fx.start();
+    MainWindow window(fx.form);
+    OpenedUrls opened;
+    window.setUrlOpener(opened.opener());
+    window.show();
+    auto *guide = window.findChild<QWidget *>(u"clipGuide"_s);
+    ASSERT_TRUE(guide && guide->isVisible());
+    const QString text = window.findChild<QLabel *>(u"clipGuideText"_s)->text();
+    EXPECT_TRUE(text.contains(QDir::toNativeSeparators(fx.form.state.FramesPath))) << text.toStdString();
+    QTest::mouseClick(window.findChild<QPushButton *>(u"openFramesFolder"_s), Qt::LeftButton);
+    EXPECT_EQ(opened.urls, QList<QUrl>{QUrl::fromLocalFile(fx.form.state.FramesPath)});
+    fx.form.clipList.addItem(u"clip"_s);
+    EXPECT_FALSE(guide->isVisible());
+}
+
+// A folder dropped on the window is linked into the frames folder as a clip and selected; a name
+// that is taken or a link that cannot be made is said, and changes nothing.
+TEST(Guidance, ADroppedFolderBecomesAClip)
+{
+    FormFixture fx;
+    QDir().mkpath(fx.framesPath());
+    fx.start();
+    QTemporaryDir elsewhere;
+    const QString folder = elsewhere.path() + u"/Garden"_s;
+    writeFrames(folder, {u"a.bmp"_s, u"b.bmp"_s, u"c.bmp"_s});
+    QFile(elsewhere.path() + u"/note.txt"_s).open(QIODevice::WriteOnly);
+    MainWindow window(fx.form);
+    connectWindow(window, *fx.logic);
+
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(folder), QUrl::fromLocalFile(elsewhere.path() + u"/note.txt"_s)});
+    EXPECT_EQ(MainWindow::droppedFolders(&data), QStringList{folder});
+    QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(&window, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(&window, &drop);
+    EXPECT_EQ(QFileInfo(fx.framesPath() + u"Garden"_s).symLinkTarget(), folder);
+    EXPECT_EQ(fx.form.clipList.text(), u"Garden"_s);
+    EXPECT_EQ(fx.form.frameFiles.count(), 3);
+    EXPECT_TRUE(fx.messages.messages.isEmpty());
+
+    // The same name again: refused in words, the first link stays.
+    EXPECT_TRUE(fx.logic->linker.linkFolders({folder}).isEmpty());
+    ASSERT_EQ(fx.messages.messages.size(), 1);
+    EXPECT_TRUE(fx.messages.messages.last().text.contains(u"'Garden'"_s));
+    // No frames folder to link into: the file system refuses, and that is said too.
+    QDir(fx.framesPath()).removeRecursively();
+    const QString other = elsewhere.path() + u"/Beach"_s;
+    writeFrames(other, {u"a.bmp"_s});
+    EXPECT_TRUE(fx.logic->linker.linkFolders({other}).isEmpty());
+    ASSERT_EQ(fx.messages.messages.size(), 2);
+    EXPECT_TRUE(fx.messages.messages.last().text.contains(QDir::toNativeSeparators(other)));
+}
+
+// The notice after a video names the file and opens its folder or plays it with the desktop's programs.
+TEST(Guidance, TheFinishNoticeNamesTheVideoAndOpensItOrItsFolder)
+{
+    FormFixture fx;
+    fx.makeClip(u"clip"_s, 3);
+    fx.start();
+    MainWindow window(fx.form);
+    OpenedUrls opened;
+    window.setUrlOpener(opened.opener());
+    connectWindow(window, *fx.logic);
+    window.show();
+    fx.makeVideo();
+    QTRY_VERIFY(window.findChild<QMessageBox *>(u"finishNotice"_s));
+    auto *notice = window.findChild<QMessageBox *>(u"finishNotice"_s);
+    EXPECT_TRUE(notice->text().contains(QDir::toNativeSeparators(fx.video(u"clip"_s))))
+        << notice->text().toStdString();
+    notice->findChild<QPushButton *>(u"playVideo"_s)->click();
+    QTRY_VERIFY(!window.findChild<QMessageBox *>(u"finishNotice"_s));
+    fx.makeVideo();
+    QTRY_VERIFY(window.findChild<QMessageBox *>(u"finishNotice"_s));
+    window.findChild<QPushButton *>(u"openVideoFolder"_s)->click();
+    ASSERT_EQ(opened.urls.size(), 2);
+    EXPECT_EQ(opened.urls.at(0), QUrl::fromLocalFile(fx.video(u"clip"_s)));
+    EXPECT_EQ(opened.urls.at(1).toLocalFile(), QFileInfo(fx.video(u"clip"_s)).absolutePath());
 }
 
 } // namespace
