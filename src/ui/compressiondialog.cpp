@@ -29,6 +29,19 @@ CompressionDialog::CompressionDialog(const MainForm &form, QWidget *parent)
 {
     setWindowTitle(shownText(form, ShownText::CompressionTitle));
 
+    setUpChoices(form);
+    setUpNumbers(form);
+    layOut(form);
+
+    connect(m_container, &QComboBox::currentIndexChanged, this, &CompressionDialog::fillCodecs);
+    connect(m_codec, &QComboBox::currentIndexChanged, this, &CompressionDialog::updateEnabled);
+    connect(m_quality, &QSlider::valueChanged, m_qualityValue,
+            [this](int value) { m_qualityValue->setNum(value); });
+    setOptions(CompressOptions{});
+}
+
+void CompressionDialog::setUpChoices(const MainForm &form)
+{
     m_container->setObjectName(QStringLiteral("container"));
     for (Container c : {Container::Avi, Container::Mp4})
         m_container->addItem(containerName(c).toUpper(), int(c));
@@ -42,17 +55,13 @@ CompressionDialog::CompressionDialog(const MainForm &form, QWidget *parent)
     m_deflickerWindow->setSuffix(shownText(form, ShownText::KeyFramesUnit));
     connect(m_deflicker, &QCheckBox::toggled, m_deflickerWindow, &QSpinBox::setEnabled);
     m_audio->setObjectName(QStringLiteral("audio"));
-    auto *chooseAudio = new QPushButton(shownText(form, ShownText::SoundtrackChoose), this);
-    const QString soundtrackTitle = shownText(form, ShownText::Soundtrack);
-    connect(chooseAudio, &QPushButton::clicked, this, [this, soundtrackTitle] {
-        const QString file = QFileDialog::getOpenFileName(this, soundtrackTitle, m_audio->text());
-        if (!file.isEmpty())
-            m_audio->setText(file);
-    });
     m_codec->setObjectName(QStringLiteral("codec"));
     m_browserNote->setObjectName(QStringLiteral("browserNote"));
     m_browserNote->setWordWrap(true);
+}
 
+void CompressionDialog::setUpNumbers(const MainForm &form)
+{
     m_quality->setObjectName(QStringLiteral("quality"));
     m_quality->setRange(0, 100);
     m_quality->setPageStep(10);
@@ -68,7 +77,17 @@ CompressionDialog::CompressionDialog(const MainForm &form, QWidget *parent)
     m_dataRate->setSingleStep(100);
     m_dataRate->setSpecialValueText(shownText(form, ShownText::DataRateOff));
     m_dataRate->setSuffix(shownText(form, ShownText::DataRateUnit));
+}
 
+void CompressionDialog::layOut(const MainForm &form)
+{
+    auto *chooseAudio = new QPushButton(shownText(form, ShownText::SoundtrackChoose), this);
+    const QString soundtrackTitle = shownText(form, ShownText::Soundtrack);
+    connect(chooseAudio, &QPushButton::clicked, this, [this, soundtrackTitle] {
+        const QString file = QFileDialog::getOpenFileName(this, soundtrackTitle, m_audio->text());
+        if (!file.isEmpty())
+            m_audio->setText(file);
+    });
     auto *qualityRow = new QHBoxLayout;
     qualityRow->addWidget(m_quality);
     qualityRow->addWidget(m_qualityValue);
@@ -100,12 +119,6 @@ CompressionDialog::CompressionDialog(const MainForm &form, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(rows);
     layout->addWidget(buttons);
-
-    connect(m_container, &QComboBox::currentIndexChanged, this, &CompressionDialog::fillCodecs);
-    connect(m_codec, &QComboBox::currentIndexChanged, this, &CompressionDialog::updateEnabled);
-    connect(m_quality, &QSlider::valueChanged, m_qualityValue,
-            [this](int value) { m_qualityValue->setNum(value); });
-    setOptions(CompressOptions{});
 }
 
 void CompressionDialog::fillCodecs()

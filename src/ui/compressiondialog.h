@@ -33,6 +33,10 @@ public:
     CompressOptions options() const;
 
 private:
+    // The parts of the constructor.
+    void setUpChoices(const MainForm &form);
+    void setUpNumbers(const MainForm &form);
+    void layOut(const MainForm &form);
     void updateEnabled();
     // The compressors that fit the chosen container; the chosen one stays when it fits, else H.264.
     void fillCodecs();

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 namespace tavelon {
 
@@ -92,6 +93,38 @@ void findHeaders(RiffFile &riff, qint64 list, const Chunk &header, qint64 &avih,
     }
 }
 
+// The movie list of the RIFF part at part (ending at partEnd), when its headers were written
+// completely; the first part's header list gives avih and strh on the way.
+std::optional<std::pair<qint64, Chunk>> findMovieList(RiffFile &riff, qint64 part, qint64 partEnd,
+                                                      qint64 &avih, qint64 &strh)
+{
+    for (qint64 at = part + 12; at + 12 <= partEnd;) {
+        const std::optional<Chunk> c = riff.chunkAt(at);
+        if (!c)
+            return std::nullopt;
+        if (c->id == "LIST" && riff.fourccAt(at + 8) == "movi")
+            return std::pair{at, *c};
+        if (part == 0 && c->id == "LIST" && riff.fourccAt(at + 8) == "hdrl")
+            findHeaders(riff, at, *c, avih, strh);
+        at = behind(at, c->size);
+    }
+    return std::nullopt;
+}
+
+// The offset behind the last whole chunk of the movie list at movi (ending at moviEnd); frames
+// counts its frame chunks.
+qint64 endOfWholeChunks(RiffFile &riff, qint64 movi, qint64 moviEnd, qint64 &frames)
+{
+    qint64 end = movi + 12;
+    for (std::optional<Chunk> c = riff.chunkAt(end); c && behind(end, c->size) <= moviEnd;
+         c = riff.chunkAt(end)) {
+        if (isFrameChunk(c->id))
+            ++frames;
+        end = behind(end, c->size);
+    }
+    return end;
+}
+
 } // namespace
 
 bool trimUnfinishedAvi(const QString &path)
@@ -127,33 +160,14 @@ bool trimUnfinishedAvi(const QString &path)
         const bool open = header->size == kOpenSize || behind(part, header->size) > riff.size();
         const qint64 partEnd = open ? riff.size() : behind(part, header->size);
 
-        qint64 movi = -1;
-        std::optional<Chunk> list;
-        for (qint64 at = part + 12; at + 12 <= partEnd;) {
-            const std::optional<Chunk> c = riff.chunkAt(at);
-            if (!c)
-                break;
-            if (c->id == "LIST" && riff.fourccAt(at + 8) == "movi") {
-                movi = at;
-                list = c;
-                break;
-            }
-            if (part == 0 && c->id == "LIST" && riff.fourccAt(at + 8) == "hdrl")
-                findHeaders(riff, at, *c, avih, strh);
-            at = behind(at, c->size);
-        }
-        if (movi < 0) // the headers were not written completely: no frame to keep in this part
+        const auto movieList = findMovieList(riff, part, partEnd, avih, strh);
+        if (!movieList) // the headers were not written completely: no frame to keep in this part
             return cut(part, -1, -1);
+        const auto &[movi, list] = *movieList;
 
-        const bool moviOpen = open || list->size == kOpenSize || behind(movi, list->size) > partEnd;
-        const qint64 moviEnd = moviOpen ? partEnd : behind(movi, list->size);
-        qint64 end = movi + 12;
-        for (std::optional<Chunk> c = riff.chunkAt(end); c && behind(end, c->size) <= moviEnd;
-             c = riff.chunkAt(end)) {
-            if (isFrameChunk(c->id))
-                ++frames;
-            end = behind(end, c->size);
-        }
+        const bool moviOpen = open || list.size == kOpenSize || behind(movi, list.size) > partEnd;
+        const qint64 moviEnd = moviOpen ? partEnd : behind(movi, list.size);
+        const qint64 end = endOfWholeChunks(riff, movi, moviEnd, frames);
         if (part == 0)
             firstPartFrames = frames;
         if (open || moviOpen)

@@ -193,6 +193,13 @@ bool FramePipeline::configureEncoder(const CompressorInfo &compressor, const Com
              QStringLiteral("no encoder %1").arg(QLatin1String(compressor.encoder)));
         return false;
     }
+    describePictures(compressor);
+    chooseRateControl(compressor, options);
+    return openEncoder(encoder, compressor) && describeStream(compressor);
+}
+
+void FramePipeline::describePictures(const CompressorInfo &compressor)
+{
     AVCodecContext *e = m_codec->context.get();
     const AVPixelFormat pixelFormat = encoderPixelFormat(compressor.pixels);
     // 4:2:0 needs even sizes: odd frames are padded by one column or row repeating the last one
@@ -211,13 +218,17 @@ bool FramePipeline::configureEncoder(const CompressorInfo &compressor, const Com
     e->time_base = AVRational{m_timeBaseNum, m_timeBaseDen};
     e->framerate = AVRational{m_timeBaseDen, m_timeBaseNum};
     // The codec's own aspect field (H.264 VUI, MPEG-4 VOL, JFIF density), copied to the stream's
-    // parameters below.
+    // parameters by describeStream().
     if (!m_pixelAspect.isSquare())
         e->sample_aspect_ratio = AVRational{m_pixelAspect.num, m_pixelAspect.den};
     e->thread_count = kEncoderThreads;
     if (m_ctx->oformat->flags & AVFMT_GLOBALHEADER)
         e->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+}
 
+void FramePipeline::chooseRateControl(const CompressorInfo &compressor, const CompressOptions &options)
+{
+    AVCodecContext *e = m_codec->context.get();
     if (compressor.keyFrames == KeyFrameMeaning::MaxInterval && options.keyFrameEvery > 0)
         e->gop_size = options.keyFrameEvery;
     const bool byDataRate =
@@ -231,27 +242,36 @@ bool FramePipeline::configureEncoder(const CompressorInfo &compressor, const Com
         m_codec->frameQuality = e->global_quality;
     } else if (compressor.quality == QualityMeaning::RateFactor)
         av_opt_set_double(e->priv_data, "crf", crfForQuality(options.quality), 0);
+}
 
+bool FramePipeline::openEncoder(const AVCodec *encoder, const CompressorInfo &compressor)
+{
     // Options the encoder does not know stay in the dictionary; they are the table's mistake, so
     // they fail the opening rather than being ignored.
     AVDictionaryHolder encoderOptions;
     for (const auto &[name, value] : compressor.encoderOptions)
         av_dict_set(encoderOptions.slot(), name, value, 0);
-    int ret = avcodec_open2(e, encoder, encoderOptions.slot());
+    int ret = avcodec_open2(m_codec->context.get(), encoder, encoderOptions.slot());
     if (ret >= 0 && encoderOptions.count() > 0)
         ret = AVERROR_OPTION_NOT_FOUND;
     if (ret < 0) {
         fail(code(AviError::CodecOpenFailed), ffmpegErrorText("opening the encoder", ret));
         return false;
     }
-    ret = avcodec_parameters_from_context(m_st->codecpar, e);
+    return true;
+}
+
+bool FramePipeline::describeStream(const CompressorInfo &compressor)
+{
+    AVCodecContext *e = m_codec->context.get();
+    const int ret = avcodec_parameters_from_context(m_st->codecpar, e);
     if (ret < 0) {
         fail(code(AviError::CodecOpenFailed), ffmpegErrorText("copying the encoder parameters", ret));
         return false;
     }
     if (compressor.fourcc != 0)
         m_st->codecpar->codec_tag = compressor.fourcc;
-    if (e->codec_id == AV_CODEC_ID_MPEG4 && halfChroma) {
+    if (e->codec_id == AV_CODEC_ID_MPEG4 && e->pix_fmt == AV_PIX_FMT_YUV420P) {
         m_codec->mpeg4Colours =
             ColourDescription{std::uint8_t(e->color_primaries), std::uint8_t(e->color_trc),
                               std::uint8_t(e->colorspace), e->color_range == AVCOL_RANGE_JPEG};

@@ -101,6 +101,11 @@ private:
     // The steps of create(); each records its failure and returns false.
     bool describeStoredFrames();
     bool configureEncoder(const CompressorInfo &compressor, const CompressOptions &options);
+    // The parts of configureEncoder().
+    void describePictures(const CompressorInfo &compressor);
+    void chooseRateControl(const CompressorInfo &compressor, const CompressOptions &options);
+    bool openEncoder(const AVCodec *encoder, const CompressorInfo &compressor);
+    bool describeStream(const CompressorInfo &compressor);
     bool chooseConverter();
     bool allocateFrames();
     bool allocateSamples();
