@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include "form/clipoptions.h"
 #include "services/inifile.h"
 
 namespace tavelon {
@@ -43,8 +44,14 @@ public:
     bool write(Key key, const QString &value);
     bool save() const { return m_document.save(); }
 
-    // Stores the options the form holds now, one key after another in the file's key order, and
+    // The stored options over base: a key that is missing takes its default (the format and its
+    // texts, and whether the text box is shown, keep base's), a value that cannot stand for an
+    // option keeps base's.
+    ClipOptions options(const ClipOptions &base) const;
+    // Stores the options of clip clipName, one key after another in the file's key order, and
     // writes the file once. False when any key could not be stored or the file not written.
+    bool write(const ClipOptions &options, const QString &clipName);
+    // The options the form holds now.
     bool writeFrom(const MainForm &form);
 
 private:

@@ -1,5 +1,8 @@
 #include "form/mainform.h"
 
+#include <limits>
+
+#include "form/clipsettings.h"
 #include "form/showntexts.h"
 
 namespace tavelon {
@@ -169,12 +172,13 @@ void MainForm::setDesignTimeValues()
 {
     clipListFrame.setCaption(QStringLiteral("Gefundene Clips:"));
     optionsFrame.setCaption(QStringLiteral("Optionen:"));
-    formatBox.setText(QStringLiteral("Full-HD 16:9"));
-    frameRateBox.setText(QStringLiteral("25"));
+    const ClipOptions start;
+    formatBox.setText(start.format);
+    frameRateBox.setText(start.frameRate);
     frameRateBox.setMaxLength(2);
-    widthBox.setText(QStringLiteral("1920"));
+    widthBox.setText(start.width);
     widthBox.setMaxLength(4);
-    heightBox.setText(QStringLiteral("1080"));
+    heightBox.setText(start.height);
     heightBox.setMaxLength(4);
     frameCount.setCaption(QStringLiteral("Frames: 0"));
     rateCaption.setCaption(QStringLiteral("Frames: "));
@@ -187,13 +191,13 @@ void MainForm::setDesignTimeValues()
     directionBox.setText(QStringLiteral("Normal (Vorwärts)"));
     speedBar.setMinimum(1);
     speedBar.setMaximum(25);
-    speedBar.setValue(8);
+    speedBar.setValue(start.speed);
     speedBar.setSteps(1, 10);
-    speedValue.setCaption(QStringLiteral("8"));
+    speedValue.setCaption(QString::number(start.speed));
 
     overlayFrame.setCaption(QStringLiteral("Einblendung"));
     overlayFrame.setBackColor(rgb(192, 255, 192));
-    overlayText.setText(QStringLiteral("© BRIMHOLT"));
+    overlayText.setText(start.overlay.text);
     showOverlay.setCaption(QStringLiteral("Copyright einblenden"));
     overlayCorner.setText(QStringLiteral("Rechts unten"));
     overlaySize.setText(QStringLiteral("Mittel"));
@@ -233,10 +237,65 @@ void MainForm::setDesignTimeValues()
     repeatBox.setCaption(QStringLiteral("Wiederholen"));
     makeVideoButton.setCaption(QStringLiteral("Video Fertigstellen"));
 
-    previewTextLabel.setForeColor(rgb(255, 255, 255));
+    previewTextLabel.setForeColor(start.overlay.textColor);
     previewTextLabel.setFont(arialBold(12));
-    videoTextLabel.setBackColor(rgb(64, 64, 64));
+    videoTextLabel.setBackColor(start.overlay.boxColor);
     videoTextLabel.setFont(arialBold(12));
+}
+
+ClipOptions MainForm::options() const
+{
+    ClipOptions o;
+    o.format = formatBox.text();
+    o.frameRate = frameRateBox.text();
+    o.width = widthBox.text();
+    o.height = heightBox.text();
+    o.speed = speedBar.value();
+    o.direction = state.PlayDirection;
+    o.overlay.shown = showOverlay.value() == 1;
+    o.overlay.box = overlayBox.value() == 1;
+    o.overlay.border = overlayBorder.value() == 1;
+    o.overlay.text = overlayText.text();
+    o.overlay.corner = storedListIndex(overlayCorner.items(), overlayCorner.text());
+    o.overlay.size = storedListIndex(overlaySize.items(), overlaySize.text());
+    o.overlay.textColor = previewTextLabel.foreColor();
+    o.overlay.boxColor = videoTextLabel.backColor();
+    o.output = output;
+    return o;
+}
+
+void MainForm::apply(const ClipOptions &o)
+{
+    formatBox.setText(o.format);
+    frameRateBox.setText(o.frameRate);
+    widthBox.setText(o.width);
+    heightBox.setText(o.height);
+    // The speed bar still has the range the previous clip (or the start) left. It is opened up so
+    // that the speed is taken as it is; the speed limit then judges it against this frame rate.
+    speedBar.setMaximum(std::numeric_limits<qint16>::max());
+    speedBar.setValue(o.speed);
+    if (const int code = directionCode(o.direction); directionBox.setListIndex(code))
+        directionBox.setText(directionBox.item(code));
+    applySpeedLimit();
+
+    overlayBox.setValue(o.overlay.box ? 1 : 0);
+    overlayBorder.setValue(o.overlay.border ? 1 : 0);
+    overlayText.setText(o.overlay.text);
+    overlayCorner.setText(overlayCorner.item(o.overlay.corner));
+    overlaySize.setText(overlaySize.item(o.overlay.size));
+    if (previewTextLabel.foreColor() != o.overlay.textColor)
+        previewTextLabel.setForeColor(o.overlay.textColor);
+    if (videoTextLabel.backColor() != o.overlay.boxColor)
+        videoTextLabel.setBackColor(o.overlay.boxColor);
+    showOverlay.setValue(o.overlay.shown ? 1 : 0);
+    output = o.output;
+}
+
+void MainForm::applySpeedLimit()
+{
+    speedBar.setValue(limitedSpeed(speedBar.value(), frameRateBox.text()));
+    if (const std::optional<int> max = speedMaximum(frameRateBox.text()))
+        speedBar.setMaximum(*max);
 }
 
 QStringList MainForm::uiTexts(int first, int last) const

@@ -4,6 +4,7 @@
 #include <QObject>
 
 #include "form/appstate.h"
+#include "form/clipoptions.h"
 #include "form/controls.h"
 #include "form/uitext.h"
 #include "form/videooutput.h"
@@ -29,6 +30,15 @@ public:
     QString uiText(int i) const { return uiTextList.item(i); }
     // Entries first … last of the UiText table.
     QStringList uiTexts(int first, int last) const;
+
+    // The clip options the controls hold now.
+    ClipOptions options() const;
+    // Sets the controls to options, one after another in the order of the option frames, each
+    // raising its events (so the direction's handler records it and box and border clear each
+    // other); the speed is taken as it is and then limited by the frame rate.
+    void apply(const ClipOptions &options);
+    // The speed limit on the controls: see limitedSpeed(), speedMaximum().
+    void applySpeedLimit();
 
     // Moves the keyboard focus to the hidden text box (raises focusDummyRequested()).
     void focusDummy() { emit focusDummyRequested(); }

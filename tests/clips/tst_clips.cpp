@@ -4,6 +4,7 @@
 // folders), and the batch mode as a user runs it: the program, its exit codes, output and files.
 #include <QSignalSpy>
 
+#include "form/clipsettings.h"
 #include "form/uitext.h"
 #include "image/clipcheck.h"
 #include "services/inifile.h"
@@ -115,6 +116,57 @@ TEST(ClipSelection, FormatChangeLimitsTheSpeed)
     // A stored speed within the next clip's own rate survives whatever range this one left behind.
     f.clipList.setListIndex(1);
     EXPECT_EQ(speed(), std::pair(20, 25));
+}
+
+// Options far from every default, so a field that apply() or options() leaves out shows.
+ClipOptions unusualOptions()
+{
+    ClipOptions o;
+    o.setFormat(formatPresets().at(5));
+    o.width = u"700"_s;
+    o.speed = 12;
+    o.direction = PlayingDirection::ForwardAndBack;
+    o.overlay = {true, false, true, u"Sommer"_s, 1, 3, QColor(255, 0, 0), QColor(0, 0, 255)};
+    o.output = {Container::Mp4, Fit::Crop, 5, u"song.mp3"_s};
+    return o;
+}
+
+TEST(ClipOptionsOnTheForm, ApplyThenReadGivesTheSameOptions)
+{
+    FormFixture fx;
+    fx.makeClip(u"a"_s, 1);
+    fx.start();
+    const ClipOptions o = unusualOptions();
+    ASSERT_NE(fx.form.options(), o);
+    fx.form.apply(o);
+    EXPECT_EQ(fx.form.options(), o);
+    EXPECT_EQ(fx.form.state.PlayDirection, PlayingDirection::ForwardAndBack) << "the direction's handler ran";
+    EXPECT_EQ(fx.form.overlayCorner.text(), u"Rechts oben"_s);
+}
+
+TEST(ClipOptionsInClipIni, StoredOptionsReadBackOverAnyBase)
+{
+    QTemporaryDir dir;
+    const QString clip = dir.path() + u'/';
+    const ClipOptions o = unusualOptions();
+    ASSERT_TRUE(ClipSettings(clip).write(o, u"a"_s));
+    // Whether the text box is shown is stored, never restored; the colours are not stored.
+    ClipOptions base;
+    base.overlay.shown = true;
+    base.overlay.textColor = o.overlay.textColor;
+    base.overlay.boxColor = o.overlay.boxColor;
+    EXPECT_EQ(ClipSettings(clip).options(base), o);
+
+    // Numbers that cannot stand for an option keep the base's; the box and the border both ticked
+    // give the border; an empty position is the default one.
+    ASSERT_TRUE(
+        writeFile(clip + u"Clip.ini"_s, "[ClipSettings]\r\nSpeed=70000\r\nBox=1\r\nBorder=1\r\nPos=\r\n"));
+    base = unusualOptions();
+    const ClipOptions read = ClipSettings(clip).options(base);
+    EXPECT_EQ(std::pair(read.speed, read.overlay.corner), std::pair(12, 3));
+    EXPECT_EQ(std::pair(read.overlay.box, read.overlay.border), std::pair(false, true));
+    EXPECT_EQ(read.overlay.size, ClipOptions{}.overlay.size) << "a missing size is the default one";
+    EXPECT_EQ(read.format, base.format) << "no stored format: the base's stays";
 }
 
 TEST(NumberText, IntegerValue)
