@@ -6,6 +6,7 @@
 #include "form/clipsettings.h"
 #include "form/formatpreset.h"
 #include "overlay/overlay.h"
+#include "overlay/videooverlay.h"
 #include "preview/framelist.h"
 #include "preview/preview.h"
 
@@ -20,7 +21,7 @@ ClipList::ClipList(MainForm &form, Preview &preview, Overlay &overlay, QObject *
 void ClipList::InitMyself()
 {
     MainForm &f = m_form;
-    f.previewTextLabel.setCaption(QStringLiteral(" ") + f.overlayText.text() + QStringLiteral(" "));
+    f.previewTextLabel.setCaption(paddedOverlayText(f.overlayText.text()));
     for (const FormatPreset &row : formatPresets())
         f.formatBox.addItem(row.name);
     f.formatBox.setText(f.formatBox.item(4));

@@ -25,7 +25,7 @@ bool isPlainNumber(const QString &text)
 
 int videoBoxLimit(VideoBox box)
 {
-    return box == VideoBox::FrameRate ? 32767 : 16384;
+    return box == VideoBox::FrameRate ? 32767 : kMaxFrameSide;
 }
 
 std::optional<int> videoBoxValue(VideoBox box, const QString &text)

@@ -11,6 +11,9 @@ namespace tavelon {
 // the command line; this is the one rule of what such a text may stand for.
 enum class VideoBox { FrameRate, Width, Height };
 
+// The largest frame side the frame readers and the encoder pipeline handle.
+inline constexpr int kMaxFrameSide = 16384;
+
 // The largest value a box takes: for the sides, the largest frame side the frame readers and the
 // encoder pipeline handle; for the rate, the top of the speed scroll bar's 16-bit range.
 int videoBoxLimit(VideoBox box);

@@ -8,6 +8,8 @@
 #include <memory>
 #include <optional>
 
+#include "form/videoboxes.h"
+
 namespace tavelon {
 
 // Size, modification and status-change time of a file, as seen when it was opened. Two stamps of
@@ -49,7 +51,7 @@ struct YuvFrame;
 class FrameLoader
 {
 public:
-    static constexpr int maxFrameSide = 16384;
+    static constexpr int maxFrameSide = kMaxFrameSide;
 
     FrameLoader();
     ~FrameLoader();

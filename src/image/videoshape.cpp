@@ -5,34 +5,45 @@
 
 namespace tavelon {
 
+namespace {
+
+// The disc sizes: their pixels are not square, and the NTSC ones are coded with NTSC colours.
+struct DiscSize
+{
+    QSize size;
+    PixelAspect aspect;
+    bool ntsc;
+};
+
+const DiscSize *discSize(QSize size)
+{
+    static const DiscSize table[] = {
+        {{352, 288}, {12, 11}, false}, // VCD PAL
+        {{352, 240}, {10, 11}, true},  // VCD NTSC
+        {{480, 576}, {8, 5}, false},   // SVCD PAL
+        {{480, 480}, {4, 3}, true},    // SVCD NTSC
+        {{720, 576}, {16, 15}, false}, // DVD PAL
+        {{720, 480}, {8, 9}, true},    // DVD NTSC
+    };
+    const auto row = std::find_if(std::begin(table), std::end(table),
+                                  [size](const DiscSize &r) { return r.size == size; });
+    return row == std::end(table) ? nullptr : row;
+}
+
+} // namespace
+
 PixelAspect pixelAspectFor(QSize size)
 {
-    static const struct
-    {
-        QSize size;
-        PixelAspect aspect;
-    } nonSquare[] = {
-        {{352, 288}, {12, 11}}, // VCD PAL
-        {{352, 240}, {10, 11}}, // VCD NTSC
-        {{480, 576}, {8, 5}},   // SVCD PAL
-        {{480, 480}, {4, 3}},   // SVCD NTSC
-        {{720, 576}, {16, 15}}, // DVD PAL
-        {{720, 480}, {8, 9}},   // DVD NTSC
-    };
-    for (const auto &row : nonSquare) {
-        if (row.size == size)
-            return row.aspect;
-    }
-    return {};
+    const DiscSize *disc = discSize(size);
+    return disc ? disc->aspect : PixelAspect{};
 }
 
 ColourStandard colourStandardFor(QSize size)
 {
     if (size.height() > 576)
         return ColourStandard::Bt709;
-    const QSize ntsc[] = {{352, 240}, {480, 480}, {720, 480}};
-    return std::find(std::begin(ntsc), std::end(ntsc), size) != std::end(ntsc) ? ColourStandard::Bt601Ntsc
-                                                                               : ColourStandard::Bt601Pal;
+    const DiscSize *disc = discSize(size);
+    return disc && disc->ntsc ? ColourStandard::Bt601Ntsc : ColourStandard::Bt601Pal;
 }
 
 QRect paddedRect(QSize frameSize, QSize videoSize, PixelAspect aspect)

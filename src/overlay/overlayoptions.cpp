@@ -2,6 +2,7 @@
 
 #include "form/mainform.h"
 #include "overlay/overlay.h"
+#include "overlay/videooverlay.h"
 
 namespace tavelon {
 
@@ -90,7 +91,7 @@ void OverlayOptions::Check3_Click()
 
 void OverlayOptions::setCaptions()
 {
-    const QString caption = QLatin1Char(' ') + m_form.overlayText.text() + QLatin1Char(' ');
+    const QString caption = paddedOverlayText(m_form.overlayText.text());
     m_form.previewTextLabel.setCaption(caption);
     m_form.videoTextLabel.setCaption(caption);
 }

@@ -15,6 +15,7 @@ extern "C" {
 #include "video/avifile.h"
 #include "video/soundtrack.h"
 #include "video/mpeg4colours.h"
+#include "form/videoboxes.h"
 #include "image/bmpformat.h"
 #include "image/yuvframe.h"
 #include "image/yuvconvert.h"
@@ -23,7 +24,6 @@ namespace tavelon {
 
 namespace {
 
-constexpr int kMaxFrameSide = 16384;
 constexpr int kEncoderThreads = 2;
 // From this many rows on, bgr24ToYuv420pFull() gives swscale's values (within one step); on
 // shorter frames swscale filters chroma differently at the edges.
