@@ -268,6 +268,32 @@ TEST_F(VideoCommandTest, BadSizeBoxKeepsThePictureSizeAndIsNotStored)
     EXPECT_TRUE(ini.contains(u"FrameRate=25\r\nWidth=32\r\nHeight=24\r\n"_s)) << ini.toStdString();
 }
 
+// The text box is drawn into every frame of the video, not only into those the preview is shown.
+TEST_F(VideoCommandTest, TextBoxIsInEveryFrame)
+{
+    start(8);
+    fx.form.overlayBox.setValue(1);
+    fx.form.overlayCorner.setListIndex(0);
+    fx.form.showOverlay.setValue(1);
+    fx.form.widthBox.setText(u"320"_s);
+    fx.form.heightBox.setText(u"240"_s);
+    ASSERT_TRUE(fx.runCommand());
+    const Probe p = probe(video());
+    const QByteArray rgb = decodeRgb24(video());
+    ASSERT_EQ(p.frames, 8);
+    QList<int> framesWithBox;
+    for (int f = 0; f < p.frames; ++f) {
+        bool box = false;
+        for (int y = 0; y < p.height / 3 && !box; ++y) {
+            for (int x = 0; x < p.width / 3 && !box; ++x)
+                box = colourDistance(rgb, p.width, p.height, f, x, y, FormFixture::frameColor(f)) > 40;
+        }
+        if (box)
+            framesWithBox << f;
+    }
+    EXPECT_EQ(framesWithBox, (QList<int>{0, 1, 2, 3, 4, 5, 6, 7}));
+}
+
 // ---- A video being replaced ------------------------------------------------------------------
 
 // Yes replaces the old video only when the new one is complete: while frames are written the old
