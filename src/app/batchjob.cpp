@@ -16,7 +16,6 @@
 #include "image/clipcheck.h"
 #include "services/clipscan.h"
 #include "services/fileservices.h"
-#include "services/numbertext.h"
 #include "services/instancelock.h"
 #include "form/mainform.h"
 #include "services/stderrmessages.h"
@@ -378,12 +377,9 @@ int runClipCheck(int argc, char **argv, const ProgramFolder &where, const QStrin
         return usageError(form, ShownText::CliUnknownClip, {clip});
 
     const QString clipPath = form.state.FramesPath + clip + pathSeparator();
-    const ClipSettings ini(clipPath);
-    const int speed = integerValueOf(ini.read(ClipSettings::Speed, QStringLiteral("8"))).value_or(8);
-    const PlayingDirection direction =
-        directionFromCode(integerValueOf(ini.read(ClipSettings::Direction, QStringLiteral("0"))).value_or(0));
+    const ClipOptions stored = ClipSettings(clipPath).options(ClipOptions{});
     const ClipCheckResult result = checkClip(clipPath);
-    for (const QString &line : clipCheckReport(result, form, speed, direction))
+    for (const QString &line : clipCheckReport(result, form, stored.speed, stored.direction))
         printLine(stdout, line);
     return result.problems.isEmpty() && result.complete && hasReadableFrame(result) ? BatchOk : BatchFailed;
 }

@@ -109,15 +109,16 @@ void Overlay::PrintCopyrightAVI()
 
 OverlayStyle Overlay::style() const
 {
+    const ClipOptions options = m_form.options();
     OverlayStyle s;
-    s.box = m_form.overlayBox.value() == 1;
-    s.border = m_form.overlayBorder.value() == 1;
-    s.text = m_form.overlayText.text();
+    s.box = options.overlay.box;
+    s.border = options.overlay.border;
+    s.text = options.overlay.text;
     s.corner = corner();
     s.previewPoints = pointsOf(m_form.previewTextLabel);
-    s.textColor = m_form.previewTextLabel.foreColor();
-    s.boxColor = m_form.videoTextLabel.backColor();
-    s.format = m_form.formatBox.text();
+    s.textColor = options.overlay.textColor;
+    s.boxColor = options.overlay.boxColor;
+    s.format = options.format;
     return s;
 }
 
