@@ -1,6 +1,7 @@
 #include "app/formlogic.h"
 
 #include "form/mainform.h"
+#include "services/inifile.h"
 
 namespace tavelon {
 
@@ -36,6 +37,21 @@ void FormLogic::shutdown()
 {
     player.requestStop();
     writer.requestAbort();
+}
+
+} // namespace tavelon
+
+namespace tavelon {
+
+void FormLogic::chooseLanguage(const QString &name)
+{
+    clipList.changeLanguage(name);
+    clipStatus.updateLength();
+    if (!form.clipList.text().isEmpty())
+        clipStatus.startCheck();
+    IniDocument doc(form.state.IniFile);
+    doc.setValue(QStringLiteral("Orrin's Halvane"), QStringLiteral("Language"), name);
+    doc.save();
 }
 
 } // namespace tavelon

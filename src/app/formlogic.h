@@ -41,6 +41,10 @@ public:
     // frames folder and the selected clip's folder are followed. The batch mode goes without.
     void startBackgroundWork();
 
+    // The language chosen in the window: the texts change at once and the choice is stored in
+    // Halvane.ini for the next start.
+    void chooseLanguage(const QString &name);
+
     MainForm &form;
     Overlay overlay;
     OverlayOptions overlayOptions;

@@ -31,6 +31,7 @@ void connectWindow(MainWindow &window, FormLogic &logic)
         window.showFinishNotice(path);
     });
     QObject::connect(&window, &MainWindow::foldersDropped, &logic.linker, &ClipLinker::linkFolders);
+    QObject::connect(&window, &MainWindow::languageChosen, &logic, &FormLogic::chooseLanguage);
 }
 
 } // namespace tavelon

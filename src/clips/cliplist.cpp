@@ -12,6 +12,22 @@
 
 namespace tavelon {
 
+namespace {
+void fillLanguageLists(MainForm &f)
+{
+    for (const QString &text : f.uiTexts(kUiTopLeft, kUiBottomRight))
+        f.overlayCorner.addItem(text);
+    for (const QString &text : f.uiTexts(kUiSmall, kUiHuge))
+        f.overlaySize.addItem(text);
+    // A language file may have named the directions already; the built-in names fill only what
+    // it left, so the list keeps three items and a stored direction index keeps its meaning.
+    const QStringList directions = {QStringLiteral("Normal (Vorwärts)"), QStringLiteral("Rückwärts"),
+                                    QStringLiteral("Vorwärts + Rückwärts")};
+    for (int i = f.directionBox.count(); i < directions.size(); ++i)
+        f.directionBox.addItem(directions.at(i));
+}
+} // namespace
+
 ClipList::ClipList(MainForm &form, Preview &preview, Overlay &overlay, QObject *parent)
     : QObject(parent), m_form(form), m_preview(preview), m_overlay(overlay)
 {
@@ -25,16 +41,7 @@ void ClipList::InitMyself()
     for (const FormatPreset &row : formatPresets())
         f.formatBox.addItem(row.name);
     f.formatBox.setText(f.formatBox.item(4));
-    for (const QString &text : f.uiTexts(kUiTopLeft, kUiBottomRight))
-        f.overlayCorner.addItem(text);
-    for (const QString &text : f.uiTexts(kUiSmall, kUiHuge))
-        f.overlaySize.addItem(text);
-    // A language file may have named the directions already; the built-in names fill only what
-    // it left, so the list keeps three items and a stored direction index keeps its meaning.
-    const QStringList directions = {QStringLiteral("Normal (Vorwärts)"), QStringLiteral("Rückwärts"),
-                                    QStringLiteral("Vorwärts + Rückwärts")};
-    for (int i = f.directionBox.count(); i < directions.size(); ++i)
-        f.directionBox.addItem(directions.at(i));
+    fillLanguageLists(f);
 
     f.clipFolders.clear();
     for (const QString &clip : listClips(f.state.FramesPath))
@@ -49,6 +56,26 @@ void ClipList::InitMyself()
     f.clipList.setText(f.clipList.item(0));
     List1_Click();
     f.focusDummy();
+}
+
+void ClipList::changeLanguage(const QString &name)
+{
+    MainForm &f = m_form;
+    const int corner = f.overlayCorner.items().indexOf(f.overlayCorner.text());
+    const int size = f.overlaySize.items().indexOf(f.overlaySize.text());
+    const int direction = f.directionBox.items().indexOf(f.directionBox.text());
+    for (ListControl *list : {&f.overlayCorner, &f.overlaySize, &f.directionBox})
+        list->clear();
+    switchLanguage(f, name);
+    fillLanguageLists(f);
+    for (const auto &[list, index] : {std::pair{&f.overlayCorner, corner}, std::pair{&f.overlaySize, size},
+                                      std::pair{&f.directionBox, direction}}) {
+        if (index >= 0 && index < list->count()) {
+            list->setListIndex(index);
+            list->setText(list->item(index));
+        }
+    }
+    showFrameCount(f);
 }
 
 void ClipList::List1_Click()

@@ -18,6 +18,9 @@ public:
     ClipList(MainForm &form, Preview &preview, Overlay &overlay, QObject *parent = nullptr);
 
     void InitMyself();
+    // Shows the form in the language name at once (switchLanguage()); the lists filled from the
+    // language's texts are filled again, each keeping the entry chosen in it.
+    void changeLanguage(const QString &name);
     void List1_Click();
 
 signals:

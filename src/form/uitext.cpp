@@ -1,7 +1,9 @@
 #include "form/uitext.h"
 
 #include <QDir>
+#include <QFile>
 
+#include "services/codepage1252.h"
 #include "services/fileservices.h"
 #include "services/inifile.h"
 #include "form/mainform.h"
@@ -108,6 +110,27 @@ bool isKnownLanguage(const AppState &state, const QString &name)
 {
     return name.compare(builtInLanguageName(), Qt::CaseInsensitive) == 0 ||
            !languageFilePath(state, name).isEmpty();
+}
+
+void switchLanguage(MainForm &form, const QString &name)
+{
+    const QString oldFile = languageFilePath(form.state, form.state.LanguageName);
+    if (!oldFile.isEmpty()) {
+        QFile file(oldFile);
+        const MainForm builtIn;
+        if (file.open(QIODevice::ReadOnly)) {
+            for (const LanguageBlock &block : parseLanguage(decode1252(file.readAll()))) {
+                Control *control = form.findControl(block.name, int(block.index));
+                const Control *original = builtIn.findControl(block.name, int(block.index));
+                if (!control || !original || block.marker == QLatin1Char('#'))
+                    continue;
+                control->setCaption(original->caption());
+                control->setToolTip(original->toolTip());
+            }
+        }
+    }
+    form.state.LanguageChoice = name;
+    FillLanguageList(form);
 }
 
 void FillLanguageList(MainForm &form)

@@ -86,6 +86,12 @@ QString builtInLanguageName();
 // Language folder, then those among the installed files, each name once (letter case ignored).
 QStringList availableLanguages(const AppState &state);
 
+// Changes the form's language while it runs: the captions and tooltips the language file in use
+// gave go back to the built-in ones, then the UiText table is filled again for name and its file
+// (if any) applied, as FillLanguageList() does at start-up. Lists filled from the table are the
+// caller's to fill again.
+void switchLanguage(MainForm &form, const QString &name);
+
 // True for a name of availableLanguages() (letter case ignored).
 bool isKnownLanguage(const AppState &state, const QString &name);
 

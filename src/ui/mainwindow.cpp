@@ -324,8 +324,45 @@ void MainWindow::buildClipFrame()
     auto *list = new QListWidget(frame);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     bindListBox(m_form.clipList, list);
-    place(list, m_form.clipList, {12, 20, 205, 394});
+    place(list, m_form.clipList, {12, 20, 205, 366});
     buildClipGuide(frame);
+    buildLanguageChoice(frame);
+}
+
+void MainWindow::buildLanguageChoice(QWidget *frame)
+{
+    m_languageCaption = new QLabel(frame);
+    m_languageCaption->setObjectName(QStringLiteral("lblLanguage"));
+    m_languages = new QComboBox(frame);
+    m_languages->setObjectName(QStringLiteral("cboLanguage"));
+    const struct
+    {
+        QWidget *widget;
+        QRect place;
+    } parts[] = {{m_languageCaption, {12, 394, 56, 14}}, {m_languages, {70, 391, 147, kComboHeight}}};
+    for (const auto &part : parts) {
+        part.widget->setGeometry(part.place);
+        m_classicPlaces.insert(part.widget, part.place);
+        m_growth.insert(part.widget, {.down = true});
+    }
+    connect(m_languages, &QComboBox::activated, this, [this](int i) {
+        if (m_languages->itemText(i).compare(m_form.state.LanguageName, Qt::CaseInsensitive) != 0)
+            emit languageChosen(m_languages->itemText(i));
+    });
+    connect(&m_form.uiTextList, &ListControl::itemsChanged, this, &MainWindow::updateLanguageChoice);
+    updateLanguageChoice();
+}
+
+void MainWindow::updateLanguageChoice()
+{
+    m_languageCaption->setText(m_form.uiText(kUiLanguage));
+    const QSignalBlocker blocker(m_languages);
+    m_languages->clear();
+    m_languages->addItems(availableLanguages(m_form.state));
+    for (int i = 0; i < m_languages->count(); ++i) {
+        if (m_languages->itemText(i).compare(m_form.state.LanguageName, Qt::CaseInsensitive) == 0)
+            m_languages->setCurrentIndex(i);
+    }
 }
 
 void MainWindow::buildClipGuide(QWidget *frame)

@@ -89,6 +89,8 @@ public:
 signals:
     // The user closed the window.
     void closed();
+    // The user chose the language called name.
+    void languageChosen(const QString &name);
     // Folders were dropped on the window, to become clips.
     void foldersDropped(const QStringList &folders);
 
@@ -114,6 +116,8 @@ private:
     void setGrowthRules();
     void createWindowActions();
     void buildClipGuide(QWidget *frame);
+    void buildLanguageChoice(QWidget *frame);
+    void updateLanguageChoice();
     void updateClipGuide();
     void layOut();
     template <class W> W *place(W *widget, Control &model, const QRect &geometry);
@@ -136,6 +140,8 @@ private:
     QLabel *m_clipGuideText = nullptr;
     QAbstractButton *m_openFrames = nullptr;
     QPointer<QMessageBox> m_notice;
+    QLabel *m_languageCaption = nullptr;
+    QComboBox *m_languages = nullptr;
     std::function<bool(const QUrl &)> m_openUrl;
     QAction *m_leaveFullScreen = nullptr;
     QHash<QWidget *, QRect> m_classicPlaces;

@@ -385,8 +385,10 @@ TEST(CompressionDialog, ListsEnablesAndNarrowsCompressorsTheChooserStartsFromThe
 }
 
 // Texts that read the same in both languages.
-const QSet<QString> kNeutralTexts = {u"Box"_s, u"Stop"_s,       u"Frames"_s,          u"Frames:"_s,
-                                     u"OK"_s,  u"© BRIMHOLT"_s, u"Brimholt Tavelon"_s};
+const QSet<QString> kNeutralTexts = {u"Box"_s, u"Stop"_s, u"Frames"_s, u"Frames:"_s, u"OK"_s, u"© BRIMHOLT"_s,
+                                     u"Brimholt Tavelon"_s,
+                                     // the language choice names each language in its own words
+                                     u"Deutsch"_s, u"English"_s};
 
 // Words that give a German text away also inside a longer, composed one.
 const QRegularExpression kGermanWords(

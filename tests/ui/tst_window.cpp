@@ -6,6 +6,7 @@
 #include <QtWidgets>
 
 #include "app/windowconnections.h"
+#include "services/inifile.h"
 #include "testsupport.h"
 #include "ui/mainwindow.h"
 #include "ui/previewview.h"
@@ -304,6 +305,43 @@ TEST(Guidance, TheFinishNoticeNamesTheVideoAndOpensItOrItsFolder)
     ASSERT_EQ(opened.urls.size(), 2);
     EXPECT_EQ(opened.urls.at(0), QUrl::fromLocalFile(fx.video(u"clip"_s)));
     EXPECT_EQ(opened.urls.at(1).toLocalFile(), QFileInfo(fx.video(u"clip"_s)).absolutePath());
+}
+
+// The window's language choice changes the texts at once, lists keep their choice, and the choice
+// is stored for the next start; the built-in German comes back whole.
+TEST(LanguageChoice, ChangesTheTextsAtOnceAndIsStored)
+{
+    FormFixture fx;
+    fx.makeClip(u"clip"_s, 3);
+    fx.form.state.LanguageFallbackPath = QStringLiteral(TAVELON_LANGUAGE_DIR "/");
+    fx.start();
+    MainWindow window(fx.form);
+    connectWindow(window, *fx.logic);
+    window.show();
+    auto *choice = window.findChild<QComboBox *>(u"cboLanguage"_s);
+    auto *makeVideo = window.findChild<QAbstractButton *>(u"Command1(0)"_s);
+    auto *corner = window.findChild<QComboBox *>(u"cboPosition"_s);
+    ASSERT_TRUE(choice && makeVideo && corner);
+    ASSERT_GE(choice->findText(u"English"_s), 0);
+    const QString german = makeVideo->text();
+    corner->setCurrentIndex(0);
+    fx.form.overlayCorner.setText(fx.form.overlayCorner.item(0));
+
+    choice->setCurrentIndex(choice->findText(u"English"_s));
+    emit choice->activated(choice->currentIndex());
+    EXPECT_NE(makeVideo->text(), german);
+    EXPECT_EQ(window.findChild<QLabel *>(u"lblLanguage"_s)->text(), u"Language:"_s);
+    EXPECT_EQ(fx.form.overlayCorner.text(), u"Top left"_s) << "the corner chosen stays chosen";
+    EXPECT_EQ(corner->currentText(), u"Top left"_s);
+    EXPECT_EQ(IniDocument(fx.form.state.IniFile).value(u"Orrin's Halvane"_s, u"Language"_s, {}),
+              u"English"_s);
+
+    choice->setCurrentIndex(choice->findText(u"Deutsch"_s));
+    emit choice->activated(choice->currentIndex());
+    EXPECT_EQ(makeVideo->text(), german);
+    EXPECT_EQ(fx.form.overlayCorner.text(), u"Links oben"_s);
+    EXPECT_EQ(IniDocument(fx.form.state.IniFile).value(u"Orrin's Halvane"_s, u"Language"_s, {}),
+              u"Deutsch"_s);
 }
 
 } // namespace
