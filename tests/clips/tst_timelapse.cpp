@@ -152,6 +152,8 @@ TEST_F(TimelapseBatchTest, DeflickerEvensOutAlternatingBrightness)
     EXPECT_GT(spread(before), 5 * spread(after));
     EXPECT_NEAR(average(after), average(before), 0.2);
     EXPECT_TRUE(clipIni(u"Licht"_s).contains("Deflicker=9"));
+    ASSERT_EQ(run(args + QStringList{"--deflicker", "2"}).code, 0);
+    EXPECT_GT(spread(before), 2 * spread(frameBrightness(fx.video(u"Licht"_s)))) << "the smallest window";
 }
 
 // The duration ffprobe gives the first stream of a kind ("v" or "a"), and its codec.
