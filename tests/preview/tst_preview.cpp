@@ -644,6 +644,52 @@ TEST_F(PlayerTest, Navigation)
     EXPECT_EQ(none.form.playButton.value(), 0);
 }
 
+// The preview shows a frame as the video will: a camera frame the way up its EXIF block says (a
+// 600 × 300 frame, red left and blue right, taken turned right: red on top), and with the crop fit
+// only the part that covers the video (thirds red, green, blue in a square video: green only).
+TEST(PreviewPicture, ShowsTurnedAndCroppedFramesAsTheVideoWill)
+{
+    FormFixture fx;
+    QImage turned(600, 300, QImage::Format_RGB32);
+    QPainter p(&turned);
+    p.fillRect(0, 0, 300, 300, Qt::red);
+    p.fillRect(300, 0, 300, 300, Qt::blue);
+    p.end();
+    QBuffer jpeg;
+    jpeg.open(QIODevice::WriteOnly);
+    turned.save(&jpeg, "JPEG", 95);
+    const QByteArray exif = QByteArray::fromHex("ffe10022") + QByteArray("Exif\0\0", 6) +
+                            QByteArray::fromHex("4d4d002a000000080001011200030000000100060000000000000000");
+    QDir().mkpath(fx.clipPath(u"Hoch"_s));
+    ASSERT_TRUE(writeFile(fx.clipPath(u"Hoch"_s) + u"f000.jpg"_s, QByteArray(jpeg.data()).insert(2, exif)));
+    QImage wide(90, 30, QImage::Format_RGB32);
+    p.begin(&wide);
+    p.fillRect(0, 0, 30, 30, Qt::red);
+    p.fillRect(30, 0, 30, 30, Qt::green);
+    p.fillRect(60, 0, 30, 30, Qt::blue);
+    p.end();
+    QDir().mkpath(fx.clipPath(u"Weit"_s));
+    ASSERT_TRUE(wide.save(fx.clipPath(u"Weit"_s) + u"f000.bmp"_s));
+    fx.start();
+
+    const QSize s = fx.form.previewPicture.image().size();
+    const auto shown = [&](int x, int y) { return fx.form.previewPicture.image().pixelColor(x, y); };
+    const auto near = [](QColor a, QColor b) {
+        return std::max({std::abs(a.red() - b.red()), std::abs(a.green() - b.green()),
+                         std::abs(a.blue() - b.blue())}) < 24;
+    };
+    EXPECT_TRUE(near(shown(s.width() / 2, s.height() / 4), Qt::red));
+    EXPECT_TRUE(near(shown(s.width() / 2, s.height() * 3 / 4), Qt::blue));
+
+    fx.form.clipList.setListIndex(1);
+    fx.form.widthBox.setText(u"30"_s);
+    fx.form.heightBox.setText(u"30"_s);
+    fx.form.output.fit = Fit::Crop;
+    fx.form.frameSlider.raiseChange();
+    EXPECT_TRUE(near(shown(2, s.height() / 2), Qt::green));
+    EXPECT_TRUE(near(shown(s.width() - 3, s.height() / 2), Qt::green));
+}
+
 TEST_F(PlayerTest, DeletionUpdatesListSliderAndLabels)
 {
     // frames, index, answer, frames left, index shown, file shown
