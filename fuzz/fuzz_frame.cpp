@@ -13,6 +13,7 @@
 #include "image/frameloader.h"
 #include "image/yuvframe.h"
 #include "preview/preview.h"
+#include "video/planeshrinker.h"
 
 using namespace tavelon;
 using namespace tavelon::fuzz;

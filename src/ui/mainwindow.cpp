@@ -444,9 +444,8 @@ void MainWindow::showFinishNotice(const QString &videoPath)
     QPushButton *play = box->addButton(m_form.uiText(kUiPlayVideo), QMessageBox::ActionRole);
     openFolder->setObjectName(QStringLiteral("openVideoFolder"));
     play->setObjectName(QStringLiteral("playVideo"));
-    for (const auto &[button, url] : {std::pair{openFolder, folder}, std::pair{play, video}}) {
-        connect(button, &QPushButton::clicked, box, [this, url] { m_openUrl(url); });
-    }
+    connect(openFolder, &QPushButton::clicked, box, [this, folder] { m_openUrl(folder); });
+    connect(play, &QPushButton::clicked, box, [this, video] { m_openUrl(video); });
     m_notice = box;
     box->show();
 }
