@@ -276,12 +276,11 @@ std::optional<int> BatchJob::applyOutputOptions()
     return BatchUsage;
 }
 
-// MP4 takes only some compressors; without --compressor it gets H.264.
+// MP4 takes only some compressors; without --compressor it gets the container's default.
 std::optional<int> BatchJob::chooseCompressor()
 {
     const VideoOutput &output = m_form.output;
-    m_compress.codec = m_options.compressor.value_or(
-        output.container == Container::Mp4 ? QStringLiteral("h264") : QStringLiteral("uncompressed"));
+    m_compress.codec = m_options.compressor.value_or(defaultCompressorId(output.container));
     m_compress.container = output.container;
     m_compress.fit = output.fit;
     m_compress.deflicker = output.deflicker;

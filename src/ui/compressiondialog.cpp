@@ -133,7 +133,7 @@ void CompressionDialog::fillCodecs()
     }
     int index = m_codec->findData(chosen);
     if (index < 0)
-        index = m_codec->findData(QStringLiteral("h264"));
+        index = m_codec->findData(commonCompressorId());
     m_codec->setCurrentIndex(std::max(index, 0));
     updateEnabled();
 }

@@ -102,6 +102,16 @@ bool fitsContainer(const CompressorInfo &compressor, Container container)
     return container == Container::Avi ? compressor.avi : compressor.mp4;
 }
 
+QString commonCompressorId()
+{
+    return QStringLiteral("h264");
+}
+
+QString defaultCompressorId(Container container)
+{
+    return container == Container::Mp4 ? commonCompressorId() : QStringLiteral("uncompressed");
+}
+
 int qscaleForQuality(int quality)
 {
     const int q = std::clamp(quality, 0, 100);

@@ -89,6 +89,10 @@ std::vector<CompressorInfo> availableCompressors();
 std::optional<CompressorInfo> findCompressor(const QString &id);
 // Each container takes the compressors marked for it.
 bool fitsContainer(const CompressorInfo &compressor, Container container);
+// H.264: the compressor both containers take, used where one must be picked for the user.
+QString commonCompressorId();
+// The compressor of a video when none was chosen: MP4 needs a coded one, AVI keeps the frames.
+QString defaultCompressorId(Container container);
 
 // Quality 0–100 as an MPEG/JPEG quantiser scale 31…2 (100 gives 2).
 int qscaleForQuality(int quality);
