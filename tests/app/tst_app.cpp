@@ -44,6 +44,9 @@ TEST(CommandLine, ModesAndOptionsInAnyOrderLastValueWinsUsageErrors)
     EXPECT_EQ(cl->language, u"English"_s);
 }
 
+// A row's name, for the test's name.
+const auto rowName = [](const auto &row) { return std::string(row.param.name); };
+
 // A refused command line: which message, filled with which option and value.
 struct Refusal
 {
@@ -52,65 +55,45 @@ struct Refusal
     ShownText text;
     QStringList values;
 };
-
-class CommandLineRefusal : public ::testing::TestWithParam<Refusal>
-{
-};
+using CommandLineRefusal = ::testing::TestWithParam<Refusal>;
 
 TEST_P(CommandLineRefusal, NamesTheMessageAndWhatCausedIt)
 {
     UsageError error;
     EXPECT_FALSE(parseCommandLine(GetParam().args, &error));
-    EXPECT_EQ(error.text, GetParam().text);
-    EXPECT_EQ(error.values, GetParam().values);
+    EXPECT_EQ(std::tuple(error.text, error.values), std::tuple(GetParam().text, GetParam().values));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, CommandLineRefusal,
-    ::testing::Values(
-        Refusal{"UnknownOption", {"--bogus"}, ShownText::CliUnknownOption, {"--bogus"}},
-        Refusal{"BatchOptionAlone", {"--format", "DVD PAL"}, ShownText::CliNeedsMakeVideo, {"--format"}},
-        Refusal{"NoClip", {"--make-video"}, ShownText::CliMissingValue, {"--make-video"}},
-        Refusal{"ValueMissing", {"--make-video", "a", "--speed"}, ShownText::CliMissingValue, {"--speed"}},
-        Refusal{"OutOfRange",
-                {"--make-video", "a", "--direction", "3"},
-                ShownText::CliInvalidValue,
-                {"3", "--direction"}},
-        Refusal{"NoSwatchSeven",
-                {"--make-video", "a", "--color", "7"},
-                ShownText::CliInvalidValue,
-                {"7", "--color"}},
-        Refusal{"DeflickerOfOneFrame",
-                {"--make-video", "a", "--deflicker", "1"},
-                ShownText::CliInvalidValue,
-                {"1", "--deflicker"}},
-        Refusal{"QualityAbove100",
-                {"--make-video", "a", "--quality", "101"},
-                ShownText::CliInvalidValue,
-                {"101", "--quality"}},
-        Refusal{"NotANumber",
-                {"--make-video", "a", "--position", "x"},
-                ShownText::CliInvalidValue,
-                {"x", "--position"}},
-        Refusal{"TwoModes",
-                {"--list-clips", "--make-video", "a"},
-                ShownText::CliModesCombined,
-                {"--list-clips", "--make-video"}},
-        Refusal{"StrayArgument", {"--make-video", "a", "b"}, ShownText::CliStrayArgument, {"b"}},
-        Refusal{"EmptyRoot", {"--root", ""}, ShownText::CliInvalidValue, {"", "--root"}},
-        Refusal{"EmptyCompressor",
-                {"--make-video", "a", "--compressor", ""},
-                ShownText::CliInvalidValue,
-                {"", "--compressor"}},
-        Refusal{"UnknownContainer",
-                {"--make-video", "a", "--container", "mkv"},
-                ShownText::CliInvalidValue,
-                {"mkv", "--container"}},
-        Refusal{"UnknownFit",
-                {"--make-video", "a", "--fit", "squeeze"},
-                ShownText::CliInvalidValue,
-                {"squeeze", "--fit"}}),
-    [](const ::testing::TestParamInfo<Refusal> &row) { return std::string(row.param.name); });
+std::vector<Refusal> refusals()
+{
+    using enum ShownText;
+    return {
+        {"UnknownOption", {"--bogus"}, CliUnknownOption, {"--bogus"}},
+        {"BatchOptionAlone", {"--format", "DVD PAL"}, CliNeedsMakeVideo, {"--format"}},
+        {"NoClip", {"--make-video"}, CliMissingValue, {"--make-video"}},
+        {"ValueMissing", {"--make-video", "a", "--speed"}, CliMissingValue, {"--speed"}},
+        {"OutOfRange", {"--make-video", "a", "--direction", "3"}, CliInvalidValue, {"3", "--direction"}},
+        {"NoSwatchSeven", {"--make-video", "a", "--color", "7"}, CliInvalidValue, {"7", "--color"}},
+        {"DeflickerOfOneFrame",
+         {"--make-video", "a", "--deflicker", "1"},
+         CliInvalidValue,
+         {"1", "--deflicker"}},
+        {"QualityAbove100", {"--make-video", "a", "--quality", "101"}, CliInvalidValue, {"101", "--quality"}},
+        {"NotANumber", {"--make-video", "a", "--position", "x"}, CliInvalidValue, {"x", "--position"}},
+        {"TwoModes",
+         {"--list-clips", "--make-video", "a"},
+         CliModesCombined,
+         {"--list-clips", "--make-video"}},
+        {"StrayArgument", {"--make-video", "a", "b"}, CliStrayArgument, {"b"}},
+        {"EmptyRoot", {"--root", ""}, CliInvalidValue, {"", "--root"}},
+        {"EmptyCompressor", {"--make-video", "a", "--compressor", ""}, CliInvalidValue, {"", "--compressor"}},
+        {"UnknownContainer",
+         {"--make-video", "a", "--container", "mkv"},
+         CliInvalidValue,
+         {"mkv", "--container"}},
+        {"UnknownFit", {"--make-video", "a", "--fit", "squeeze"}, CliInvalidValue, {"squeeze", "--fit"}}};
+}
+INSTANTIATE_TEST_SUITE_P(Rows, CommandLineRefusal, ::testing::ValuesIn(refusals()), rowName);
 
 // What a size or rate box's text stands for: a positive whole number the box holds, or nothing
 // (the window keeps the previous picture size, batch mode refuses the option).
@@ -121,10 +104,7 @@ struct BoxTextRow
     const char *text;
     std::optional<int> value;
 };
-
-class VideoBoxText : public ::testing::TestWithParam<BoxTextRow>
-{
-};
+using VideoBoxText = ::testing::TestWithParam<BoxTextRow>;
 
 TEST_P(VideoBoxText, IsAPositiveNumberTheBoxHoldsOrNothing)
 {
@@ -147,7 +127,7 @@ INSTANTIATE_TEST_SUITE_P(
                       BoxTextRow{"NumberThenUnit", VideoBox::Width, "12px", std::nullopt},
                       BoxTextRow{"Exponent", VideoBox::Width, "1e3", std::nullopt},
                       BoxTextRow{"PointAlone", VideoBox::Height, ".", std::nullopt}),
-    [](const ::testing::TestParamInfo<BoxTextRow> &row) { return std::string(row.param.name); });
+    rowName);
 
 // A refused command line is still told in the language it asks for, wherever --root and
 // --language stand; the clip after --make-video is a name even when it looks like an option.
@@ -284,14 +264,12 @@ TEST_F(IniFile, ReadsByRulesFilesThatAreNoSettingsReadAsDefaults)
 
 // A damaged settings file is kept as <name>.bak (.bak2 … beside earlier backups, never over one) and a
 // fresh one is written in its place.
-TEST_F(IniFile, DamagedFileIsKeptOnceAndReplacedLongValuesAreCut)
+class DamagedIniFile : public TempFolder
 {
-    const QByteArray withNul("[ClipSettings]\r\nSpeed=12\r\n\0junk", 30);
-    const QByteArray oversized(16 * 1024 * 1024 + 1, 'x');
-    for (const auto &[name, damaged] :
-         {std::pair{"nul.ini", withNul}, std::pair{"oversized.ini", oversized}}) {
-        SCOPED_TRACE(name);
-        const QString file = path(name);
+protected:
+    void expectKeptAndReplaced(const QByteArray &damaged)
+    {
+        const QString file = path();
         put(file, damaged);
         ASSERT_TRUE(WriteIniString("ClipSettings", "Speed", "20", file));
         EXPECT_EQ(readFile(file), "[ClipSettings]\r\nSpeed=20\r\n");
@@ -309,12 +287,23 @@ TEST_F(IniFile, DamagedFileIsKeptOnceAndReplacedLongValuesAreCut)
             (QList<QByteArray>{readFile(file + ".bak"), readFile(file + ".bak2"), readFile(file + ".bak4")}),
             (QList<QByteArray>{damaged, QByteArray("second\0", 7), QByteArray("third\0", 6)}));
     }
+};
 
-    const QString value3000(3000, u'x');
-    ASSERT_TRUE(WriteIniString("S", "Long", value3000, path()));
+TEST_F(DamagedIniFile, ANulByteIsKeptAsBackup)
+{
+    expectKeptAndReplaced(QByteArray("[ClipSettings]\r\nSpeed=12\r\n\0junk", 30));
+}
+
+TEST_F(DamagedIniFile, AnOversizedFileIsKeptAsBackup)
+{
+    expectKeptAndReplaced(QByteArray(16 * 1024 * 1024 + 1, 'x'));
+}
+
+// A value is cut to what the file keeps, never inside a character; a key after a long line is found.
+TEST_F(IniFile, LongValuesAreCutAndLongLinesSkipped)
+{
+    ASSERT_TRUE(WriteIniString("S", "Long", QString(3000, u'x'), path()));
     EXPECT_EQ(GetIniString("S", "long", path(), ""), QString(2047, u'x'));
-
-    // A surrogate pair at the cut is not split.
     ASSERT_TRUE(WriteIniString("S", "Emoji", QString(2046, u'x') + u"😀"_s, path()));
     EXPECT_EQ(GetIniString("S", "Emoji", path(), ""), QString(2046, u'x'));
 
@@ -425,7 +414,7 @@ protected:
     MainForm form;
 };
 
-TEST_F(LanguageTest, BuiltInTextsWithoutUsableFileThenALanguageFileReplacesTheTable)
+TEST_F(LanguageTest, BuiltInTextsThenALanguageFileReplacesTheTable)
 {
     ASSERT_EQ(builtInUiTexts().size(), kUiTextCount);
     EXPECT_EQ(builtInUiTexts().at(15), u"überschrieben werden ?"_s);
@@ -434,17 +423,6 @@ TEST_F(LanguageTest, BuiltInTextsWithoutUsableFileThenALanguageFileReplacesTheTa
     EXPECT_EQ(form.uiTextList.items(), builtInUiTexts());
     EXPECT_EQ(form.uiText(kUiFolderExists), u"Ordner existiert bereits !"_s);
     EXPECT_EQ(form.uiText(kUiTextCount), QString());
-
-    ASSERT_TRUE(QDir().mkpath(form.state.LanguagePath + u"Folder3.lng"_s));
-    for (const char *name : {"Francais", "Folder", ""}) {
-        SCOPED_TRACE(name);
-        MainForm f;
-        f.state = form.state;
-        configure(QByteArray("[Orrin's Halvane]\r\nLanguage=") + name, {"#0", "lstComments", "-1", "One"});
-        FillLanguageList(f);
-        EXPECT_EQ(f.uiTextList.items(), builtInUiTexts());
-        EXPECT_EQ(f.state.LanguageName, QString::fromUtf8(name));
-    }
 
     QByteArrayList lines = {"*", "cmdFirst", "-1", "9", "First frame", "---", "#22", "lstComments", "-1"};
     for (int i = 0; i < 22; ++i)
@@ -463,34 +441,56 @@ TEST_F(LanguageTest, BuiltInTextsWithoutUsableFileThenALanguageFileReplacesTheTa
     EXPECT_EQ(form.uiTextList.count(), 0) << "a file without the classic table stays short";
 }
 
-TEST_F(LanguageTest, ChoiceAndInstalledLanguageFolder)
+// A language named in Halvane.ini with no file to load (none, a folder of that name, no name at
+// all) leaves the built-in texts.
+class UnusableLanguage : public LanguageTest, public ::testing::WithParamInterface<const char *>
 {
-    // --language ("": the key of Halvane.ini); entry 0 of the program folder's English3.lng and of
-    // the installed one ("": no file); entry 0 after FillLanguageList ("": the built-in text)
-    const std::tuple<const char *, const char *, const char *, const char *> rows[] = {
-        {"", "own", "", "own"},
-        {"Francais", "own", "", ""},               // the choice wins over the key
-        {"English", "", "installed", "installed"}, // the choice finds the installed file
-        {"English", "own", "installed", "own"},    // the program folder's file wins
-        {"", "", "installed", "installed"}};       // the key finds the installed file
-    for (const auto &[choice, inProgramFolder, installedEntry, want] : rows) {
-        SCOPED_TRACE(std::string(choice) + inProgramFolder + installedEntry);
-        QTemporaryDir installed;
-        MainForm f;
-        f.state.setProgramFolder(m_dir.path());
-        f.state.LanguageChoice = QString::fromUtf8(choice);
-        f.state.LanguageFallbackPath = installed.path() + u'/';
-        QDir(f.state.LanguagePath).removeRecursively();
-        configure("[Orrin's Halvane]\r\nLanguage=English\r\n", {"#1", "lstComments", "-1", inProgramFolder});
-        if (!*inProgramFolder)
-            QFile::remove(f.state.LanguagePath + u"English3.lng"_s);
-        ASSERT_TRUE(!*installedEntry ||
-                    writeFile(installed.filePath(u"English3.lng"_s),
-                              QByteArray("#1\r\nlstComments\r\n-1\r\n") + installedEntry + "\r\n"));
-        FillLanguageList(f);
-        EXPECT_EQ(f.uiText(0), *want ? QString::fromUtf8(want) : builtInUiTexts().at(0));
-    }
+};
+
+TEST_P(UnusableLanguage, LeavesTheBuiltInTexts)
+{
+    ASSERT_TRUE(QDir().mkpath(form.state.LanguagePath + u"Folder3.lng"_s));
+    configure(QByteArray("[Orrin's Halvane]\r\nLanguage=") + GetParam(), {"#0", "lstComments", "-1", "One"});
+    FillLanguageList(form);
+    EXPECT_EQ(form.uiTextList.items(), builtInUiTexts());
+    EXPECT_EQ(form.state.LanguageName, QString::fromUtf8(GetParam()));
 }
+
+INSTANTIATE_TEST_SUITE_P(Rows, UnusableLanguage, ::testing::Values("Francais", "Folder", ""),
+                         [](const auto &row) { return *row.param ? std::string(row.param) : "NoName"; });
+
+// --language ("": the key of Halvane.ini); entry 0 of the program folder's English3.lng and of the
+// installed one ("": no file); entry 0 after FillLanguageList ("": the built-in text).
+struct ChoiceRow
+{
+    const char *name, *choice, *inProgramFolder, *installed, *shown;
+};
+class LanguageChoice : public LanguageTest, public ::testing::WithParamInterface<ChoiceRow>
+{
+};
+
+TEST_P(LanguageChoice, FindsTheProgramFoldersFileBeforeTheInstalledOne)
+{
+    const ChoiceRow &row = GetParam();
+    QTemporaryDir installed;
+    form.state.LanguageChoice = QString::fromUtf8(row.choice);
+    form.state.LanguageFallbackPath = installed.path() + u'/';
+    configure("[Orrin's Halvane]\r\nLanguage=English\r\n", {"#1", "lstComments", "-1", row.inProgramFolder});
+    ASSERT_TRUE(*row.inProgramFolder || QFile::remove(form.state.LanguagePath + u"English3.lng"_s));
+    ASSERT_TRUE(!*row.installed || writeFile(installed.filePath(u"English3.lng"_s),
+                                             QByteArray("#1\r\nlstComments\r\n-1\r\n") + row.installed));
+    FillLanguageList(form);
+    EXPECT_EQ(form.uiText(0), *row.shown ? QString::fromUtf8(row.shown) : builtInUiTexts().at(0));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, LanguageChoice,
+                         ::testing::Values(ChoiceRow{"KeyFindsOwnFile", "", "own", "", "own"},
+                                           ChoiceRow{"ChoiceWinsOverTheKey", "Francais", "own", "", ""},
+                                           ChoiceRow{"ChoiceFindsInstalledFile", "English", "", "inst",
+                                                     "inst"},
+                                           ChoiceRow{"OwnFileWins", "English", "own", "inst", "own"},
+                                           ChoiceRow{"KeyFindsInstalledFile", "", "", "inst", "inst"}),
+                         rowName);
 
 // The languages the window and --language offer: the built-in one first, the program folder's
 // files before the installed ones, each name once; odd names in the folders are not languages.
@@ -572,63 +572,95 @@ TEST_F(LanguageTest, SingularAndPluralInBothLanguages)
 }
 
 // The lines of a language file, separated by '|'.
-const auto lines = [](const char *joined) { return QByteArray(joined).split('|'); };
-
-TEST_F(LanguageTest, CaptionToolTipAndListBlocksOddFilesAndLineEndings)
+QByteArrayList lines(const char *joined)
 {
-    // name, lines, control, index, caption, tool tip
-    const std::tuple<const char *, const char *, const char *, int, QString, QString> rows[] = {
-        {"caret with empty line empties", "^|Frame2|-1||---", "Frame2", -1, "", ""},
-        {"degree on an array element", "\xB0|picColor|3|Gelb", "picColor", 3, "", "Gelb"},
-        {"star", "*|cmdPlay|-1|4|Play", "cmdPlay", -1, "4", "Play"},
-        {"array element lbl(5)", "^|LBL|5|Nr.: ", "lbl", 5, "Nr.: ", ""},
-        {"empty index line is 0", "^|Command1||Go", "Command1", 0, "Go", ""},
-        {"unknown control consumes", "*|cmdNoSuch|-1|^|x|^|cmdStop|-1|H", "cmdStop", -1, "H", "Stop"},
-        {"missing element consumes", "^|lbl|6|^|^|cmdStop|-1|H", "cmdStop", -1, "H", "Stop"},
-        {"no caption on a scroll bar", "^|slPre|-1|X|\xB0|cmdStop|-1|T", "cmdStop", -1, "<", "T"},
-        {"tab strip consumes 2 x count", "~2|T|-1|a|b|c|d|^|cmdStop|-1|H", "cmdStop", -1, "H", "Stop"},
-        {"unknown marker reads name and index", "x|cmdStop|-1|^|cmdStop|-1|H", "cmdStop", -1, "H", "Stop"},
-        {"3, 4, 15 hyphens separate", "---|----|^|cmdStop|-1|H|---------------", "cmdStop", -1, "H", "Stop"},
-        {"two hyphens are a marker line", "--|x|y|^|cmdStop|-1|H", "cmdStop", -1, "H", "Stop"},
-        {"hyphens inside a block are text", "^|cmdStop|-1|---", "cmdStop", -1, "---", "Stop"},
-        {"Windows-1252", "\xB0|cmdBack|-1|Zur\374ck \200", "cmdBack", -1, "7", "Zurück €"},
-        {"cut off: last line read", "*|cmdPlay|-1|Nur", "cmdPlay", -1, "Nur", "Nur"},
-        {"cut off after index", "*|cmdPlay|-1", "cmdPlay", -1, "-1", "-1"}};
-    for (const auto &[name, text, control, index, caption, toolTip] : rows) {
-        SCOPED_TRACE(name);
-        MainForm f;
-        load(f, lines(text));
-        const Control *c = f.findControl(QString::fromUtf8(control), index);
-        ASSERT_NE(c, nullptr);
-        EXPECT_EQ(c->caption(), caption);
-        EXPECT_EQ(c->toolTip(), toolTip);
-    }
+    return QByteArray(joined).split('|');
+}
 
-    // name, lines, items before, items after
-    const std::tuple<const char *, const char *, QStringList, QStringList> lists[] = {
-        {"count + 1 lines, empty ones skipped", "#2|cboSize|-1|a|b||^", {}, {"a", "b"}},
-        {"count is 0 at the start", "#|cboSize|-1|a|b", {}, {"a"}},
-        {"carried count", "#2|x|-1||||#|cboSize|-1|a|b|c|d", {}, {"a", "b", "c"}},
-        {"count is rounded", "# 1.6|cboSize|-1|a|b|c|d", {}, {"a", "b", "c"}},
-        {"empty line ends a fresh list", "#4|cboSize|-1|a||c|d|", {}, {"a"}},
-        {"replace, keep, append", "#3|cboSize|-1|S||L|H", {"K", "M"}, {"S", "M", "L", "H"}},
-        {"cut off: the last line fills the rest", "#5|cboSize|-1|a|b", {}, {"a", "b", "b", "b", "b", "b"}},
-        {"cut off after index", "#2|cboSize|-1", {}, {"-1", "-1", "-1"}},
-        {"cut off after an empty line", "#4|cboSize|-1|a|", {}, {"a"}},
-        // A count beyond reason fills the missing items only up to item 10,000.
-        {"huge count", "#2000000000|cboSize|-1|a|b", {}, QStringList{"a"} + QStringList(10000, "b")},
-        {"huger count", "#99999999999999999999|cboSize|-1|a", {}, QStringList(10001, "a")}};
-    for (const auto &[name, text, before, after] : lists) {
-        SCOPED_TRACE(name);
-        MainForm f;
-        for (const QString &item : before)
-            f.overlaySize.addItem(item);
-        const auto start = std::chrono::steady_clock::now();
-        load(f, lines(text));
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
-        EXPECT_EQ(f.overlaySize.items(), after);
-    }
+// A block of a language file and the caption and tool tip of the control it leaves.
+struct ControlRow
+{
+    const char *name, *lines, *control;
+    int index;
+    QString caption, toolTip;
+};
+class LanguageFileControl : public LanguageTest, public ::testing::WithParamInterface<ControlRow>
+{
+};
 
+TEST_P(LanguageFileControl, GetsItsCaptionAndToolTip)
+{
+    load(form, lines(GetParam().lines));
+    const Control *c = form.findControl(QString::fromUtf8(GetParam().control), GetParam().index);
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(std::pair(c->caption(), c->toolTip()), std::pair(GetParam().caption, GetParam().toolTip));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, LanguageFileControl,
+    ::testing::Values(
+        ControlRow{"CaretWithEmptyLineEmpties", "^|Frame2|-1||---", "Frame2", -1, "", ""},
+        ControlRow{"DegreeOnAnArrayElement", "\xB0|picColor|3|Gelb", "picColor", 3, "", "Gelb"},
+        ControlRow{"Star", "*|cmdPlay|-1|4|Play", "cmdPlay", -1, "4", "Play"},
+        ControlRow{"ArrayElementIgnoringCase", "^|LBL|5|Nr.: ", "lbl", 5, "Nr.: ", ""},
+        ControlRow{"EmptyIndexLineIsZero", "^|Command1||Go", "Command1", 0, "Go", ""},
+        ControlRow{"UnknownControlConsumes", "*|cmdNoSuch|-1|^|x|^|cmdStop|-1|H", "cmdStop", -1, "H", "Stop"},
+        ControlRow{"MissingElementConsumes", "^|lbl|6|^|^|cmdStop|-1|H", "cmdStop", -1, "H", "Stop"},
+        ControlRow{"NoCaptionOnAScrollBar", "^|slPre|-1|X|\xB0|cmdStop|-1|T", "cmdStop", -1, "<", "T"},
+        ControlRow{"TabStripConsumesTwiceCount", "~2|T|-1|a|b|c|d|^|cmdStop|-1|H", "cmdStop", -1, "H",
+                   "Stop"},
+        ControlRow{"UnknownMarkerReadsNameAndIndex", "x|cmdStop|-1|^|cmdStop|-1|H", "cmdStop", -1, "H",
+                   "Stop"},
+        ControlRow{"ThreeFourFifteenHyphensSeparate", "---|----|^|cmdStop|-1|H|---------------", "cmdStop",
+                   -1, "H", "Stop"},
+        ControlRow{"TwoHyphensAreAMarkerLine", "--|x|y|^|cmdStop|-1|H", "cmdStop", -1, "H", "Stop"},
+        ControlRow{"HyphensInsideABlockAreText", "^|cmdStop|-1|---", "cmdStop", -1, "---", "Stop"},
+        ControlRow{"Windows1252", "\xB0|cmdBack|-1|Zur\374ck \200", "cmdBack", -1, "7", "Zurück €"},
+        ControlRow{"CutOffLastLineRead", "*|cmdPlay|-1|Nur", "cmdPlay", -1, "Nur", "Nur"},
+        ControlRow{"CutOffAfterIndex", "*|cmdPlay|-1", "cmdPlay", -1, "-1", "-1"}),
+    rowName);
+
+// A list block, the items before it and after it; quickly also for a count beyond reason, which
+// fills the missing items only up to item 10,000.
+struct ListRow
+{
+    const char *name, *lines;
+    QStringList before, after;
+};
+class LanguageFileList : public LanguageTest, public ::testing::WithParamInterface<ListRow>
+{
+};
+
+TEST_P(LanguageFileList, FillsTheList)
+{
+    for (const QString &item : GetParam().before)
+        form.overlaySize.addItem(item);
+    const auto start = std::chrono::steady_clock::now();
+    load(form, lines(GetParam().lines));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    EXPECT_EQ(form.overlaySize.items(), GetParam().after);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, LanguageFileList,
+    ::testing::Values(
+        ListRow{"CountPlusOneLinesEmptyOnesSkipped", "#2|cboSize|-1|a|b||^", {}, {"a", "b"}},
+        ListRow{"CountIsZeroAtTheStart", "#|cboSize|-1|a|b", {}, {"a"}},
+        ListRow{"CarriedCount", "#2|x|-1||||#|cboSize|-1|a|b|c|d", {}, {"a", "b", "c"}},
+        ListRow{"CountIsRounded", "# 1.6|cboSize|-1|a|b|c|d", {}, {"a", "b", "c"}},
+        ListRow{"EmptyLineEndsAFreshList", "#4|cboSize|-1|a||c|d|", {}, {"a"}},
+        ListRow{"ReplaceKeepAppend", "#3|cboSize|-1|S||L|H", {"K", "M"}, {"S", "M", "L", "H"}},
+        ListRow{"CutOffLastLineFillsTheRest", "#5|cboSize|-1|a|b", {}, {"a", "b", "b", "b", "b", "b"}},
+        ListRow{"CutOffAfterIndex", "#2|cboSize|-1", {}, {"-1", "-1", "-1"}},
+        ListRow{"CutOffAfterAnEmptyLine", "#4|cboSize|-1|a|", {}, {"a"}},
+        ListRow{"HugeCount", "#2000000000|cboSize|-1|a|b", {}, QStringList{"a"} + QStringList(10000, "b")},
+        ListRow{"HugerCount", "#99999999999999999999|cboSize|-1|a", {}, QStringList(10001, "a")}),
+    rowName);
+
+// A folder, a missing file or an empty one change nothing; a megabyte line is read whole; each line
+// ending reads.
+TEST_F(LanguageTest, OddFilesAndEveryLineEnding)
+{
     ASSERT_TRUE(QDir().mkpath(m_dir.filePath(u"Dir3.lng"_s)));
     LoadLanguage(form, m_dir.filePath(u"Dir3.lng"_s));
     LoadLanguage(form, m_dir.filePath(u"Missing3.lng"_s));
@@ -637,43 +669,57 @@ TEST_F(LanguageTest, CaptionToolTipAndListBlocksOddFilesAndLineEndings)
 
     load(form, {"^", "cmdStop", "-1", QByteArray(1 << 20, 'A')});
     EXPECT_EQ(form.stopButton.caption().size(), 1 << 20);
+    QStringList read;
     for (const char *eol : {"\r\n", "\r", "\n"}) {
         MainForm f;
         load(f, lines("*|cmdPlay|-1|4|Play|---|#1|cboSize|-1|S|"), eol);
-        EXPECT_EQ(f.playButton.toolTip() + f.overlaySize.items().join(u'|'), u"PlayS"_s) << eol;
+        read << f.playButton.toolTip() + f.overlaySize.items().join(u'|');
     }
+    EXPECT_EQ(read, (QStringList{"PlayS", "PlayS", "PlayS"}));
 }
 
-TEST(ProgramFolderTest, Locate)
+// Where the program folder is: whether prefix/share/brimholt-tavelon exists, --root, whether there
+// is a home folder; the folder chosen, relative to the temporary folder ("": none); whether it is
+// the per-user one.
+struct LocateRow
 {
-    // prefix/share/brimholt-tavelon exists; --root; a home folder; the folder chosen, relative to the
-    // temporary folder ("": none); whether it is the per-user one
-    const std::tuple<bool, const char *, bool, const char *, bool> rows[] = {
-        {false, "", true, "prefix/bin", false},          // a build folder uses its own folder
-        {true, "", true, "home/Brimholt Tavelon", true}, // an installed copy the per-user one
-        {true, "elsewhere", true, "elsewhere", false},   // --root wins
-        {false, "elsewhere", true, "elsewhere", false},
-        {true, "", false, "", true}}; // no home: no folder
-    for (const auto &[installed, rootArg, withHome, folder, perUser] : rows) {
-        SCOPED_TRACE(folder);
-        QTemporaryDir tmp;
-        const QDir dir(tmp.path());
-        ASSERT_TRUE(dir.mkpath(u"prefix/bin"_s));
-        ASSERT_TRUE(!installed || dir.mkpath(u"prefix/share/brimholt-tavelon/Language"_s));
-        const QString root = *rootArg ? dir.filePath(QString::fromLatin1(rootArg)) : QString();
-        const QString home = withHome ? dir.filePath(u"home"_s) : QString();
-        const ProgramFolder got =
-            locateProgramFolder(root, dir.filePath(u"prefix/bin"_s), home, u"../share/brimholt-tavelon"_s,
-                                u"/src/data/Language/"_s);
-        EXPECT_EQ(got.folder, *folder ? dir.filePath(QString::fromLatin1(folder)) : QString());
-        EXPECT_EQ(got.perUser, perUser);
-        // The installed language files serve also a folder named by --root; a copy that is not
-        // installed falls back to the source tree's.
-        EXPECT_EQ(got.installedLanguages, installed
-                                              ? dir.filePath(u"prefix/share/brimholt-tavelon/Language/"_s)
-                                              : u"/src/data/Language/"_s);
-    }
+    const char *name;
+    bool installed;
+    const char *root;
+    bool withHome;
+    const char *folder;
+    bool perUser;
+};
+using ProgramFolderTest = ::testing::TestWithParam<LocateRow>;
+
+TEST_P(ProgramFolderTest, Locate)
+{
+    const LocateRow &row = GetParam();
+    QTemporaryDir tmp;
+    const QDir dir(tmp.path());
+    ASSERT_TRUE(dir.mkpath(u"prefix/bin"_s));
+    ASSERT_TRUE(!row.installed || dir.mkpath(u"prefix/share/brimholt-tavelon/Language"_s));
+    const QString root = *row.root ? dir.filePath(QString::fromLatin1(row.root)) : QString();
+    const QString home = row.withHome ? dir.filePath(u"home"_s) : QString();
+    const ProgramFolder got = locateProgramFolder(root, dir.filePath(u"prefix/bin"_s), home,
+                                                  u"../share/brimholt-tavelon"_s, u"/src/data/Language/"_s);
+    EXPECT_EQ(got.folder, *row.folder ? dir.filePath(QString::fromLatin1(row.folder)) : QString());
+    EXPECT_EQ(got.perUser, row.perUser);
+    // The installed language files serve also a folder named by --root; a copy that is not
+    // installed falls back to the source tree's.
+    EXPECT_EQ(got.installedLanguages, row.installed
+                                          ? dir.filePath(u"prefix/share/brimholt-tavelon/Language/"_s)
+                                          : u"/src/data/Language/"_s);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ProgramFolderTest,
+    ::testing::Values(LocateRow{"BuildFolderUsesItsOwn", false, "", true, "prefix/bin", false},
+                      LocateRow{"InstalledUsesThePerUserOne", true, "", true, "home/Brimholt Tavelon", true},
+                      LocateRow{"RootWins", true, "elsewhere", true, "elsewhere", false},
+                      LocateRow{"RootOfABuild", false, "elsewhere", true, "elsewhere", false},
+                      LocateRow{"NoHomeNoFolder", true, "", false, "", true}),
+    rowName);
 
 // Every path below folder, relative to it.
 QStringList tree(const QString &folder)
@@ -716,7 +762,7 @@ protected:
     QStringList m_prefix;
 };
 
-TEST_F(InstalledCopy, FirstStartMakesThePerUserFolderOneThatCannotBeMadeIsReported)
+TEST_F(InstalledCopy, FirstStartMakesThePerUserFolder)
 {
     ASSERT_TRUE(QDir().mkpath(path(u"home"_s)));
     const RunResult first = run({u"--make-video"_s, u"Garten"_s}, path(u"home"_s));
@@ -730,27 +776,45 @@ TEST_F(InstalledCopy, FirstStartMakesThePerUserFolderOneThatCannotBeMadeIsReport
     EXPECT_EQ(run({u"--list-clips"_s}, path(u"home"_s)).text(), u"Garten"_s);
     EXPECT_EQ(tree(path(u"prefix"_s)), m_prefix) << "the prefix holds what was installed, nothing more";
     EXPECT_FALSE(QFileInfo::exists(path(u"Brimholt Tavelon"_s)));
-
-    // a file where a folder must go, relative to the home folder ("": no home folder at all);
-    // more arguments; the message
-    const std::tuple<const char *, QStringList, const char *> rows[] = {
-        {"Brimholt Tavelon", {}, "Fehler: Der Programmordner kann nicht angelegt werden:"},
-        {"Brimholt Tavelon/Frames", {}, "Fehler: Der Programmordner kann nicht angelegt werden:"},
-        {"", {"--language", "English"}, "Error: The program folder cannot be created:"}};
-    for (const auto &[fileInPlace, more, message] : rows) {
-        SCOPED_TRACE(fileInPlace);
-        QTemporaryDir tmp;
-        const QString home = tmp.path() + u"/home"_s, file = home + u'/' + QString::fromUtf8(fileInPlace);
-        ASSERT_TRUE(!*fileInPlace || (QDir().mkpath(QFileInfo(file).path()) && writeFile(file, {})));
-        const QStringList before = tree(tmp.path());
-        const RunResult r = run(QStringList{u"--make-video"_s, u"Garten"_s} + more, home);
-        EXPECT_EQ(r.code, 1);
-        EXPECT_TRUE(r.err.startsWith(u"Brimholt Tavelon: "_s + QString::fromUtf8(message)))
-            << r.err.toStdString();
-        EXPECT_TRUE(r.err.contains(home + u"/Brimholt Tavelon"_s)) << r.err.toStdString();
-        EXPECT_EQ(tree(tmp.path()), before);
-        EXPECT_EQ(tree(path(u"prefix"_s)), m_prefix) << "the prefix holds what was installed, nothing more";
-    }
 }
+
+// A file where a folder must go, relative to the home folder ("": no home folder at all); more
+// arguments; the message.
+struct FolderRefusal
+{
+    const char *name, *fileInPlace;
+    QStringList more;
+    const char *message;
+};
+class InstalledCopyRefused : public InstalledCopy, public ::testing::WithParamInterface<FolderRefusal>
+{
+};
+
+TEST_P(InstalledCopyRefused, SaysTheProgramFolderCannotBeMadeAndChangesNothing)
+{
+    QTemporaryDir tmp;
+    const QString home = tmp.path() + u"/home"_s,
+                  file = home + u'/' + QString::fromUtf8(GetParam().fileInPlace);
+    ASSERT_TRUE(!*GetParam().fileInPlace || (QDir().mkpath(QFileInfo(file).path()) && writeFile(file, {})));
+    const QStringList before = tree(tmp.path());
+    const RunResult r = run(QStringList{u"--make-video"_s, u"Garten"_s} + GetParam().more, home);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.startsWith(u"Brimholt Tavelon: "_s + QString::fromUtf8(GetParam().message)))
+        << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(home + u"/Brimholt Tavelon"_s)) << r.err.toStdString();
+    EXPECT_EQ(tree(tmp.path()), before);
+    EXPECT_EQ(tree(path(u"prefix"_s)), m_prefix) << "the prefix holds what was installed, nothing more";
+}
+
+const char *const kCannotMakeGerman = "Fehler: Der Programmordner kann nicht angelegt werden:";
+INSTANTIATE_TEST_SUITE_P(
+    Rows, InstalledCopyRefused,
+    ::testing::Values(FolderRefusal{"FileForTheFolder", "Brimholt Tavelon", {}, kCannotMakeGerman},
+                      FolderRefusal{"FileForFrames", "Brimholt Tavelon/Frames", {}, kCannotMakeGerman},
+                      FolderRefusal{"NoHomeInEnglish",
+                                    "",
+                                    {"--language", "English"},
+                                    "Error: The program folder cannot be created:"}),
+    rowName);
 
 } // namespace
