@@ -1,6 +1,8 @@
 // Frame files (JPEG and BMP, broken ones, reduced decodes), the area-averaging scaler against an
 // exact oracle, and the player: navigation, playback passes and frame deletion through the form.
 
+#include <QtTest>
+
 #include "image/frameloader.h"
 #include "image/framescaler.h"
 #include "image/yuvframe.h"
@@ -97,42 +99,70 @@ protected:
     FrameLoader loader;
 };
 
-// Decoded by content whatever the extension; JPEG files with oddities the
-// decoder warns about but whose picture data is complete load.
-TEST_F(FrameFiles, DecodesJpegAndBmpVariantsByContent)
+// A row's name for the test's name: the file name with '_' for what a name cannot hold.
+std::string fileRowName(const ::testing::TestParamInfo<const char *> &row)
+{
+    std::string name = row.param;
+    std::replace_if(
+        name.begin(), name.end(), [](char c) { return !std::isalnum(c); }, '_');
+    return name;
+}
+
+// A JPEG with more bytes after its data than the decoder's bit buffer holds.
+QByteArray withExtraneousBytes(QByteArray jpeg)
+{
+    return jpeg.insert(jpeg.size() - 2, QByteArray("\x12\x34\x56").repeated(6));
+}
+
+// Decoded by content whatever the extension; JPEG files with oddities the decoder warns about but
+// whose picture data is complete load.
+class FrameVariant : public FrameFiles, public ::testing::WithParamInterface<const char *>
+{
+};
+
+TEST_P(FrameVariant, DecodesByContent)
 {
     const QImage source = blocks(61, 37);
     QImage reference;
     const QByteArray jpeg = qtFile(blocks(64, 48), "jpg", &reference);
-    QByteArray extraneous = jpeg; // more bytes than the decoder's bit buffer holds
-    extraneous.insert(extraneous.size() - 2, QByteArray("\x12\x34\x56").repeated(6));
     QByteArray jfifRevision = jpeg; // 2.01 is a revision no decoder knows
     jfifRevision[11] = 2;
     QByteArray unknownApp = jpeg;
     unknownApp.insert(2, QByteArray::fromHex("ffeb0008") + "ABCDEF");
     const QImage indexed = source.convertToFormat(QImage::Format_Indexed8);
-    const std::tuple<const char *, QByteArray, QImage, int> rows[] = {
-        {"frame.jpg", jpeg, reference, 2},
-        {"jpeg-named.bmp", jpeg, reference, 2},
-        {"extraneous.jpg", extraneous, reference, 2},
-        {"jfif-revision.jpg", jfifRevision, reference, 2},
-        {"app11.jpg", unknownApp, reference, 2},
-        {"bottom-up-24.bmp", bmpBytes(source, 24), source, 0},
-        {"top-down-24.bmp", bmpBytes(source, 24, true), source, 0},
-        {"bottom-up-32.bmp", bmpBytes(source, 32), source, 0},
-        {"top-down-32.bmp", bmpBytes(source, 32, true), source, 0},
-        {"qt-written-24.bmp", qtFile(source.convertToFormat(QImage::Format_RGB888), "bmp"), source, 0},
-        {"palette-8.bmp", qtFile(indexed, "bmp"), indexed.convertToFormat(QImage::Format_RGB32), 0},
-        {"bmp-named.jpg", bmpBytes(source, 24), source, 0}};
-    for (const auto &[name, bytes, expected, tolerance] : rows) {
-        SCOPED_TRACE(name);
-        const std::optional<QImage> image = loader.load(put(name, bytes));
-        ASSERT_TRUE(image);
-        EXPECT_EQ(image->format(), QImage::Format_RGB32);
-        EXPECT_LE(maxDiff(*image, expected), tolerance);
-    }
-    // Restart intervals, also with a wrong restart marker number, load; cut short
-    // they do not.
+    // The bytes, the picture they hold, how far the decode may differ from it.
+    const std::map<std::string, std::tuple<QByteArray, QImage, int>> files = {
+        {"frame.jpg", {jpeg, reference, 2}},
+        {"jpeg-named.bmp", {jpeg, reference, 2}},
+        {"extraneous.jpg", {withExtraneousBytes(jpeg), reference, 2}},
+        {"jfif-revision.jpg", {jfifRevision, reference, 2}},
+        {"app11.jpg", {unknownApp, reference, 2}},
+        {"bottom-up-24.bmp", {bmpBytes(source, 24), source, 0}},
+        {"top-down-24.bmp", {bmpBytes(source, 24, true), source, 0}},
+        {"bottom-up-32.bmp", {bmpBytes(source, 32), source, 0}},
+        {"top-down-32.bmp", {bmpBytes(source, 32, true), source, 0}},
+        {"qt-written-24.bmp", {qtFile(source.convertToFormat(QImage::Format_RGB888), "bmp"), source, 0}},
+        {"palette-8.bmp", {qtFile(indexed, "bmp"), indexed.convertToFormat(QImage::Format_RGB32), 0}},
+        {"bmp-named.jpg", {bmpBytes(source, 24), source, 0}}};
+    ASSERT_TRUE(files.contains(GetParam()));
+    const auto &[bytes, expected, tolerance] = files.at(GetParam());
+    const std::optional<QImage> image = loader.load(put(GetParam(), bytes));
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->format(), QImage::Format_RGB32);
+    EXPECT_LE(maxDiff(*image, expected), tolerance);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, FrameVariant,
+                         ::testing::Values("frame.jpg", "jpeg-named.bmp", "extraneous.jpg",
+                                           "jfif-revision.jpg", "app11.jpg", "bottom-up-24.bmp",
+                                           "top-down-24.bmp", "bottom-up-32.bmp", "top-down-32.bmp",
+                                           "qt-written-24.bmp", "palette-8.bmp", "bmp-named.jpg"),
+                         fileRowName);
+
+// Restart intervals, also with a wrong restart marker number, load; cut short, they and other JPEG
+// files do not.
+TEST_F(FrameFiles, RestartIntervalsLoadCutJpegFilesDoNot)
+{
     const QByteArray restart = readFile(QStringLiteral(TAVELON_TEST_DATA "/restart-interval.jpg"));
     const qsizetype rst0 = restart.indexOf("\xFF\xD0");
     ASSERT_GT(rst0, 0);
@@ -143,35 +173,52 @@ TEST_F(FrameFiles, DecodesJpegAndBmpVariantsByContent)
         ASSERT_TRUE(image);
         EXPECT_EQ(image->size(), QSize(32, 48));
     }
+    const QByteArray jpeg = qtFile(blocks(64, 48), "jpg"), extraneous = withExtraneousBytes(jpeg);
     for (const QByteArray &cut :
          {jpeg.left(jpeg.size() - 2), extraneous.left(extraneous.size() - 2), restart.left(rst0 + 4)})
         expectFails(put("cut.jpg", cut));
 }
 
-TEST_F(FrameFiles, BrokenFilesFailAndLeaveThePictureAloneReusedBuffersToo)
+// Broken files fail and leave the picture given alone.
+class BrokenFrame : public FrameFiles, public ::testing::WithParamInterface<const char *>
+{
+};
+
+TEST_P(BrokenFrame, FailsAndLeavesThePictureAlone)
 {
     const QByteArray goodJpeg = qtFile(blocks(64, 48), "jpg");
     const QByteArray goodBmp = bmpBytes(blocks(40, 30), 24);
-    const QByteArray hugeBmp = patched(goodBmp, {{18, 100000}, {22, 100000}});
-    const QByteArray bigBmp = patched(goodBmp, {{18, 4000}, {22, -4000}});
     QByteArray bigJpeg = goodJpeg;
     const qsizetype sof = bigJpeg.indexOf("\xFF\xC0");
     ASSERT_GT(sof, 0);
     qToBigEndian<quint16>(16000, bigJpeg.data() + sof + 5);
     qToBigEndian<quint16>(16000, bigJpeg.data() + sof + 7);
     const QByteArray palette = qtFile(blocks(40, 30).convertToFormat(QImage::Format_Indexed8), "bmp");
-    for (const QByteArray &bytes :
-         {QByteArray(), goodJpeg.left(goodJpeg.size() * 3 / 4), goodBmp.left(goodBmp.size() - 100),
-          palette.left(palette.size() - 100), hugeBmp, bigBmp, bigJpeg, QByteArray("just some text\n"),
-          goodBmp.left(30)}) {
-        SCOPED_TRACE(bytes.size());
-        expectFails(put("broken.jpg", bytes));
-        EXPECT_FALSE(loader.load(dir.filePath("broken.jpg")));
-    }
+    const std::map<std::string, QByteArray> files = {
+        {"empty", QByteArray()},
+        {"cut-jpeg", goodJpeg.left(goodJpeg.size() * 3 / 4)},
+        {"cut-bmp", goodBmp.left(goodBmp.size() - 100)},
+        {"cut-palette-bmp", palette.left(palette.size() - 100)},
+        {"huge-bmp", patched(goodBmp, {{18, 100000}, {22, 100000}})},
+        {"big-bmp", patched(goodBmp, {{18, 4000}, {22, -4000}})},
+        {"big-jpeg", bigJpeg},
+        {"text", QByteArray("just some text\n")},
+        {"bmp-header-only", goodBmp.left(30)}};
+    ASSERT_TRUE(files.contains(GetParam()));
+    expectFails(put("broken.jpg", files.at(GetParam())));
+    EXPECT_FALSE(loader.load(dir.filePath("broken.jpg")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, BrokenFrame,
+                         ::testing::Values("empty", "cut-jpeg", "cut-bmp", "cut-palette-bmp", "huge-bmp",
+                                           "big-bmp", "big-jpeg", "text", "bmp-header-only"),
+                         fileRowName);
+
+// A missing file or a folder fails; a reused buffer never changes a picture someone still holds.
+TEST_F(FrameFiles, NoFileFailsAReusedBufferKeepsHeldPictures)
+{
     expectFails(dir.filePath("missing.jpg"));
     expectFails(dir.path());
-
-    // A reused buffer never changes a picture someone still holds.
     const QImage a = blocks(32, 16);
     const QImage c = a.mirrored(false, true);
     QImage picture;
@@ -231,9 +278,8 @@ INSTANTIATE_TEST_SUITE_P(Routes, AfterCutOffJpeg,
                          ::testing::Values(DecodeRoute::Full, DecodeRoute::Reduced, DecodeRoute::Planes),
                          routeName);
 
-// The largest reduction that still covers; scaled down, a reduced decode looks
-// like the full one.
-TEST_F(FrameFiles, ReducedDecodeShrinksToTheSamePicture)
+// The largest reduction that still covers.
+TEST(FrameLoader, ReductionIsTheLargestThatStillCovers)
 {
     const std::tuple<QSize, QSize, int> rows[] = {
         {{6000, 4000}, {351, 287}, 8},
@@ -243,72 +289,88 @@ TEST_F(FrameFiles, ReducedDecodeShrinksToTheSamePicture)
         {{640, 480}, {}, 1}};
     for (const auto &[frame, cover, divisor] : rows)
         EXPECT_EQ(FrameLoader::reductionFor(frame, cover), divisor) << frame.width() << " " << cover.width();
+}
 
-    // Like a camera frame: smooth shading, and squares with sharp edges that meet
-    // the 8×8 blocks of the JPEG anywhere; saved at the quality cameras use.
-    QImage frame(1600, 1200, QImage::Format_RGB32);
-    for (int y = 0; y < frame.height(); ++y)
-        for (int x = 0; x < frame.width(); ++x)
-            frame.setPixel(
-                x, y,
-                qRgb(x * 255 / 1600, y * 255 / 1200, (x + 13) / 150 % 2 != (y + 5) / 110 % 2 ? 210 : 40));
-    const QString path = dir.filePath(u"camera.jpg"_s);
-    ASSERT_TRUE(frame.save(path, "JPG", 92));
-    QImage full;
-    ASSERT_TRUE(loader.load(path, full));
-    for (const QSize cover : {QSize(720, 576), QSize(351, 287), QSize(160, 120)}) {
-        SCOPED_TRACE(cover.width());
-        QImage reduced;
-        QSize frameSize;
-        ASSERT_TRUE(loader.load(path, reduced, cover, &frameSize));
-        const int divisor = FrameLoader::reductionFor(frame.size(), cover);
-        ASSERT_GT(divisor, 1);
-        EXPECT_EQ(reduced.size(), frame.size() / divisor);
-        EXPECT_EQ(frameSize, frame.size());
-        // Scaled to the size they were decoded for, the two agree but for the JPEG's own noise.
-        const QImage a = stretched(full, cover.width(), cover.height());
-        const QImage b = stretched(reduced, cover.width(), cover.height());
-        double squares = 0;
-        for (int y = 0; y < cover.height(); ++y)
-            for (int x = 0; x < cover.width(); ++x) {
-                const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-                for (const int d : {qRed(p) - qRed(q), qGreen(p) - qGreen(q), qBlue(p) - qBlue(q)})
-                    squares += double(d) * d;
-            }
-        EXPECT_GE(10 * std::log10(255.0 * 255.0 * 3 * cover.width() * cover.height() / squares), 40.0)
-            << "dB";
-
-        // Shrunk in its YCbCr planes, with the chroma the video keeps (a quarter of the samples),
-        // the picture is still the same.
-        const QSize even(cover.width() & ~1, cover.height() & ~1);
-        YuvFrame planes;
-        frameSize = {};
-        PlaneShrinker shrinker;
-        ASSERT_TRUE(shrinker.decode(loader, readFile(path), planes, even, &frameSize));
-        EXPECT_EQ(std::pair(planes.size, frameSize), std::pair(even, frame.size()));
-        // The oracle: the full picture area-averaged in RGB, in JPEG's YCbCr, chroma averaged over
-        // each 2 × 2 block.
-        const QImage shrunk = stretched(full, even.width(), even.height());
-        const auto sample = [&](int i, int x, int y) { return planes.plane(i)[y * planes.stride(i) + x]; };
-        squares = 0;
-        for (int y = 0; y < even.height(); y += 2)
-            for (int x = 0; x < even.width(); x += 2) {
-                double cb = 0, cr = 0;
-                for (const QPoint at :
-                     {QPoint(x, y), QPoint(x + 1, y), QPoint(x, y + 1), QPoint(x + 1, y + 1)}) {
-                    const QRgb p = shrunk.pixel(at);
-                    const double luma = 0.299 * qRed(p) + 0.587 * qGreen(p) + 0.114 * qBlue(p);
-                    squares += std::pow(sample(0, at.x(), at.y()) - luma, 2);
-                    cb += (128 - 0.168736 * qRed(p) - 0.331264 * qGreen(p) + 0.5 * qBlue(p)) / 4;
-                    cr += (128 + 0.5 * qRed(p) - 0.418688 * qGreen(p) - 0.081312 * qBlue(p)) / 4;
-                }
-                squares +=
-                    std::pow(sample(1, x / 2, y / 2) - cb, 2) + std::pow(sample(2, x / 2, y / 2) - cr, 2);
-            }
-        EXPECT_GE(10 * std::log10(255.0 * 255.0 * 1.5 * even.width() * even.height() / squares), 40.0)
-            << "dB";
+// Like a camera frame: smooth shading, and squares with sharp edges that meet the 8×8 blocks of the
+// JPEG anywhere; saved at the quality cameras use.
+class CameraJpeg : public FrameFiles
+{
+protected:
+    void SetUp() override
+    {
+        for (int y = 0; y < frame.height(); ++y)
+            for (int x = 0; x < frame.width(); ++x)
+                frame.setPixel(
+                    x, y,
+                    qRgb(x * 255 / 1600, y * 255 / 1200, (x + 13) / 150 % 2 != (y + 5) / 110 % 2 ? 210 : 40));
+        ASSERT_TRUE(frame.save(path, "JPG", 92));
+        ASSERT_TRUE(loader.load(path, full));
     }
-    // Planes only for a YCbCr JPEG larger than an even size; nothing else is touched.
+    QImage frame{1600, 1200, QImage::Format_RGB32}, full;
+    const QString path = dir.filePath(u"camera.jpg"_s);
+};
+class ReducedDecode : public CameraJpeg, public ::testing::WithParamInterface<QSize>
+{
+};
+
+// Scaled down to the size it was decoded for, a reduced decode looks like the full one.
+TEST_P(ReducedDecode, ShrinksToTheSamePicture)
+{
+    const QSize cover = GetParam();
+    QImage reduced;
+    QSize frameSize;
+    ASSERT_TRUE(loader.load(path, reduced, cover, &frameSize));
+    const int divisor = FrameLoader::reductionFor(frame.size(), cover);
+    ASSERT_GT(divisor, 1);
+    EXPECT_EQ(reduced.size(), frame.size() / divisor);
+    EXPECT_EQ(frameSize, frame.size());
+    // Scaled to the size they were decoded for, the two agree but for the JPEG's own noise.
+    const QImage a = stretched(full, cover.width(), cover.height());
+    const QImage b = stretched(reduced, cover.width(), cover.height());
+    double squares = 0;
+    for (int y = 0; y < cover.height(); ++y)
+        for (int x = 0; x < cover.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            for (const int d : {qRed(p) - qRed(q), qGreen(p) - qGreen(q), qBlue(p) - qBlue(q)})
+                squares += double(d) * d;
+        }
+    EXPECT_GE(10 * std::log10(255.0 * 255.0 * 3 * cover.width() * cover.height() / squares), 40.0) << "dB";
+
+    // Shrunk in its YCbCr planes, with the chroma the video keeps (a quarter of the samples),
+    // the picture is still the same.
+    const QSize even(cover.width() & ~1, cover.height() & ~1);
+    YuvFrame planes;
+    frameSize = {};
+    PlaneShrinker shrinker;
+    ASSERT_TRUE(shrinker.decode(loader, readFile(path), planes, even, &frameSize));
+    EXPECT_EQ(std::pair(planes.size, frameSize), std::pair(even, frame.size()));
+    // The oracle: the full picture area-averaged in RGB, in JPEG's YCbCr, chroma averaged over
+    // each 2 × 2 block.
+    const QImage shrunk = stretched(full, even.width(), even.height());
+    const auto sample = [&](int i, int x, int y) { return planes.plane(i)[y * planes.stride(i) + x]; };
+    squares = 0;
+    for (int y = 0; y < even.height(); y += 2)
+        for (int x = 0; x < even.width(); x += 2) {
+            double cb = 0, cr = 0;
+            for (const QPoint at : {QPoint(x, y), QPoint(x + 1, y), QPoint(x, y + 1), QPoint(x + 1, y + 1)}) {
+                const QRgb p = shrunk.pixel(at);
+                const double luma = 0.299 * qRed(p) + 0.587 * qGreen(p) + 0.114 * qBlue(p);
+                squares += std::pow(sample(0, at.x(), at.y()) - luma, 2);
+                cb += (128 - 0.168736 * qRed(p) - 0.331264 * qGreen(p) + 0.5 * qBlue(p)) / 4;
+                cr += (128 + 0.5 * qRed(p) - 0.418688 * qGreen(p) - 0.081312 * qBlue(p)) / 4;
+            }
+            squares += std::pow(sample(1, x / 2, y / 2) - cb, 2) + std::pow(sample(2, x / 2, y / 2) - cr, 2);
+        }
+    EXPECT_GE(10 * std::log10(255.0 * 255.0 * 1.5 * even.width() * even.height() / squares), 40.0) << "dB";
+}
+
+INSTANTIATE_TEST_SUITE_P(Covers, ReducedDecode,
+                         ::testing::Values(QSize(720, 576), QSize(351, 287), QSize(160, 120)),
+                         [](const auto &row) { return "Cover" + std::to_string(row.param.width()); });
+
+// Planes only for a YCbCr JPEG larger than an even size; nothing else is touched.
+TEST_F(CameraJpeg, PlanesOnlyForAYCbCrJpegLargerThanAnEvenSize)
+{
     YuvFrame planes;
     PlaneShrinker shrinker;
     const QByteArray jpeg = readFile(path), bmp = bmpBytes(frame.scaled(800, 600), 24);
@@ -372,54 +434,71 @@ std::array<double, 3> areaAverage(const QImage &src, int width, int height, int 
     return sum;
 }
 
-// The video and preview formats, odd sources, and shrinks needing more than
-// eight taps.
-TEST(FrameScaler, ShrinksMatchTheExactAreaAverage)
+// The video and preview formats, odd sources, and shrinks needing more than eight taps: the source,
+// the size shrunk to, the picture it is drawn into.
+struct ShrinkRow
 {
-    const std::tuple<QSize, QSize, QSize> rows[] = {{{1920, 1080}, {720, 576}, {720, 576}},
-                                                    {{1920, 1080}, {351, 287}, {348, 284}},
-                                                    {{1280, 720}, {720, 576}, {720, 576}},
-                                                    {{1921, 1081}, {37, 19}, {37, 19}},
-                                                    {{13, 7}, {5, 3}, {5, 3}},
-                                                    {{641, 480}, {90, 61}, {90, 61}}};
-    for (const auto &[from, to, size] : rows) {
-        SCOPED_TRACE(from.width());
-        const QImage src = noise(from, 3);
-        QImage dst(size, QImage::Format_RGB32);
-        stretchInto(src, dst, to.width(), to.height(), ScaleThreads::Single);
-        double worst = 0;
-        for (int y = 0; y < dst.height(); ++y)
-            for (int x = 0; x < dst.width(); ++x) {
-                const std::array<double, 3> expected = areaAverage(src, to.width(), to.height(), x, y);
-                const QRgb p = dst.pixel(x, y);
-                ASSERT_EQ(qAlpha(p), 255);
-                worst = std::max({worst, std::abs(qRed(p) - expected[0]), std::abs(qGreen(p) - expected[1]),
-                                  std::abs(qBlue(p) - expected[2])});
-            }
-        // Rounding to whole values costs half a step; the fixed-point weights may
-        // cost a bit more.
-        EXPECT_LT(worst, 1.0);
-    }
+    const char *name;
+    QSize from, to, size;
+};
+using AreaShrink = ::testing::TestWithParam<ShrinkRow>;
+
+TEST_P(AreaShrink, MatchesTheExactAreaAverage)
+{
+    const auto &[name, from, to, size] = GetParam();
+    const QImage src = noise(from, 3);
+    QImage dst(size, QImage::Format_RGB32);
+    stretchInto(src, dst, to.width(), to.height(), ScaleThreads::Single);
+    double worst = 0;
+    for (int y = 0; y < dst.height(); ++y)
+        for (int x = 0; x < dst.width(); ++x) {
+            const std::array<double, 3> expected = areaAverage(src, to.width(), to.height(), x, y);
+            const QRgb p = dst.pixel(x, y);
+            ASSERT_EQ(qAlpha(p), 255);
+            worst = std::max({worst, std::abs(qRed(p) - expected[0]), std::abs(qGreen(p) - expected[1]),
+                              std::abs(qBlue(p) - expected[2])});
+        }
+    // Rounding to whole values costs half a step; the fixed-point weights may cost a bit more.
+    EXPECT_LT(worst, 1.0);
 }
 
-// Shrinks of four, eight and many taps (past 64 rows down a column), and an
-// enlargement.
-TEST(FrameScaler, SplitWorkAndPlainLoopsGiveTheSamePixelsRectanglesAndPaddedPlaces)
+INSTANTIATE_TEST_SUITE_P(Rows, AreaShrink,
+                         ::testing::Values(ShrinkRow{"FullHdToDvd", {1920, 1080}, {720, 576}, {720, 576}},
+                                           ShrinkRow{"FullHdToPreview", {1920, 1080}, {351, 287}, {348, 284}},
+                                           ShrinkRow{"HdToDvd", {1280, 720}, {720, 576}, {720, 576}},
+                                           ShrinkRow{"OddToTiny", {1921, 1081}, {37, 19}, {37, 19}},
+                                           ShrinkRow{"SmallOdd", {13, 7}, {5, 3}, {5, 3}},
+                                           ShrinkRow{"OddWidth", {641, 480}, {90, 61}, {90, 61}}),
+                         [](const auto &row) { return std::string(row.param.name); });
+
+// Shrinks of four, eight and many taps (past 64 rows down a column), and an enlargement: split
+// work and plain loops give the same pixels.
+using ScalePaths = ::testing::TestWithParam<QSize>;
+
+TEST_P(ScalePaths, SplitWorkAndPlainLoopsGiveTheSamePixels)
 {
     const QImage src = noise({1920, 1080}, 1);
-    for (const QSize size : {QSize(351, 287), QSize(720, 576), QSize(2000, 1201), QSize(29, 15)}) {
-        SCOPED_TRACE(size.width());
-        QImage single(size, QImage::Format_RGB32), split(size, QImage::Format_RGB32),
-            plain(size, QImage::Format_RGB32);
-        stretchInto(src, single, size.width(), size.height(), ScaleThreads::Single);
-        stretchInto(src, split, size.width(), size.height(), ScaleThreads::Split);
-        forcePlainKernels(true);
-        stretchInto(src, plain, size.width(), size.height(), ScaleThreads::Single);
-        forcePlainKernels(false);
-        EXPECT_EQ(single, split);
-        EXPECT_EQ(single, plain);
-    }
-    // A stretch into a part of the picture draws that part only, on both drawing paths.
+    const QSize size = GetParam();
+    QImage single(size, QImage::Format_RGB32), split(size, QImage::Format_RGB32),
+        plain(size, QImage::Format_RGB32);
+    stretchInto(src, single, size.width(), size.height(), ScaleThreads::Single);
+    stretchInto(src, split, size.width(), size.height(), ScaleThreads::Split);
+    forcePlainKernels(true);
+    stretchInto(src, plain, size.width(), size.height(), ScaleThreads::Single);
+    forcePlainKernels(false);
+    EXPECT_EQ(single, split);
+    EXPECT_EQ(single, plain);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, ScalePaths, ::testing::Values(QSize(351, 287), QSize(720, 576), QSize(2000, 1201), QSize(29, 15)),
+    [](const auto &row) {
+        return std::to_string(row.param.width()) + "x" + std::to_string(row.param.height());
+    });
+
+// A stretch into a part of the picture draws that part only, on both drawing paths.
+TEST(FrameScaler, DrawsOnlyThePartAskedFor)
+{
     QImage red(8, 8, QImage::Format_RGB32);
     red.fill(Qt::red);
     for (QImage::Format format : {QImage::Format_RGB32, QImage::Format_RGB888}) {
@@ -430,9 +509,12 @@ TEST(FrameScaler, SplitWorkAndPlainLoopsGiveTheSamePixelsRectanglesAndPaddedPlac
                                     std::tuple{14, 9, Qt::red}, std::tuple{15, 5, Qt::black}})
             EXPECT_EQ(dst.pixelColor(x, y), QColor(colour)) << format << " " << x;
     }
+}
 
-    // The frame's place in a video of another shape (the pixel shapes are read back from real files in
-    // tst_video).
+// The frame's place in a video of another shape (the pixel shapes are read back from real files in
+// tst_video).
+TEST(VideoShape, AFrameOfAnotherShapeGetsBars)
+{
     const std::tuple<QSize, QSize, QRect> rects[] = {
         {{64, 48}, {640, 480}, {0, 0, 640, 480}},      // same shape
         {{64, 48}, {1280, 720}, {160, 0, 960, 720}},   // 4:3 into 16:9: bars left and right
@@ -449,15 +531,7 @@ TEST(FrameScaler, SplitWorkAndPlainLoopsGiveTheSamePixelsRectanglesAndPaddedPlac
 // Playback runs on the event loop; this runs it until the playback has ended.
 void waitUntilStopped(const Player &player)
 {
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (!player.isPlaying())
-            loop.quit();
-    });
-    poll.start(5);
-    QTimer::singleShot(10'000, &loop, &QEventLoop::quit);
-    loop.exec();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !player.isPlaying(); }, 10'000)) << "the playback did not end";
 }
 
 class PlayerTest : public ::testing::Test
@@ -469,12 +543,24 @@ protected:
         QDir().mkpath(fx.root() + u"xdg"_s);
         qputenv("XDG_DATA_HOME", (fx.root() + u"xdg"_s).toUtf8());
     }
-    void startWith(int frames)
+    void startWith(int frames, int direction = 0)
     {
         fx.makeClip(u"clip"_s, frames);
         fx.start();
         fx.form.speedBar.setMaximum(30);
         fx.form.speedBar.setValue(30); // 10 ms a frame keeps the tests short
+        fx.form.directionBox.setListIndex(direction);
+    }
+    // What the player shows of a press on the play button, frame by frame, also when the slider
+    // does not move.
+    QList<int> stepsOfAPress()
+    {
+        QList<int> stepped;
+        auto c = QObject::connect(&fx.logic->player, &Player::stepped, [&](int i) { stepped << i; });
+        fx.form.playButton.click();
+        waitUntilStopped(fx.logic->player);
+        QObject::disconnect(c);
+        return stepped;
     }
     QList<int> play(int direction)
     {
@@ -519,30 +605,17 @@ TEST_F(PlayerTest, PassOrderForEachDirectionAndStop)
     EXPECT_EQ(fx.form.playButton.value(), 0);
 }
 
-// What the player shows of a run, frame by frame, also when the slider does not move.
-QList<int> steps(const Player &player, const std::function<void()> &start)
-{
-    QList<int> stepped;
-    auto c = QObject::connect(&player, &Player::stepped, [&](int i) { stepped << i; });
-    start();
-    waitUntilStopped(player);
-    QObject::disconnect(c);
-    return stepped;
-}
-
 TEST_F(PlayerTest, RepeatStartsEachRunAgainUntilStopped)
 {
-    startWith(3);
+    startWith(3, 2);
     fx.form.repeatBox.setValue(1);
-    fx.form.directionBox.setListIndex(2);
     int shown = 0;
     QObject::connect(&fx.logic->player, &Player::stepped, [&] {
         if (++shown == 8)
             fx.form.stopButton.click();
     });
     // Frame 0 ends one run and starts the next.
-    EXPECT_EQ(steps(fx.logic->player, [&] { fx.form.playButton.click(); }),
-              (QList<int>{0, 1, 2, 1, 0, 0, 1, 2}));
+    EXPECT_EQ(stepsOfAPress(), (QList<int>{0, 1, 2, 1, 0, 0, 1, 2}));
     EXPECT_EQ(fx.form.playButton.value(), 0);
     EXPECT_TRUE(fx.form.nextButton.isEnabled());
 }
@@ -550,13 +623,11 @@ TEST_F(PlayerTest, RepeatStartsEachRunAgainUntilStopped)
 TEST_F(PlayerTest, ADirectionChosenDuringARunAddsItsPassAfterTheOneUnderWay)
 {
     startWith(4);
-    fx.form.directionBox.setListIndex(0);
     QObject::connect(&fx.logic->player, &Player::stepped, [&](int i) {
         if (i == 1 && fx.form.state.PlayDirection == PlayingDirection::Forward)
             fx.form.directionBox.setListIndex(1);
     });
-    EXPECT_EQ(steps(fx.logic->player, [&] { fx.form.playButton.click(); }),
-              (QList<int>{0, 1, 2, 3, 3, 2, 1, 0}));
+    EXPECT_EQ(stepsOfAPress(), (QList<int>{0, 1, 2, 3, 3, 2, 1, 0}));
 }
 
 // Raising the play button leaves the playback running; pressing it again plays the clip once more
@@ -564,7 +635,6 @@ TEST_F(PlayerTest, ADirectionChosenDuringARunAddsItsPassAfterTheOneUnderWay)
 TEST_F(PlayerTest, APressDuringPlaybackPlaysAFurtherRunFirst)
 {
     startWith(3);
-    fx.form.directionBox.setListIndex(0);
     bool pressed = false;
     QObject::connect(&fx.logic->player, &Player::stepped, [&](int i) {
         if (i == 1 && !pressed) {
@@ -578,7 +648,7 @@ TEST_F(PlayerTest, APressDuringPlaybackPlaysAFurtherRunFirst)
             });
         }
     });
-    EXPECT_EQ(steps(fx.logic->player, [&] { fx.form.playButton.click(); }), (QList<int>{0, 1, 0, 1, 2, 2}));
+    EXPECT_EQ(stepsOfAPress(), (QList<int>{0, 1, 0, 1, 2, 2}));
     EXPECT_EQ(fx.form.playButton.value(), 0);
 }
 
@@ -586,7 +656,6 @@ TEST_F(PlayerTest, APressDuringPlaybackPlaysAFurtherRunFirst)
 TEST_F(PlayerTest, PlaybackWaitsWhileAVideoIsMade)
 {
     startWith(3);
-    fx.form.directionBox.setListIndex(0);
     bool stepWhileMaking = false;
     QObject::connect(&fx.logic->player, &Player::stepped, [&](int i) {
         stepWhileMaking = stepWhileMaking || fx.form.state.MakingVideo;
@@ -595,7 +664,7 @@ TEST_F(PlayerTest, PlaybackWaitsWhileAVideoIsMade)
             QTimer::singleShot(100, [&] { fx.form.state.MakingVideo = false; });
         }
     });
-    EXPECT_EQ(steps(fx.logic->player, [&] { fx.form.playButton.click(); }), (QList<int>{0, 1, 2}));
+    EXPECT_EQ(stepsOfAPress(), (QList<int>{0, 1, 2}));
     EXPECT_FALSE(stepWhileMaking);
 }
 
@@ -690,32 +759,46 @@ TEST(PreviewPicture, ShowsTurnedAndCroppedFramesAsTheVideoWill)
     EXPECT_TRUE(near(shown(s.width() - 3, s.height() / 2), Qt::green));
 }
 
-TEST_F(PlayerTest, DeletionUpdatesListSliderAndLabels)
+// A frame deleted, or kept when the question is answered No: the frames, the one on the slider,
+// the answer; the frames left, the index and file shown.
+struct DeletionRow
 {
-    // frames, index, answer, frames left, index shown, file shown
-    const std::tuple<int, int, MessageAnswer, int, int, const char *> rows[] = {
-        {10, 3, MessageAnswer::Yes, 9, 3, "f004.bmp"},
-        {10, 9, MessageAnswer::Yes, 9, 8, "f008.bmp"},
-        {1, 0, MessageAnswer::Yes, 0, -1, ""},
-        {4, 2, MessageAnswer::No, 4, 2, "f002.bmp"}};
-    for (const auto &[frames, index, answer, framesLeft, shownIndex, shownFile] : rows) {
-        SCOPED_TRACE(index);
-        FormFixture f;
-        f.makeClip(u"clip"_s, frames);
-        f.start();
-        f.form.frameSlider.setValue(index);
-        f.messages.queueAnswer(answer);
-        f.form.deleteButton.click();
-        EXPECT_EQ(f.form.deleteButton.value(), 0) << "the button springs back";
-        ASSERT_EQ(f.messages.messages.size(), 1);
-        EXPECT_EQ(f.messages.messages[0].text, u"Aktuellen Frame wirklich löschen ?"_s);
-        EXPECT_EQ(f.messages.messages[0].defaultAnswer, MessageAnswer::Yes);
-        EXPECT_EQ(QDir(f.clipPath(u"clip"_s)).entryList(QDir::Files).size(), framesLeft);
-        EXPECT_EQ(f.form.frameCount.caption(), u"Frames: %1"_s.arg(framesLeft));
-        EXPECT_EQ(f.form.frameSlider.value(), shownIndex);
-        EXPECT_EQ(f.form.frameNumber.caption(), shownIndex < 0 ? QString() : QString::number(shownIndex + 1));
-        EXPECT_TRUE(f.form.state.CurrentFramePath.endsWith(QLatin1String(shownFile)));
-    }
+    const char *name;
+    int frames, index;
+    MessageAnswer answer;
+    int framesLeft, shownIndex;
+    const char *shownFile;
+};
+class FrameDeletion : public PlayerTest, public ::testing::WithParamInterface<DeletionRow>
+{
+};
+
+TEST_P(FrameDeletion, UpdatesListSliderAndLabels)
+{
+    const DeletionRow &row = GetParam();
+    fx.makeClip(u"clip"_s, row.frames);
+    fx.start();
+    fx.form.frameSlider.setValue(row.index);
+    fx.messages.queueAnswer(row.answer);
+    fx.form.deleteButton.click();
+    EXPECT_EQ(fx.form.deleteButton.value(), 0) << "the button springs back";
+    ASSERT_EQ(fx.messages.messages.size(), 1);
+    EXPECT_EQ(fx.messages.messages[0].text, u"Aktuellen Frame wirklich löschen ?"_s);
+    EXPECT_EQ(fx.messages.messages[0].defaultAnswer, MessageAnswer::Yes);
+    EXPECT_EQ(QDir(fx.clipPath(u"clip"_s)).entryList(QDir::Files).size(), row.framesLeft);
+    EXPECT_EQ(fx.form.frameCount.caption(), u"Frames: %1"_s.arg(row.framesLeft));
+    EXPECT_EQ(fx.form.frameSlider.value(), row.shownIndex);
+    EXPECT_EQ(fx.form.frameNumber.caption(),
+              row.shownIndex < 0 ? QString() : QString::number(row.shownIndex + 1));
+    EXPECT_TRUE(fx.form.state.CurrentFramePath.endsWith(QLatin1String(row.shownFile)));
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, FrameDeletion,
+    ::testing::Values(DeletionRow{"InTheMiddle", 10, 3, MessageAnswer::Yes, 9, 3, "f004.bmp"},
+                      DeletionRow{"TheLast", 10, 9, MessageAnswer::Yes, 9, 8, "f008.bmp"},
+                      DeletionRow{"TheOnly", 1, 0, MessageAnswer::Yes, 0, -1, ""},
+                      DeletionRow{"AnsweredNo", 4, 2, MessageAnswer::No, 4, 2, "f002.bmp"}),
+    [](const auto &row) { return std::string(row.param.name); });
 
 } // namespace
