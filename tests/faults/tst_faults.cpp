@@ -256,48 +256,61 @@ INSTANTIATE_TEST_SUITE_P(Frames, VanishingFrameTest,
 
 // ---- Folders --------------------------------------------------------------------------------------
 
+// A row's name for whether it is so.
+std::string yesOrNo(const ::testing::TestParamInfo<bool> &row)
+{
+    return row.param ? "Yes" : "No";
+}
+
 // The clips folder vanishes after start-up, or is a file: the video cannot be created, which is
 // reported; the file stays as it was and the clip's options are stored all the same.
-TEST(Faults, ClipsFolderGoneOrAFileDeletedFrameNeverInTheCurrentFolder)
-{
-    for (const bool isFile : {false, true}) {
-        SCOPED_TRACE(isFile ? "a file" : "removed");
-        FormFixture local;
-        local.makeClip(kClip, 2, QSize(32, 24));
-        const QString clips = local.root() + u"Clips"_s;
-        EXPECT_TRUE(!isFile || writeFile(clips, "not a folder"));
-        local.start();
-        EXPECT_TRUE(isFile || QDir(clips).removeRecursively());
-        local.makeVideo();
-        EXPECT_EQ(local.messages.errors(), QStringList{local.form.uiText(kUiWriteFailed)});
-        EXPECT_EQ(readFile(clips), isFile ? QByteArray("not a folder") : QByteArray());
-        EXPECT_EQ(QFileInfo(clips).isFile(), isFile);
-        EXPECT_TRUE(QFile::exists(local.clipPath(kClip) + u"Clip.ini"_s) &&
-                    QDir(local.root()).entryList({u"temp*"_s}, QDir::Files).isEmpty() &&
-                    local.form.clipList.isEnabled());
-    }
+using ClipsFolderIsAFile = ::testing::TestWithParam<bool>;
 
-    // Deleting a frame where the desktop has no home trash (no data folder) removes the file; it never
-    // turns up in a "files" folder of the current folder. With a data folder it goes to the trash there.
-    const QString oldCurrent = QDir::currentPath();
-    for (const bool haveDataFolder : {false, true}) {
-        SCOPED_TRACE(haveDataFolder ? "data folder" : "no data folder");
-        FormFixture local;
-        const QString data = local.root() + u"data"_s, current = local.root() + u"current"_s;
-        ASSERT_TRUE((!haveDataFolder || QDir().mkpath(data)) && QDir().mkpath(current));
-        qputenv("XDG_DATA_HOME", QFile::encodeName(data));
-        QDir::setCurrent(current);
-        local.makeClip(kClip, 3, QSize(32, 24));
-        local.start();
-        local.form.nextButton.click();
-        local.messages.queueAnswer(MessageAnswer::Yes);
-        local.form.deleteButton.click();
-        QDir::setCurrent(oldCurrent);
-        EXPECT_FALSE(QFile::exists(local.clipPath(kClip) + u"f001.bmp"_s));
-        EXPECT_EQ(local.form.frameFiles.count(), 2);
-        EXPECT_TRUE(QDir(current).isEmpty());
-        EXPECT_EQ(QFile::exists(data + u"/Trash/files/f001.bmp"_s), haveDataFolder);
-    }
+TEST_P(ClipsFolderIsAFile, OrGoneTheVideoFailsInWordsTheOptionsAreStored)
+{
+    const bool isFile = GetParam();
+    FormFixture fx;
+    fx.makeClip(kClip, 2, QSize(32, 24));
+    const QString clips = fx.root() + u"Clips"_s;
+    EXPECT_TRUE(!isFile || writeFile(clips, "not a folder"));
+    fx.start();
+    EXPECT_TRUE(isFile || QDir(clips).removeRecursively());
+    fx.makeVideo();
+    EXPECT_EQ(fx.messages.errors(), QStringList{fx.form.uiText(kUiWriteFailed)});
+    EXPECT_EQ(readFile(clips), isFile ? QByteArray("not a folder") : QByteArray());
+    EXPECT_EQ(QFileInfo(clips).isFile(), isFile);
+    EXPECT_TRUE(QFile::exists(fx.clipPath(kClip) + u"Clip.ini"_s) &&
+                QDir(fx.root()).entryList({u"temp*"_s}, QDir::Files).isEmpty() &&
+                fx.form.clipList.isEnabled());
 }
+
+INSTANTIATE_TEST_SUITE_P(Rows, ClipsFolderIsAFile, ::testing::Bool(), yesOrNo);
+
+// Deleting a frame where the desktop has no home trash (no data folder) removes the file; it never
+// turns up in a "files" folder of the current folder. With a data folder it goes to the trash there.
+using DeletedFrameWithDataFolder = ::testing::TestWithParam<bool>;
+
+TEST_P(DeletedFrameWithDataFolder, GoesToItsTrashNeverIntoTheCurrentFolder)
+{
+    const bool haveDataFolder = GetParam();
+    FormFixture fx;
+    const QString data = fx.root() + u"data"_s, current = fx.root() + u"current"_s,
+                  oldCurrent = QDir::currentPath();
+    ASSERT_TRUE((!haveDataFolder || QDir().mkpath(data)) && QDir().mkpath(current));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(data));
+    QDir::setCurrent(current);
+    fx.makeClip(kClip, 3, QSize(32, 24));
+    fx.start();
+    fx.form.nextButton.click();
+    fx.messages.queueAnswer(MessageAnswer::Yes);
+    fx.form.deleteButton.click();
+    QDir::setCurrent(oldCurrent);
+    EXPECT_FALSE(QFile::exists(fx.clipPath(kClip) + u"f001.bmp"_s));
+    EXPECT_EQ(fx.form.frameFiles.count(), 2);
+    EXPECT_TRUE(QDir(current).isEmpty());
+    EXPECT_EQ(QFile::exists(data + u"/Trash/files/f001.bmp"_s), haveDataFolder);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, DeletedFrameWithDataFolder, ::testing::Bool(), yesOrNo);
 
 } // namespace

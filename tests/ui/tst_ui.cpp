@@ -335,14 +335,20 @@ TEST(CompressionDialog, ListsEnablesAndNarrowsCompressorsTheChooserStartsFromThe
     ASSERT_EQ(codecBox(dialog)->count(), int(all.size()));
     EXPECT_EQ(codecBox(dialog)->currentText(), u"Full Frames (Uncompressed)"_s);
     EXPECT_EQ(dialog.options(), CompressOptions{});
+    // Each compressor's description and the settings it offers, as the dialog shows them.
+    QStringList shown, wanted;
+    const auto settings = [](const QString &text, bool quality, bool keyFrames, bool dataRate) {
+        return u"%1 %2%3%4"_s.arg(text).arg(quality).arg(keyFrames).arg(dataRate);
+    };
     for (const CompressorInfo &info : all) {
-        SCOPED_TRACE(info.id.toStdString());
         codecBox(dialog)->setCurrentIndex(codecBox(dialog)->findData(info.id));
-        EXPECT_EQ(codecBox(dialog)->currentText(), info.description);
-        EXPECT_EQ(dialog.findChild<QSlider *>("quality")->isEnabled(), info.hasQuality());
-        EXPECT_EQ(dialog.findChild<QSpinBox *>("keyFrames")->isEnabled(), info.hasKeyFrames());
-        EXPECT_EQ(dialog.findChild<QSpinBox *>("dataRate")->isEnabled(), info.hasDataRate());
+        shown << settings(codecBox(dialog)->currentText(),
+                          dialog.findChild<QSlider *>("quality")->isEnabled(),
+                          dialog.findChild<QSpinBox *>("keyFrames")->isEnabled(),
+                          dialog.findChild<QSpinBox *>("dataRate")->isEnabled());
+        wanted << settings(info.description, info.hasQuality(), info.hasKeyFrames(), info.hasDataRate());
     }
+    EXPECT_EQ(shown, wanted);
 
     auto *container = dialog.findChild<QComboBox *>("container");
     container->setCurrentIndex(container->findData(int(Container::Mp4)));
@@ -500,10 +506,6 @@ TEST(EnglishTest, EverythingShownOrWrittenIsEnglish)
         EXPECT_FALSE(t.contains(kGermanWords)) << "German word in: " << t.toStdString();
     }
 }
-
-} // namespace
-
-namespace {
 
 // A second start of the window reaches the window running on the same program folder, whatever
 // way the folder is written, and no other; with no window running there is nobody to ask.

@@ -32,19 +32,39 @@ QImage solidFrame(QSize size)
     return img;
 }
 
-struct ShownClip : FormFixture
+// The window as main.cpp connects it, shown on the clips made before; what it asks the desktop to
+// open is recorded instead of opened.
+struct ShownWindow : FormFixture
+{
+    void show()
+    {
+        QDir().mkpath(framesPath());
+        form.state.LanguageFallbackPath = QStringLiteral(TAVELON_LANGUAGE_DIR "/");
+        start();
+        window = std::make_unique<MainWindow>(form);
+        connectWindow(*window, *logic);
+        window->setOverlay(&logic->overlay);
+        window->setUrlOpener([this](const QUrl &url) {
+            opened << url;
+            return true;
+        });
+        window->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    }
+    template <class W = QWidget> W *widget(const QString &name) const { return window->findChild<W *>(name); }
+    std::unique_ptr<MainWindow> window;
+    QList<QUrl> opened;
+};
+
+// The window on a clip of two frames.
+struct ShownClip : ShownWindow
 {
     explicit ShownClip(const QImage &frame = patternFrame(QSize(1600, 1200)))
     {
         QDir().mkpath(clipPath(u"clip"_s));
         for (const char *name : {"f000.jpg", "f001.jpg"})
             frame.save(clipPath(u"clip"_s) + QLatin1String(name), "JPG", 90);
-        start();
-        window = std::make_unique<MainWindow>(form);
-        connectWindow(*window, *logic);
-        window->setOverlay(&logic->overlay);
-        window->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        show();
     }
     // The overlay's box without glyphs, whose pixels depend on no font.
     void showBoxOverlay()
@@ -53,8 +73,7 @@ struct ShownClip : FormFixture
         form.overlayBox.setValue(1);
         form.showOverlay.setValue(1);
     }
-    PreviewView *preview() const { return window->findChild<PreviewView *>(u"picPre"_s); }
-    std::unique_ptr<MainWindow> window;
+    PreviewView *preview() const { return widget<PreviewView>(u"picPre"_s); }
 };
 
 // At the classic size the preview is today's: the logic's picture unscaled inside the classic
@@ -125,8 +144,8 @@ TEST_P(GrowingPreviewTest, KeepsTheVideosShapeAndItsTextBoxPlace)
     QCoreApplication::processEvents();
 
     PreviewView *preview = c.preview();
-    const QRect clips = c.window->findChild<QWidget *>(u"Frame2"_s)->geometry();
-    const QRect slider = c.window->findChild<QWidget *>(u"slPre"_s)->geometry();
+    const QRect clips = c.widget(u"Frame2"_s)->geometry();
+    const QRect slider = c.widget(u"slPre"_s)->geometry();
     EXPECT_GT(preview->width(), MainForm::kPreviewOuterWidth + 100);
     EXPECT_GT(preview->height(), MainForm::kPreviewOuterHeight + 100);
     EXPECT_LT(preview->geometry().right(), clips.left()) << "the clip list stays right of it";
@@ -170,7 +189,7 @@ TEST(GrowingWindow, ClassicSizeIsTheSmallestAndThePreviewGoesFullScreen)
     c.window->resize(400, 300);
     EXPECT_EQ(c.window->size(), QSize(MainWindow::kClientWidth, MainWindow::kClientHeight));
     c.window->resize(1000, 700);
-    QWidget *clips = c.window->findChild<QWidget *>(u"Frame2"_s);
+    QWidget *clips = c.widget(u"Frame2"_s);
 
     c.preview()->setFocus();
     QTest::keyClick(c.preview(), Qt::Key_F11);
@@ -208,36 +227,18 @@ TEST(GrowingWindow, TheNextWindowOpensAtTheStoredSizeAndPlace)
     EXPECT_EQ(fresh.size(), QSize(MainWindow::kClientWidth, MainWindow::kClientHeight));
 }
 
-// Records what the window asks the desktop to open, instead of opening it.
-struct OpenedUrls
-{
-    QList<QUrl> urls;
-    std::function<bool(const QUrl &)> opener()
-    {
-        return [this](const QUrl &url) {
-            urls << url;
-            return true;
-        };
-    }
-};
-
 // Without clips the clip list's place says where they go and opens that folder; with one it is a list.
 TEST(Guidance, WithoutClipsTheListSaysWhereClipsGoAndOpensTheFolder)
 {
-    FormFixture fx;
-    QDir().mkpath(fx.framesPath());
-    fx.start();
-    MainWindow window(fx.form);
-    OpenedUrls opened;
-    window.setUrlOpener(opened.opener());
-    window.show();
-    auto *guide = window.findChild<QWidget *>(u"clipGuide"_s);
+    ShownWindow w;
+    w.show();
+    auto *guide = w.widget(u"clipGuide"_s);
     ASSERT_TRUE(guide && guide->isVisible());
-    const QString text = window.findChild<QLabel *>(u"clipGuideText"_s)->text();
-    EXPECT_TRUE(text.contains(QDir::toNativeSeparators(fx.form.state.FramesPath))) << text.toStdString();
-    QTest::mouseClick(window.findChild<QPushButton *>(u"openFramesFolder"_s), Qt::LeftButton);
-    EXPECT_EQ(opened.urls, QList<QUrl>{QUrl::fromLocalFile(fx.form.state.FramesPath)});
-    fx.form.clipList.addItem(u"clip"_s);
+    const QString text = w.widget<QLabel>(u"clipGuideText"_s)->text();
+    EXPECT_TRUE(text.contains(QDir::toNativeSeparators(w.form.state.FramesPath))) << text.toStdString();
+    QTest::mouseClick(w.widget<QPushButton>(u"openFramesFolder"_s), Qt::LeftButton);
+    EXPECT_EQ(w.opened, QList<QUrl>{QUrl::fromLocalFile(w.form.state.FramesPath)});
+    w.form.clipList.addItem(u"clip"_s);
     EXPECT_FALSE(guide->isVisible());
 }
 
@@ -245,103 +246,89 @@ TEST(Guidance, WithoutClipsTheListSaysWhereClipsGoAndOpensTheFolder)
 // that is taken or a link that cannot be made is said, and changes nothing.
 TEST(Guidance, ADroppedFolderBecomesAClip)
 {
-    FormFixture fx;
-    QDir().mkpath(fx.framesPath());
-    fx.start();
+    ShownWindow w;
+    w.show();
     QTemporaryDir elsewhere;
     const QString folder = elsewhere.path() + u"/Garden"_s;
     writeFrames(folder, {u"a.bmp"_s, u"b.bmp"_s, u"c.bmp"_s});
     QFile(elsewhere.path() + u"/note.txt"_s).open(QIODevice::WriteOnly);
-    MainWindow window(fx.form);
-    connectWindow(window, *fx.logic);
 
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(folder), QUrl::fromLocalFile(elsewhere.path() + u"/note.txt"_s)});
     EXPECT_EQ(MainWindow::droppedFolders(&data), QStringList{folder});
     QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, {});
-    QApplication::sendEvent(&window, &enter);
+    QApplication::sendEvent(w.window.get(), &enter);
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, {});
-    QApplication::sendEvent(&window, &drop);
-    EXPECT_EQ(QFileInfo(fx.framesPath() + u"Garden"_s).symLinkTarget(), folder);
-    EXPECT_EQ(fx.form.clipList.text(), u"Garden"_s);
-    EXPECT_EQ(fx.form.frameFiles.count(), 3);
-    EXPECT_TRUE(fx.messages.messages.isEmpty());
+    QApplication::sendEvent(w.window.get(), &drop);
+    EXPECT_EQ(QFileInfo(w.framesPath() + u"Garden"_s).symLinkTarget(), folder);
+    EXPECT_EQ(w.form.clipList.text(), u"Garden"_s);
+    EXPECT_EQ(w.form.frameFiles.count(), 3);
+    EXPECT_TRUE(w.messages.messages.isEmpty());
 
     // The same name again: refused in words, the first link stays.
-    EXPECT_TRUE(fx.logic->linker.linkFolders({folder}).isEmpty());
-    ASSERT_EQ(fx.messages.messages.size(), 1);
-    EXPECT_TRUE(fx.messages.messages.last().text.contains(u"'Garden'"_s));
+    EXPECT_TRUE(w.logic->linker.linkFolders({folder}).isEmpty());
+    ASSERT_EQ(w.messages.messages.size(), 1);
+    EXPECT_TRUE(w.messages.messages.last().text.contains(u"'Garden'"_s));
     // No frames folder to link into: the file system refuses, and that is said too.
-    QDir(fx.framesPath()).removeRecursively();
+    QDir(w.framesPath()).removeRecursively();
     const QString other = elsewhere.path() + u"/Beach"_s;
     writeFrames(other, {u"a.bmp"_s});
-    EXPECT_TRUE(fx.logic->linker.linkFolders({other}).isEmpty());
-    ASSERT_EQ(fx.messages.messages.size(), 2);
-    EXPECT_TRUE(fx.messages.messages.last().text.contains(QDir::toNativeSeparators(other)));
+    EXPECT_TRUE(w.logic->linker.linkFolders({other}).isEmpty());
+    ASSERT_EQ(w.messages.messages.size(), 2);
+    EXPECT_TRUE(w.messages.messages.last().text.contains(QDir::toNativeSeparators(other)));
 }
 
 // The notice after a video names the file and opens its folder or plays it with the desktop's programs.
 TEST(Guidance, TheFinishNoticeNamesTheVideoAndOpensItOrItsFolder)
 {
-    FormFixture fx;
-    fx.makeClip(u"clip"_s, 3);
-    fx.start();
-    MainWindow window(fx.form);
-    OpenedUrls opened;
-    window.setUrlOpener(opened.opener());
-    connectWindow(window, *fx.logic);
-    window.show();
-    fx.makeVideo();
-    QTRY_VERIFY(window.findChild<QMessageBox *>(u"finishNotice"_s));
-    auto *notice = window.findChild<QMessageBox *>(u"finishNotice"_s);
-    EXPECT_TRUE(notice->text().contains(QDir::toNativeSeparators(fx.video(u"clip"_s))))
+    ShownWindow w;
+    w.makeClip(u"clip"_s, 3);
+    w.show();
+    w.makeVideo();
+    QTRY_VERIFY(w.widget<QMessageBox>(u"finishNotice"_s));
+    auto *notice = w.widget<QMessageBox>(u"finishNotice"_s);
+    EXPECT_TRUE(notice->text().contains(QDir::toNativeSeparators(w.video(u"clip"_s))))
         << notice->text().toStdString();
     notice->findChild<QPushButton *>(u"playVideo"_s)->click();
-    QTRY_VERIFY(!window.findChild<QMessageBox *>(u"finishNotice"_s));
-    fx.makeVideo();
-    QTRY_VERIFY(window.findChild<QMessageBox *>(u"finishNotice"_s));
-    window.findChild<QPushButton *>(u"openVideoFolder"_s)->click();
-    ASSERT_EQ(opened.urls.size(), 2);
-    EXPECT_EQ(opened.urls.at(0), QUrl::fromLocalFile(fx.video(u"clip"_s)));
-    EXPECT_EQ(opened.urls.at(1).toLocalFile(), QFileInfo(fx.video(u"clip"_s)).absolutePath());
+    QTRY_VERIFY(!w.widget<QMessageBox>(u"finishNotice"_s));
+    w.makeVideo();
+    QTRY_VERIFY(w.widget<QMessageBox>(u"finishNotice"_s));
+    w.widget<QPushButton>(u"openVideoFolder"_s)->click();
+    EXPECT_EQ(w.opened, (QList<QUrl>{QUrl::fromLocalFile(w.video(u"clip"_s)),
+                                     QUrl::fromLocalFile(QFileInfo(w.video(u"clip"_s)).absolutePath())}));
 }
 
 // The window's language choice changes the texts at once, lists keep their choice, and the choice
 // is stored for the next start; the built-in German comes back whole.
 TEST(LanguageChoice, ChangesTheTextsAtOnceAndIsStored)
 {
-    FormFixture fx;
-    fx.makeClip(u"clip"_s, 3);
-    fx.form.state.LanguageFallbackPath = QStringLiteral(TAVELON_LANGUAGE_DIR "/");
-    fx.start();
-    MainWindow window(fx.form);
-    connectWindow(window, *fx.logic);
-    window.show();
-    auto *choice = window.findChild<QComboBox *>(u"cboLanguage"_s);
-    auto *makeVideo = window.findChild<QAbstractButton *>(u"Command1(0)"_s);
-    auto *corner = window.findChild<QComboBox *>(u"cboPosition"_s);
+    ShownWindow w;
+    w.makeClip(u"clip"_s, 3);
+    w.show();
+    MainForm &form = w.form;
+    auto *choice = w.widget<QComboBox>(u"cboLanguage"_s);
+    auto *makeVideo = w.widget<QAbstractButton>(u"Command1(0)"_s);
+    auto *corner = w.widget<QComboBox>(u"cboPosition"_s);
     ASSERT_TRUE(choice && makeVideo && corner);
     ASSERT_GE(choice->findText(u"English"_s), 0);
     const QString german = makeVideo->text();
     corner->setCurrentIndex(0);
-    fx.form.overlayCorner.setText(fx.form.overlayCorner.item(0));
+    form.overlayCorner.setText(form.overlayCorner.item(0));
 
     choice->setCurrentIndex(choice->findText(u"English"_s));
     emit choice->activated(choice->currentIndex());
     EXPECT_NE(makeVideo->text(), german);
-    EXPECT_EQ(window.findChild<QLabel *>(u"lblLanguage"_s)->text(), u"Language:"_s);
-    EXPECT_EQ(fx.form.overlayCorner.text(), u"Top left"_s) << "the corner chosen stays chosen";
+    EXPECT_EQ(w.widget<QLabel>(u"lblLanguage"_s)->text(), u"Language:"_s);
+    EXPECT_EQ(form.overlayCorner.text(), u"Top left"_s) << "the corner chosen stays chosen";
     EXPECT_EQ(corner->currentText(), u"Top left"_s);
-    EXPECT_EQ(IniDocument(fx.form.state.IniFile).value(u"Orrin's Halvane"_s, u"Language"_s, {}),
-              u"English"_s);
+    EXPECT_EQ(IniDocument(form.state.IniFile).value(u"Orrin's Halvane"_s, u"Language"_s, {}), u"English"_s);
 
     choice->setCurrentIndex(choice->findText(u"Deutsch"_s));
     emit choice->activated(choice->currentIndex());
     EXPECT_EQ(makeVideo->text(), german);
-    EXPECT_EQ(fx.form.overlayCorner.text(), u"Links oben"_s);
-    EXPECT_EQ(IniDocument(fx.form.state.IniFile).value(u"Orrin's Halvane"_s, u"Language"_s, {}),
-              u"Deutsch"_s);
+    EXPECT_EQ(form.overlayCorner.text(), u"Links oben"_s);
+    EXPECT_EQ(IniDocument(form.state.IniFile).value(u"Orrin's Halvane"_s, u"Language"_s, {}), u"Deutsch"_s);
 }
 
 } // namespace
