@@ -12,7 +12,8 @@ using namespace tavelon::test;
 
 namespace {
 
-class TimelapseBatchTest : public ::testing::Test
+// The program on a fixture's folder; Row is the row type of a value-parameterised test.
+template <typename Row = int> class BatchFixture : public ::testing::TestWithParam<Row>
 {
 protected:
     RunResult run(const QStringList &args)
@@ -27,6 +28,7 @@ protected:
 
     FormFixture fx;
 };
+using TimelapseBatchTest = BatchFixture<>;
 
 // The ninth format: 3840 × 2160 at 25 frames/s, stored by its name.
 TEST_F(TimelapseBatchTest, FourKFormatWithH265TaggedForApplePlayers)
@@ -85,13 +87,8 @@ TEST_F(TimelapseBatchTest, TurnedCameraFrameIsCheckedAndWrittenUpright)
     p.fillRect(0, 0, 300, 300, Qt::red);
     p.fillRect(300, 0, 300, 300, Qt::blue);
     p.end();
-    QBuffer jpeg;
-    jpeg.open(QIODevice::WriteOnly);
-    stored.save(&jpeg, "JPEG", 95);
-    const QByteArray exif = QByteArray::fromHex("ffe10022") + QByteArray("Exif\0\0", 6) +
-                            QByteArray::fromHex("4d4d002a000000080001011200030000000100060000000000000000");
     QDir().mkpath(fx.clipPath(u"Hoch"_s));
-    ASSERT_TRUE(writeFile(fx.clipPath(u"Hoch"_s) + "f000.jpg", QByteArray(jpeg.data()).insert(2, exif)));
+    ASSERT_TRUE(writeFile(fx.clipPath(u"Hoch"_s) + "f000.jpg", cameraJpeg(stored, 6)));
 
     EXPECT_TRUE(QString::fromUtf8(run({"--check-clip", "Hoch"}).out).contains(u"300 × 600"_s));
     ASSERT_EQ(run({"--make-video", "Hoch"}).code, 0);
@@ -156,62 +153,26 @@ TEST_F(TimelapseBatchTest, DeflickerEvensOutAlternatingBrightness)
     EXPECT_GT(spread(before), 2 * spread(frameBrightness(fx.video(u"Licht"_s)))) << "the smallest window";
 }
 
-// The duration ffprobe gives the first stream of a kind ("v" or "a"), and its codec.
-std::pair<QString, double> streamOf(const QString &path, const char *kind)
-{
-    QProcess p;
-    p.start(u"ffprobe"_s, {"-v", "error", "-select_streams", QLatin1String(kind) + ":0", "-show_entries",
-                           "stream=codec_name,duration", "-of", "csv=p=0", path});
-    p.waitForFinished(30000);
-    const QList<QByteArray> fields = p.readAllStandardOutput().trimmed().split(',');
-    return {QString::fromLatin1(fields.value(0)), fields.value(1).toDouble()};
-}
-
-// A tone longer than the video becomes a track of the container's audio codec as long as the
-// video; the file is stored as the clip's soundtrack.
-struct SoundtrackRow
-{
-    const char *name;
-    const char *container;
-    const char *audioCodec;
-};
-
-class SoundtrackBatchTest : public TimelapseBatchTest, public ::testing::WithParamInterface<SoundtrackRow>
-{
-};
-
-TEST_P(SoundtrackBatchTest, LastsAsLongAsTheVideo)
+// A tone longer than the video becomes a track as long as the video; the file is stored as the
+// clip's soundtrack.
+TEST_F(TimelapseBatchTest, SoundtrackLastsAsLongAsTheVideoAndIsStored)
 {
     fx.makeClip(u"Musik"_s, 75);
     const QString tone = fx.root() + u"tone.wav"_s;
-    QProcess::execute(u"ffmpeg"_s,
-                      {"-v", "error", "-y", "-f", "lavfi", "-i", "sine=frequency=440:duration=10", tone});
-    const QString container = QLatin1String(GetParam().container);
+    runProgram(u"ffmpeg"_s,
+               {"-v", "error", "-y", "-f", "lavfi", "-i", "sine=frequency=440:duration=10", tone});
     const RunResult r =
-        run({"--make-video", "Musik", "--speed", "25", "--container", container, "--audio", tone});
+        run({"--make-video", "Musik", "--speed", "25", "--container", "mp4", "--audio", tone});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
-    const QString video = fx.root() + u"Clips/Musik."_s + container;
-    const auto [codec, seconds] = streamOf(video, "a");
-    EXPECT_EQ(codec, QLatin1String(GetParam().audioCodec));
-    EXPECT_NEAR(seconds, streamOf(video, "v").second, 0.1);
+    const auto [codec, seconds] = streamOf(mp4(u"Musik"_s), "a");
+    EXPECT_EQ(codec, u"aac"_s);
+    EXPECT_NEAR(seconds, streamOf(mp4(u"Musik"_s), "v").second, 0.1);
     EXPECT_NEAR(seconds, 3.0, 0.1);
     EXPECT_TRUE(clipIni(u"Musik"_s).contains("\r\nAudio=" + tone + "\r\n"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Containers, SoundtrackBatchTest,
-                         ::testing::Values(SoundtrackRow{"AacInMp4", "mp4", "aac"},
-                                           SoundtrackRow{"Mp3InAvi", "avi", "mp3"}),
-                         [](const auto &row) { return std::string(row.param.name); });
-
-struct RefusedAudioRow
-{
-    const char *name;
-    const char *iniValue; // Audio= in Clip.ini; empty: --audio of a missing file instead
-};
-
-class RefusedAudioTest : public TimelapseBatchTest, public ::testing::WithParamInterface<RefusedAudioRow>
-{
-};
+// name, Audio= in Clip.ini (empty: --audio of a missing file instead)
+using RefusedAudioTest = BatchFixture<std::pair<const char *, const char *>>;
 
 // A Clip.ini from someone else's clip folder never makes the program open a URL or another
 // protocol, and a missing file is named: exit status 2, one line, no video begun.
@@ -219,8 +180,8 @@ TEST_P(RefusedAudioTest, IsAUsageErrorBeforeAnythingIsWritten)
 {
     fx.makeClip(u"Fremd"_s, 2);
     QStringList args{"--make-video", "Fremd", "--container", "mp4"};
-    if (*GetParam().iniValue)
-        fx.writeClipIni(u"Fremd"_s, u"Audio=%1\r\n"_s.arg(QLatin1String(GetParam().iniValue)));
+    if (const char *iniValue = GetParam().second; *iniValue)
+        fx.writeClipIni(u"Fremd"_s, u"Audio=%1\r\n"_s.arg(QLatin1String(iniValue)));
     else
         args << "--audio" << fx.root() + "none.mp3";
     const RunResult r = run(args);
@@ -230,9 +191,9 @@ TEST_P(RefusedAudioTest, IsAUsageErrorBeforeAnythingIsWritten)
 }
 
 INSTANTIATE_TEST_SUITE_P(Sources, RefusedAudioTest,
-                         ::testing::Values(RefusedAudioRow{"Http", "http://127.0.0.1:9/track.mp3"},
-                                           RefusedAudioRow{"Concat", "concat:/etc/hostname|/etc/hostname"},
-                                           RefusedAudioRow{"MissingFile", ""}),
-                         [](const auto &row) { return std::string(row.param.name); });
+                         ::testing::Values(std::pair{"Http", "http://127.0.0.1:9/track.mp3"},
+                                           std::pair{"Concat", "concat:/etc/hostname|/etc/hostname"},
+                                           std::pair{"MissingFile", ""}),
+                         rowName);
 
 } // namespace

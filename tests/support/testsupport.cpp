@@ -1,6 +1,9 @@
 #include "testsupport.h"
 
 #include "form/uitext.h"
+#include "image/bmpwriter.h"
+#include "image/cdib.h"
+#include "video/avifile.h"
 
 namespace tavelon::test {
 
@@ -35,6 +38,18 @@ QByteArray bmp(int width, int height, int bitCount, int paletteEntries)
     b = patched(b, {{2, b.size()}, {10, bitOffset}, {14, 40}, {18, width}, {22, height}, {34, imageSize}});
     b = patched(b, {{38, 2835}, {42, 3780}, {46, paletteEntries}, {50, paletteEntries / 2}});
     return patched(b, {{26, 1}, {28, bitCount}}, true);
+}
+
+QByteArray cameraJpeg(const QImage &image, int orientation)
+{
+    QBuffer jpeg;
+    jpeg.open(QIODevice::WriteOnly);
+    image.save(&jpeg, "JPEG", 95);
+    // TIFF header, one IFD with one entry (tag 0x0112, SHORT, count 1), no next IFD.
+    const QByteArray exif = QByteArray::fromHex("ffe10022") + QByteArray("Exif\0\0", 6) +
+                            QByteArray::fromHex("4d4d002a000000080001011200030000000100") +
+                            char(orientation) + QByteArray::fromHex("000000000000");
+    return QByteArray(jpeg.data()).insert(2, exif);
 }
 
 MessageAnswer ScriptedMessages::show(const QString &title, const QString &text, MessageButtons buttons,
@@ -142,7 +157,7 @@ Probe probe(const QString &path)
     p.start(u"ffprobe"_s,
             {"-v", "error", "-select_streams", "v:0", "-count_frames", "-show_entries",
              "stream=codec_name,width,height,r_frame_rate,nb_read_frames,codec_tag_string,has_b_frames,"
-             "sample_aspect_ratio,pix_fmt",
+             "sample_aspect_ratio,pix_fmt,color_space,color_primaries,color_transfer,color_range",
              "-of", "json", path});
     const bool finished = p.waitForFinished(30000);
     Probe r;
@@ -162,7 +177,21 @@ Probe probe(const QString &path)
     r.hasBFrames = s.value("has_b_frames").toInt();
     r.sampleAspect = s.value("sample_aspect_ratio").toString();
     r.pixelFormat = s.value("pix_fmt").toString();
+    QStringList tags;
+    for (const char *key : {"color_space", "color_primaries", "color_transfer", "color_range"})
+        tags << s.value(QLatin1String(key)).toString(u"-"_s);
+    r.colourTags = tags.join(u' ');
     return r;
+}
+
+std::pair<QString, double> streamOf(const QString &path, const char *kind)
+{
+    const QList<QByteArray> fields =
+        runProgram(u"ffprobe"_s, {"-v", "error", "-select_streams", QLatin1String(kind) + ":0",
+                                  "-show_entries", "stream=codec_name,duration", "-of", "csv=p=0", path})
+            .out.trimmed()
+            .split(',');
+    return {QString::fromLatin1(fields.value(0)), fields.value(1).toDouble()};
 }
 
 QByteArray decodeRgb24(const QString &path)
@@ -199,6 +228,41 @@ QList<int> frameColours(const QString &path)
         order << index;
     }
     return order;
+}
+
+int writeAvi(const QString &aviPath, const QString &tempPath, const CompressOptions &options,
+             const QList<QImage> &frames, int rate, const QString &soundtrack)
+{
+    AviFilePtr file;
+    AviStreamPtr source;
+    AviStreamPtr compressed;
+    ScriptedMessages messages;
+    cDIB dib{messages};
+    int result = aviFileOpen(file, aviPath, options.container);
+    if (result == 0 && !soundtrack.isEmpty())
+        result = aviFileSetSoundtrack(file.get(), soundtrack, int(frames.size()));
+    if (result == 0 && !(writeBmp24(frames.first(), tempPath) && dib.CreateFromFile(tempPath)))
+        result = -1;
+    const AviStreamInfo info{.fccType = kStreamTypeVideo,
+                             .scale = 1,
+                             .rate = std::uint32_t(rate),
+                             .suggestedBufferSize = std::uint32_t(dib.SizeImage()),
+                             .frame = AviRect{0, 0, dib.Width(), dib.Height()},
+                             .name = {}};
+    if (result == 0)
+        result = aviFileCreateStream(file.get(), source, info);
+    if (result == 0)
+        result = aviMakeCompressedStream(compressed, source.get(), options);
+    if (result == 0)
+        result = aviStreamSetFormat(compressed.get(), 0, dib.PointerToBitmapInfo(), dib.SizeBitmapInfo());
+    for (int i = 0; i < frames.size() && result == 0; ++i) {
+        writeBmp24(frames[i], tempPath);
+        dib.CreateFromFile(tempPath);
+        result = aviStreamWrite(compressed.get(), i, 1, dib.PointerToBits(), dib.SizeImage(), kAviKeyFrame);
+    }
+    for (const int r : {aviStreamRelease(source), aviStreamRelease(compressed), aviFileRelease(file)})
+        result = result ? result : r;
+    return result;
 }
 
 } // namespace tavelon::test

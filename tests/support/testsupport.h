@@ -7,12 +7,22 @@
 #include "form/mainform.h"
 #include "services/messages.h"
 #include "video/compressionchooser.h"
+#include "video/compressors.h"
 
 namespace tavelon::test {
 
 // A test that uses these helpers unqualified sees the program's names and Qt's string literals too.
 using namespace ::tavelon;
 using namespace Qt::StringLiterals;
+
+// Names the rows of a value-parameterised test, Rows/Suite.Test/Name in ctest: a row's name member,
+// or the first element of a tuple.
+inline constexpr auto rowName = [](const auto &row) {
+    if constexpr (requires { row.param.name; })
+        return std::string(row.param.name);
+    else
+        return std::string(std::get<0>(row.param));
+};
 
 bool writeFile(const QString &path, const QByteArray &bytes);
 QByteArray readFile(const QString &path);
@@ -21,6 +31,8 @@ QByteArray patched(QByteArray bytes, std::initializer_list<std::pair<int, qint64
                    bool bits16 = false);
 // A BMP file image: file and info headers, paletteEntries palette entries, pixel bytes in a pattern.
 QByteArray bmp(int width = 4, int height = 3, int bitCount = 24, int paletteEntries = 0);
+// image as a camera's JPEG whose EXIF block gives orientation (big-endian, as many cameras write it).
+QByteArray cameraJpeg(const QImage &image, int orientation);
 
 // Records every message. Questions (Yes/No) take their answers from the queue, or the default
 // answer when it is empty; OK messages are answered Ok.
@@ -121,14 +133,23 @@ struct Probe
     int hasBFrames = 0;
     QString sampleAspect; // "16:15"; "1:1", "0:1" or empty for square pixels
     QString pixelFormat;
+    QString colourTags; // matrix, primaries, transfer and range, "-" where the file says nothing
 };
 Probe probe(const QString &path);
+// The codec and the duration in seconds ffprobe gives the first stream of a kind ("v" or "a").
+std::pair<QString, double> streamOf(const QString &path, const char *kind);
 // All frames decoded by ffmpeg as RGB24 (empty when ffmpeg fails).
 QByteArray decodeRgb24(const QString &path);
 // Largest channel difference between the decoded pixel (x, y) of frame index and colour.
 int colourDistance(const QByteArray &rgb, int width, int height, int frame, int x, int y, QColor colour);
 // The FormFixture colour index of every frame of a video by its centre pixel (-1 where none is near).
 QList<int> frameColours(const QString &path);
+
+// Runs the calls of the video writer: each frame goes through tempPath (a BMP file) and a cDIB into
+// the compressed stream, after the soundtrack when one is named. The first non-zero result, the
+// releases included.
+int writeAvi(const QString &aviPath, const QString &tempPath, const CompressOptions &options,
+             const QList<QImage> &frames, int rate, const QString &soundtrack = {});
 
 } // namespace tavelon::test
 

@@ -13,8 +13,8 @@ using namespace tavelon::test;
 
 namespace {
 
-// A JPEG of 32 × 16 pixels in four quadrants (red, green / blue, white) with an EXIF block giving
-// orientation, big-endian as many cameras write it.
+// A JPEG of 32 × 16 pixels in four quadrants (red, green / blue, white) whose EXIF block gives
+// orientation.
 QByteArray quadrantJpeg(int orientation)
 {
     QImage image(32, 16, QImage::Format_RGB32);
@@ -24,22 +24,7 @@ QByteArray quadrantJpeg(int orientation)
     p.fillRect(0, 8, 16, 8, Qt::blue);
     p.fillRect(16, 8, 16, 8, Qt::white);
     p.end();
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPEG", 95);
-    // TIFF header, one IFD with one entry (tag 0x0112, SHORT, count 1), no next IFD.
-    const QByteArray tiff = QByteArray::fromHex("4d4d002a00000008"
-                                                "0001"
-                                                "011200030000000100") +
-                            char(orientation) +
-                            QByteArray::fromHex("0000"
-                                                "00000000");
-    const QByteArray body = QByteArray("Exif\0\0", 6) + tiff;
-    QByteArray app1 = QByteArray::fromHex("ffe1");
-    app1 += char((body.size() + 2) >> 8);
-    app1 += char((body.size() + 2) & 0xff);
-    QByteArray jpeg = buffer.data();
-    return jpeg.insert(2, app1 + body);
+    return cameraJpeg(image, orientation);
 }
 
 // The colour name of the quadrant seen at a shown picture's top-left and top-right corners.
@@ -56,29 +41,20 @@ QString corner(const QImage &image, int x, int y)
     return c.name();
 }
 
-struct OrientationRow
-{
-    const char *name;
-    int orientation;
-    QSize shown;
-    const char *topLeft;
-    const char *topRight;
-};
-
-class OrientationTest : public ::testing::TestWithParam<OrientationRow>
-{
-};
+// name, EXIF orientation, the shown size, the colours of its top corners
+using OrientationRow = std::tuple<const char *, int, QSize, const char *, const char *>;
+using OrientationTest = ::testing::TestWithParam<OrientationRow>;
 
 // Each EXIF orientation turns the frame as a camera means it; the loader reports the shown size.
 TEST_P(OrientationTest, FrameIsShownUpright)
 {
-    const OrientationRow row = GetParam();
+    const auto &[name, orientation, shown, topLeft, topRight] = GetParam();
     FrameLoader loader;
     QImage image;
     QSize size;
-    ASSERT_TRUE(loader.decode(quadrantJpeg(row.orientation), image, {}, &size));
+    ASSERT_TRUE(loader.decode(quadrantJpeg(orientation), image, {}, &size));
     EXPECT_EQ(std::tuple(image.size(), size, corner(image, 2, 2), corner(image, image.width() - 3, 2)),
-              std::tuple(row.shown, row.shown, QLatin1String(row.topLeft), QLatin1String(row.topRight)));
+              std::tuple(shown, shown, QLatin1String(topLeft), QLatin1String(topRight)));
 }
 
 INSTANTIATE_TEST_SUITE_P(ExifValues, OrientationTest,
@@ -92,7 +68,7 @@ INSTANTIATE_TEST_SUITE_P(ExifValues, OrientationTest,
                                            OrientationRow{"TurnedLeft", 8, {16, 32}, "green", "white"},
                                            OrientationRow{
                                                "OutOfRangeIsUpright", 9, {32, 16}, "red", "green"}),
-                         [](const auto &row) { return std::string(row.param.name); });
+                         rowName);
 
 // A damaged EXIF block is no reason to lose the frame: it is shown as stored.
 TEST(Orientation, DamagedExifBlockLeavesTheFrameAsStored)
@@ -105,24 +81,15 @@ TEST(Orientation, DamagedExifBlockLeavesTheFrameAsStored)
     EXPECT_EQ(image.size(), QSize(32, 16));
 }
 
-struct CropRow
-{
-    const char *name;
-    QSize frame;
-    QSize video;
-    PixelAspect aspect;
-    QRect kept;
-};
-
-class CropTest : public ::testing::TestWithParam<CropRow>
-{
-};
+using CropRow =
+    std::tuple<const char *, QSize, QSize, PixelAspect, QRect>; // name, frame, video, aspect, kept
+using CropTest = ::testing::TestWithParam<CropRow>;
 
 // The frame covers the whole video: the part kept has the video's shape as shown, centred.
 TEST_P(CropTest, KeepsTheCentredPartOfTheVideosShape)
 {
-    const CropRow row = GetParam();
-    EXPECT_EQ(croppedRect(row.frame, row.video, row.aspect), row.kept);
+    const auto &[name, frame, video, aspect, kept] = GetParam();
+    EXPECT_EQ(croppedRect(frame, video, aspect), kept);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -133,7 +100,7 @@ INSTANTIATE_TEST_SUITE_P(
         CropRow{"SameShapeKeepsAll", {1280, 720}, {1920, 1080}, {}, {0, 0, 1280, 720}},
         CropRow{"DvdIsShown4To3", {640, 480}, {720, 576}, {16, 15}, {0, 0, 640, 480}},
         CropRow{"PortraitIn16To9", {1080, 1920}, {1920, 1080}, {}, {0, 656, 1080, 608}}),
-    [](const auto &row) { return std::string(row.param.name); });
+    rowName);
 
 // Frames that could not be read take no part, and are left as they are; a window of one changes
 // nothing; a gain that overshoots stops at white.

@@ -12,40 +12,21 @@ using namespace tavelon::test;
 
 namespace {
 
-// Runs a tool; its standard output, or "(failed)".
-QByteArray run(const QString &program, const QStringList &args)
-{
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForFinished(120000) || p.exitCode() != 0)
-        return "(failed) " + p.readAllStandardError();
-    return p.readAllStandardOutput();
-}
-
 // A tone of seconds made by ffmpeg into path.
 void makeTone(const QString &path, double seconds)
 {
-    run(u"ffmpeg"_s, {"-v", "error", "-y", "-f", "lavfi", "-i",
-                      u"sine=frequency=440:sample_rate=48000:duration=%1"_s.arg(seconds), "-ac", "1", path});
-}
-
-// The audio stream's codec and duration in seconds as ffprobe reports them.
-std::pair<QString, double> audioStream(const QString &path)
-{
-    const QList<QByteArray> fields =
-        run(u"ffprobe"_s, {"-v", "error", "-select_streams", "a:0", "-show_entries",
-                           "stream=codec_name,duration", "-of", "csv=p=0", path})
-            .trimmed()
-            .split(',');
-    return {QString::fromLatin1(fields.value(0)), fields.value(1).toDouble()};
+    runProgram(u"ffmpeg"_s,
+               {"-v", "error", "-y", "-f", "lavfi", "-i",
+                u"sine=frequency=440:sample_rate=48000:duration=%1"_s.arg(seconds), "-ac", "1", path});
 }
 
 // The root mean square of the decoded audio from second `from` for `length` seconds.
 double loudness(const QString &path, double from, double length)
 {
     const QByteArray pcm =
-        run(u"ffmpeg"_s, {"-v", "error", "-i", path, "-ss", QString::number(from), "-t",
-                          QString::number(length), "-map", "0:a:0", "-ac", "1", "-f", "f32le", "-"});
+        runProgram(u"ffmpeg"_s, {"-v", "error", "-i", path, "-ss", QString::number(from), "-t",
+                                 QString::number(length), "-map", "0:a:0", "-ac", "1", "-f", "f32le", "-"})
+            .out;
     const auto *samples = reinterpret_cast<const float *>(pcm.constData());
     const qsizetype count = pcm.size() / qsizetype(sizeof(float));
     double sum = 0;
@@ -58,34 +39,13 @@ class NewCodecsTest : public ::testing::Test
 {
 protected:
     QString path(const QString &name) const { return dir.filePath(name); }
-
-    // frames grey frames of 320 × 240 at rate, with the soundtrack when one is named: the calls of
-    // the video writer, top-down rows.
-    int write(const QString &file, const CompressOptions &options, int frames, int rate,
+    // frames grey frames of 320 × 240 at 25 frames/s, with the soundtrack when one is named.
+    int write(const QString &file, const CompressOptions &options, int frames,
               const QString &soundtrack = {}) const
     {
-        const QByteArray format = bmp(320, -240, 24).mid(14, 40);
-        const QByteArray pixels(320 * 240 * 3, '\x80');
-        AviFilePtr avi;
-        AviStreamPtr source, compressed;
-        AviStreamInfo info;
-        info.fccType = kStreamTypeVideo;
-        info.scale = 1;
-        info.rate = std::uint32_t(rate);
-        int result = aviFileOpen(avi, file, options.container);
-        if (result == 0 && !soundtrack.isEmpty())
-            result = aviFileSetSoundtrack(avi.get(), soundtrack, frames);
-        if (result == 0)
-            result = aviFileCreateStream(avi.get(), source, info);
-        if (result == 0)
-            result = aviMakeCompressedStream(compressed, source.get(), options);
-        if (result == 0)
-            result = aviStreamSetFormat(compressed.get(), 0, format.constData(), format.size());
-        for (int i = 0; i < frames && result == 0; ++i)
-            result = aviStreamWrite(compressed.get(), i, 1, pixels.constData(), pixels.size(), kAviKeyFrame);
-        for (const int r : {aviStreamRelease(source), aviStreamRelease(compressed), aviFileRelease(avi)})
-            result = result ? result : r;
-        return result;
+        QImage grey(320, 240, QImage::Format_RGB32);
+        grey.fill(QColor(128, 128, 128));
+        return writeAvi(file, path(u"temp.bmp"_s), options, QList<QImage>(frames, grey), 25, soundtrack);
     }
 
     QTemporaryDir dir;
@@ -95,39 +55,31 @@ TEST_F(NewCodecsTest, AviRefusesH265AndAv1)
 {
     for (const QString &codec : {u"h265"_s, u"av1"_s}) {
         EXPECT_FALSE(fitsContainer(*findCompressor(codec), Container::Avi));
-        EXPECT_EQ(write(path(codec + ".avi"), {.codec = codec}, 1, 25), int(AviError::CompressorUnavailable));
+        EXPECT_EQ(write(path(codec + ".avi"), {.codec = codec}, 1), int(AviError::CompressorUnavailable));
     }
 }
 
 // A soundtrack in each container: the container's audio codec, as long as the video, the long
 // file faded out towards the end, the short one followed by silence.
-struct TrackRow
-{
-    const char *name;
-    Container container;
-    const char *codec;
-    const char *audioCodec;
-    double toneSeconds;
-};
-
+// name, container, video and audio codec, the tone's length in seconds
+using TrackRow = std::tuple<const char *, Container, const char *, const char *, double>;
 class SoundtrackTest : public NewCodecsTest, public ::testing::WithParamInterface<TrackRow>
 {
 };
 
 TEST_P(SoundtrackTest, LastsAsLongAsTheVideo)
 {
-    const TrackRow row = GetParam();
-    makeTone(path("tone.wav"), row.toneSeconds);
-    const QString video = path(u"v."_s + containerName(row.container));
-    ASSERT_EQ(write(video, {.codec = QLatin1String(row.codec), .container = row.container}, 75, 25,
-                    path("tone.wav")),
-              0);
-    const auto [codec, seconds] = audioStream(video);
-    EXPECT_EQ(codec, QLatin1String(row.audioCodec));
+    const auto &[name, container, videoCodec, audioCodec, toneSeconds] = GetParam();
+    makeTone(path("tone.wav"), toneSeconds);
+    const QString video = path(u"v."_s + containerName(container));
+    ASSERT_EQ(
+        write(video, {.codec = QLatin1String(videoCodec), .container = container}, 75, path("tone.wav")), 0);
+    const auto [codec, seconds] = streamOf(video, "a");
+    EXPECT_EQ(codec, QLatin1String(audioCodec));
     EXPECT_NEAR(seconds, 3.0, 0.1);
     const double steady = loudness(video, 0.5, 0.5);
     EXPECT_GT(steady, 0.05) << "the tone's own level";
-    if (row.toneSeconds > 3) {
+    if (toneSeconds > 3) {
         EXPECT_LT(loudness(video, 2.8, 0.15), steady / 4) << "faded out";
         EXPECT_GT(loudness(video, 2.1, 0.15), steady * 0.7) << "the fade lasts one second";
     } else {
@@ -141,15 +93,11 @@ INSTANTIATE_TEST_SUITE_P(Containers, SoundtrackTest,
                                            TrackRow{"Mp3InAvi", Container::Avi, "mjpeg", "mp3", 10},
                                            TrackRow{"ShortFileThenSilence", Container::Mp4, "h264", "aac",
                                                     1.5}),
-                         [](const auto &row) { return std::string(row.param.name); });
+                         rowName);
 
 // Only a readable local audio file serves; nothing else is opened, and the video file is not begun.
-struct RefusedRow
-{
-    const char *name;
-    QString (*path)(const QString &folder);
-    SoundtrackProblem problem;
-};
+// name, the audio path in a folder, the problem
+using RefusedRow = std::tuple<const char *, QString (*)(const QString &), SoundtrackProblem>;
 
 class RefusedSoundtrackTest : public NewCodecsTest, public ::testing::WithParamInterface<RefusedRow>
 {
@@ -157,12 +105,12 @@ class RefusedSoundtrackTest : public NewCodecsTest, public ::testing::WithParamI
 
 TEST_P(RefusedSoundtrackTest, IsNamedBeforeAnythingIsWritten)
 {
-    const RefusedRow row = GetParam();
+    const auto &[name, audioIn, problem] = GetParam();
     writeFile(path("not-audio.mp3"), "plain text, not audio");
     makeTone(path("tone.wav"), 1);
-    ASSERT_EQ(write(path("silent.avi"), {.codec = u"mjpeg"_s}, 2, 25), 0);
-    const QString audio = row.path(dir.path());
-    EXPECT_EQ(checkSoundtrack(audio), row.problem);
+    ASSERT_EQ(write(path("silent.avi"), {.codec = u"mjpeg"_s}, 2), 0);
+    const QString audio = audioIn(dir.path());
+    EXPECT_EQ(checkSoundtrack(audio), problem);
     AviFilePtr avi;
     ASSERT_EQ(aviFileOpen(avi, path("out.mp4"), Container::Mp4), 0);
     EXPECT_EQ(aviFileSetSoundtrack(avi.get(), audio, 10), int(AviError::SoundtrackFailed));
@@ -183,6 +131,6 @@ INSTANTIATE_TEST_SUITE_P(
                    SoundtrackProblem::Unreadable},
         RefusedRow{"VideoWithoutSound", [](const QString &d) { return d + u"/silent.avi"_s; },
                    SoundtrackProblem::NoAudio}),
-    [](const auto &row) { return std::string(row.param.name); });
+    rowName);
 
 } // namespace

@@ -32,7 +32,8 @@ QList<int> allFields(const cDIB &d)
             d.YPPM(),      d.FileType(), d.SizeFileHeader(), d.BitOffset(),   d.SizeBitmapInfo()};
 }
 
-class CDibTest : public ::testing::Test
+// A temporary folder and a cDIB; Row is the row type of a value-parameterised test.
+template <typename Row = int> class VideoFileTest : public ::testing::TestWithParam<Row>
 {
 protected:
     QString path(const QString &name) const { return dir.filePath(name); }
@@ -41,112 +42,143 @@ protected:
         EXPECT_TRUE(writeFile(path(name), bytes));
         return path(name);
     }
+    // Loads path; the messages it gave as "icon title: text" lines, or "(loaded)".
+    QString refusal(const QString &path)
+    {
+        messages.messages.clear();
+        if (dib.CreateFromFile(path))
+            return u"(loaded)"_s;
+        QStringList shown;
+        for (const ScriptedMessages::Message &m : messages.messages)
+            shown << shownMessage(m.icon, m.text);
+        return shown.join(u'\n');
+    }
+    static QString shownMessage(MessageIcon icon, const QString &text)
+    {
+        return u"%1 %2: %3"_s.arg(int(icon)).arg(kTitle, text);
+    }
+    QByteArray bits() const { return bytesAt(dib.PointerToBits(), dib.SizeImage()); }
+
     QTemporaryDir dir;
     ScriptedMessages messages;
     cDIB dib{messages, kTitle};
 };
+using CDibTest = VideoFileTest<>;
 
-// Each bitmap after another one: every field replaced, header and pixel bytes where the file has
-// them (behind a palette too), and written back byte for byte over a longer file, without the bytes
-// that followed the pixels. An image size of 0 (left so by other writers) is computed from the rows.
-TEST_F(CDibTest, LoadsAndWritesBackTheBitmapBytesRejectsFilesThatDoNotFit)
+// name, file, then width, height, bit count, image size, bit offset, palette entries used
+using DibRow = std::tuple<const char *, QByteArray, QList<int>>;
+
+using DibRoundTripTest = VideoFileTest<DibRow>;
+
+// A bitmap loaded after another one: every field replaced, header and pixel bytes where the file
+// has them (behind a palette too), and written back byte for byte over a longer file, without the
+// bytes that followed the pixels.
+TEST_P(DibRoundTripTest, LoadsEveryFieldAndWritesTheBytesBack)
 {
-    const QByteArray zeroSize = patched(bmp(5, -3, 24), {{34, 0}}); // top-down, stride 16
-    // file; width, height, bit count, image size, bit offset
-    const std::pair<QByteArray, QList<int>> rows[] = {{bmp(5, 3, 24), {5, 3, 24, 48, 54}},
-                                                      {bmp(7, 2, 8, 256), {7, 2, 8, 16, 1078}},
-                                                      {bmp(3, 3, 32), {3, 3, 32, 36, 54}},
-                                                      {zeroSize, {5, -3, 24, 48, 54}}};
+    const auto &[name, bytes, expected] = GetParam();
     ASSERT_TRUE(dib.CreateFromFile(file("first.bmp", bmp(9, 4, 8, 256))));
-    for (const auto &[bytes, expected] : rows) {
-        SCOPED_TRACE(expected[2]);
-        ASSERT_TRUE(dib.CreateFromFile(file("in.bmp", bytes + QByteArray("trailing"))));
-        cDIB fresh(messages, kTitle);
-        ASSERT_TRUE(fresh.CreateFromFile(dir.filePath("in.bmp")));
-        EXPECT_EQ(allFields(dib), allFields(fresh));
-        EXPECT_EQ((QList<int>{dib.Width(), dib.Height(), dib.BitCount(), dib.SizeImage(), dib.BitOffset()}),
-                  expected);
-        EXPECT_EQ(bytesAt(dib.PointerToBitmapInfo(), dib.SizeBitmapInfo()), bytes.mid(14, expected[4] - 14));
-        EXPECT_EQ(bytesAt(dib.PointerToBits(), dib.SizeImage()), bytes.mid(expected[4], expected[3]));
-        ASSERT_TRUE(dib.WriteToFile(file("out.bmp", QByteArray(4096, 'x'))));
-        EXPECT_EQ(readFile(dir.filePath("out.bmp")), bytes);
-    }
-    EXPECT_EQ(allFields(dib).mid(7, 5), (QList<int>{0, 0, 2835, 3780, 19778}));
+    ASSERT_TRUE(dib.CreateFromFile(file("in.bmp", bytes + QByteArray("trailing"))));
+    cDIB fresh(messages, kTitle);
+    ASSERT_TRUE(fresh.CreateFromFile(path("in.bmp")));
+    EXPECT_EQ(allFields(dib), allFields(fresh));
+    EXPECT_EQ((QList<int>{dib.Width(), dib.Height(), dib.BitCount(), dib.SizeImage(), dib.BitOffset(),
+                          dib.ClrUsed(), dib.XPPM(), dib.YPPM(), dib.FileType()}),
+              expected + QList<int>({2835, 3780, 19778}));
+    EXPECT_EQ(bytesAt(dib.PointerToBitmapInfo(), dib.SizeBitmapInfo()), bytes.mid(14, expected[4] - 14));
+    EXPECT_EQ(bits(), bytes.mid(expected[4], expected[3]));
+    ASSERT_TRUE(dib.WriteToFile(file("out.bmp", QByteArray(4096, 'x'))));
+    EXPECT_EQ(readFile(path("out.bmp")), bytes);
     EXPECT_TRUE(messages.messages.isEmpty());
+}
 
-    // Files whose header does not fit their bytes: false with the unsupported-format message, the
-    // file closed, and the object keeps the bitmap it held. A missing file, a folder and a file that
-    // cannot be opened get their own messages.
-    const QByteArray good = bmp(); // 36 pixel bytes
-    const QByteArray cases[] = {
-        QByteArray::fromHex("ffd8ffe000104a46494600") + QByteArray(100, '\0'), // not BM
-        QByteArray(),
-        good.left(30),                       // shorter than the headers
-        good.left(70),                       // pixel data cut short
-        patched(good, {{10, 20}}),           // bit offset below 54
-        patched(good, {{10, 5000}}),         // bit offset past the end
-        patched(good, {{34, 0x80000000LL}}), // negative image size
-        patched(good, {{34, 0x7fffffffLL}}),
-        patched(good, {{34, 20}}),            // image size below the rows
-        patched(bmp(33, 2, 1, 2), {{34, 8}}), // rows of 33 one-bit pixels take 8 bytes each, not 4
-        patched(good, {{18, 100000}, {22, 100000}}),
-        patched(good, {{18, -4}}),
-        patched(good, {{18, 0x7fffffffLL}, {22, 0x7fffffffLL}, {28, 32}}), // rows beyond 64 bits
-        patched(good, {{28, 7}}, true),                                    // bad bit count
-        patched(good, {{14, 12}}),                                         // core header
-        patched(good, {{14, 124}}),                                        // info header past bit offset
-        patched(good, {{30, 1}, {34, 0}})                                  // zero size of RLE bitmap
-    };
+INSTANTIATE_TEST_SUITE_P(
+    Rows, DibRoundTripTest,
+    ::testing::Values(
+        DibRow{"TwentyFourBits", bmp(5, 3, 24), {5, 3, 24, 48, 54, 0}},
+        DibRow{"EightBitsBehindAPalette", bmp(7, 2, 8, 256), {7, 2, 8, 16, 1078, 256}},
+        DibRow{"ThirtyTwoBits", bmp(3, 3, 32), {3, 3, 32, 36, 54, 0}},
+        // Left so by other writers: the size is computed from the rows (stride 16).
+        DibRow{"TopDownWithImageSizeZero", patched(bmp(5, -3, 24), {{34, 0}}), {5, -3, 24, 48, 54, 0}}),
+    rowName);
+
+using BadDibRow = std::pair<const char *, QByteArray>;
+
+using DibRejectedTest = VideoFileTest<BadDibRow>;
+
+// A file whose header does not fit its bytes: false with the unsupported-format message, the file
+// closed, and the object keeps the bitmap it held.
+TEST_P(DibRejectedTest, WithTheFormatMessageKeepingTheBitmapItHeld)
+{
     ASSERT_TRUE(dib.CreateFromFile(file("good.bmp", bmp(6, 2, 32))));
     const QList<int> before = allFields(dib);
-    const QByteArray beforeBits = bytesAt(dib.PointerToBits(), dib.SizeImage());
-    for (const QByteArray &bytes : cases) {
-        SCOPED_TRACE(&bytes - cases);
-        messages.messages.clear();
-        const QString p = file(u"bad.bmp"_s, bytes);
-        EXPECT_FALSE(dib.CreateFromFile(p));
-        ASSERT_EQ(messages.errors(), QStringList{u"File is not a supported bitmap format:\r\n"_s + p});
-        EXPECT_EQ(messages.messages[0].icon, MessageIcon::Information);
-        EXPECT_EQ(allFields(dib), before);
-        EXPECT_EQ(bytesAt(dib.PointerToBits(), dib.SizeImage()), beforeBits);
-        EXPECT_TRUE(QFile::remove(p)) << "the file was closed";
-    }
+    const QByteArray beforeBits = bits();
+    const QString p = file(u"bad.bmp"_s, GetParam().second);
+    EXPECT_EQ(refusal(p),
+              shownMessage(MessageIcon::Information, u"File is not a supported bitmap format:\r\n"_s + p));
+    EXPECT_EQ(allFields(dib), before);
+    EXPECT_EQ(bits(), beforeBits);
+    EXPECT_TRUE(QFile::remove(p)) << "the file was closed";
+}
 
+const QByteArray kGood = bmp(); // 4 × 3, 36 pixel bytes
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, DibRejectedTest,
+    ::testing::Values(BadDibRow{"NotBm",
+                                QByteArray::fromHex("ffd8ffe000104a46494600") + QByteArray(100, '\0')},
+                      BadDibRow{"Empty", QByteArray()}, BadDibRow{"ShorterThanTheHeaders", kGood.left(30)},
+                      BadDibRow{"PixelsCutShort", kGood.left(70)},
+                      BadDibRow{"BitOffsetInsideTheHeaders", patched(kGood, {{10, 20}})},
+                      BadDibRow{"BitOffsetPastTheEnd", patched(kGood, {{10, 5000}})},
+                      BadDibRow{"NegativeImageSize", patched(kGood, {{34, 0x80000000LL}})},
+                      BadDibRow{"HugeImageSize", patched(kGood, {{34, 0x7fffffffLL}})},
+                      BadDibRow{"ImageSizeBelowTheRows", patched(kGood, {{34, 20}})},
+                      // rows of 33 one-bit pixels take 8 bytes each, not 4
+                      BadDibRow{"OneBitRowsCountedShort", patched(bmp(33, 2, 1, 2), {{34, 8}})},
+                      BadDibRow{"HugeSides", patched(kGood, {{18, 100000}, {22, 100000}})},
+                      BadDibRow{"NegativeWidth", patched(kGood, {{18, -4}})},
+                      BadDibRow{"RowsBeyondSixtyFourBits",
+                                patched(kGood, {{18, 0x7fffffffLL}, {22, 0x7fffffffLL}, {28, 32}})},
+                      BadDibRow{"BadBitCount", patched(kGood, {{28, 7}}, true)},
+                      BadDibRow{"CoreHeader", patched(kGood, {{14, 12}})},
+                      BadDibRow{"InfoHeaderPastTheBitOffset", patched(kGood, {{14, 124}})},
+                      BadDibRow{"RleWithImageSizeZero", patched(kGood, {{30, 1}, {34, 0}})}),
+    rowName);
+
+// A missing file, a folder and a file that cannot be opened get their own messages.
+TEST_F(CDibTest, MissingFolderAndLockedFilesAreNamedWithAStop)
+{
+    EXPECT_EQ(refusal(path("none.bmp")),
+              shownMessage(MessageIcon::Stop, "File does not exist:\r\n" + path("none.bmp")));
+    EXPECT_EQ(refusal(dir.path()), shownMessage(MessageIcon::Stop, "File does not exist:\r\n" + dir.path()));
     const QString locked = file("locked.bmp", bmp());
     QFile::setPermissions(locked, QFileDevice::Permissions());
-    for (const auto &[path, text] : {std::pair{dir.filePath("none.bmp"), "File does not exist:\r\n"},
-                                     std::pair{dir.path(), "File does not exist:\r\n"},
-                                     std::pair{locked, "File is locked - cannot access:\r\n"}}) {
-        if (path == locked && QFileInfo(locked).isReadable())
-            continue; // permissions do not restrict this user
-        messages.messages.clear();
-        EXPECT_FALSE(dib.CreateFromFile(path));
-        ASSERT_EQ(messages.errors(), QStringList{QLatin1String(text) + path});
-        EXPECT_EQ(messages.messages[0].icon, MessageIcon::Stop);
-        EXPECT_EQ(messages.messages[0].title, kTitle);
+    if (!QFileInfo(locked).isReadable()) { // permissions restrict this user
+        EXPECT_EQ(refusal(locked),
+                  shownMessage(MessageIcon::Stop, "File is locked - cannot access:\r\n" + locked));
     }
 }
 
 // Write failures are reported, the BMP writer's too; its files are exact.
 TEST_F(CDibTest, PackedDibsOfSixteenBitsAndMoreAndWriteFailures)
 {
-    EXPECT_FALSE(dib.WriteToFile(dir.filePath("empty.bmp"))) << "nothing loaded";
+    EXPECT_FALSE(dib.WriteToFile(path("empty.bmp"))) << "nothing loaded";
     const QByteArray file24 = bmp(5, 3, 24);
     const QByteArray packed24 = file24.mid(14);
     ASSERT_TRUE(dib.CreateFromPackedDIBPointer(packed24.constData()));
     EXPECT_EQ(std::pair(dib.SizeFileHeader(), dib.BitOffset()), std::pair(48 + 54, 54));
-    ASSERT_TRUE(dib.WriteToFile(dir.filePath("packed.bmp")));
-    EXPECT_EQ(readFile(dir.filePath("packed.bmp")), file24);
-    EXPECT_FALSE(dib.WriteToFile(dir.filePath("no/such/folder/a.bmp")));
-    EXPECT_FALSE(dib.WriteToFile(u"/dev/full"_s));
-    for (const QString &path : {dir.filePath("no/such/folder/a.bmp"), u"/dev/full"_s})
-        EXPECT_FALSE(writeBmp24(QImage(4, 4, QImage::Format_RGB32), path));
-    EXPECT_FALSE(writeBmp24(QImage(), dir.filePath("null.bmp")));
+    ASSERT_TRUE(dib.WriteToFile(path("packed.bmp")));
+    EXPECT_EQ(readFile(path("packed.bmp")), file24);
+    for (const QString &p : {path("no/such/folder/a.bmp"), u"/dev/full"_s}) {
+        EXPECT_FALSE(dib.WriteToFile(p));
+        EXPECT_FALSE(writeBmp24(QImage(4, 4, QImage::Format_RGB32), p));
+    }
+    EXPECT_FALSE(writeBmp24(QImage(), path("null.bmp")));
     // Written over a larger file, a picture leaves a file of its own size with zeroed row padding.
     QImage white(64, 64, QImage::Format_RGB32), black(5, 3, QImage::Format_RGB32);
     white.fill(Qt::white);
     black.fill(Qt::black);
-    const QString overwritten = dir.filePath("over.bmp");
+    const QString overwritten = path("over.bmp");
     ASSERT_TRUE(writeBmp24(white, overwritten) && writeBmp24(black, overwritten));
     EXPECT_EQ(readFile(overwritten).mid(54), QByteArray(16 * 3, '\0'));
 
@@ -180,89 +212,72 @@ QList<QImage> twoColourFrames(int width, int height, int count)
     return frames;
 }
 
-AviStreamInfo streamInfo(int rate, const cDIB *dib = nullptr)
-{
-    return {.fccType = kStreamTypeVideo,
-            .scale = 1,
-            .rate = std::uint32_t(rate),
-            .suggestedBufferSize = dib ? std::uint32_t(dib->SizeImage()) : 0u,
-            .frame = dib ? AviRect{0, 0, dib->Width(), dib->Height()} : AviRect{},
-            .name = {}};
-}
-
-// Runs the calls of the video writer: each frame goes through temp.bmp and a cDIB into the
-// compressed stream. Returns the first non-zero result, the releases included.
-int writeAvi(const QString &aviPath, const QString &tempPath, const CompressOptions &options,
-             const QList<QImage> &frames, int rate)
-{
-    AviFilePtr file;
-    AviStreamPtr source;
-    AviStreamPtr compressed;
-    ScriptedMessages messages;
-    cDIB dib{messages};
-    int result = aviFileOpen(file, aviPath, options.container);
-    if (result == 0 && !(writeBmp24(frames.first(), tempPath) && dib.CreateFromFile(tempPath)))
-        result = -1;
-    if (result == 0)
-        result = aviFileCreateStream(file.get(), source, streamInfo(rate, &dib));
-    if (result == 0)
-        result = aviMakeCompressedStream(compressed, source.get(), options);
-    if (result == 0)
-        result = aviStreamSetFormat(compressed.get(), 0, dib.PointerToBitmapInfo(), dib.SizeBitmapInfo());
-    for (int i = 0; i < frames.size() && result == 0; ++i) {
-        writeBmp24(frames[i], tempPath);
-        dib.CreateFromFile(tempPath);
-        result = aviStreamWrite(compressed.get(), i, 1, dib.PointerToBits(), dib.SizeImage(), kAviKeyFrame);
-    }
-    for (const int r : {aviStreamRelease(source), aviStreamRelease(compressed), aviFileRelease(file)})
-        result = result ? result : r;
-    return result;
-}
-
 using AviTest = CDibTest;
 
-// Every compressor at an odd width and at an odd height: 4:2:0 compressors pad each odd side to an
-// even one.
-TEST_F(AviTest, RoundTripsFramesRateSizeAndColours)
+struct CodecRow
 {
-    // id, codec name and tag as ffprobe reports them, 4:2:0, colour tolerance
-    const std::tuple<const char *, const char *, const char *, bool, int> codecs[] = {
-        {"uncompressed", "rawvideo", "[0][0][0][0]", false, 0},
-        {"mjpeg", "mjpeg", "MJPG", true, 12},
-        {"mpeg4", "mpeg4", "XVID", true, 12},
-        {"h264", "h264", "H264", true, 12},
-        {"ffv1", "ffv1", "FFV1", false, 0},
-        {"huffyuv", "huffyuv", "HFYU", false, 0}};
-    for (const auto &[id, codecName, tag, halfChroma, tolerance] : codecs) {
-        if (!findCompressor(QLatin1String(id)))
-            continue; // not in this libavcodec
+    const char *id;
+    const char *codecName; // and tag, as ffprobe reports them
+    const char *tag;
+    bool halfChroma; // 4:2:0, so an odd side is padded to an even one
+    int tolerance;   // of the colours
+    QSize size;
+};
+
+std::vector<CodecRow> codecRows()
+{
+    const CodecRow codecs[] = {{"uncompressed", "rawvideo", "[0][0][0][0]", false, 0, {}},
+                               {"mjpeg", "mjpeg", "MJPG", true, 12, {}},
+                               {"mpeg4", "mpeg4", "XVID", true, 12, {}},
+                               {"h264", "h264", "H264", true, 12, {}},
+                               {"ffv1", "ffv1", "FFV1", false, 0, {}},
+                               {"huffyuv", "huffyuv", "HFYU", false, 0, {}}};
+    std::vector<CodecRow> rows;
+    for (CodecRow row : codecs) {
         for (const QSize size : {QSize(63, 48), QSize(64, 47)}) {
-            SCOPED_TRACE(id + std::to_string(size.width()));
-            const QString avi = path(u"%1-%2.avi"_s.arg(id).arg(size.width()));
-            ASSERT_EQ(writeAvi(avi, path("temp.bmp"), {QLatin1String(id), 90},
-                               twoColourFrames(size.width(), size.height(), 4), 12),
-                      0);
-            const Probe p = probe(avi);
-            EXPECT_TRUE(p.ok) << p.errors.toStdString();
-            const int width = size.width() + (halfChroma ? size.width() % 2 : 0);
-            const int height = size.height() + (halfChroma ? size.height() % 2 : 0);
-            // No B-frames: AVI keeps no presentation times.
-            EXPECT_EQ(
-                std::tuple(p.codecName, p.codecTag, p.frameRate, p.hasBFrames, p.width, p.height, p.frames),
-                std::tuple(QLatin1String(codecName), QLatin1String(tag), u"12/1"_s, 0, width, height, 4));
-            const QByteArray rgb = decodeRgb24(avi);
-            ASSERT_EQ(rgb.size(), qint64(width) * height * 3 * 4);
-            const auto at = [&](int i, int y, QColor c) {
-                return colourDistance(rgb, width, height, i, width / 2, y, c);
-            };
-            for (int i = 0; i < 4; ++i)
-                EXPECT_LE(
-                    std::max(at(i, height / 4, kColours[i].first), at(i, height * 3 / 4, kColours[i].second)),
-                    tolerance)
-                    << i;
+            row.size = size;
+            rows.push_back(row);
         }
     }
+    return rows;
 }
+
+using AviRoundTripTest = VideoFileTest<CodecRow>;
+
+// Every compressor at an odd width and at an odd height.
+TEST_P(AviRoundTripTest, KeepsFramesRateSizeAndColours)
+{
+    const CodecRow c = GetParam();
+    if (!findCompressor(QLatin1String(c.id)))
+        GTEST_SKIP() << "no " << c.id << " in this libavcodec";
+    const QString avi = path(u"v.avi"_s);
+    ASSERT_EQ(writeAvi(avi, path("temp.bmp"), {QLatin1String(c.id), 90},
+                       twoColourFrames(c.size.width(), c.size.height(), 4), 12),
+              0);
+    const Probe p = probe(avi);
+    EXPECT_TRUE(p.ok) << p.errors.toStdString();
+    const QSize size = c.halfChroma ? QSize(64, 48) : c.size;
+    // No B-frames: AVI keeps no presentation times.
+    EXPECT_EQ(
+        std::tuple(p.codecName, p.codecTag, p.frameRate, p.hasBFrames, QSize(p.width, p.height), p.frames),
+        std::tuple(QLatin1String(c.codecName), QLatin1String(c.tag), u"12/1"_s, 0, size, 4));
+    const QByteArray rgb = decodeRgb24(avi);
+    ASSERT_EQ(rgb.size(), qint64(size.width()) * size.height() * 3 * 4);
+    QList<int> offColours;
+    for (int i = 0; i < 4; ++i) {
+        const int x = size.width() / 2;
+        if (std::max(
+                colourDistance(rgb, size.width(), size.height(), i, x, size.height() / 4, kColours[i].first),
+                colourDistance(rgb, size.width(), size.height(), i, x, size.height() * 3 / 4,
+                               kColours[i].second)) > c.tolerance)
+            offColours << i;
+    }
+    EXPECT_EQ(offColours, QList<int>()) << "frames whose colours are off";
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, AviRoundTripTest, ::testing::ValuesIn(codecRows()), [](const auto &row) {
+    return row.param.id + std::string(row.param.size.width() % 2 ? "OddWidth" : "OddHeight");
+});
 
 // The sample aspect ratio the codec's own bitstream gives (H.264, MPEG-4 Part 2, Motion JPEG): the
 // video stream copied out of its container (MPEG-4's out-of-band headers put back) and probed alone.
@@ -276,54 +291,63 @@ QString codecSampleAspect(const QString &path, const QString &codecName)
                                                          : u"(copy failed)"_s;
 }
 
-// The container, the pixel shape of the disc sizes (in the file's header and in the codec's own
-// field) and the MP4 index before the frames.
-TEST_F(AviTest, ContainerAndPixelShapeCallsThatCannotWorkAreRejected)
+// name, container, compressor, size, the pixel shape
+using ShapeRow = std::tuple<const char *, Container, const char *, QSize, const char *>;
+
+using PixelShapeTest = VideoFileTest<ShapeRow>;
+
+// The pixel shape of the disc sizes, in the video's header and in the codec's own field; MP4 pads odd
+// sides and puts its index before the frames.
+TEST_P(PixelShapeTest, IsInTheHeaderAndTheCodecsField)
 {
-    // container, compressor, size, pixel shape ("" for square pixels)
-    const std::tuple<Container, const char *, QSize, const char *> rows[] = {
-        {Container::Avi, "uncompressed", {720, 576}, "16:15"},
-        {Container::Avi, "mpeg4", {352, 240}, "10:11"},
-        {Container::Avi, "h264", {480, 480}, "4:3"},
-        {Container::Avi, "mjpeg", {352, 288}, "12:11"},
-        {Container::Avi, "h264", {64, 48}, ""},
-        {Container::Mp4, "h264", {720, 480}, "8:9"},
-        {Container::Mp4, "mpeg4", {480, 576}, "8:5"},
-        {Container::Mp4, "h264", {63, 47}, ""}};
-    for (const auto &[container, codec, size, aspect] : rows) {
-        const QString name = u"%1-%2.%3"_s.arg(codec).arg(size.width()).arg(containerName(container));
-        SCOPED_TRACE(name.toStdString());
-        if (!findCompressor(QLatin1String(codec)))
-            continue;
-        const CompressOptions options{.codec = QLatin1String(codec), .container = container};
-        ASSERT_EQ(writeAvi(path(name), path("temp.bmp"), options,
-                           twoColourFrames(size.width(), size.height(), 3), 10),
-                  0);
-        const Probe p = probe(path(name));
-        EXPECT_EQ(p.frames, 3);
-        const bool square = !*aspect;
-        EXPECT_EQ(QStringList({"", "0:1"}).contains(p.sampleAspect) ? u"1:1"_s : p.sampleAspect,
-                  square ? u"1:1"_s : QLatin1String(aspect));
-        if (!square && options.codec != u"uncompressed"_s) {
-            EXPECT_EQ(codecSampleAspect(path(name), p.codecName), QLatin1String(aspect));
-        }
-        const QByteArray bytes = readFile(path(name));
-        if (container == Container::Avi) {
-            EXPECT_EQ(bytes.contains("vprp"), !square);
-        } else {
-            EXPECT_EQ(p.pixelFormat, u"yuv420p"_s);
-            EXPECT_EQ(QSize(p.width, p.height), QSize((size.width() + 1) & ~1, (size.height() + 1) & ~1));
-            EXPECT_GT(bytes.indexOf("moov"), 0);
-            EXPECT_LT(bytes.indexOf("moov"), bytes.indexOf("mdat")) << "the index before the frames";
-        }
+    const auto &[name, container, codec, size, aspect] = GetParam();
+    if (!findCompressor(QLatin1String(codec)))
+        GTEST_SKIP() << "no " << codec << " in this libavcodec";
+    const QString video = path(u"v."_s + containerName(container));
+    const CompressOptions options{.codec = QLatin1String(codec), .container = container};
+    ASSERT_EQ(writeAvi(video, path("temp.bmp"), options, twoColourFrames(size.width(), size.height(), 3), 10),
+              0);
+    const Probe p = probe(video);
+    EXPECT_EQ(p.frames, 3);
+    const bool square = aspect == "1:1"_L1;
+    EXPECT_EQ(QStringList({"", "0:1"}).contains(p.sampleAspect) ? u"1:1"_s : p.sampleAspect,
+              QLatin1String(aspect));
+    if (!square && options.codec != u"uncompressed"_s) {
+        EXPECT_EQ(codecSampleAspect(video, p.codecName), QLatin1String(aspect));
     }
+    const QByteArray bytes = readFile(video);
+    if (container == Container::Avi) {
+        EXPECT_EQ(bytes.contains("vprp"), !square);
+    } else {
+        EXPECT_EQ(std::tuple(p.pixelFormat, QSize(p.width, p.height)),
+                  std::tuple(u"yuv420p"_s, size == QSize(63, 47) ? QSize(64, 48) : size));
+        EXPECT_GT(bytes.indexOf("moov"), 0);
+        EXPECT_LT(bytes.indexOf("moov"), bytes.indexOf("mdat")) << "the index before the frames";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, PixelShapeTest,
+    ::testing::Values(ShapeRow{"UncompressedDvdPalAvi", Container::Avi, "uncompressed", {720, 576}, "16:15"},
+                      ShapeRow{"Mpeg4VcdNtscAvi", Container::Avi, "mpeg4", {352, 240}, "10:11"},
+                      ShapeRow{"H264SvcdNtscAvi", Container::Avi, "h264", {480, 480}, "4:3"},
+                      ShapeRow{"MjpegVcdPalAvi", Container::Avi, "mjpeg", {352, 288}, "12:11"},
+                      ShapeRow{"H264OtherSizeAviIsSquare", Container::Avi, "h264", {64, 48}, "1:1"},
+                      ShapeRow{"H264DvdNtscMp4", Container::Mp4, "h264", {720, 480}, "8:9"},
+                      ShapeRow{"Mpeg4SvcdPalMp4", Container::Mp4, "mpeg4", {480, 576}, "8:5"},
+                      ShapeRow{"H264OddSidesMp4IsSquare", Container::Mp4, "h264", {63, 47}, "1:1"}),
+    rowName);
+
+// Calls out of order or with arguments that cannot work fail with their own result; a file released
+// before its stream reports the first failure, and the frames written so far play.
+TEST_F(AviTest, CallsThatCannotWorkAreRejected)
+{
     EXPECT_EQ(writeAvi(path("mjpeg.mp4"), path("temp.bmp"),
                        {.codec = u"mjpeg"_s, .container = Container::Mp4}, twoColourFrames(64, 48, 1), 10),
               int(AviError::CompressorUnavailable));
-
     const QByteArray format24 = bmp(8, 4, 24).mid(14, 40), format8 = bmp(8, 4, 8, 256).mid(14, 1064);
     const QByteArray frame(96, '\x40');
-    AviStreamInfo info = streamInfo(10);
+    AviStreamInfo info{.fccType = kStreamTypeVideo, .scale = 1, .rate = 10, .frame = {}, .name = {}};
     AviFilePtr file;
     AviStreamPtr stream, compressed;
     EXPECT_EQ(aviFileOpen(file, path("no/such/folder/a.avi")), int(AviError::FileOpenFailed));
@@ -355,17 +379,18 @@ TEST_F(AviTest, ContainerAndPixelShapeCallsThatCannotWorkAreRejected)
     EXPECT_EQ(write(0, 96), 0);
     EXPECT_EQ(write(0, 96), int(AviError::BadPosition));
     EXPECT_EQ(write(1, 96), 0);
-    // The file released before its stream: the first failure of the file is reported, and the
-    // frames written so far play.
     EXPECT_NE(aviFileRelease(file), 0);
     EXPECT_FALSE(file);
     EXPECT_EQ(write(2, 96), int(AviError::Released));
     aviStreamRelease(stream);
     EXPECT_EQ(probe(path("bad.avi")).frames, 2);
     EXPECT_NE(writeAvi(u"/dev/full"_s, path("temp.bmp"), {}, twoColourFrames(64, 48, 12), 10), 0);
+}
 
-    // A file cut inside its third frame keeps the two whole ones and counts them in its headers;
-    // chunks of odd size are padded.
+// A file cut inside its third frame keeps the two whole ones and counts them in its headers; chunks
+// of odd size are padded.
+TEST_F(AviTest, CutFileKeepsItsWholeFrames)
+{
     const QByteArray cut =
         patched("RIFF....AVI LIST....hdrlavih...." + QByteArray(20, '\0') + "LIST....strlstrh...." +
                     QByteArray(36, '\0') + "LIST....movi" + QByteArray("00dc\3\0\0\0abc\0", 12).repeated(2) +
@@ -377,60 +402,26 @@ TEST_F(AviTest, ContainerAndPixelShapeCallsThatCannotWorkAreRejected)
 
 // ---- Colours ------------------------------------------------------------------------------------
 
-// The colour description ffprobe reads from a video: matrix, primaries, transfer and range.
-QString colourTags(const QString &path)
-{
-    QProcess p;
-    p.start(u"ffprobe"_s,
-            {"-v", "error", "-select_streams", "v:0", "-show_entries",
-             "stream=color_space,color_primaries,color_transfer,color_range", "-of", "json", path});
-    if (!p.waitForFinished(30000))
-        return {};
-    const QJsonObject s = QJsonDocument::fromJson(p.readAllStandardOutput())
-                              .object()
-                              .value("streams")
-                              .toArray()
-                              .first()
-                              .toObject();
-    QStringList tags;
-    for (const char *key : {"color_space", "color_primaries", "color_transfer", "color_range"})
-        tags << s.value(QLatin1String(key)).toString(u"-"_s);
-    return tags.join(u' ');
-}
+// name, container, compressor, size, Probe::colourTags ("-" where the file says nothing)
+using ColourCase = std::tuple<const char *, Container, const char *, QSize, const char *>;
 
-struct ColourCase
-{
-    const char *name;
-    Container container;
-    const char *codec;
-    QSize size;
-    const char *tags; // as colourTags() gives them, "-" where the file says nothing
-};
-
-void PrintTo(const ColourCase &c, std::ostream *os)
-{
-    *os << c.name;
-}
-
-class ColourTest : public CDibTest, public ::testing::WithParamInterface<ColourCase>
-{
-};
+using ColourTest = VideoFileTest<ColourCase>;
 
 // A video decoded as its colour description says (ffmpeg honours it) shows the frames' colour, and
 // the description is the standard of the video's size.
 TEST_P(ColourTest, DecodedByItsTagsAVideoShowsTheFramesColour)
 {
-    const ColourCase c = GetParam();
-    if (!findCompressor(QLatin1String(c.codec)))
-        GTEST_SKIP() << "no " << c.codec << " in this libavcodec";
+    const auto &[name, container, codec, size, tags] = GetParam();
+    if (!findCompressor(QLatin1String(codec)))
+        GTEST_SKIP() << "no " << codec << " in this libavcodec";
     const QColor red(219, 60, 30);
-    QImage frame(c.size, QImage::Format_RGB32);
+    QImage frame(size, QImage::Format_RGB32);
     frame.fill(red);
-    const QString video = path(u"colour."_s + containerName(c.container));
-    const CompressOptions options{.codec = QLatin1String(c.codec), .quality = 100, .container = c.container};
+    const QString video = path(u"colour."_s + containerName(container));
+    const CompressOptions options{.codec = QLatin1String(codec), .quality = 100, .container = container};
     ASSERT_EQ(writeAvi(video, path("temp.bmp"), options, {frame, frame}, 10), 0);
-    EXPECT_EQ(colourTags(video), QString::fromLatin1(c.tags));
     const Probe p = probe(video);
+    EXPECT_EQ(p.colourTags, QString::fromLatin1(tags));
     EXPECT_TRUE(p.ok) << p.errors.toStdString();
     EXPECT_LE(colourDistance(decodeRgb24(video), p.width, p.height, 1, p.width / 2, p.height / 2, red), 3);
 }
@@ -454,7 +445,7 @@ INSTANTIATE_TEST_SUITE_P(
         ColourCase{"MjpegAviHd", Container::Avi, "mjpeg", {1280, 720}, "bt470bg - - pc"},
         ColourCase{"MjpegAviDvdPal", Container::Avi, "mjpeg", {720, 576}, "bt470bg - - pc"},
         ColourCase{"UncompressedHdUntouched", Container::Avi, "uncompressed", {1280, 720}, "- - - -"}),
-    [](const auto &row) { return std::string(row.param.name); });
+    rowName);
 
 using Plane = std::vector<std::uint8_t>;
 using Planes = std::array<Plane, 3>;
@@ -530,48 +521,82 @@ Plane picture(const std::string &kind, int width, int height)
     return bgr;
 }
 
-TEST(YuvConvert, MatchesSwscaleWithinOneBottomUpRowsOddSizesAndPlainLoops)
+// The largest difference to swscale of each plane (chroma left out for an odd width: ours pairs the
+// last column with itself, swscale does not).
+QList<int> swscaleDifference(const char *kind, int width, int height)
 {
-    std::vector<std::tuple<const char *, int, int>> rows = {{"noise", 720, 576}, {"gradient", 720, 576},
-                                                            {"cube", 64, 48},    {"noise", 2, 8},
-                                                            {"noise", 34, 10},   {"cube", 352, 288}};
-    // Every width up to 41 runs the vector loop and the plain tail in all proportions.
-    for (int width = 1; width <= 41; ++width)
-        rows.emplace_back("noise", width, 8);
-    for (const auto &[kind, width, height] : rows) {
-        SCOPED_TRACE(std::string(kind) + " " + std::to_string(width) + "x" + std::to_string(height));
-        const Plane bgr = picture(kind, width, height);
-        const Planes expected = swscaleReference(bgr, width, height);
-        const Planes ours = convert(bgr.data(), width * 3, width, height);
-        EXPECT_LE(maxDiff(ours[0], expected[0]), 1);
-        // Chroma of an odd last column: ours pairs the pixel with itself, swscale does not.
-        if (width % 2 == 0) {
-            EXPECT_LE(maxDiff(ours[1], expected[1]), 1);
-            EXPECT_LE(maxDiff(ours[2], expected[2]), 1);
-        }
+    const Plane bgr = picture(kind, width, height);
+    const Planes expected = swscaleReference(bgr, width, height);
+    const Planes ours = convert(bgr.data(), width * 3, width, height);
+    QList<int> diffs;
+    for (int i = 0; i < (width % 2 ? 1 : 3); ++i)
+        diffs << maxDiff(ours[i], expected[i]);
+    return diffs;
+}
+
+using PictureRow = std::tuple<const char *, const char *, int, int>; // name, kind, width, height
+
+using YuvConvertTest = ::testing::TestWithParam<PictureRow>;
+
+TEST_P(YuvConvertTest, MatchesSwscaleWithinOne)
+{
+    const auto &[name, kind, width, height] = GetParam();
+    for (const int diff : swscaleDifference(kind, width, height))
+        EXPECT_LE(diff, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, YuvConvertTest,
+                         ::testing::Values(PictureRow{"NoiseDvd", "noise", 720, 576},
+                                           PictureRow{"GradientDvd", "gradient", 720, 576},
+                                           PictureRow{"CubeSmall", "cube", 64, 48},
+                                           PictureRow{"NoiseTwoWide", "noise", 2, 8},
+                                           PictureRow{"NoiseTenRows", "noise", 34, 10},
+                                           PictureRow{"CubeVcd", "cube", 352, 288}),
+                         rowName);
+
+// Every width up to 41 runs the vector loop and the plain tail in all proportions.
+TEST(YuvConvert, EveryNarrowWidthMatchesSwscale)
+{
+    QList<int> offWidths;
+    for (int width = 1; width <= 41; ++width) {
+        const QList<int> diffs = swscaleDifference("noise", width, 8);
+        if (*std::max_element(diffs.begin(), diffs.end()) > 1)
+            offWidths << width;
     }
-    // Read from its last row with a negative stride, a bottom-up picture gives the same planes as
-    // its top-down twin.
+    EXPECT_EQ(offWidths, QList<int>());
+}
+
+// Read from its last row with a negative stride, a bottom-up picture gives the same planes as its
+// top-down twin.
+TEST(YuvConvert, BottomUpRowsGiveTheSamePlanes)
+{
     const int w = 10, h = 6;
     const Plane topDown = picture("noise", w, h);
     Plane bottomUp(topDown.size());
     for (int y = 0; y < h; ++y)
         std::copy_n(topDown.begin() + y * w * 3, w * 3, bottomUp.begin() + (h - 1 - y) * w * 3);
     EXPECT_EQ(convert(topDown.data(), w * 3, w, h), convert(bottomUp.data() + (h - 1) * w * 3, -w * 3, w, h));
+}
 
-    // Odd sides: the last column and row average with themselves, so a solid colour stays exact;
-    // white, black and pure blue (whose U lies half a step above 255) land on their limits.
-    const std::array<std::uint8_t, 6> colours[] = {
-        {255, 255, 255, 255, 128, 128}, {0, 0, 0, 0, 128, 128}, {255, 0, 0, 29, 255, 107}};
-    for (const auto &c : colours) {
+// Odd sides: the last column and row average with themselves, so a solid colour stays exact; white,
+// black and pure blue (whose U lies half a step above 255) land on their limits.
+TEST(YuvConvert, SolidColoursOfOddSidesAreExact)
+{
+    const auto solid = [](std::uint8_t b, std::uint8_t g, std::uint8_t r) {
         Plane bgr;
         for (int i = 0; i < 5 * 3; ++i)
-            bgr.insert(bgr.end(), {c[0], c[1], c[2]});
-        const Planes out = convert(bgr.data(), 5 * 3, 5, 3);
-        for (int i = 0; i < 3; ++i)
-            EXPECT_EQ(out[i], Plane(out[i].size(), c[3 + i])) << int(c[0]) << " plane " << i;
-    }
+            bgr.insert(bgr.end(), {b, g, r});
+        return convert(bgr.data(), 5 * 3, 5, 3);
+    };
+    const auto planes = [](std::uint8_t y, std::uint8_t u, std::uint8_t v) {
+        return Planes{Plane(15, y), Plane(6, u), Plane(6, v)};
+    };
+    EXPECT_EQ((std::vector{solid(255, 255, 255), solid(0, 0, 0), solid(255, 0, 0)}),
+              (std::vector{planes(255, 128, 128), planes(0, 128, 128), planes(29, 255, 107)}));
+}
 
+TEST(YuvConvert, VectorAndPlainLoopsAgree)
+{
     if (!useAvx2Kernels())
         GTEST_SKIP() << "no AVX2 here: only the plain loops run";
     for (const auto &[width, height] : {std::pair{720, 576}, std::pair{37, 11}}) {
