@@ -11,9 +11,9 @@
 #include "overlay/overlaylayout.h"
 #include "overlay/overlayoptions.h"
 #include "overlay/videooverlay.h"
+#include "testsupport.h"
 
-using namespace tavelon;
-using namespace Qt::StringLiterals;
+using namespace tavelon::test;
 
 namespace {
 
@@ -59,34 +59,42 @@ TEST(OverlayLayout, CornersAnchorsAndBorders)
     EXPECT_EQ(filledRect({5, 7}, {2, 3}), QRect(2, 3, 4, 5));
     EXPECT_EQ(filledRect({4, 4}, {4, 4}), QRect(4, 4, 1, 1));
     EXPECT_EQ(boxRect({16, 11}, {60, 15}), QRect(QPoint(11, 10), QPoint(71, 25)));
-
-    // The border is a closed coloured frame over a shifted black copy.
-    const QPoint a(40, 30);
-    const std::pair<QList<ColoredRect>, int> cases[] = {
-        {previewBorder(a, kBlock), 1}, {videoBorder(a, kBlock, 7), 1}, {videoBorder(a, kBlock, 14), 2}};
-    for (const auto &[bars, shift] : cases) {
-        SCOPED_TRACE(shift);
-        ASSERT_EQ(bars.size(), 8);
-        for (int i = 0; i < 4; ++i) {
-            EXPECT_EQ(bars[i].color, BarColor::Black);
-            EXPECT_EQ(bars[i + 4].color, BarColor::Text);
-            EXPECT_EQ(bars[i].rect, bars[i + 4].rect.translated(shift, shift)) << "bar " << i;
-        }
-        // Top, bottom, left, right: no gaps where they meet.
-        const QRect top = bars[4].rect, bottom = bars[5].rect, left = bars[6].rect, right = bars[7].rect;
-        EXPECT_EQ(QList<int>({left.top(), left.bottom(), right.top(), right.bottom()}),
-                  QList<int>({top.top(), bottom.bottom(), top.top(), bottom.bottom()}));
-        EXPECT_LE(std::max(top.left(), bottom.left()), left.right() + 1);
-        EXPECT_GE(std::min(top.right(), bottom.right()) + 1, right.left());
-    }
 }
 
+// name, the bars of a border around (40, 30), the black copy's shift
+using BorderRow = std::tuple<const char *, QList<ColoredRect>, int>;
+using BorderTest = ::testing::TestWithParam<BorderRow>;
+
+// The border is a closed coloured frame over a shifted black copy.
+TEST_P(BorderTest, IsAClosedFrameOverAShiftedBlackCopy)
+{
+    const auto &[name, bars, shift] = GetParam();
+    ASSERT_EQ(bars.size(), 8);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(std::pair(bars[i].color, bars[i + 4].color), std::pair(BarColor::Black, BarColor::Text));
+        EXPECT_EQ(bars[i].rect, bars[i + 4].rect.translated(shift, shift)) << "bar " << i;
+    }
+    // Top, bottom, left, right: no gaps where they meet.
+    const QRect top = bars[4].rect, bottom = bars[5].rect, left = bars[6].rect, right = bars[7].rect;
+    EXPECT_EQ(QList<int>({left.top(), left.bottom(), right.top(), right.bottom()}),
+              QList<int>({top.top(), bottom.bottom(), top.top(), bottom.bottom()}));
+    EXPECT_LE(std::max(top.left(), bottom.left()), left.right() + 1);
+    EXPECT_GE(std::min(top.right(), bottom.right()) + 1, right.left());
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, BorderTest,
+                         ::testing::Values(BorderRow{"Preview", previewBorder({40, 30}, kBlock), 1},
+                                           BorderRow{"VideoMargin7", videoBorder({40, 30}, kBlock, 7), 1},
+                                           BorderRow{"VideoMargin14", videoBorder({40, 30}, kBlock, 14), 2}),
+                         rowName);
+
 // A form with the built-in texts and option lists, a flat frame in sourceFrame, the overlay and its
-// option events, and the preview showing the clean frame.
-class OverlayTest : public ::testing::Test
+// option events, and the preview showing the clean frame; Row is the row type of a
+// value-parameterised test.
+template <typename Row = int> class OverlayFixture : public ::testing::TestWithParam<Row>
 {
 protected:
-    OverlayTest()
+    OverlayFixture()
     {
         for (const QString &t : builtInUiTexts())
             form.uiTextList.addItem(t);
@@ -124,10 +132,38 @@ protected:
     std::unique_ptr<OverlayOptions> options;
     int redraws = 0;
 };
+using OverlayTest = OverlayFixture<>;
 
-// An unknown size text keeps the size; the video text follows the format whichever came before
-// (a free format without a height as if 288 rows high), the preview text keeps its size.
-TEST_F(OverlayTest, LabelSizesFollowTheSizeBoxAndTheFormat)
+// name, format, height box, then the video text's points and margin
+using LabelSizeRow = std::tuple<const char *, const char *, const char *, int, int>;
+using LabelSizeTest = OverlayFixture<LabelSizeRow>;
+
+// The video text follows the format whichever came before (a free format without a height as if
+// 288 rows high), the preview text keeps its size.
+TEST_P(LabelSizeTest, VideoTextFollowsTheFormatPreviewTextKeepsItsSize)
+{
+    const auto &[name, format, height, points, margin] = GetParam();
+    form.overlaySize.setText(u"Gross"_s);
+    overlay->SetLabelSize();
+    const QSize block = previewBlock();
+    form.formatBox.setText(QLatin1String(format));
+    form.heightBox.setText(QLatin1String(height));
+    overlay->SetLabelSize();
+    EXPECT_EQ(std::tuple(form.previewTextLabel.font().pointSize(), previewBlock(),
+                         form.videoTextLabel.font().pointSize(), form.state.OverlayMargin),
+              std::tuple(12, block, points, margin));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, LabelSizeTest,
+                         ::testing::Values(LabelSizeRow{"FullHd", "Full-HD 16:9", "1080", 45, 26},
+                                           LabelSizeRow{"VcdPal", "VCD PAL", "288", 12, 7},
+                                           LabelSizeRow{"SvcdNtsc", "SVCD NTSC", "480", 24, 14},
+                                           LabelSizeRow{"FreeFormatWithoutHeight", "Eigenes", "0", 12, 7}),
+                         rowName);
+
+// An unknown size text keeps the size; a height box without a positive number keeps the text's size
+// in the picture the video keeps; a smaller size is measured again.
+TEST_F(OverlayTest, LabelSizesKeepWhatCannotBeRead)
 {
     form.overlaySize.setText(u"Unbekannt"_s);
     overlay->SetLabelSize();
@@ -135,18 +171,6 @@ TEST_F(OverlayTest, LabelSizesFollowTheSizeBoxAndTheFormat)
     form.overlaySize.setText(u"Gross"_s);
     overlay->SetLabelSize();
     const QSize block = previewBlock();
-    for (const auto &[format, height, points, margin] :
-         {std::tuple{"Full-HD 16:9", "1080", 45, 26}, std::tuple{"VCD PAL", "288", 12, 7},
-          std::tuple{"SVCD NTSC", "480", 24, 14}, std::tuple{"Eigenes", "0", 12, 7}}) {
-        SCOPED_TRACE(format);
-        form.formatBox.setText(QLatin1String(format));
-        form.heightBox.setText(QLatin1String(height));
-        overlay->SetLabelSize();
-        EXPECT_EQ(std::tuple(form.previewTextLabel.font().pointSize(), previewBlock(),
-                             form.videoTextLabel.font().pointSize(), form.state.OverlayMargin),
-                  std::tuple(12, block, points, margin));
-    }
-    // A height box without a positive number: the text keeps its size in the picture the video keeps.
     form.videoFrame.image() = QImage(1920, 1080, QImage::Format_RGB32);
     form.formatBox.setText(u"Full-HD 16:9"_s);
     form.heightBox.setText(u"-5"_s);
@@ -231,27 +255,38 @@ TEST_F(OverlayTest, StyleSnapshotDrawsTheSameFrameOnAnotherThread)
     EXPECT_EQ(byThread, byForm);
 }
 
-TEST_F(OverlayTest, ShadowOffsetAndTextSizeFollowTheVideoFrame)
+// name, format, the video frame's size, the shadow's offset
+using ShadowRow = std::tuple<const char *, const char *, QSize, int>;
+using ShadowTest = OverlayFixture<ShadowRow>;
+
+TEST_P(ShadowTest, OffsetFollowsTheVideoFrame)
+{
+    const auto &[name, format, size, shadow] = GetParam();
+    form.overlayText.setText(u"I"_s);
+    setVideoFrame(format, size.width(), size.height());
+    overlay->PrintCopyrightAVI();
+    const QRect text = boundsWhere(form.videoFrame.image(), isWhiteInk);
+    ASSERT_FALSE(text.isNull());
+    EXPECT_EQ(boundsWhere(form.videoFrame.image(), isShadowInk).bottomRight() - text.bottomRight(),
+              QPoint(shadow, shadow));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, ShadowTest,
+                         ::testing::Values(ShadowRow{"VcdPal", "VCD PAL", {352, 288}, 1},
+                                           ShadowRow{"DvdPal", "DVD PAL", {720, 576}, 2},
+                                           ShadowRow{"FullHd", "Full-HD 16:9", {1920, 1080}, 3}),
+                         rowName);
+
+// The preview's shadow is one pixel off. The height box stays editable while a video is written:
+// the text in an HD frame follows the frame being drawn, not the box. Frames that cannot be painted
+// on are left alone.
+TEST_F(OverlayTest, PreviewShadowAndTextSizeFollowTheFrameNotTheBox)
 {
     form.overlayText.setText(u"I"_s);
-    for (const auto &[format, width, height, shadow] :
-         {std::tuple{"VCD PAL", 352, 288, 1}, std::tuple{"DVD PAL", 720, 576, 2},
-          std::tuple{"Full-HD 16:9", 1920, 1080, 3}}) {
-        SCOPED_TRACE(format);
-        setVideoFrame(format, width, height);
-        overlay->PrintCopyrightAVI();
-        const QRect text = boundsWhere(form.videoFrame.image(), isWhiteInk);
-        ASSERT_FALSE(text.isNull());
-        EXPECT_EQ(boundsWhere(form.videoFrame.image(), isShadowInk).bottomRight() - text.bottomRight(),
-                  QPoint(shadow, shadow));
-    }
     form.showOverlay.setValue(1);
     EXPECT_EQ(boundsWhere(form.previewPicture.image(), isShadowInk).bottomRight() -
                   boundsWhere(form.previewPicture.image(), isWhiteInk).bottomRight(),
               QPoint(1, 1));
-
-    // The height box stays editable while a video is written: the text in an HD frame follows the
-    // frame being drawn, not the box. Frames that cannot be painted on are left alone.
     setVideoFrame("HD 16:9", 1280, 720);
     overlay->PrintCopyrightAVI();
     const QImage expected = form.videoFrame.image();
@@ -298,29 +333,39 @@ TEST_F(OverlayTest, SwitchingOnAndOff)
     EXPECT_EQ(previewPixel(347, 283), QColor(Qt::black));
 }
 
-TEST_F(OverlayTest, EachOptionEventRedrawsWhileOverlayIsOn)
+// name, the event, the redraws it causes
+using RedrawRow = std::tuple<const char *, void (*)(MainForm &), int>;
+using RedrawTest = OverlayFixture<RedrawRow>;
+
+TEST_P(RedrawTest, EachOptionEventRedrawsWhileOverlayIsOn)
 {
-    const std::pair<std::function<void(MainForm &)>, int> rows[] = {
-        {[](MainForm &f) { f.overlayText.setText(u"Neu"_s); }, 1},
-        {[](MainForm &f) { f.overlayText.setText(f.overlayText.text()); }, 0},
-        {[](MainForm &f) { f.overlayCorner.setListIndex(0); }, 1},
-        {[](MainForm &f) { f.overlaySize.setListIndex(3); }, 1},
-        {[](MainForm &f) { f.textColorSwatch(1)->click(); }, 1},
-        {[](MainForm &f) { f.boxColorSwatch(2)->click(); }, 0}, // box colour while the box is clear
-        {[](MainForm &f) { f.overlayBox.click(); }, 1},
-        {[](MainForm &f) { f.overlayBox.setValue(1), f.boxColorSwatch(3)->click(); }, 2},
-        // The border clears the box.
-        {[](MainForm &f) { f.overlayBox.setValue(1), f.overlayBorder.click(); }, 3},
-    };
+    const auto &[name, event, expected] = GetParam();
     form.showOverlay.setValue(1);
-    for (int i = 0; i < int(std::size(rows)); ++i) {
-        form.overlayBox.setValue(0);
-        form.overlayBorder.setValue(0);
-        redraws = 0;
-        rows[i].first(form);
-        EXPECT_EQ(redraws, rows[i].second) << "row " << i;
-    }
-    // Ticking the box while the border is ticked shows the box only.
+    redraws = 0;
+    event(form);
+    EXPECT_EQ(redraws, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, RedrawTest,
+    ::testing::Values(
+        RedrawRow{"NewText", [](MainForm &f) { f.overlayText.setText(u"Neu"_s); }, 1},
+        RedrawRow{"SameText", [](MainForm &f) { f.overlayText.setText(f.overlayText.text()); }, 0},
+        RedrawRow{"Corner", [](MainForm &f) { f.overlayCorner.setListIndex(0); }, 1},
+        RedrawRow{"Size", [](MainForm &f) { f.overlaySize.setListIndex(3); }, 1},
+        RedrawRow{"TextColour", [](MainForm &f) { f.textColorSwatch(1)->click(); }, 1},
+        RedrawRow{"BoxColourWhileTheBoxIsClear", [](MainForm &f) { f.boxColorSwatch(2)->click(); }, 0},
+        RedrawRow{"Box", [](MainForm &f) { f.overlayBox.click(); }, 1},
+        RedrawRow{"BoxThenBoxColour",
+                  [](MainForm &f) { f.overlayBox.setValue(1), f.boxColorSwatch(3)->click(); }, 2},
+        // The border clears the box.
+        RedrawRow{"BoxThenBorder", [](MainForm &f) { f.overlayBox.setValue(1), f.overlayBorder.click(); },
+                  3}),
+    rowName);
+
+TEST_F(OverlayTest, BoxTickedWhileTheBorderIsTickedShowsTheBoxOnly)
+{
+    form.showOverlay.setValue(1);
     form.overlayCorner.setText(u"Links oben"_s);
     form.overlayBorder.setValue(1);
     redraws = 0;
