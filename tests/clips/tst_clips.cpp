@@ -6,6 +6,7 @@
 
 #include "form/clipsettings.h"
 #include "form/uitext.h"
+#include "batchfixture.h"
 #include "image/clipcheck.h"
 #include "services/inifile.h"
 #include "services/instancelock.h"
@@ -672,30 +673,6 @@ TEST_F(FollowingFolders, ListsChangeButNotTheSelectionOrTheFrameShownNorWhileAVi
     EXPECT_EQ(std::pair(fx.form.frameFiles.count(), int(frames.count())), std::pair(5, 2));
 }
 
-// The program on a folder with a clip of three frames; Row is the row type of a value-parameterised test.
-template <typename Row = int> class BatchFixture : public ::testing::TestWithParam<Row>
-{
-protected:
-    void SetUp() override { fx.makeClip(u"Garten"_s, 3); }
-    // The program on the fixture's folder, in the given locale (the C locale's German texts unless
-    // one is named, whatever the machine's locale is).
-    RunResult run(QStringList args, const char *locale = "C.UTF-8")
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const QString &name : {u"LANG"_s, u"LC_CTYPE"_s, u"LC_MESSAGES"_s})
-            env.remove(name);
-        env.insert(u"LC_ALL"_s, QString::fromLatin1(locale));
-        return runProgram(QStringLiteral(TAVELON_BIN), QStringList{u"--root"_s, fx.root()} + args, env);
-    }
-    QStringList clipIni(const QStringList &keys)
-    {
-        QStringList values;
-        for (const QString &key : keys)
-            values << GetIniString("ClipSettings", key, fx.clipPath(u"Garten"_s) + "Clip.ini", QString());
-        return values;
-    }
-    FormFixture fx;
-};
 using BatchTest = BatchFixture<>;
 
 // Batch mode: a clip without a readable frame is a failure on stderr (exit 1) and leaves no file;

@@ -5,29 +5,12 @@
 #include <cmath>
 #include <numeric>
 
-#include "services/inifile.h"
-#include "testsupport.h"
+#include "batchfixture.h"
 
 using namespace tavelon::test;
 
 namespace {
 
-// The program on a fixture's folder; Row is the row type of a value-parameterised test.
-template <typename Row = int> class BatchFixture : public ::testing::TestWithParam<Row>
-{
-protected:
-    RunResult run(const QStringList &args)
-    {
-        return runProgram(QStringLiteral(TAVELON_BIN), QStringList{u"--root"_s, fx.root()} + args);
-    }
-    QString mp4(const QString &clip) const { return fx.root() + u"Clips/"_s + clip + u".mp4"_s; }
-    QString clipIni(const QString &clip) const
-    {
-        return QString::fromUtf8(readFile(fx.clipPath(clip) + "Clip.ini"));
-    }
-
-    FormFixture fx;
-};
 using TimelapseBatchTest = BatchFixture<>;
 
 // The ninth format: 3840 × 2160 at 25 frames/s, stored by its name.
@@ -40,8 +23,7 @@ TEST_F(TimelapseBatchTest, FourKFormatWithH265TaggedForApplePlayers)
     const Probe p = probe(mp4(u"Stadt"_s));
     EXPECT_EQ(std::tuple(p.codecName, p.codecTag, p.pixelFormat, p.width, p.height, p.frameRate, p.frames),
               std::tuple(u"hevc"_s, u"hvc1"_s, u"yuv420p"_s, 3840, 2160, u"25/1"_s, 2));
-    EXPECT_EQ(GetIniString("ClipSettings", "Format", fx.clipPath(u"Stadt"_s) + "Clip.ini", QString()),
-              u"4K UHD 16:9"_s);
+    EXPECT_EQ(clipIni({"Format"}, u"Stadt"_s), QStringList{u"4K UHD 16:9"_s});
 }
 
 TEST_F(TimelapseBatchTest, Av1OnlyInMp4)
@@ -74,7 +56,7 @@ TEST_F(TimelapseBatchTest, CropKeepsTheMiddleOfAWideFrame)
     EXPECT_LT(std::max(colourDistance(rgb, 30, 30, 0, 0, 15, Qt::green),
                        colourDistance(rgb, 30, 30, 0, 29, 15, Qt::green)),
               8);
-    EXPECT_TRUE(clipIni(u"Weit"_s).contains("Fit=crop"));
+    EXPECT_EQ(clipIni({"Fit"}, u"Weit"_s), QStringList{u"crop"_s});
 }
 
 // A camera frame of 600 × 300 whose EXIF block says it was taken turned right: shown 300 × 600, so
@@ -148,7 +130,7 @@ TEST_F(TimelapseBatchTest, DeflickerEvensOutAlternatingBrightness)
     EXPECT_NEAR(spread(before), 30, 1);
     EXPECT_GT(spread(before), 5 * spread(after));
     EXPECT_NEAR(average(after), average(before), 0.2);
-    EXPECT_TRUE(clipIni(u"Licht"_s).contains("Deflicker=9"));
+    EXPECT_EQ(clipIni({"Deflicker"}, u"Licht"_s), QStringList{u"9"_s});
     ASSERT_EQ(run(args + QStringList{"--deflicker", "2"}).code, 0);
     EXPECT_GT(spread(before), 2 * spread(frameBrightness(fx.video(u"Licht"_s)))) << "the smallest window";
 }
@@ -168,7 +150,7 @@ TEST_F(TimelapseBatchTest, SoundtrackLastsAsLongAsTheVideoAndIsStored)
     EXPECT_EQ(codec, u"aac"_s);
     EXPECT_NEAR(seconds, streamOf(mp4(u"Musik"_s), "v").second, 0.1);
     EXPECT_NEAR(seconds, 3.0, 0.1);
-    EXPECT_TRUE(clipIni(u"Musik"_s).contains("\r\nAudio=" + tone + "\r\n"));
+    EXPECT_EQ(clipIni({"Audio"}, u"Musik"_s), QStringList{tone});
 }
 
 // name, Audio= in Clip.ini (empty: --audio of a missing file instead)
