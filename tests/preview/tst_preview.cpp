@@ -270,8 +270,7 @@ TEST_P(AfterCutOffJpeg, TheNextGoodOneDecodes)
 
 std::string routeName(const ::testing::TestParamInfo<DecodeRoute> &row)
 {
-    const char *names[] = {"Full", "Reduced", "Planes"};
-    return names[int(row.param)];
+    return std::array{"Full", "Reduced", "Planes"}[int(row.param)];
 }
 
 INSTANTIATE_TEST_SUITE_P(Routes, AfterCutOffJpeg,

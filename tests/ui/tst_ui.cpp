@@ -298,9 +298,7 @@ struct BrowserNoteCase
     bool noted;
 };
 
-class BrowserNoteTest : public ::testing::TestWithParam<BrowserNoteCase>
-{
-};
+using BrowserNoteTest = ::testing::TestWithParam<BrowserNoteCase>;
 
 // The dialog says that web browsers do not play MPEG-4 Part 2 when it is chosen for an MP4 file, and
 // only then.
