@@ -101,36 +101,33 @@ protected:
         EXPECT_GE(p.frames, atLeast);
         EXPECT_LE(p.frames, kFrames);
     }
+    // The clips folder is full: the writer fails part-way, reports it once, and what it wrote plays
+    // under the next free name. The old video and the frames are untouched, no bitmap or scratch file
+    // is left, the options are stored.
+    void expectAFullClipsFolderSpoilsNothing(MessageAnswer replace)
+    {
+        TmpfsMount disk(fx.root() + u"Clips"_s, 1024);
+        if (!disk.mounted)
+            GTEST_SKIP() << "cannot mount a tmpfs (needs root or CAP_SYS_ADMIN)";
+        const QStringList except = {"Clip.ini", "Clips/Garten_2.avi"};
+        const auto before = runOnFullDisk(fx.root() + u"Clips/filler"_s, except, replace);
+        EXPECT_EQ(fx.messages.errors(), QStringList{fx.form.uiText(kUiWriteFailed)});
+        EXPECT_EQ(snapshot(fx.root(), except), before);
+        expectPlayable(GetParam() >= 16384 ? 1 : 0); // from four free pages on, a frame fits
+        EXPECT_FALSE(fx.form.state.MakingVideo);
+        EXPECT_TRUE(fx.form.clipList.isEnabled());
+    }
 };
 
-// The clips folder is full: the writer fails part-way, reports it once, and what it wrote plays.
-// The old video and the frames are untouched, no bitmap file is left, the options are stored.
 TEST_P(FullDiskTest, ClipsFolderFull)
 {
-    TmpfsMount disk(fx.root() + u"Clips"_s, 1024);
-    if (!disk.mounted)
-        GTEST_SKIP() << "cannot mount a tmpfs (needs root or CAP_SYS_ADMIN)";
-    const QStringList except = {"Clip.ini", "Clips/Garten_2.avi"};
-    const auto before = runOnFullDisk(fx.root() + u"Clips/filler"_s, except);
-    EXPECT_EQ(fx.messages.errors(), QStringList{fx.form.uiText(kUiWriteFailed)});
-    EXPECT_EQ(snapshot(fx.root(), except), before);
-    expectPlayable(GetParam() >= 16384 ? 1 : 0); // from four free pages on, a frame fits
-    EXPECT_FALSE(fx.form.state.MakingVideo);
-    EXPECT_TRUE(fx.form.clipList.isEnabled());
+    expectAFullClipsFolderSpoilsNothing(MessageAnswer::No);
 }
 
-// Replacing the old video on a full clips folder: the old video keeps its bytes, what the failed run
-// wrote plays under the next free name, and no scratch file is left.
+// Replacing the old video: the old video keeps its bytes.
 TEST_P(FullDiskTest, ClipsFolderFullWhileReplacing)
 {
-    TmpfsMount disk(fx.root() + u"Clips"_s, 1024);
-    if (!disk.mounted)
-        GTEST_SKIP() << "cannot mount a tmpfs (needs root or CAP_SYS_ADMIN)";
-    const QStringList except = {"Clip.ini", "Clips/Garten_2.avi"};
-    const auto before = runOnFullDisk(fx.root() + u"Clips/filler"_s, except, MessageAnswer::Yes);
-    EXPECT_EQ(fx.messages.errors(), QStringList{fx.form.uiText(kUiWriteFailed)});
-    EXPECT_EQ(snapshot(fx.root(), except), before);
-    expectPlayable(GetParam() >= 16384 ? 1 : 0);
+    expectAFullClipsFolderSpoilsNothing(MessageAnswer::Yes);
 }
 
 // The whole program folder is full: the bitmap file, the AVI and Clip.ini share the little room left.
