@@ -181,6 +181,29 @@ INSTANTIATE_TEST_SUITE_P(
                       GrowingCase{"TallWindowDvdPal", QSize(900, 900), QSize(720, 576), 4.0 / 3}),
     [](const ::testing::TestParamInfo<GrowingCase> &row) { return std::string(row.param.name); });
 
+// A grown preview is redrawn in the fit the clip has now, also when only the fit changed (as after
+// the compression dialog): a wide frame stretched shows its left part at the left, cropped its middle.
+TEST(GrowingWindow, ThePreviewFollowsAChangedFit)
+{
+    QImage wide(2400, 600, QImage::Format_RGB32);
+    wide.fill(QColor(0, 200, 0));
+    QPainter(&wide).fillRect(0, 0, 600, 600, QColor(200, 0, 0));
+    ShownClip c(wide);
+    c.form.widthBox.setText(u"1920"_s);
+    c.form.heightBox.setText(u"1080"_s);
+    c.window->resize(1400, 700);
+    QCoreApplication::processEvents();
+    PreviewView *preview = c.preview();
+    const QPoint nearLeft =
+        preview->pictureRect().topLeft() + QPoint(preview->pictureRect().width() / 10, 20);
+    const auto redAt = [&](QPoint at) { return preview->grab().toImage().pixelColor(at).red() > 150; };
+    EXPECT_TRUE(redAt(nearLeft)) << "stretched";
+    c.form.output.fit = Fit::Crop;
+    EXPECT_FALSE(redAt(nearLeft)) << "cropped";
+    c.form.output.fit = Fit::Stretch;
+    EXPECT_TRUE(redAt(nearLeft)) << "stretched again";
+}
+
 // The classic layout is the smallest size; F11 or a double click shows the preview alone on the full
 // screen, Escape brings the window back as it was.
 TEST(GrowingWindow, ClassicSizeIsTheSmallestAndThePreviewGoesFullScreen)
