@@ -77,14 +77,14 @@ run() {
     clip="$root/Frames/bench"
     local ext=avi
     if [ "$job" = mjpeg ]; then
-        ours=(--compressor mjpeg --quality 100)
+        ours=(--container avi --compressor mjpeg --quality 100)
         theirs=(-c:v mjpeg -q:v 2 -pix_fmt yuvj420p)
     elif [ "$job" = h264 ]; then
         ext=mp4
         ours=(--container mp4 --compressor h264 --quality 75)
         theirs=(-c:v libx264 -preset veryfast -bf 0 -crf 26 -pix_fmt yuv420p)
     else
-        ours=(--compressor uncompressed)
+        ours=(--container avi --compressor uncompressed)
         theirs=(-c:v rawvideo -pix_fmt bgr24)
     fi
     : >"$work/ours.txt"
