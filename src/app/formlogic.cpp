@@ -50,7 +50,7 @@ void FormLogic::chooseLanguage(const QString &name)
     if (!form.clipList.text().isEmpty())
         clipStatus.startCheck();
     IniDocument doc(form.state.IniFile);
-    doc.setValue(QStringLiteral("Orrin's Halvane"), QStringLiteral("Language"), name);
+    doc.setValue(kProgramSection, kLanguageKey, name);
     doc.save();
 }
 

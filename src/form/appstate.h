@@ -6,6 +6,10 @@
 
 namespace tavelon {
 
+// The section of the program's settings file (AppState::IniFile) and its key for the language.
+inline const QString kProgramSection = QStringLiteral("Orrin's Halvane");
+inline const QString kLanguageKey = QStringLiteral("Language");
+
 // The values the subsystems share: paths formed at start-up and the few flags the long loops and
 // the event handlers use to see each other. One object, created with the form and handed to the
 // subsystem classes.

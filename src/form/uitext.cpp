@@ -139,8 +139,7 @@ void FillLanguageList(MainForm &form)
     AppState &state = form.state;
     state.LanguageName = !state.LanguageChoice.isEmpty()
                              ? state.LanguageChoice
-                             : GetIniString(QStringLiteral("Orrin's Halvane"), QStringLiteral("Language"),
-                                            state.IniFile, QString());
+                             : GetIniString(kProgramSection, kLanguageKey, state.IniFile, QString());
     if (state.LanguageName.isEmpty())
         state.LanguageName = state.DesktopLanguage;
     const QString path = languageFilePath(state, state.LanguageName);

@@ -292,7 +292,6 @@ void MainWindow::createWindowActions()
 
 namespace {
 
-const QString kSettingsSection = QStringLiteral("Orrin's Halvane");
 const QString kPlaceKey = QStringLiteral("Window");
 
 } // namespace
@@ -301,7 +300,7 @@ void MainWindow::restorePlace(const QString &iniFile)
 {
     if (iniFile.isEmpty())
         return;
-    const QString stored = IniDocument(iniFile).value(kSettingsSection, kPlaceKey, QString());
+    const QString stored = IniDocument(iniFile).value(kProgramSection, kPlaceKey, QString());
     if (!stored.isEmpty())
         restoreGeometry(QByteArray::fromBase64(stored.toLatin1()));
 }
@@ -311,7 +310,7 @@ void MainWindow::storePlace(const QString &iniFile) const
     if (iniFile.isEmpty())
         return;
     IniDocument doc(iniFile);
-    doc.setValue(kSettingsSection, kPlaceKey, QString::fromLatin1(saveGeometry().toBase64()));
+    doc.setValue(kProgramSection, kPlaceKey, QString::fromLatin1(saveGeometry().toBase64()));
     doc.save();
 }
 
