@@ -39,4 +39,10 @@ std::optional<int> videoBoxValue(VideoBox box, const QString &text)
     return int(value);
 }
 
+QSize videoBoxSize(const QString &width, const QString &height, QSize kept)
+{
+    return {videoBoxValue(VideoBox::Width, width).value_or(kept.width()),
+            videoBoxValue(VideoBox::Height, height).value_or(kept.height())};
+}
+
 } // namespace tavelon

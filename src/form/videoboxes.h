@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSize>
 #include <QString>
 
 #include <optional>
@@ -23,5 +24,9 @@ int videoBoxLimit(VideoBox box);
 // "", "-5", "0", "12px", too large): the window then keeps the previous picture size and does not
 // store the text, batch mode refuses it.
 std::optional<int> videoBoxValue(VideoBox box, const QString &text);
+
+// The video frame's size the width and height boxes give; a box without a valid side keeps that
+// side of kept, the previous picture's size.
+QSize videoBoxSize(const QString &width, const QString &height, QSize kept);
 
 } // namespace tavelon

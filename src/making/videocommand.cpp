@@ -67,8 +67,8 @@ void VideoCommand::Command1_Click(int index)
         return;
     beginRun();
     // A size box that does not hold a positive number keeps the previous picture's side.
-    m_writer.setFrameSize(videoBoxValue(VideoBox::Width, m_form.widthBox.text()),
-                          videoBoxValue(VideoBox::Height, m_form.heightBox.text()));
+    m_writer.setFrameSize(
+        videoBoxSize(m_form.widthBox.text(), m_form.heightBox.text(), m_form.videoFrame.image().size()));
     const std::optional<CompressOptions> options = chooseCompression();
     if (!options) {
         finishRun(false);

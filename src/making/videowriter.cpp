@@ -26,12 +26,12 @@ VideoWriter::~VideoWriter()
     m_pool.waitForDone();
 }
 
-void VideoWriter::setFrameSize(std::optional<int> width, std::optional<int> height)
+void VideoWriter::setFrameSize(QSize size)
 {
     QImage &img = m_form.videoFrame.image();
-    const int w = width.value_or(img.width());
-    const int h = height.value_or(img.height());
-    if (w == img.width() && h == img.height() && !img.isNull())
+    const int w = size.width();
+    const int h = size.height();
+    if (size == img.size() && !img.isNull())
         return;
     // A side below 1 leaves no picture to save: the writer then stops at the format frame.
     img = (w >= 1 && h >= 1) ? QImage(w, h, QImage::Format_RGB32) : QImage();

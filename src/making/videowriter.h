@@ -34,9 +34,8 @@ public:
     // Cancels a run still going and waits for it; its file is closed properly.
     ~VideoWriter() override;
 
-    // videoFrame's size from the width and height boxes; a value that is not a whole number keeps
-    // the previous size for that side.
-    void setFrameSize(std::optional<int> width, std::optional<int> height);
+    // Makes videoFrame a black picture of size (see videoBoxSize()); a side below 1 leaves none.
+    void setFrameSize(QSize size);
 
     // Everything a run reads from the form, as it stands now.
     VideoJob jobFromForm(const QString &fileName, int frameRate, const CompressOptions &options);

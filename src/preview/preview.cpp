@@ -76,9 +76,8 @@ void Preview::slPre_Change()
         return;
     // A frame that will be cropped is shown cropped, as the video will show it.
     // A size box without a positive number keeps the previous picture's side, as the video does.
-    const QImage &kept = m_form.videoFrame.image();
-    const QSize video(videoBoxValue(VideoBox::Width, m_form.widthBox.text()).value_or(kept.width()),
-                      videoBoxValue(VideoBox::Height, m_form.heightBox.text()).value_or(kept.height()));
+    const QSize video =
+        videoBoxSize(m_form.widthBox.text(), m_form.heightBox.text(), m_form.videoFrame.image().size());
     const QSize s = stretchSize();
     stretchInto(shownPart(m_form.sourceFrame.image(), video, m_form.output.fit),
                 m_form.previewPicture.image(), s.width(), s.height());

@@ -7,7 +7,7 @@
 #include "image/framescaler.h"
 #include "image/videoshape.h"
 #include "overlay/overlay.h"
-#include "services/numbertext.h"
+#include "form/videoboxes.h"
 
 namespace tavelon {
 
@@ -36,8 +36,7 @@ bool PreviewView::isClassic() const
 
 QSize PreviewView::videoSize() const
 {
-    return {integerValueOf(m_form.widthBox.text()).value_or(0),
-            integerValueOf(m_form.heightBox.text()).value_or(0)};
+    return videoBoxSize(m_form.widthBox.text(), m_form.heightBox.text(), m_form.videoFrame.image().size());
 }
 
 QRect PreviewView::pictureRect() const

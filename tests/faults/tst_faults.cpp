@@ -212,7 +212,7 @@ TEST_P(VanishingFrameTest, PreviousFrameIsRepeated)
     fx.form.directionBox.setListIndex(c.direction);
     fx.form.widthBox.setText(u"32"_s);
     fx.form.heightBox.setText(u"24"_s);
-    fx.logic->writer.setFrameSize(32, 24);
+    fx.logic->writer.setFrameSize(QSize(32, 24));
     // The run on this thread: the files are damaged while it runs, right after frame 0 is written.
     bool damaged = false;
     QImage shown;
