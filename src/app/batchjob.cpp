@@ -146,8 +146,7 @@ public:
     std::optional<int> makeProgramFolder();
     std::optional<int> lockClip();
     std::optional<int> selectClip();
-    void applyFormOptions();
-    std::optional<int> applyOutputOptions();
+    std::optional<int> applyOptions();
     std::optional<int> chooseCompressor();
     void reportProgress();
     void makeVideo(QCoreApplication &app);
@@ -160,6 +159,7 @@ private:
     FixedCompressionChooser m_chooser;
     BatchMessages m_messages;
     MainForm m_form;
+    ClipOptions m_clipOptions;
     std::unique_ptr<FormLogic> m_logic;
     std::unique_ptr<InstanceLock> m_lock;
     QElapsedTimer m_clock;
@@ -211,75 +211,27 @@ std::optional<int> BatchJob::selectClip()
     return std::nullopt;
 }
 
-// The options the window's controls hold, set as the controls' changes would set them.
-void BatchJob::applyFormOptions()
+// The clip's stored options (selecting it loaded them) with the command line's over them, set on
+// the form as the window's controls would hold them.
+std::optional<int> BatchJob::applyOptions()
 {
-    const BatchOptions &o = m_options;
-    MainForm &form = m_form;
-    if (o.format)
-        form.formatBox.setListIndex(int(form.formatBox.items().indexOf(*o.format)));
-    if (o.fps)
-        form.frameRateBox.setText(*o.fps);
-    if (o.width)
-        form.widthBox.setText(*o.width);
-    if (o.height)
-        form.heightBox.setText(*o.height);
-    if (o.speed) {
-        const int lo = std::min(form.speedBar.minimum(), form.speedBar.maximum());
-        const int hi = std::max(form.speedBar.minimum(), form.speedBar.maximum());
-        form.speedBar.setValue(std::clamp(*o.speed, lo, hi));
-    }
-    if (o.direction)
-        form.directionBox.setListIndex(*o.direction);
-    if (o.box)
-        form.overlayBox.setValue(1);
-    if (o.border)
-        form.overlayBorder.setValue(1);
-    if (o.text)
-        form.overlayText.setText(*o.text);
-    if (o.position)
-        form.overlayCorner.setListIndex(*o.position);
-    if (o.size)
-        form.overlaySize.setListIndex(*o.size);
-    if (o.color) {
-        if (Picture *swatch = form.textColorSwatch(*o.color))
-            swatch->click();
-    }
-    if (o.overlay)
-        form.showOverlay.setValue(1);
-}
-
-// The options of the compression dialog the clip keeps: container, fit, deflicker, soundtrack.
-std::optional<int> BatchJob::applyOutputOptions()
-{
-    const BatchOptions &o = m_options;
-    VideoOutput &output = m_form.output;
-    if (o.container)
-        output.container = *o.container;
-    if (o.fit)
-        output.fit = *o.fit;
-    if (o.deflicker)
-        output.deflicker = *o.deflicker;
-    if (o.audio) {
-        // A relative path names a file from where the command runs; a URL stays as it is, refused below.
-        const bool relativeFile =
-            !o.audio->isEmpty() && !o.audio->contains(QLatin1Char(':')) && QFileInfo(*o.audio).isRelative();
-        output.audio = relativeFile ? QFileInfo(*o.audio).absoluteFilePath() : *o.audio;
-    }
+    m_clipOptions = withCommandLine(m_form.options(), m_options);
+    m_form.apply(m_clipOptions);
     // Checked before anything is written, also when the clip's Clip.ini names it.
-    if (output.audio.isEmpty())
+    const QString &audio = m_clipOptions.output.audio;
+    if (audio.isEmpty())
         return std::nullopt;
-    const std::optional<int> problem = soundtrackMessage(checkSoundtrack(output.audio));
+    const std::optional<int> problem = soundtrackMessage(checkSoundtrack(audio));
     if (!problem)
         return std::nullopt;
-    printLine(stderr, QStringLiteral("brimholt-tavelon: ") + m_form.uiText(*problem).arg(output.audio));
+    printLine(stderr, QStringLiteral("brimholt-tavelon: ") + m_form.uiText(*problem).arg(audio));
     return BatchUsage;
 }
 
 // MP4 takes only some compressors; without --compressor it gets the container's default.
 std::optional<int> BatchJob::chooseCompressor()
 {
-    const VideoOutput &output = m_form.output;
+    const VideoOutput &output = m_clipOptions.output;
     m_compress.codec = m_options.compressor.value_or(defaultCompressorId(output.container));
     m_compress.container = output.container;
     m_compress.fit = output.fit;
@@ -354,8 +306,7 @@ int runBatchJob(int argc, char **argv, const ProgramFolder &where, const QString
         return *exit;
     if (const std::optional<int> exit = job.selectClip())
         return *exit;
-    job.applyFormOptions();
-    if (const std::optional<int> exit = job.applyOutputOptions())
+    if (const std::optional<int> exit = job.applyOptions())
         return *exit;
     if (const std::optional<int> exit = job.chooseCompressor())
         return *exit;

@@ -11,8 +11,9 @@ struct ProgramFolder;
 enum BatchExit { BatchOk = 0, BatchFailed = 1, BatchUsage = 2, BatchLocked = 3 };
 
 // Makes one clip's video without a window, through the window's own logic: the clip is selected
-// as a click in the clip list does, the options are applied as the matching control changes
-// would, and the make-video command runs with the compressor chosen up front. Prints the video's
+// as a click in the clip list does, the command line's options go over its stored ones
+// (withCommandLine) and onto the form, and the make-video command runs with the compressor chosen
+// up front. Prints the video's
 // path on stdout; messages and progress go to stderr. language names the language file for this
 // run (empty: the key "Language" of Halvane.ini). A per-user program folder is made first; one
 // that cannot be made is reported and ends the job (BatchFailed).

@@ -2,10 +2,14 @@
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <QFileInfo>
 
+#include <algorithm>
 #include <functional>
+#include <limits>
 #include <vector>
 
+#include "form/mainform.h"
 #include "form/videoboxes.h"
 
 namespace tavelon {
@@ -131,7 +135,7 @@ const std::vector<OptionRow> &optionTable()
                &BatchOptions::width, VideoBox::Width),
         boxRow("height", "the height in pixels, 1-%1, as typed into the height box (after --format)",
                &BatchOptions::height, VideoBox::Height),
-        intRow("speed", "N", "the speed (frames per second), kept within the scroll bar's range",
+        intRow("speed", "N", "the speed (frames per second), 1 up to the frame rate",
                &BatchOptions::speed, -32768, 32767),
         intRow("direction", "0|1|2", "forward, backward, forward and back", &BatchOptions::direction, 0, 2),
         switchRow("box", "a box behind the text", &BatchOptions::box),
@@ -349,6 +353,66 @@ CommandLine rootAndLanguage(const QStringList &args)
 QString usageErrorLine(const MainForm &form, const UsageError &error)
 {
     return QStringLiteral("brimholt-tavelon: ") + fillPlaceholders(shownText(form, error.text), error.values);
+}
+
+namespace {
+
+void setOutput(VideoOutput &output, const BatchOptions &b)
+{
+    if (b.container)
+        output.container = *b.container;
+    if (b.fit)
+        output.fit = *b.fit;
+    if (b.deflicker)
+        output.deflicker = *b.deflicker;
+    if (b.audio) {
+        // A URL stays as it is: the soundtrack check refuses it.
+        const bool relativeFile =
+            !b.audio->isEmpty() && !b.audio->contains(QLatin1Char(':')) && QFileInfo(*b.audio).isRelative();
+        output.audio = relativeFile ? QFileInfo(*b.audio).absoluteFilePath() : *b.audio;
+    }
+}
+
+void setOverlay(ClipOverlay &overlay, const BatchOptions &b)
+{
+    if (b.box)
+        overlay.setBox(true);
+    if (b.border)
+        overlay.setBorder(true);
+    if (b.text)
+        overlay.text = *b.text;
+    if (b.position)
+        overlay.corner = *b.position;
+    if (b.size)
+        overlay.size = *b.size;
+    if (b.color)
+        overlay.textColor = MainForm::textSwatchColor(*b.color).value_or(overlay.textColor);
+    if (b.overlay)
+        overlay.shown = true;
+}
+
+} // namespace
+
+ClipOptions withCommandLine(ClipOptions o, const BatchOptions &b)
+{
+    if (b.format) {
+        if (const FormatPreset *row = formatPreset(*b.format)) {
+            o.setFormat(*row);
+            o.speed = limitedSpeed(o.speed, o.frameRate);
+        }
+    }
+    o.frameRate = b.fps.value_or(o.frameRate);
+    o.width = b.width.value_or(o.width);
+    o.height = b.height.value_or(o.height);
+    if (b.speed) {
+        const int max = speedMaximum(o.frameRate).value_or(std::numeric_limits<qint16>::max());
+        o.speed = std::clamp(*b.speed, 1, std::max(1, max));
+    }
+    if (b.direction)
+        o.direction = directionFromCode(*b.direction);
+    setOverlay(o.overlay, b);
+    setOutput(o.output, b);
+    return o;
 }
 
 } // namespace tavelon

@@ -5,12 +5,14 @@
 
 #include <optional>
 
+#include "form/clipoptions.h"
 #include "form/showntexts.h"
 #include "form/videooutput.h"
 
 namespace tavelon {
 
-// What the batch mode applies to the form before it makes the video, in the order listed.
+// What the batch mode sets before it makes the video: the clip, the options that go over its stored
+// ones (see withCommandLine) and the compressor's settings.
 struct BatchOptions
 {
     QString clip;
@@ -58,6 +60,13 @@ struct UsageError
 
 // Parses the arguments after the program name. On a usage error returns nullopt and sets error.
 std::optional<CommandLine> parseCommandLine(const QStringList &args, UsageError *error);
+
+// The clip's options with those the command line gives over them, as changing the controls in
+// the window would set them: --format fills the rate and size texts and limits the speed by the
+// new rate before --fps, --width and --height override them; --speed is kept within 1 and the
+// final frame rate; --border clears --box. A relative --audio path names a file from the current
+// folder.
+ClipOptions withCommandLine(ClipOptions options, const BatchOptions &batch);
 
 // The values of --root and --language among args, read without checking anything else, so that
 // a usage error can be told in the language the command line asks for.

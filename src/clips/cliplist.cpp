@@ -92,6 +92,7 @@ void ClipList::List1_Click()
     ClipOptions options = f.options();
     options.setFormat(startingFormat(f.sourceFrame.frameSize().height()));
     f.apply(ClipSettings(f.state.ClipPath).options(options));
+    f.applySpeedLimit();
 
     if (f.showOverlay.value() == 1) {
         m_overlay.RevertPicPre();

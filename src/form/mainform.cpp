@@ -39,10 +39,21 @@ const QList<Swatch> &textSwatches()
 
 } // namespace
 
-const QList<int> &MainForm::textColorSwatchIndexes()
+QList<int> MainForm::textColorSwatchIndexes()
 {
-    static const QList<int> indexes = {8, 0, 1, 2, 3, 4, 5, 6};
+    QList<int> indexes;
+    for (const Swatch &s : textSwatches())
+        indexes.append(s.index);
     return indexes;
+}
+
+std::optional<QColor> MainForm::textSwatchColor(int i)
+{
+    for (const Swatch &s : textSwatches()) {
+        if (s.index == i)
+            return s.color;
+    }
+    return std::nullopt;
 }
 
 MainForm::MainForm(QObject *parent) : QObject(parent)
@@ -276,7 +287,6 @@ void MainForm::apply(const ClipOptions &o)
     speedBar.setValue(o.speed);
     if (const int code = directionCode(o.direction); directionBox.setListIndex(code))
         directionBox.setText(directionBox.item(code));
-    applySpeedLimit();
 
     overlayBox.setValue(o.overlay.box ? 1 : 0);
     overlayBorder.setValue(o.overlay.border ? 1 : 0);

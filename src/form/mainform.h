@@ -35,7 +35,7 @@ public:
     ClipOptions options() const;
     // Sets the controls to options, one after another in the order of the option frames, each
     // raising its events (so the direction's handler records it and box and border clear each
-    // other); the speed is taken as it is and then limited by the frame rate.
+    // other); the speed is taken as it is, within the speed bar's widest range.
     void apply(const ClipOptions &options);
     // The speed limit on the controls: see limitedSpeed(), speedMaximum().
     void applySpeedLimit();
@@ -78,7 +78,9 @@ public:
     // Text-colour swatches 0 … 6 and 8 (no 7); box-colour swatches 2 and 3.
     Picture *textColorSwatch(int i) const;
     Picture *boxColorSwatch(int i) const;
-    static const QList<int> &textColorSwatchIndexes();
+    static QList<int> textColorSwatchIndexes();
+    // The colour of text-colour swatch i; nothing for an index without a swatch.
+    static std::optional<QColor> textSwatchColor(int i);
 
     // Frame number display
     Label frameNumberFrame;

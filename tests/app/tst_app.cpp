@@ -44,6 +44,47 @@ TEST(CommandLine, ModesAndOptionsInAnyOrderLastValueWinsUsageErrors)
     EXPECT_EQ(cl->language, u"English"_s);
 }
 
+// The command line's options go over the clip's stored ones, whatever their order.
+TEST(CommandLineOverStoredOptions, FormatFillsTheBoxesThatSizeOptionsOverride)
+{
+    ClipOptions stored;
+    stored.speed = 30;
+    const ClipOptions o = withCommandLine(
+        stored,
+        parseCommandLine({"--width", "40", "--make-video", "a", "--format", "VCD PAL"}, nullptr)->batch);
+    EXPECT_EQ(std::tuple(o.format, o.frameRate, o.width, o.height),
+              std::tuple(u"VCD PAL"_s, u"25"_s, u"40"_s, u"288"_s));
+    EXPECT_EQ(o.speed, ClipOptions::kStartingSpeed) << "a stored speed above the format's rate falls back";
+}
+
+TEST(CommandLineOverStoredOptions, SpeedStaysWithinTheFinalFrameRate)
+{
+    const auto speedWith = [](QStringList args) {
+        args << "--make-video"
+             << "a";
+        return withCommandLine(ClipOptions{}, parseCommandLine(args, nullptr)->batch).speed;
+    };
+    EXPECT_EQ(speedWith({"--speed", "99"}), 25);
+    EXPECT_EQ(speedWith({"--speed", "40", "--fps", "50"}), 40) << "the range follows --fps, given after";
+    EXPECT_EQ(speedWith({"--fps", "10"}), ClipOptions{}.speed) << "--fps alone leaves the speed";
+}
+
+TEST(CommandLineOverStoredOptions, OverlayAndOutputOptionsChangeOnlyWhatTheyName)
+{
+    ClipOptions stored;
+    stored.overlay.box = true;
+    stored.output.deflicker = 5;
+    const ClipOptions o = withCommandLine(
+        stored,
+        parseCommandLine({"--make-video", "a", "--border", "--color", "1", "--audio", "t.wav"}, nullptr)
+            ->batch);
+    EXPECT_EQ(std::tuple(o.overlay.box, o.overlay.border, o.overlay.shown), std::tuple(false, true, false));
+    EXPECT_EQ(o.overlay.textColor, QColor(255, 0, 0));
+    EXPECT_EQ(std::tuple(o.overlay.text, o.overlay.corner, o.output.deflicker),
+              std::tuple(stored.overlay.text, stored.overlay.corner, 5));
+    EXPECT_EQ(o.output.audio, QDir::current().absoluteFilePath(u"t.wav"_s));
+}
+
 // A row's name, for the test's name.
 const auto rowName = [](const auto &row) { return std::string(row.param.name); };
 
