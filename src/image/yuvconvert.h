@@ -5,12 +5,27 @@
 
 namespace tavelon {
 
-// BGR24 pixels to planar YUV 4:2:0 with full-range (JPEG) BT.601 values, the format Motion JPEG
-// is encoded from. Row y of the picture starts at bgr + y · stride (a negative stride reads a
-// bottom-up DIB from its last row). Chroma is filtered as swscale filters it for this format:
-// two pixels along the row, four rows weighted 1, 3, 3, 1 down the column; pixels past an odd
+// The matrix of a YCbCr conversion: BT.601 (JPEG, SD video) or BT.709 (HD video).
+enum class YuvMatrix { Bt601, Bt709 };
+
+// An RGB → YCbCr conversion in 16-bit fixed point. Each row's weights add up exactly (to the
+// luma scale, to zero for chroma), so grey stays grey: Y = yOffset + (yr·R + yg·G + yb·B) / 2¹⁶,
+// Cb and Cr = 128 + (… ) / 2¹⁶.
+struct YuvWeights
+{
+    int yr, yg, yb, yOffset;
+    int ur, ug, ub;
+    int vr, vg, vb;
+};
+
+// The weights of matrix in full range (0…255) or video range (16…235, chroma 16…240).
+YuvWeights yuvWeights(YuvMatrix matrix, bool fullRange);
+
+// BGR24 pixels to planar YUV 4:2:0 by weights. Row y of the picture starts at bgr + y · stride (a
+// negative stride reads a bottom-up DIB from its last row). Chroma is filtered as swscale filters
+// it: two pixels along the row, four rows weighted 1, 3, 3, 1 down the column; pixels past an odd
 // last column or the edge rows repeat the edge.
-void bgr24ToYuv420pFull(const std::uint8_t *bgr, std::ptrdiff_t stride, int width, int height,
-                        std::uint8_t *const planes[3], const int planeStrides[3]);
+void bgr24ToYuv420p(const std::uint8_t *bgr, std::ptrdiff_t stride, int width, int height,
+                    std::uint8_t *const planes[3], const int planeStrides[3], const YuvWeights &weights);
 
 } // namespace tavelon

@@ -10,20 +10,21 @@
 namespace tavelon::avx2 {
 
 // Eight pixels at a time with the same integer sums as the plain loop: each pixel's channels go
-// into 16-bit pairs (blue, green) and (green, red) weighted (kYb, kYg / 2) and (kYg / 2, kYr), so
+// into 16-bit pairs (blue, green) and (green, red) weighted (yb, yg − yg / 2) and (yg / 2, yr), so
 // every weight fits a 16-bit multiply-add. Reads four bytes past the eighth pixel, so the loop
 // stops while the row still holds them; returns the pixels done.
-int lumaRow(const std::uint8_t *row, int width, std::uint8_t *out)
+int lumaRow(const std::uint8_t *row, int width, const YuvWeights &w, std::uint8_t *out)
 {
-    static_assert(kYg % 2 == 0);
     // Per 128-bit lane, pixels 0, 1 (first) or 2, 3 (second) of the four the lane holds.
     const __m256i first = _mm256_setr_epi8(0, -1, 1, -1, 1, -1, 2, -1, 3, -1, 4, -1, 4, -1, 5, -1, 0, -1, 1,
                                            -1, 1, -1, 2, -1, 3, -1, 4, -1, 4, -1, 5, -1);
     const __m256i second = _mm256_setr_epi8(6, -1, 7, -1, 7, -1, 8, -1, 9, -1, 10, -1, 10, -1, 11, -1, 6, -1,
                                             7, -1, 7, -1, 8, -1, 9, -1, 10, -1, 10, -1, 11, -1);
-    const __m256i weights = _mm256_setr_epi16(kYb, kYg / 2, kYg / 2, kYr, kYb, kYg / 2, kYg / 2, kYr, kYb,
-                                              kYg / 2, kYg / 2, kYr, kYb, kYg / 2, kYg / 2, kYr);
-    const __m256i half = _mm256_set1_epi32(1 << 15);
+    const auto g1 = std::int16_t(w.yg - w.yg / 2), g2 = std::int16_t(w.yg / 2);
+    const auto red = std::int16_t(w.yr), blue = std::int16_t(w.yb);
+    const __m256i weights =
+        _mm256_setr_epi16(blue, g1, g2, red, blue, g1, g2, red, blue, g1, g2, red, blue, g1, g2, red);
+    const __m256i half = _mm256_set1_epi32((w.yOffset << 16) + (1 << 15));
     int x = 0;
     for (; x + 10 <= width; x += 8) {
         const std::uint8_t *p = row + std::ptrdiff_t(x) * 3;
@@ -49,9 +50,9 @@ void weighRows(const std::uint8_t *r0, const std::uint8_t *r1, const std::uint8_
     tavelon::weighRows(r0, r1, r2, r3, count, out);
 }
 
-void pixelChroma(const std::uint16_t *sums, int width, std::int32_t *u, std::int32_t *v)
+void pixelChroma(const std::uint16_t *sums, int width, const YuvWeights &w, std::int32_t *u, std::int32_t *v)
 {
-    tavelon::pixelChroma(sums, width, u, v);
+    tavelon::pixelChroma(sums, width, w, u, v);
 }
 
 void chromaRow(const std::int32_t *pu, const std::int32_t *pv, int pairs, std::uint8_t *u, std::uint8_t *v)

@@ -6,18 +6,10 @@
 
 #include <cstdint>
 
+#include "image/yuvconvert.h"
+
 namespace tavelon {
 namespace {
-
-// BT.601 in 16-bit fixed point; each row of weights adds up to exactly one, so grey stays grey.
-constexpr int kYr = 19595;
-constexpr int kYg = 38470;
-constexpr int kYb = 7471;
-constexpr int kUr = -11058;
-constexpr int kUg = -21710;
-constexpr int kVg = -27439;
-constexpr int kVb = -5329;
-constexpr int kHalf = 32768; // the weight of 0.5, and of blue in U and red in V
 
 // A chroma value from channel sums weighted 16 in all, hence 20 fraction bits, centred on 128.
 inline std::uint8_t chroma(int weighted)
@@ -38,13 +30,14 @@ inline void weighRows(const std::uint8_t *__restrict r0, const std::uint8_t *__r
 }
 
 // Each pixel's U and V share from the weighted sums (blue, green, red per pixel).
-inline void pixelChroma(const std::uint16_t *__restrict sums, int width, std::int32_t *__restrict u,
-                        std::int32_t *__restrict v)
+inline void pixelChroma(const std::uint16_t *__restrict sums, int width, const YuvWeights &w,
+                        std::int32_t *__restrict u, std::int32_t *__restrict v)
 {
+    const int ur = w.ur, ug = w.ug, ub = w.ub, vr = w.vr, vg = w.vg, vb = w.vb;
     for (int x = 0; x < width; ++x) {
         const std::uint16_t *p = sums + x * 3;
-        u[x] = kUr * p[2] + kUg * p[1] + kHalf * p[0];
-        v[x] = kHalf * p[2] + kVg * p[1] + kVb * p[0];
+        u[x] = ur * p[2] + ug * p[1] + ub * p[0];
+        v[x] = vr * p[2] + vg * p[1] + vb * p[0];
     }
 }
 

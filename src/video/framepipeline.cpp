@@ -25,7 +25,7 @@ namespace tavelon {
 namespace {
 
 constexpr int kEncoderThreads = 2;
-// From this many rows on, bgr24ToYuv420pFull() gives swscale's values (within one step); on
+// From this many rows on, bgr24ToYuv420p() gives swscale's values (within one step); on
 // shorter frames swscale filters chroma differently at the edges.
 constexpr int kOwnConverterMinRows = 8;
 
@@ -128,7 +128,8 @@ struct FramePipeline::Codec
 {
     AVPacketPtr packet;
     AVCodecContextPtr context; // null: frames are stored as they are
-    SwsContextPtr sws;         // null when bgr24ToYuv420pFull() converts
+    SwsContextPtr sws;         // null when bgr24ToYuv420p() converts
+    YuvWeights weights{};      // its weights
     // Encoders with frame threads keep references to frames they were given; a small ring lets
     // the next frame be converted without waiting or copying.
     std::array<AVFramePtr, 3> frames;
@@ -323,9 +324,11 @@ bool FramePipeline::chooseConverter()
     const AVCodecContext *e = m_codec->context.get();
     const AVPixelFormat source = m_format.bitCount == 32 ? AV_PIX_FMT_BGR0 : AV_PIX_FMT_BGR24;
     const bool fullRange = e->color_range == AVCOL_RANGE_JPEG;
-    // swscale's generic path for full-range output costs several times our own loop.
-    const bool ownConverter = source == AV_PIX_FMT_BGR24 && e->pix_fmt == AV_PIX_FMT_YUV420P && fullRange &&
-                              e->height >= kOwnConverterMinRows;
+    // swscale's generic path costs several times our own loop.
+    const bool ownConverter =
+        source == AV_PIX_FMT_BGR24 && e->pix_fmt == AV_PIX_FMT_YUV420P && e->height >= kOwnConverterMinRows;
+    m_codec->weights =
+        yuvWeights(e->colorspace == AVCOL_SPC_BT709 ? YuvMatrix::Bt709 : YuvMatrix::Bt601, fullRange);
     // Frames that need no padding are converted as they are handed over, straight from the
     // caller's rows.
     m_convertOnWrite = ownConverter && !m_padRight && !m_padBottom;
@@ -479,7 +482,8 @@ int FramePipeline::write(std::int64_t position, const void *data, std::int64_t s
         // A bottom-up DIB is read from its last row with a negative stride.
         const std::uint8_t *top = m_format.bottomUp ? src + (m_format.height - 1) * m_format.stride : src;
         const std::ptrdiff_t stride = m_format.bottomUp ? -m_format.stride : m_format.stride;
-        bgr24ToYuv420pFull(top, stride, m_format.width, m_format.height, s.frame->data, s.frame->linesize);
+        bgr24ToYuv420p(top, stride, m_format.width, m_format.height, s.frame->data, s.frame->linesize,
+                       m_codec->weights);
     } else {
         // The rows bottom-up, as stored frames must be, padded where the encoder needs even
         // sizes; the worker's converter reads them from the last row.
@@ -591,8 +595,8 @@ int FramePipeline::encodeFrame(const Sample &sample)
         if (c.sws)
             sws_scale(c.sws.get(), srcData, srcStride, 0, m_sampleHeight, frame->data, frame->linesize);
         else
-            bgr24ToYuv420pFull(srcData[0], srcStride[0], m_sampleWidth, m_sampleHeight, frame->data,
-                               frame->linesize);
+            bgr24ToYuv420p(srcData[0], srcStride[0], m_sampleWidth, m_sampleHeight, frame->data,
+                           frame->linesize, c.weights);
     }
     // The encoder's time base is the stream header's scale / rate, so the position is the pts.
     frame->pts = sample.position;

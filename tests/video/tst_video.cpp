@@ -460,26 +460,34 @@ Planes emptyPlanes(int width, int height)
 }
 
 // Our converter on a picture whose first row starts at bgr, rows stride bytes apart.
-Planes convert(const std::uint8_t *bgr, std::ptrdiff_t stride, int width, int height)
+const YuvWeights kJpeg = yuvWeights(YuvMatrix::Bt601, true);
+
+Planes convert(const std::uint8_t *bgr, std::ptrdiff_t stride, int width, int height,
+               const YuvWeights &weights = kJpeg)
 {
     Planes out = emptyPlanes(width, height);
     const int cw = (width + 1) / 2;
     std::uint8_t *const planes[3] = {out[0].data(), out[1].data(), out[2].data()};
     const int strides[3] = {width, cw, cw};
-    bgr24ToYuv420pFull(bgr, stride, width, height, planes, strides);
+    bgr24ToYuv420p(bgr, stride, width, height, planes, strides, weights);
     return out;
 }
 
 // From 8 rows on the two agree; shorter frames stay with swscale.
-Planes swscaleReference(const Plane &bgr, int width, int height)
+Planes swscaleReference(const Plane &bgr, int width, int height, YuvMatrix matrix, bool fullRange)
 {
     std::unique_ptr<SwsContext, decltype(&sws_freeContext)> sws(sws_alloc_context(), &sws_freeContext);
     const QByteArray options = u"srcw=%1:srch=%2:dstw=%1:dsth=%2:src_format=bgr24:dst_format=yuv420p:"
-                               u"sws_flags=bilinear:src_range=1:dst_range=1"_s.arg(width)
+                               u"sws_flags=bilinear+accurate_rnd:src_range=1:dst_range=%3"_s.arg(width)
                                    .arg(height)
+                                   .arg(fullRange ? 1 : 0)
                                    .toLatin1();
     EXPECT_GE(av_set_options_string(sws.get(), options.constData(), "=", ":"), 0);
     EXPECT_GE(sws_init_context(sws.get(), nullptr, nullptr), 0);
+    const int *coefficients = sws_getCoefficients(matrix == YuvMatrix::Bt709 ? SWS_CS_ITU709 : SWS_CS_ITU601);
+    EXPECT_GE(
+        sws_setColorspaceDetails(sws.get(), coefficients, 1, coefficients, fullRange, 0, 1 << 16, 1 << 16),
+        0);
     // swscale's vector loops may write past the end of a row: give it padded rows, then copy.
     const int cw = (width + 1) / 2, ch = (height + 1) / 2;
     const int strides[3] = {(width + 63) / 64 * 64, (cw + 63) / 64 * 64, (cw + 63) / 64 * 64};
@@ -526,35 +534,44 @@ Plane picture(const std::string &kind, int width, int height)
 
 // The largest difference to swscale of each plane (chroma left out for an odd width: ours pairs the
 // last column with itself, swscale does not).
-QList<int> swscaleDifference(const char *kind, int width, int height)
+QList<int> swscaleDifference(const char *kind, int width, int height, YuvMatrix matrix = YuvMatrix::Bt601,
+                             bool fullRange = true)
 {
     const Plane bgr = picture(kind, width, height);
-    const Planes expected = swscaleReference(bgr, width, height);
-    const Planes ours = convert(bgr.data(), width * 3, width, height);
+    const Planes expected = swscaleReference(bgr, width, height, matrix, fullRange);
+    const Planes ours = convert(bgr.data(), width * 3, width, height, yuvWeights(matrix, fullRange));
     QList<int> diffs;
     for (int i = 0; i < (width % 2 ? 1 : 3); ++i)
         diffs << maxDiff(ours[i], expected[i]);
     return diffs;
 }
 
-using PictureRow = std::tuple<const char *, const char *, int, int>; // name, kind, width, height
+// name, kind, width, height; JPEG's full range BT.601 unless a matrix and video range are named
+using PictureRow = std::tuple<const char *, const char *, int, int, YuvMatrix, bool>;
 
 using YuvConvertTest = ::testing::TestWithParam<PictureRow>;
 
 TEST_P(YuvConvertTest, MatchesSwscaleWithinOne)
 {
-    const auto &[name, kind, width, height] = GetParam();
-    for (const int diff : swscaleDifference(kind, width, height))
+    const auto &[name, kind, width, height, matrix, fullRange] = GetParam();
+    for (const int diff : swscaleDifference(kind, width, height, matrix, fullRange))
         EXPECT_LE(diff, 1);
 }
 
+constexpr auto kBt601 = YuvMatrix::Bt601;
+constexpr auto kBt709 = YuvMatrix::Bt709;
+
 INSTANTIATE_TEST_SUITE_P(Rows, YuvConvertTest,
-                         ::testing::Values(PictureRow{"NoiseDvd", "noise", 720, 576},
-                                           PictureRow{"GradientDvd", "gradient", 720, 576},
-                                           PictureRow{"CubeSmall", "cube", 64, 48},
-                                           PictureRow{"NoiseTwoWide", "noise", 2, 8},
-                                           PictureRow{"NoiseTenRows", "noise", 34, 10},
-                                           PictureRow{"CubeVcd", "cube", 352, 288}),
+                         ::testing::Values(PictureRow{"NoiseDvd", "noise", 720, 576, kBt601, true},
+                                           PictureRow{"GradientDvd", "gradient", 720, 576, kBt601, true},
+                                           PictureRow{"CubeSmall", "cube", 64, 48, kBt601, true},
+                                           PictureRow{"NoiseTwoWide", "noise", 2, 8, kBt601, true},
+                                           PictureRow{"NoiseTenRows", "noise", 34, 10, kBt601, true},
+                                           PictureRow{"CubeVcd", "cube", 352, 288, kBt601, true},
+                                           PictureRow{"NoiseHdVideoRange", "noise", 1280, 720, kBt709, false},
+                                           PictureRow{"CubeHdVideoRange", "cube", 640, 360, kBt709, false},
+                                           PictureRow{"GradientDvdVideoRange", "gradient", 720, 576, kBt601,
+                                                      false}),
                          rowName);
 
 // Every width up to 41 runs the vector loop and the plain tail in all proportions.
@@ -598,17 +615,35 @@ TEST(YuvConvert, SolidColoursOfOddSidesAreExact)
               (std::vector{planes(255, 128, 128), planes(0, 128, 128), planes(29, 255, 107)}));
 }
 
+// HD video's BT.709 in video range: white, black and blue at the values the standard tabulates.
+TEST(YuvConvert, VideoRangeKeepsItsHeadroom)
+{
+    const auto solid = [](std::uint8_t b, std::uint8_t g, std::uint8_t r) {
+        const Plane bgr{b, g, r, b, g, r, b, g, r, b, g, r};
+        const Planes p = convert(bgr.data(), 2 * 3, 2, 2, yuvWeights(YuvMatrix::Bt709, false));
+        return std::tuple(p[0][0], p[1][0], p[2][0]);
+    };
+    using Yuv = std::tuple<std::uint8_t, std::uint8_t, std::uint8_t>;
+    EXPECT_EQ((std::vector{solid(255, 255, 255), solid(0, 0, 0), solid(255, 0, 0)}),
+              (std::vector<Yuv>{{235, 128, 128}, {16, 128, 128}, {32, 240, 118}}));
+}
+
 TEST(YuvConvert, VectorAndPlainLoopsAgree)
 {
     if (!useAvx2Kernels())
         GTEST_SKIP() << "no AVX2 here: only the plain loops run";
+    // BT.601 in video range gives green an odd weight, split unevenly over the vector loop's pairs.
+    const YuvWeights videoRange = yuvWeights(YuvMatrix::Bt601, false);
     for (const auto &[width, height] : {std::pair{720, 576}, std::pair{37, 11}}) {
         const Plane bgr = picture("noise", width, height);
         const Planes vector = convert(bgr.data(), width * 3, width, height);
+        const Planes vectorVideoRange = convert(bgr.data(), width * 3, width, height, videoRange);
         forcePlainKernels(true);
         const Planes plain = convert(bgr.data(), width * 3, width, height);
+        const Planes plainVideoRange = convert(bgr.data(), width * 3, width, height, videoRange);
         forcePlainKernels(false);
         EXPECT_EQ(vector, plain) << width;
+        EXPECT_EQ(vectorVideoRange, plainVideoRange) << width;
     }
 }
 
