@@ -332,6 +332,8 @@ bool FramePipeline::chooseConverter()
     // Frames that need no padding are converted as they are handed over, straight from the
     // caller's rows.
     m_convertOnWrite = ownConverter && !m_padRight && !m_padBottom;
+    // A JPEG's own samples are full-range BT.601: only such a video takes them as they are.
+    m_takesYuv = m_convertOnWrite && fullRange;
     if (ownConverter)
         return true;
     m_codec->sws = makeConverter(e->width, e->height, source, e->pix_fmt, fullRange, e->colorspace);
@@ -503,12 +505,12 @@ int FramePipeline::write(std::int64_t position, const void *data, std::int64_t s
 
 bool FramePipeline::takesYuv() const
 {
-    return m_convertOnWrite;
+    return m_takesYuv;
 }
 
 int FramePipeline::writeYuv(std::int64_t position, const YuvFrame &frame, bool keyFrame)
 {
-    if (!m_convertOnWrite || frame.size != QSize(m_format.width, m_format.height))
+    if (!m_takesYuv || frame.size != QSize(m_format.width, m_format.height))
         return code(AviError::BadArgument);
     const int slot = takeSlot(position);
     if (slot < 0)

@@ -140,6 +140,7 @@ private:
     // Pool samples: bottom-up rows of the frame, one column / row wider where padded, or frames
     // converted by write().
     bool m_convertOnWrite = false;
+    bool m_takesYuv = false;
     bool m_padRight = false;
     bool m_padBottom = false;
     int m_sampleWidth = 0;

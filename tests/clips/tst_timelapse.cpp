@@ -26,6 +26,18 @@ TEST_F(TimelapseBatchTest, FourKFormatWithH265TaggedForApplePlayers)
     EXPECT_EQ(clipIni({"Format"}, u"Stadt"_s), QStringList{u"4K UHD 16:9"_s});
 }
 
+// Camera JPEGs larger than the video reach a video-range HD video in their own colours (their
+// samples are full-range BT.601; the video's are BT.709 in video range).
+TEST_F(TimelapseBatchTest, JpegFramesKeepTheirColoursInAnHdVideo)
+{
+    fx.makeClip(u"Stadt"_s, 10, QSize(1600, 900), "jpg");
+    ASSERT_EQ(run({"--make-video", "Stadt", "--format", "HD 16:9", "--container", "mp4"}).code, 0);
+    const QByteArray rgb = decodeRgb24(mp4(u"Stadt"_s));
+    // The frames of mixed colours, where a wrong matrix or range shows most.
+    for (int i = 7; i < 10; ++i)
+        EXPECT_LE(colourDistance(rgb, 1280, 720, i, 640, 360, FormFixture::frameColor(i)), 6) << i;
+}
+
 TEST_F(TimelapseBatchTest, Av1OnlyInMp4)
 {
     fx.makeClip(u"Stadt"_s, 3, QSize(96, 54));
