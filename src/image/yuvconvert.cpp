@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "image/kernelset.h"
+#include "image/yuvframe.h"
 #include "image/yuvconvert_avx2.h"
 #include "image/yuvrows.h"
 
@@ -105,6 +106,100 @@ void bgr24ToYuv420p(const std::uint8_t *bgr, std::ptrdiff_t stride, int width, i
             pv[std::size_t(width)] = pv[std::size_t(width) - 1];
         }
         loops.chromaRow(pu.data(), pv.data(), (width + 1) / 2, u, v);
+    }
+}
+
+namespace {
+
+// Full-range BT.601 YCbCr to video-range YCbCr of another matrix, in 16-bit fixed point, on values
+// centred on zero: Y' = 16 + y·Y + yCb·Cb + yCr·Cr, Cb' = 128 + cbCb·Cb + cbCr·Cr, Cr' likewise.
+struct VideoRangeWeights
+{
+    int y, yCb, yCr;
+    int cbCb, cbCr;
+    int crCb, crCr;
+};
+
+VideoRangeWeights videoRangeWeights(YuvMatrix matrix)
+{
+    // Through RGB: R = Y + 2(1 − kr)·Cr, B = Y + 2(1 − kb)·Cb, G from the luma equation; then the
+    // target matrix, scaled to video range.
+    constexpr double kr = 0.299, kb = 0.114;
+    const double tr = matrix == YuvMatrix::Bt709 ? 0.2126 : kr;
+    const double tb = matrix == YuvMatrix::Bt709 ? 0.0722 : kb;
+    struct Out
+    {
+        double y, cb, cr;
+    };
+    const auto convert = [&](double y, double cb, double cr) {
+        const double r = y + 2 * (1 - kr) * cr;
+        const double b = y + 2 * (1 - kb) * cb;
+        const double g = (y - kr * r - kb * b) / (1 - kr - kb);
+        const double ty = tr * r + (1 - tr - tb) * g + tb * b;
+        return Out{ty * 219 / 255, (b - ty) / (2 * (1 - tb)) * 224 / 255,
+                   (r - ty) / (2 * (1 - tr)) * 224 / 255};
+    };
+    const Out fromY = convert(1, 0, 0), fromCb = convert(0, 1, 0), fromCr = convert(0, 0, 1);
+    return {fixedPoint(fromY.y),   fixedPoint(fromCb.y),  fixedPoint(fromCr.y), fixedPoint(fromCb.cb),
+            fixedPoint(fromCr.cb), fixedPoint(fromCb.cr), fixedPoint(fromCr.cr)};
+}
+
+std::uint8_t clampByte(int v)
+{
+    return std::uint8_t(v < 0 ? 0 : v > 255 ? 255 : v);
+}
+
+// Chroma rows: each sample on its own.
+void videoRangeChroma(const YuvFrame &frame, const VideoRangeWeights &w, std::uint8_t *const planes[3],
+                      const int planeStrides[3])
+{
+    const int width = frame.size.width() / 2;
+    for (int j = 0; j < frame.size.height() / 2; ++j) {
+        const std::uint8_t *cb = frame.plane(1) + std::ptrdiff_t(j) * frame.stride(1);
+        const std::uint8_t *cr = frame.plane(2) + std::ptrdiff_t(j) * frame.stride(2);
+        std::uint8_t *outCb = planes[1] + std::ptrdiff_t(j) * planeStrides[1];
+        std::uint8_t *outCr = planes[2] + std::ptrdiff_t(j) * planeStrides[2];
+        for (int i = 0; i < width; ++i) {
+            const int b = cb[i] - 128, r = cr[i] - 128;
+            outCb[i] = clampByte(128 + ((w.cbCb * b + w.cbCr * r + (1 << 15)) >> 16));
+            outCr[i] = clampByte(128 + ((w.crCb * b + w.crCr * r + (1 << 15)) >> 16));
+        }
+    }
+}
+
+} // namespace
+
+void yuv420FullToVideoRange(const YuvFrame &frame, YuvMatrix matrix, std::uint8_t *const planes[3],
+                            const int planeStrides[3])
+{
+    const VideoRangeWeights w = videoRangeWeights(matrix);
+    videoRangeChroma(frame, w, planes, planeStrides);
+    const int width = frame.size.width();
+    const int height = frame.size.height();
+    const int chromaWidth = width / 2;
+    const int chromaHeight = height / 2;
+    // Per chroma column of the row's nearer and farther chroma rows (weighted 3 and 1): the chroma
+    // part of luma, 4 × 16 fraction bits; along the row the nearer and farther columns weigh 3 and 1
+    // again, 16 in all, hence 20 fraction bits.
+    thread_local std::vector<std::int32_t> part;
+    part.resize(std::size_t(chromaWidth));
+    for (int y = 0; y < height; ++y) {
+        const int near = y / 2;
+        const int far = std::clamp(y % 2 ? near + 1 : near - 1, 0, chromaHeight - 1);
+        const std::uint8_t *cb0 = frame.plane(1) + std::ptrdiff_t(near) * frame.stride(1);
+        const std::uint8_t *cb1 = frame.plane(1) + std::ptrdiff_t(far) * frame.stride(1);
+        const std::uint8_t *cr0 = frame.plane(2) + std::ptrdiff_t(near) * frame.stride(2);
+        const std::uint8_t *cr1 = frame.plane(2) + std::ptrdiff_t(far) * frame.stride(2);
+        for (int i = 0; i < chromaWidth; ++i)
+            part[std::size_t(i)] = w.yCb * (3 * cb0[i] + cb1[i] - 512) + w.yCr * (3 * cr0[i] + cr1[i] - 512);
+        const std::uint8_t *in = frame.plane(0) + std::ptrdiff_t(y) * frame.stride(0);
+        std::uint8_t *out = planes[0] + std::ptrdiff_t(y) * planeStrides[0];
+        for (int x = 0; x < width; ++x) {
+            const int i = x / 2;
+            const int other = std::clamp(x % 2 ? i + 1 : i - 1, 0, chromaWidth - 1);
+            const int chromaPart = 3 * part[std::size_t(i)] + part[std::size_t(other)];
+            out[x] = clampByte((w.y * 16 * in[x] + chromaPart + (16 << 20) + (1 << 19)) >> 20);
+        }
     }
 }
 

@@ -28,4 +28,13 @@ YuvWeights yuvWeights(YuvMatrix matrix, bool fullRange);
 void bgr24ToYuv420p(const std::uint8_t *bgr, std::ptrdiff_t stride, int width, int height,
                     std::uint8_t *const planes[3], const int planeStrides[3], const YuvWeights &weights);
 
+struct YuvFrame;
+
+// A JPEG's full-range BT.601 4:2:0 samples (frame) as video-range samples of matrix, 4:2:0 of the
+// same size, into planes. Each chroma sample converts on its own; a luma sample also takes the
+// chroma at its place, interpolated 9:3:3:1 from the four nearest chroma samples as a JPEG
+// decoder's smooth upsampling does, so that it equals converting through RGB.
+void yuv420FullToVideoRange(const YuvFrame &frame, YuvMatrix matrix, std::uint8_t *const planes[3],
+                            const int planeStrides[3]);
+
 } // namespace tavelon

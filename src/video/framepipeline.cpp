@@ -130,6 +130,8 @@ struct FramePipeline::Codec
     AVCodecContextPtr context; // null: frames are stored as they are
     SwsContextPtr sws;         // null when bgr24ToYuv420p() converts
     YuvWeights weights{};      // its weights
+    // The matrix a JPEG's full-range samples are converted to for a video-range video.
+    std::optional<YuvMatrix> videoRange;
     // Encoders with frame threads keep references to frames they were given; a small ring lets
     // the next frame be converted without waiting or copying.
     std::array<AVFramePtr, 3> frames;
@@ -327,13 +329,13 @@ bool FramePipeline::chooseConverter()
     // swscale's generic path costs several times our own loop.
     const bool ownConverter =
         source == AV_PIX_FMT_BGR24 && e->pix_fmt == AV_PIX_FMT_YUV420P && e->height >= kOwnConverterMinRows;
-    m_codec->weights =
-        yuvWeights(e->colorspace == AVCOL_SPC_BT709 ? YuvMatrix::Bt709 : YuvMatrix::Bt601, fullRange);
+    const YuvMatrix matrix = e->colorspace == AVCOL_SPC_BT709 ? YuvMatrix::Bt709 : YuvMatrix::Bt601;
+    m_codec->weights = yuvWeights(matrix, fullRange);
+    if (!fullRange)
+        m_codec->videoRange = matrix;
     // Frames that need no padding are converted as they are handed over, straight from the
     // caller's rows.
     m_convertOnWrite = ownConverter && !m_padRight && !m_padBottom;
-    // A JPEG's own samples are full-range BT.601: only such a video takes them as they are.
-    m_takesYuv = m_convertOnWrite && fullRange;
     if (ownConverter)
         return true;
     m_codec->sws = makeConverter(e->width, e->height, source, e->pix_fmt, fullRange, e->colorspace);
@@ -505,12 +507,12 @@ int FramePipeline::write(std::int64_t position, const void *data, std::int64_t s
 
 bool FramePipeline::takesYuv() const
 {
-    return m_takesYuv;
+    return m_convertOnWrite;
 }
 
 int FramePipeline::writeYuv(std::int64_t position, const YuvFrame &frame, bool keyFrame)
 {
-    if (!m_takesYuv || frame.size != QSize(m_format.width, m_format.height))
+    if (!m_convertOnWrite || frame.size != QSize(m_format.width, m_format.height))
         return code(AviError::BadArgument);
     const int slot = takeSlot(position);
     if (slot < 0)
@@ -518,6 +520,10 @@ int FramePipeline::writeYuv(std::int64_t position, const YuvFrame &frame, bool k
     if (const int failed = makeWritable(slot))
         return failed;
     AVFrame *f = m_samples[std::size_t(slot)].frame.get();
+    if (m_codec->videoRange) {
+        yuv420FullToVideoRange(frame, *m_codec->videoRange, f->data, f->linesize);
+        return queue(slot, position, keyFrame);
+    }
     for (int i = 0; i < 3; ++i) {
         const int width = i == 0 ? m_format.width : m_format.width / 2;
         const int rows = i == 0 ? m_format.height : m_format.height / 2;

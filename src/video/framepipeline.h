@@ -78,10 +78,11 @@ public:
     // than copying the rows and converting them later). The code of the first failure so far, 0
     // otherwise.
     int write(std::int64_t position, const void *data, std::int64_t size, bool keyFrame);
-    // Whether writeYuv() serves: the encoder takes full-range 4:2:0 frames of the format's size.
+    // Whether writeYuv() serves: the encoder takes 4:2:0 frames of the format's size.
     bool takesYuv() const;
-    // Hands one frame as YCbCr planes of the format's size (top row first), copied into a buffer
-    // the encoder takes as it is; BadArgument when takesYuv() is false or the size differs.
+    // Hands one frame as a JPEG's YCbCr planes of the format's size (top row first), copied into a
+    // buffer the encoder takes, converted to video range where the encoder codes it; BadArgument
+    // when takesYuv() is false or the size differs.
     int writeYuv(std::int64_t position, const YuvFrame &frame, bool keyFrame);
     // Lets the worker encode and write what is queued, flushes the encoder and ends the thread.
     int finish();
@@ -140,7 +141,6 @@ private:
     // Pool samples: bottom-up rows of the frame, one column / row wider where padded, or frames
     // converted by write().
     bool m_convertOnWrite = false;
-    bool m_takesYuv = false;
     bool m_padRight = false;
     bool m_padBottom = false;
     int m_sampleWidth = 0;

@@ -11,6 +11,7 @@ extern "C" {
 #include "image/cdib.h"
 #include "image/kernelset.h"
 #include "image/yuvconvert.h"
+#include "image/yuvframe.h"
 #include "testsupport.h"
 #include "video/avifile.h"
 #include "video/avirepair.h"
@@ -627,6 +628,52 @@ TEST(YuvConvert, VideoRangeKeepsItsHeadroom)
     EXPECT_EQ((std::vector{solid(255, 255, 255), solid(0, 0, 0), solid(255, 0, 0)}),
               (std::vector<Yuv>{{235, 128, 128}, {16, 128, 128}, {32, 240, 118}}));
 }
+
+// A JPEG's full-range samples converted to video range as they are give the luma that the way
+// through RGB gives (swscale's smooth chroma, then our converter), within one step, also where
+// chroma changes from sample to sample. (That way smooths chroma once more; the colours
+// themselves are checked end to end.)
+using VideoRangeTest = ::testing::TestWithParam<std::tuple<const char *, YuvMatrix>>;
+
+TEST_P(VideoRangeTest, JpegSamplesConvertAsThroughRgb)
+{
+    const auto &[name, matrix] = GetParam();
+    const int w = 24, h = 16;
+    YuvFrame jpeg;
+    ASSERT_TRUE(jpeg.resize(QSize(w, h)));
+    // Stripes three pixels wide, so that chroma changes inside the samples' pairs, of a green and a
+    // purple whose chroma parts of BT.709 luma add up, and no colour between them leaves the RGB cube.
+    Plane stripes;
+    for (int i = 0; i < w * h; ++i)
+        stripes.insert(stripes.end(), (i % w) / 3 % 2 ? std::initializer_list<std::uint8_t>{60, 160, 60}
+                                                      : std::initializer_list<std::uint8_t>{170, 80, 170});
+    const Planes samples = convert(stripes.data(), w * 3, w, h);
+    for (int i = 0; i < 3; ++i)
+        std::copy(samples[i].begin(), samples[i].end(), jpeg.plane(i));
+
+    Plane rgb(std::size_t(w * h * 3));
+    std::unique_ptr<SwsContext, decltype(&sws_freeContext)> sws(
+        sws_getContext(w, h, AV_PIX_FMT_YUVJ420P, w, h, AV_PIX_FMT_BGR24,
+                       SWS_BILINEAR | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr, nullptr, nullptr),
+        &sws_freeContext);
+    const std::uint8_t *const src[4] = {jpeg.plane(0), jpeg.plane(1), jpeg.plane(2)};
+    const int srcStrides[4] = {w, w / 2, w / 2};
+    std::uint8_t *const dst[4] = {rgb.data()};
+    const int dstStrides[4] = {w * 3};
+    sws_scale(sws.get(), src, srcStrides, 0, h, dst, dstStrides);
+    const Planes throughRgb = convert(rgb.data(), w * 3, w, h, yuvWeights(matrix, false));
+
+    Planes ours = emptyPlanes(w, h);
+    std::uint8_t *const planes[3] = {ours[0].data(), ours[1].data(), ours[2].data()};
+    const int strides[3] = {w, w / 2, w / 2};
+    yuv420FullToVideoRange(jpeg, matrix, planes, strides);
+    EXPECT_LE(maxDiff(ours[0], throughRgb[0]), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Matrices, VideoRangeTest,
+                         ::testing::Values(std::tuple("HdBt709", YuvMatrix::Bt709),
+                                           std::tuple("SdBt601", YuvMatrix::Bt601)),
+                         rowName);
 
 TEST(YuvConvert, VectorAndPlainLoopsAgree)
 {
