@@ -78,7 +78,7 @@ public:
     bool decode(const QByteArray &bytes, QImage &image, QSize cover = {}, QSize *frameSize = nullptr);
     std::optional<QImage> decode(const QByteArray &bytes);
 
-    // Decodes a YCbCr JPEG frame larger than cover, at least as large in both directions, into
+    // Decodes a YCbCr JPEG frame at least as large as cover in both directions into
     // its own sample planes, reduced as far as they still cover it, for a caller that shrinks them
     // to cover in YCbCr. False for anything else (a BMP, a grey or CMYK JPEG, a smaller frame) and
     // when the file cannot be decoded. frameSize, when given, receives the frame's own size on

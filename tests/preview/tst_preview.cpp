@@ -371,19 +371,20 @@ INSTANTIATE_TEST_SUITE_P(Covers, ReducedDecode,
                          ::testing::Values(QSize(720, 576), QSize(351, 287), QSize(160, 120)),
                          [](const auto &row) { return "Cover" + std::to_string(row.param.width()); });
 
-// Planes only for a YCbCr JPEG larger than an even size; nothing else is touched.
-TEST_F(CameraJpeg, PlanesOnlyForAYCbCrJpegLargerThanAnEvenSize)
+// Planes only for a YCbCr JPEG at least as large as an even size; nothing else is touched.
+TEST_F(CameraJpeg, PlanesOnlyForAYCbCrJpegAtLeastAsLargeAsAnEvenSize)
 {
     YuvFrame planes;
     PlaneShrinker shrinker;
     const QByteArray jpeg = readFile(path), bmp = bmpBytes(frame.scaled(800, 600), 24);
-    for (const auto &[bytes, size] : {std::pair{jpeg, frame.size()},
-                                      {jpeg, QSize(1602, 1200)},
+    for (const auto &[bytes, size] : {std::pair{jpeg, QSize(1602, 1200)},
                                       {jpeg, QSize(351, 288)},
                                       {bmp, QSize(400, 300)},
                                       {jpeg.left(jpeg.size() / 2), QSize(400, 300)}})
         EXPECT_FALSE(shrinker.decode(loader, bytes, planes, size)) << size.width();
     EXPECT_TRUE(planes.size.isEmpty());
+    EXPECT_TRUE(shrinker.decode(loader, jpeg, planes, frame.size()));
+    EXPECT_EQ(planes.size, frame.size());
 }
 
 TEST(FrameScaler, EnlargesBetweenCentresFillsTheTargetAndClipsToDst)
