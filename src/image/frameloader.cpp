@@ -295,8 +295,8 @@ bool FrameLoader::decodeSamples(const QByteArray &bytes, JpegPlanes &planes, QSi
     const std::optional<JpegHeader> h = readJpegHeader(bytes);
     // Turned or mirrored frames go through decode(), which turns them.
     if (!h || jpegOrientation(bytes) != Orientation::Upright || h->colorspace != TJCS_YCbCr ||
-        h->width < cover.width() || h->height < cover.height() ||
-        !JpegPlanes::handles(h->subsampling) || !hasEndMarker(bytes))
+        h->width < cover.width() || h->height < cover.height() || !JpegPlanes::handles(h->subsampling) ||
+        !hasEndMarker(bytes))
         return false;
     // The reduced decode that still covers cover; the chroma planes of 4:2:0 then hold at least
     // half of it, which is all a 4:2:0 result keeps.
