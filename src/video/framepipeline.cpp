@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
-#include <system_error>
+
+#include <QtConcurrent/QtConcurrentRun>
 
 #include "video/ffmpegptr.h"
 
@@ -396,15 +397,11 @@ bool FramePipeline::allocateSamples()
     return true;
 }
 
-bool FramePipeline::start()
+void FramePipeline::start()
 {
-    try {
-        m_thread = std::thread(&FramePipeline::run, this);
-    } catch (const std::system_error &) {
-        fail(code(AviError::EncodeFailed), QStringLiteral("starting the encoder thread failed"));
-        return false;
-    }
-    return true;
+    m_pool.setMaxThreadCount(1);
+    m_worker = QtConcurrent::run(&m_pool, [this] { run(); });
+    m_started = true;
 }
 
 int FramePipeline::fail(int errorCode, const QString &text)
@@ -435,7 +432,7 @@ int FramePipeline::takeSlot(std::int64_t position)
     if (position <= m_lastPosition)
         return -code(AviError::BadPosition);
     std::unique_lock lock(m_mutex);
-    if (!m_thread.joinable() || m_finishing)
+    if (!m_started || m_finishing)
         return -code(AviError::Released);
     m_changed.wait(lock, [this] { return !m_free.empty() || m_error != 0; });
     if (m_error != 0)
@@ -539,8 +536,7 @@ int FramePipeline::finish()
         m_finishing = true;
         m_changed.notify_all();
     }
-    if (m_thread.joinable())
-        m_thread.join();
+    m_worker.waitForFinished();
     return error();
 }
 

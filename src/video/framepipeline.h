@@ -11,10 +11,11 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <thread>
 #include <vector>
 
+#include <QFuture>
 #include <QString>
+#include <QThreadPool>
 
 struct AVFormatContext;
 struct AVBufferRef;
@@ -72,7 +73,7 @@ public:
     static Result create(AVFormatContext *ctx, AVStream *st, const StreamSetup &setup);
     ~FramePipeline();
 
-    bool start();
+    void start();
     // Hands one frame to the worker, waiting while all buffers are busy: a copy of its rows, or,
     // where our own converter serves the encoder, the frame already converted (which costs less
     // than copying the rows and converting them later). The code of the first failure so far, 0
@@ -155,7 +156,11 @@ private:
     bool m_finishing = false;
     int m_error = 0;
     QString m_errorText;
-    std::thread m_thread;
+    // The worker: one task on a pool of its own, so that it never waits for a thread another
+    // task holds; the pool is destroyed first and waits for it.
+    QFuture<void> m_worker;
+    bool m_started = false;
+    QThreadPool m_pool;
 };
 
 } // namespace tavelon
