@@ -16,7 +16,7 @@ struct YuvFrame;
 // for success and an AviError code otherwise. Handles are owned by unique_ptrs; a "release" is a
 // reset that returns the first failure met while finishing the handle.
 //
-// A stream converts and encodes on a thread of its own: a write copies the sample into one of a
+// A stream converts and encodes on a worker of its own: a write copies the sample into one of a
 // few reused buffers (waiting while all are busy) and returns. A failure while encoding or
 // writing shows in a later write or in the release. Releasing the file always finishes the
 // streams and writes the index, so the frames written so far play, also after an error.

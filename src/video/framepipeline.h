@@ -55,7 +55,7 @@ struct StreamSetup
     Soundtrack *soundtrack = nullptr; // written up to each video packet's time, when there is one
 };
 
-// Turns DIB frames into packets of one stream on a thread of its own: stored as they are, or
+// Turns DIB frames into packets of one stream on a worker of its own: stored as they are, or
 // converted (with libswscale or our own converter) and encoded. Samples wait in a small pool of
 // reused buffers.
 class FramePipeline
