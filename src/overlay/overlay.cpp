@@ -83,12 +83,11 @@ void Overlay::PrintCopyright()
     QImage &pre = m_form.previewPicture.image();
     if (pre.isNull())
         return;
-    const bool box = m_form.overlayBox.value() == 1;
-    const bool border = m_form.overlayBorder.value() == 1;
+    const OverlayStyle s = style();
     const QSize outer(MainForm::kPreviewOuterWidth, MainForm::kPreviewOuterHeight);
-    const QPoint anchor = previewAnchor(corner(), outer, m_preview.size(), box || border);
-    paintOverlay(pre, style(), m_preview, anchor,
-                 border ? previewBorder(anchor, m_preview.size()) : QList<ColoredRect>(), 1);
+    const QPoint anchor = previewAnchor(s.corner, outer, m_preview.size(), s.box || s.border);
+    paintOverlay(pre, s, m_preview, anchor,
+                 s.border ? previewBorder(anchor, m_preview.size()) : QList<ColoredRect>(), 1);
     m_form.previewPicture.refresh();
 }
 
