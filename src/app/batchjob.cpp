@@ -118,12 +118,9 @@ namespace {
 CompressOptions compressorSettings(const BatchOptions &options)
 {
     CompressOptions compress;
-    if (options.quality)
-        compress.quality = *options.quality;
-    if (options.keyframes)
-        compress.keyFrameEvery = *options.keyframes;
-    if (options.datarate)
-        compress.dataRateKbps = *options.datarate;
+    compress.quality = options.quality.value_or(compress.quality);
+    compress.keyFrameEvery = options.keyframes.value_or(compress.keyFrameEvery);
+    compress.dataRateKbps = options.datarate.value_or(compress.dataRateKbps);
     return compress;
 }
 

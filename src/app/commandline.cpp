@@ -359,12 +359,9 @@ namespace {
 
 void setOutput(VideoOutput &output, const BatchOptions &b)
 {
-    if (b.container)
-        output.container = *b.container;
-    if (b.fit)
-        output.fit = *b.fit;
-    if (b.deflicker)
-        output.deflicker = *b.deflicker;
+    output.container = b.container.value_or(output.container);
+    output.fit = b.fit.value_or(output.fit);
+    output.deflicker = b.deflicker.value_or(output.deflicker);
     if (b.audio) {
         // A URL stays as it is: the soundtrack check refuses it.
         const bool relativeFile =
@@ -379,16 +376,12 @@ void setOverlay(ClipOverlay &overlay, const BatchOptions &b)
         overlay.setBox(true);
     if (b.border)
         overlay.setBorder(true);
-    if (b.text)
-        overlay.text = *b.text;
-    if (b.position)
-        overlay.corner = *b.position;
-    if (b.size)
-        overlay.size = *b.size;
+    overlay.text = b.text.value_or(overlay.text);
+    overlay.corner = b.position.value_or(overlay.corner);
+    overlay.size = b.size.value_or(overlay.size);
     if (b.color)
         overlay.textColor = MainForm::textSwatchColor(*b.color).value_or(overlay.textColor);
-    if (b.overlay)
-        overlay.shown = true;
+    overlay.shown = overlay.shown || b.overlay;
 }
 
 } // namespace
