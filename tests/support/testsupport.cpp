@@ -52,6 +52,37 @@ QByteArray cameraJpeg(const QImage &image, int orientation)
     return QByteArray(jpeg.data()).insert(2, exif);
 }
 
+QImage filled(QSize size, QColor colour)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
+QImage stripes(QSize size, const QList<QColor> &colours)
+{
+    QImage image(size, QImage::Format_RGB32);
+    QPainter p(&image);
+    const int width = size.width() / int(colours.size());
+    for (int i = 0; i < colours.size(); ++i)
+        p.fillRect(i * width, 0, i + 1 == colours.size() ? size.width() - i * width : width, size.height(),
+                   colours[i]);
+    return image;
+}
+
+int colourDistance(QColor a, QColor b)
+{
+    return std::max(
+        {std::abs(a.red() - b.red()), std::abs(a.green() - b.green()), std::abs(a.blue() - b.blue())});
+}
+
+void makeTone(const QString &path, double seconds)
+{
+    runProgram(u"ffmpeg"_s,
+               {"-v", "error", "-y", "-f", "lavfi", "-i",
+                u"sine=frequency=440:sample_rate=48000:duration=%1"_s.arg(seconds), "-ac", "1", path});
+}
+
 MessageAnswer ScriptedMessages::show(const QString &title, const QString &text, MessageButtons buttons,
                                      MessageIcon icon, MessageAnswer defaultAnswer)
 {
@@ -98,6 +129,24 @@ void FormFixture::writeClipIni(const QString &clip, const QString &body)
     writeFile(clipPath(clip) + u"Clip.ini"_s, "[ClipSettings]\r\n" + body.toUtf8());
 }
 
+bool FormFixture::addFrame(const QString &clip, const QString &name, const QByteArray &bytes)
+{
+    return QDir().mkpath(clipPath(clip)) && writeFile(clipPath(clip) + name, bytes);
+}
+
+bool FormFixture::addFrame(const QString &clip, const QString &name, const QImage &image)
+{
+    const bool jpeg = name.endsWith(u".jpg"_s, Qt::CaseInsensitive);
+    return QDir().mkpath(clipPath(clip)) &&
+           image.save(clipPath(clip) + name, jpeg ? "JPG" : "BMP", jpeg ? 90 : -1);
+}
+
+void FormFixture::setVideoSize(int width, int height)
+{
+    form.widthBox.setText(QString::number(width));
+    form.heightBox.setText(QString::number(height));
+}
+
 void FormFixture::start()
 {
     FillLanguageList(form);
@@ -106,8 +155,7 @@ void FormFixture::start()
 
 void FormFixture::makeVideo()
 {
-    form.widthBox.setText(u"32"_s);
-    form.heightBox.setText(u"24"_s);
+    setVideoSize(32, 24);
     runCommand();
 }
 
@@ -209,8 +257,7 @@ int colourDistance(const QByteArray &rgb, int width, int height, int frame, int 
     if (offset + 3 > rgb.size())
         return 256;
     const auto *px = reinterpret_cast<const unsigned char *>(rgb.constData() + offset);
-    return std::max(
-        {std::abs(px[0] - colour.red()), std::abs(px[1] - colour.green()), std::abs(px[2] - colour.blue())});
+    return colourDistance(QColor(px[0], px[1], px[2]), colour);
 }
 
 QList<int> frameColours(const QString &path)

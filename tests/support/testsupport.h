@@ -33,6 +33,13 @@ QByteArray patched(QByteArray bytes, std::initializer_list<std::pair<int, qint64
 QByteArray bmp(int width = 4, int height = 3, int bitCount = 24, int paletteEntries = 0);
 // image as a camera's JPEG whose EXIF block gives orientation (big-endian, as many cameras write it).
 QByteArray cameraJpeg(const QImage &image, int orientation);
+// A picture of size in one colour, or in upright stripes of equal width, one per colour.
+QImage filled(QSize size, QColor colour);
+QImage stripes(QSize size, const QList<QColor> &colours);
+// Largest channel difference between two colours.
+int colourDistance(QColor a, QColor b);
+// A 440 Hz tone of seconds made by ffmpeg into path.
+void makeTone(const QString &path, double seconds);
 
 // Records every message. Questions (Yes/No) take their answers from the queue, or the default
 // answer when it is empty; OK messages are answered Ok.
@@ -84,6 +91,11 @@ public:
     void makeClip(const QString &clip, int count, QSize size = QSize(64, 48), const char *format = "bmp");
     static QColor frameColor(int i);
     void writeClipIni(const QString &clip, const QString &body);
+    // A file of Frames/<clip>/ with the bytes, or with the picture as BMP or JPEG after its extension.
+    bool addFrame(const QString &clip, const QString &name, const QByteArray &bytes);
+    bool addFrame(const QString &clip, const QString &name, const QImage &image);
+    // The video's width and height boxes.
+    void setVideoSize(int width, int height);
     // Fills the string table and runs the window's set-up.
     void start();
     // The make-video command, 32 × 24 frames, run to its end.
