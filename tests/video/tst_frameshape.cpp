@@ -17,13 +17,8 @@ namespace {
 // orientation.
 QByteArray quadrantJpeg(int orientation)
 {
-    QImage image(32, 16, QImage::Format_RGB32);
-    QPainter p(&image);
-    p.fillRect(0, 0, 16, 8, Qt::red);
-    p.fillRect(16, 0, 16, 8, Qt::green);
-    p.fillRect(0, 8, 16, 8, Qt::blue);
-    p.fillRect(16, 8, 16, 8, Qt::white);
-    p.end();
+    QImage image = stripes({32, 16}, {Qt::red, Qt::green});
+    QPainter(&image).drawImage(0, 8, stripes({32, 8}, {Qt::blue, Qt::white}));
     return cameraJpeg(image, orientation);
 }
 
@@ -31,11 +26,9 @@ QByteArray quadrantJpeg(int orientation)
 QString corner(const QImage &image, int x, int y)
 {
     const QColor c = image.pixelColor(x, y);
-    const std::pair<const char *, QColor> named[] = {
-        {"red", Qt::red}, {"green", Qt::green}, {"blue", Qt::blue}, {"white", Qt::white}};
-    for (const auto &[name, colour] : named) {
-        if (std::abs(c.red() - colour.red()) < 60 && std::abs(c.green() - colour.green()) < 60 &&
-            std::abs(c.blue() - colour.blue()) < 60)
+    for (const auto &[name, colour] :
+         {std::pair{"red", Qt::red}, {"green", Qt::green}, {"blue", Qt::blue}, {"white", Qt::white}}) {
+        if (colourDistance(c, colour) < 60)
             return QLatin1String(name);
     }
     return c.name();
@@ -111,8 +104,7 @@ TEST(Deflicker, UnreadableFramesAndSmallWindowsChangeNothing)
     EXPECT_EQ(gains[1], 1.0);
     EXPECT_DOUBLE_EQ(gains[2], 0.75) << "the unreadable neighbour is left out";
     EXPECT_EQ(deflickerGains({100, 200}, 1), (std::vector<double>{1.0, 1.0}));
-    QImage bright(2, 2, QImage::Format_RGB32);
-    bright.fill(QColor(200, 100, 10));
+    QImage bright = filled({2, 2}, QColor(200, 100, 10));
     applyGain(bright, 1.5);
     EXPECT_EQ(bright.pixelColor(1, 1), QColor(255, 150, 15));
 }

@@ -12,14 +12,6 @@ using namespace tavelon::test;
 
 namespace {
 
-// A tone of seconds made by ffmpeg into path.
-void makeTone(const QString &path, double seconds)
-{
-    runProgram(u"ffmpeg"_s,
-               {"-v", "error", "-y", "-f", "lavfi", "-i",
-                u"sine=frequency=440:sample_rate=48000:duration=%1"_s.arg(seconds), "-ac", "1", path});
-}
-
 // The root mean square of the decoded audio from second `from` for `length` seconds.
 double loudness(const QString &path, double from, double length)
 {
@@ -43,9 +35,8 @@ protected:
     int write(const QString &file, const CompressOptions &options, int frames,
               const QString &soundtrack = {}) const
     {
-        QImage grey(320, 240, QImage::Format_RGB32);
-        grey.fill(QColor(128, 128, 128));
-        return writeAvi(file, path(u"temp.bmp"_s), options, QList<QImage>(frames, grey), 25, soundtrack);
+        return writeAvi(file, path(u"temp.bmp"_s), options,
+                        QList<QImage>(frames, filled({320, 240}, Qt::gray)), 25, soundtrack);
     }
 
     QTemporaryDir dir;
