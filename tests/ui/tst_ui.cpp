@@ -147,8 +147,8 @@ TEST_F(MainWindowTest, KeysActAsPlayerButtonsUnlessAControlNeedsThemNoneChangeTh
     EXPECT_FALSE(combo->view()->isVisible());
 }
 
-// A clip picked with the mouse leaves the keys to the player at once; Tab and Shift+Tab go
-// through the window, out of the format box too, without a key reaching the format.
+// A clip picked with the mouse leaves the keys to the player at once; Tab and Shift+Tab leave the
+// format box and come back to it.
 TEST_F(MainWindowTest, KeysActRightAfterAClickInTheClipListAndTabLeavesTheFormatBox)
 {
     for (const QString &clip : {u"A"_s, u"b"_s})
@@ -171,15 +171,6 @@ TEST_F(MainWindowTest, KeysActRightAfterAClickInTheClipListAndTabLeavesTheFormat
     EXPECT_NE(QApplication::focusWidget(), combo);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
     EXPECT_EQ(QApplication::focusWidget(), combo);
-
-    QSet<QWidget *> reached;
-    for (int i = 0; i < 60; ++i) {
-        reached.insert(QApplication::focusWidget());
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    }
-    for (const char *name : {"List1", "cboFormats", "txtFPS", "cboDirections", "Text1", "cboSize", "cmdPlay",
-                             "chkRepeat", "Command1(0)"})
-        EXPECT_TRUE(reached.contains(widget(name))) << name;
 }
 
 // While a clip of 24-megapixel frames is written, the window's event loop stays free: a click on
@@ -189,13 +180,9 @@ TEST_F(MainWindowTest, KeysActRightAfterAClickInTheClipListAndTabLeavesTheFormat
 TEST(ConnectedWindow, StopIsActedOnWithin100msWhileLargeFramesAreWritten)
 {
     FormFixture fx;
-    const QString clip = fx.clipPath(u"gross"_s);
-    QDir().mkpath(clip);
-    QImage frame(6000, 4000, QImage::Format_RGB32);
-    for (int i = 0; i < 4; ++i) {
-        frame.fill(FormFixture::frameColor(i));
-        ASSERT_TRUE(frame.save(clip + u"f%1.jpg"_s.arg(i), "JPG", 90));
-    }
+    for (int i = 0; i < 4; ++i)
+        ASSERT_TRUE(
+            fx.addFrame(u"gross"_s, u"f%1.jpg"_s.arg(i), filled({6000, 4000}, FormFixture::frameColor(i))));
     fx.start();
     fx.form.directionBox.setListIndex(2); // 7 frames
     MainWindow window(fx.form);
@@ -216,8 +203,7 @@ TEST(ConnectedWindow, StopIsActedOnWithin100msWhileLargeFramesAreWritten)
         clock.start();
         QTimer::singleShot(kDueMs, Qt::PreciseTimer, stop, [&] { QTest::mouseClick(stop, Qt::LeftButton); });
     });
-    fx.form.widthBox.setText(u"1920"_s);
-    fx.form.heightBox.setText(u"1080"_s);
+    fx.setVideoSize(1920, 1080);
     ASSERT_TRUE(fx.runCommand());
     ASSERT_GE(actedAt, kDueMs) << "Stop was not acted on while the video was written";
     EXPECT_LT(actedAt - kDueMs, 100) << "ms from the click being due to Stop acted on";
@@ -319,7 +305,7 @@ INSTANTIATE_TEST_SUITE_P(Choices, BrowserNoteTest,
                          ::testing::Values(BrowserNoteCase{"Mpeg4InMp4", Container::Mp4, "mpeg4", true},
                                            BrowserNoteCase{"H264InMp4", Container::Mp4, "h264", false},
                                            BrowserNoteCase{"Mpeg4InAvi", Container::Avi, "mpeg4", false}),
-                         [](const auto &row) { return std::string(row.param.name); });
+                         rowName);
 
 // Each compressor of the container is listed; each setting is offered only where the chosen
 // compressor has it. MP4 offers only the compressors that fit it, H.264 when the chosen one does

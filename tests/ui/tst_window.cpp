@@ -25,13 +25,6 @@ QImage patternFrame(QSize size)
     return img;
 }
 
-QImage solidFrame(QSize size)
-{
-    QImage img(size, QImage::Format_RGB32);
-    img.fill(QColor(200, 30, 30));
-    return img;
-}
-
 // The window as main.cpp connects it, shown on the clips made before; what it asks the desktop to
 // open is recorded instead of opened.
 struct ShownWindow : FormFixture
@@ -61,9 +54,8 @@ struct ShownClip : ShownWindow
 {
     explicit ShownClip(const QImage &frame = patternFrame(QSize(1600, 1200)))
     {
-        QDir().mkpath(clipPath(u"clip"_s));
         for (const char *name : {"f000.jpg", "f001.jpg"})
-            frame.save(clipPath(u"clip"_s) + QLatin1String(name), "JPG", 90);
+            addFrame(u"clip"_s, QLatin1String(name), frame);
         show();
     }
     // The overlay's box without glyphs, whose pixels depend on no font.
@@ -135,9 +127,8 @@ class GrowingPreviewTest : public ::testing::TestWithParam<GrowingCase>
 TEST_P(GrowingPreviewTest, KeepsTheVideosShapeAndItsTextBoxPlace)
 {
     const GrowingCase row = GetParam();
-    ShownClip c(solidFrame(QSize(1600, 1200)));
-    c.form.widthBox.setText(QString::number(row.video.width()));
-    c.form.heightBox.setText(QString::number(row.video.height()));
+    ShownClip c(filled(QSize(1600, 1200), QColor(200, 30, 30)));
+    c.setVideoSize(row.video.width(), row.video.height());
     c.showBoxOverlay();
     c.window->resize(row.window);
     ASSERT_EQ(c.window->size(), row.window);
@@ -157,8 +148,7 @@ TEST_P(GrowingPreviewTest, KeepsTheVideosShapeAndItsTextBoxPlace)
     EXPECT_NEAR(double(picture.width()) / picture.height(), row.shownShape, 0.01);
     EXPECT_GE(c.form.sourceFrame.image().width(), picture.width()) << "decoded for the pixels shown";
 
-    QImage video(row.video, QImage::Format_RGB32);
-    video.fill(Qt::black);
+    QImage video = filled(row.video, Qt::black);
     VideoOverlay overlay;
     overlay.setStyle(c.logic->overlay.style(), c.logic->overlay.fontFamily());
     overlay.draw(video);
@@ -179,18 +169,15 @@ INSTANTIATE_TEST_SUITE_P(
     WindowSizes, GrowingPreviewTest,
     ::testing::Values(GrowingCase{"WideWindowFullHd", QSize(1400, 700), QSize(1920, 1080), 16.0 / 9},
                       GrowingCase{"TallWindowDvdPal", QSize(900, 900), QSize(720, 576), 4.0 / 3}),
-    [](const ::testing::TestParamInfo<GrowingCase> &row) { return std::string(row.param.name); });
+    rowName);
 
 // A grown preview is redrawn in the fit the clip has now, also when only the fit changed (as after
 // the compression dialog): a wide frame stretched shows its left part at the left, cropped its middle.
 TEST(GrowingWindow, ThePreviewFollowsAChangedFit)
 {
-    QImage wide(2400, 600, QImage::Format_RGB32);
-    wide.fill(QColor(0, 200, 0));
-    QPainter(&wide).fillRect(0, 0, 600, 600, QColor(200, 0, 0));
-    ShownClip c(wide);
-    c.form.widthBox.setText(u"1920"_s);
-    c.form.heightBox.setText(u"1080"_s);
+    ShownClip c(
+        stripes({2400, 600}, {QColor(200, 0, 0), QColor(0, 200, 0), QColor(0, 200, 0), QColor(0, 200, 0)}));
+    c.setVideoSize(1920, 1080);
     c.window->resize(1400, 700);
     QCoreApplication::processEvents();
     PreviewView *preview = c.preview();
