@@ -106,9 +106,7 @@ protected:
         form.overlaySize.setText(form.uiText(kUiMedium));
         form.formatBox.setText(u"VCD PAL"_s);
         form.heightBox.setText(u"288"_s);
-        QImage frame(176, 144, QImage::Format_RGB32);
-        frame.fill(kFrameColor);
-        form.sourceFrame.setImage(frame);
+        form.sourceFrame.setImage(filled({176, 144}, kFrameColor));
         overlay = std::make_unique<Overlay>(form);
         options = std::make_unique<OverlayOptions>(form, *overlay);
         overlay->RevertPicPre();
@@ -119,9 +117,7 @@ protected:
     {
         form.formatBox.setText(QLatin1String(format));
         form.heightBox.setText(QString::number(height));
-        QImage frame(width, height, QImage::Format_RGB32);
-        frame.fill(kFrameColor);
-        form.videoFrame.setImage(frame);
+        form.videoFrame.setImage(filled({width, height}, kFrameColor));
     }
     QColor previewPixel(int x, int y) const { return form.previewPicture.image().pixelColor(x, y); }
     QColor videoPixel(int x, int y) const { return form.videoFrame.image().pixelColor(x, y); }
@@ -309,11 +305,7 @@ TEST_F(OverlayTest, PreviewShadowAndTextSizeFollowTheFrameNotTheBox)
 // over the preview as it is.
 TEST_F(OverlayTest, SwitchingOnAndOff)
 {
-    QImage gradient(640, 480, QImage::Format_RGB32);
-    for (int y = 0; y < gradient.height(); ++y)
-        for (int x = 0; x < gradient.width(); ++x)
-            gradient.setPixelColor(x, y, QColor(x % 256, y % 256, (x + y) % 256));
-    form.sourceFrame.setImage(gradient);
+    form.sourceFrame.setImage(stripes({640, 480}, {Qt::red, Qt::yellow, Qt::blue}));
     overlay->RevertPicPre();
     const QImage clean = form.previewPicture.image().copy();
     form.previewPicture.image().setPixelColor(200, 150, Qt::green);
