@@ -578,7 +578,9 @@ TEST_F(PlayerTest, PassOrderForEachDirectionAndStop)
     });
     EXPECT_EQ(stepsOfAPress(0), (QList<int>{0, 1, 2, 3, 4}));
     EXPECT_EQ(stepsOfAPress(1), (QList<int>{4, 3, 2, 1, 0})); // starts on the last frame
-    EXPECT_EQ(stepsOfAPress(2), (QList<int>{0, 1, 2, 3, 4, 3, 2, 1, 0}));
+    fx.form.directionBox.setListIndex(2);
+    EXPECT_EQ(fx.form.frameSlider.value(), 0) << "a direction shows the frame its first pass starts on";
+    EXPECT_EQ(stepsOfAPress(), (QList<int>{0, 1, 2, 3, 4, 3, 2, 1, 0}));
     EXPECT_EQ(fx.form.playButton.value(), 0) << "the end of a pass raises the play button";
     EXPECT_TRUE(disabledWhilePlaying);
     EXPECT_TRUE(fx.form.nextButton.isEnabled() && fx.form.deleteButton.isEnabled());
