@@ -386,10 +386,7 @@ TEST(FrameScaler, EnlargesBetweenCentresFillsTheTargetAndClipsToDst)
 {
     // A black and a white pixel doubled: the outer pixels keep their colour, the
     // inner ones mix.
-    QImage pair(2, 1, QImage::Format_RGB32);
-    pair.setPixel(0, 0, qRgb(0, 0, 0));
-    pair.setPixel(1, 0, qRgb(255, 255, 255));
-    const QImage enlarged = stretched(pair, 4, 1);
+    const QImage enlarged = stretched(stripes({2, 1}, {Qt::black, Qt::white}), 4, 1);
     for (int x = 0; x < 4; ++x)
         EXPECT_EQ(qRed(enlarged.pixel(x, 0)), (std::array{0, 64, 191, 255})[x]);
 
@@ -401,8 +398,7 @@ TEST(FrameScaler, EnlargesBetweenCentresFillsTheTargetAndClipsToDst)
     // clipped, the rest kept.
     const QRgb sentinel = qRgb(255, 0, 255);
     for (const QSize size : {QSize(348, 284), QSize(400, 300)}) {
-        QImage dst(size, QImage::Format_RGB32);
-        dst.fill(sentinel);
+        QImage dst = filled(size, sentinel);
         stretchInto(src, dst, 351, 287);
         const QRect common = dst.rect() & full.rect();
         EXPECT_EQ(maxDiff(dst.copy(common), full.copy(common)), 0);
@@ -497,12 +493,9 @@ INSTANTIATE_TEST_SUITE_P(
 // A stretch into a part of the picture draws that part only, on both drawing paths.
 TEST(FrameScaler, DrawsOnlyThePartAskedFor)
 {
-    QImage red(8, 8, QImage::Format_RGB32);
-    red.fill(Qt::red);
     for (QImage::Format format : {QImage::Format_RGB32, QImage::Format_RGB888}) {
-        QImage dst(20, 10, format);
-        dst.fill(Qt::black);
-        stretchInto(red, dst, QRect(5, 0, 10, 10), ScaleThreads::Single);
+        QImage dst = filled({20, 10}, Qt::black).convertToFormat(format);
+        stretchInto(filled({8, 8}, Qt::red), dst, QRect(5, 0, 10, 10), ScaleThreads::Single);
         for (auto [x, y, colour] : {std::tuple{4, 5, Qt::black}, std::tuple{5, 5, Qt::red},
                                     std::tuple{14, 9, Qt::red}, std::tuple{15, 5, Qt::black}})
             EXPECT_EQ(dst.pixelColor(x, y), QColor(colour)) << format << " " << x;

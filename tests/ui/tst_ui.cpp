@@ -69,9 +69,8 @@ TEST_F(MainWindowTest, ModelAndWidgetsStayInStepWithOneEventEach)
     QSignalSpy swatch(form.textColorSwatch(3), &Picture::clicked);
     QTest::mouseClick(widget("picColor(3)"), Qt::LeftButton);
     EXPECT_EQ(swatch.count(), 1);
-    QImage img(MainForm::kPreviewInnerWidth, MainForm::kPreviewInnerHeight, QImage::Format_RGB32);
-    img.fill(Qt::red);
-    form.previewPicture.setImage(img);
+    form.previewPicture.setImage(
+        filled({MainForm::kPreviewInnerWidth, MainForm::kPreviewInnerHeight}, Qt::red));
     const QPoint at = widget("picPre")->mapTo(&window, QPoint(0, 0));
     const QImage shot = window.grab().toImage();
     EXPECT_EQ(shot.pixelColor(at + QPoint(2, 2)), QColor(Qt::red));

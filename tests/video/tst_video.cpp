@@ -176,11 +176,9 @@ TEST_F(CDibTest, PackedDibsOfSixteenBitsAndMoreAndWriteFailures)
     }
     EXPECT_FALSE(writeBmp24(QImage(), path("null.bmp")));
     // Written over a larger file, a picture leaves a file of its own size with zeroed row padding.
-    QImage white(64, 64, QImage::Format_RGB32), black(5, 3, QImage::Format_RGB32);
-    white.fill(Qt::white);
-    black.fill(Qt::black);
     const QString overwritten = path("over.bmp");
-    ASSERT_TRUE(writeBmp24(white, overwritten) && writeBmp24(black, overwritten));
+    ASSERT_TRUE(writeBmp24(filled({64, 64}, Qt::white), overwritten) &&
+                writeBmp24(filled({5, 3}, Qt::black), overwritten));
     EXPECT_EQ(readFile(overwritten).mid(54), QByteArray(16 * 3, '\0'));
 
     const QList<int> before = allFields(dib);
