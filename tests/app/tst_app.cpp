@@ -131,18 +131,14 @@ INSTANTIATE_TEST_SUITE_P(Rows, CommandLineRefusal, ::testing::ValuesIn(refusals(
 
 // What a size or rate box's text stands for: a positive whole number the box holds, or nothing
 // (the window keeps the previous picture size, batch mode refuses the option).
-struct BoxTextRow
-{
-    const char *name;
-    VideoBox box;
-    const char *text;
-    std::optional<int> value;
-};
+using BoxTextRow =
+    std::tuple<const char *, VideoBox, const char *, std::optional<int>>; // name, box, text, value
 using VideoBoxText = ::testing::TestWithParam<BoxTextRow>;
 
 TEST_P(VideoBoxText, IsAPositiveNumberTheBoxHoldsOrNothing)
 {
-    EXPECT_EQ(videoBoxValue(GetParam().box, QString::fromUtf8(GetParam().text)), GetParam().value);
+    const auto &[name, box, text, value] = GetParam();
+    EXPECT_EQ(videoBoxValue(box, QString::fromUtf8(text)), value);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -364,16 +360,14 @@ TEST_F(IniFile, WritesInPlaceKeepingEveryOtherLine)
     }
     EXPECT_EQ(GetIniString("A", "y", path(), ""), "20");
 
-    // Names and values that could not be read back as written are refused, the file unchanged.
+    // Names and values that could not be read back as written are refused, the file unchanged; a NUL
+    // anywhere would make the reader refuse the whole file.
     const QByteArray before = readFile(path());
-    EXPECT_FALSE(WriteIniString("A", "a=b", "v", path()));
-    EXPECT_FALSE(WriteIniString("A", "k", "two\r\nlines", path()));
-    EXPECT_FALSE(WriteIniString("A]", "k", "v", path()));
-    EXPECT_FALSE(WriteIniString("A", " ", "v", path()));
-    // A NUL anywhere would make the reader refuse the whole file.
     const QString nul(QChar(0));
-    const QStringList withNul[] = {{"A" + nul, "k", "v"}, {"A", nul + "k", "v"}, {"A", "k", "x" + nul + "y"}};
-    for (const QStringList &w : withNul) {
+    const QStringList refused[] = {
+        {"A", "a=b", "v"},     {"A", "k", "two\r\nlines"}, {"A]", "k", "v"},           {"A", " ", "v"},
+        {"A" + nul, "k", "v"}, {"A", nul + "k", "v"},      {"A", "k", "x" + nul + "y"}};
+    for (const QStringList &w : refused) {
         EXPECT_FALSE(WriteIniString(w[0], w[1], w[2], path()));
         EXPECT_EQ(readFile(path()), before);
     }
@@ -463,9 +457,7 @@ TEST_F(LanguageTest, BuiltInTextsThenALanguageFileReplacesTheTable)
 
 // A language named in Halvane.ini with no file to load (none, a folder of that name, no name at
 // all) leaves the built-in texts.
-class UnusableLanguage : public LanguageTest, public ::testing::WithParamInterface<const char *>
-{
-};
+using UnusableLanguage = WithRows<LanguageTest, const char *>;
 
 TEST_P(UnusableLanguage, LeavesTheBuiltInTexts)
 {
@@ -485,9 +477,7 @@ struct ChoiceRow
 {
     const char *name, *choice, *inProgramFolder, *installed, *shown;
 };
-class LanguageChoice : public LanguageTest, public ::testing::WithParamInterface<ChoiceRow>
-{
-};
+using LanguageChoice = WithRows<LanguageTest, ChoiceRow>;
 
 TEST_P(LanguageChoice, FindsTheProgramFoldersFileBeforeTheInstalledOne)
 {
@@ -530,21 +520,14 @@ TEST_F(LanguageTest, AvailableLanguagesFromBothFolders)
 
 // The language the desktop's locale asks for, when neither --language nor Halvane.ini names one:
 // "" is the built-in German.
-struct LocaleRow
-{
-    const char *name;
-    const char *locale;
-    const char *language;
-};
+using LocaleRow = std::tuple<const char *, const char *, const char *>; // name, locale, language
 
-class LocaleLanguage : public ::testing::TestWithParam<LocaleRow>
-{
-};
+using LocaleLanguage = ::testing::TestWithParam<LocaleRow>;
 
 TEST_P(LocaleLanguage, GermanForGermanAndCEnglishOtherwise)
 {
-    EXPECT_EQ(languageForLocale(QString::fromUtf8(GetParam().locale)),
-              QString::fromUtf8(GetParam().language));
+    EXPECT_EQ(languageForLocale(QString::fromUtf8(std::get<1>(GetParam()))),
+              QString::fromUtf8(std::get<2>(GetParam())));
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, LocaleLanguage,
@@ -603,9 +586,7 @@ struct ControlRow
     int index;
     QString caption, toolTip;
 };
-class LanguageFileControl : public LanguageTest, public ::testing::WithParamInterface<ControlRow>
-{
-};
+using LanguageFileControl = WithRows<LanguageTest, ControlRow>;
 
 TEST_P(LanguageFileControl, GetsItsCaptionAndToolTip)
 {
@@ -646,9 +627,7 @@ struct ListRow
     const char *name, *lines;
     QStringList before, after;
 };
-class LanguageFileList : public LanguageTest, public ::testing::WithParamInterface<ListRow>
-{
-};
+using LanguageFileList = WithRows<LanguageTest, ListRow>;
 
 TEST_P(LanguageFileList, FillsTheList)
 {
@@ -805,9 +784,7 @@ struct FolderRefusal
     QStringList more;
     const char *message;
 };
-class InstalledCopyRefused : public InstalledCopy, public ::testing::WithParamInterface<FolderRefusal>
-{
-};
+using InstalledCopyRefused = WithRows<InstalledCopy, FolderRefusal>;
 
 TEST_P(InstalledCopyRefused, SaysTheProgramFolderCannotBeMadeAndChangesNothing)
 {

@@ -116,9 +116,7 @@ QByteArray withExtraneousBytes(QByteArray jpeg)
 
 // Decoded by content whatever the extension; JPEG files with oddities the decoder warns about but
 // whose picture data is complete load.
-class FrameVariant : public FrameFiles, public ::testing::WithParamInterface<const char *>
-{
-};
+using FrameVariant = WithRows<FrameFiles, const char *>;
 
 TEST_P(FrameVariant, DecodesByContent)
 {
@@ -176,9 +174,7 @@ TEST_F(FrameFiles, RestartIntervalsLoadCutJpegFilesDoNot)
 }
 
 // Broken files fail and leave the picture given alone.
-class BrokenFrame : public FrameFiles, public ::testing::WithParamInterface<const char *>
-{
-};
+using BrokenFrame = WithRows<FrameFiles, const char *>;
 
 TEST_P(BrokenFrame, FailsAndLeavesThePictureAlone)
 {
@@ -305,9 +301,7 @@ protected:
     QImage frame{1600, 1200, QImage::Format_RGB32}, full;
     const QString path = dir.filePath(u"camera.jpg"_s);
 };
-class ReducedDecode : public CameraJpeg, public ::testing::WithParamInterface<QSize>
-{
-};
+using ReducedDecode = WithRows<CameraJpeg, QSize>;
 
 // Scaled down to the size it was decoded for, a reduced decode looks like the full one.
 TEST_P(ReducedDecode, ShrinksToTheSamePicture)
@@ -729,9 +723,7 @@ struct DeletionRow
     int framesLeft, shownIndex;
     const char *shownFile;
 };
-class FrameDeletion : public PlayerTest, public ::testing::WithParamInterface<DeletionRow>
-{
-};
+using FrameDeletion = WithRows<PlayerTest, DeletionRow>;
 
 TEST_P(FrameDeletion, UpdatesListSliderAndLabels)
 {

@@ -15,6 +15,11 @@ namespace tavelon::test {
 using namespace ::tavelon;
 using namespace Qt::StringLiterals;
 
+// The fixture F of a value-parameterised test whose rows are of type Row.
+template <class F, class Row> class WithRows : public F, public ::testing::WithParamInterface<Row>
+{
+};
+
 // Names the rows of a value-parameterised test, Rows/Suite.Test/Name in ctest: a row's name member,
 // or the first element of a tuple.
 inline constexpr auto rowName = [](const auto &row) {

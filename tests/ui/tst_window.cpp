@@ -118,9 +118,7 @@ struct GrowingCase
     double shownShape; // the video's width to height as a player shows it
 };
 
-class GrowingPreviewTest : public ::testing::TestWithParam<GrowingCase>
-{
-};
+using GrowingPreviewTest = ::testing::TestWithParam<GrowingCase>;
 
 // A larger window gives the preview the room; the frame keeps the video's shape, is decoded for the
 // pixels shown, and the text box sits where the video has it.
@@ -274,10 +272,9 @@ TEST(Guidance, ADroppedFolderBecomesAClip)
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, {});
     QApplication::sendEvent(w.window.get(), &drop);
-    EXPECT_EQ(QFileInfo(w.framesPath() + u"Garden"_s).symLinkTarget(), folder);
-    EXPECT_EQ(w.form.clipList.text(), u"Garden"_s);
-    EXPECT_EQ(w.form.frameFiles.count(), 3);
-    EXPECT_TRUE(w.messages.messages.isEmpty());
+    EXPECT_EQ(std::tuple(QFileInfo(w.framesPath() + u"Garden"_s).symLinkTarget(), w.form.clipList.text(),
+                         w.form.frameFiles.count(), w.messages.messages.size()),
+              std::tuple(folder, u"Garden"_s, 3, qsizetype(0)));
 
     // The same name again: refused in words, the first link stays.
     EXPECT_TRUE(w.logic->linker.linkFolders({folder}).isEmpty());
@@ -332,16 +329,17 @@ TEST(LanguageChoice, ChangesTheTextsAtOnceAndIsStored)
     choice->setCurrentIndex(choice->findText(u"English"_s));
     emit choice->activated(choice->currentIndex());
     EXPECT_NE(makeVideo->text(), german);
-    EXPECT_EQ(w.widget<QLabel>(u"lblLanguage"_s)->text(), u"Language:"_s);
-    EXPECT_EQ(form.overlayCorner.text(), u"Top left"_s) << "the corner chosen stays chosen";
-    EXPECT_EQ(corner->currentText(), u"Top left"_s);
-    EXPECT_EQ(IniDocument(form.state.IniFile).value(u"Orrin's Halvane"_s, u"Language"_s, {}), u"English"_s);
+    // The corner chosen stays chosen.
+    EXPECT_EQ(std::tuple(w.widget<QLabel>(u"lblLanguage"_s)->text(), form.overlayCorner.text(),
+                         corner->currentText(),
+                         IniDocument(form.state.IniFile).value(u"Orrin's Halvane"_s, u"Language"_s, {})),
+              std::tuple(u"Language:"_s, u"Top left"_s, u"Top left"_s, u"English"_s));
 
     choice->setCurrentIndex(choice->findText(u"Deutsch"_s));
     emit choice->activated(choice->currentIndex());
-    EXPECT_EQ(makeVideo->text(), german);
-    EXPECT_EQ(form.overlayCorner.text(), u"Links oben"_s);
-    EXPECT_EQ(IniDocument(form.state.IniFile).value(u"Orrin's Halvane"_s, u"Language"_s, {}), u"Deutsch"_s);
+    EXPECT_EQ(std::tuple(makeVideo->text(), form.overlayCorner.text(),
+                         IniDocument(form.state.IniFile).value(u"Orrin's Halvane"_s, u"Language"_s, {})),
+              std::tuple(german, u"Links oben"_s, u"Deutsch"_s));
 }
 
 } // namespace

@@ -54,9 +54,7 @@ TEST_F(NewCodecsTest, AviRefusesH265AndAv1)
 // file faded out towards the end, the short one followed by silence.
 // name, container, video and audio codec, the tone's length in seconds
 using TrackRow = std::tuple<const char *, Container, const char *, const char *, double>;
-class SoundtrackTest : public NewCodecsTest, public ::testing::WithParamInterface<TrackRow>
-{
-};
+using SoundtrackTest = WithRows<NewCodecsTest, TrackRow>;
 
 TEST_P(SoundtrackTest, LastsAsLongAsTheVideo)
 {
@@ -90,9 +88,7 @@ INSTANTIATE_TEST_SUITE_P(Containers, SoundtrackTest,
 // name, the audio path in a folder, the problem
 using RefusedRow = std::tuple<const char *, QString (*)(const QString &), SoundtrackProblem>;
 
-class RefusedSoundtrackTest : public NewCodecsTest, public ::testing::WithParamInterface<RefusedRow>
-{
-};
+using RefusedSoundtrackTest = WithRows<NewCodecsTest, RefusedRow>;
 
 TEST_P(RefusedSoundtrackTest, IsNamedBeforeAnythingIsWritten)
 {
