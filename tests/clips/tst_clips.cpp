@@ -315,18 +315,23 @@ TEST_F(VideoCommandTest, TextBoxIsInEveryFrame)
 
 // ---- A video being replaced ------------------------------------------------------------------
 
-// Yes replaces the old video only when the new one is complete: while frames are written the old
-// bytes stay. The new video has the rights any new file gets, and no scratch file is left.
-TEST_F(VideoCommandTest, CompleteVideoReplacesTheOldOneAtItsEnd)
+// Stop ends only the run it was clicked in. Yes then replaces the video only when the new one is
+// complete: while frames are written the old bytes stay. The new video has the rights any new file
+// gets, no scratch file is left, and the finish sound comes.
+TEST_F(VideoCommandTest, StoppedRunThenACompleteOneReplacesTheVideoAtItsEnd)
 {
-    start(3);
-    writeOldVideo();
+    start(30);
+    const QMetaObject::Connection stopper = atSecondFrame([this] { fx.form.stopButton.click(); });
+    fx.makeVideo();
+    ASSERT_EQ(beeps, 0);
+    QObject::disconnect(stopper);
+    const QByteArray old = readFile(video());
     QByteArray whileWriting;
     atSecondFrame([&] { whileWriting = readFile(video()); });
     fx.messages.queueAnswer(MessageAnswer::Yes);
     fx.makeVideo();
-    EXPECT_EQ(whileWriting, "old");
-    EXPECT_EQ(probe(video()).frames, 3);
+    EXPECT_EQ(whileWriting, old);
+    EXPECT_EQ(probe(video()).frames, 30);
     ASSERT_TRUE(writeFile(clips() + u"fresh"_s, "new"));
     EXPECT_EQ(QFileInfo(video()).permissions(), QFileInfo(clips() + u"fresh"_s).permissions());
     EXPECT_EQ(clipsFiles(), (QStringList{u"Garten.avi"_s, u"fresh"_s}));
@@ -417,21 +422,6 @@ TEST_F(VideoCommandTest, SecondRequestWhileWritingIsRefused)
     EXPECT_EQ(QDir(fx.root() + u"Clips"_s).entryList(QDir::Files).size(), 1);
     EXPECT_TRUE(!fx.form.state.MakingVideo && fx.form.clipList.isEnabled() &&
                 fx.form.makeVideoButton.isEnabled() && fx.form.playButton.isEnabled());
-}
-
-// Stop ends only the run it was clicked in: the next run is complete, replaces the video and
-// gives the finish sound.
-TEST_F(VideoCommandTest, StopEndsOnlyItsOwnRun)
-{
-    start(30);
-    const QMetaObject::Connection stopper = atSecondFrame([this] { fx.form.stopButton.click(); });
-    fx.makeVideo();
-    ASSERT_EQ(beeps, 0);
-    QObject::disconnect(stopper);
-    fx.messages.queueAnswer(MessageAnswer::Yes);
-    fx.makeVideo();
-    EXPECT_EQ(probe(video()).frames, 30);
-    EXPECT_EQ(outcome(), std::tuple(1, video()));
 }
 
 // Frames before the first readable one take its picture, later ones the frame before them; the run
@@ -548,37 +538,28 @@ TEST_F(BadClip, FindsEveryKindOfProblemAndEndsEarlyWithWhatItHas)
     EXPECT_EQ(std::pair(removed.complete, removed.firstSize), std::pair(false, QSize(32, 24)));
 }
 
+// The window checks the selected clip in the background and shows the video's length; a check still
+// running when another clip is chosen is cancelled: only the later clip's result shows.
 TEST_F(BadClip, WindowChecksTheSelectedClipAndShowsTheLength)
 {
     fx.logic->startBackgroundWork();
     QSignalSpy done(&fx.logic->clipStatus, &ClipStatus::checkFinished);
-    fx.start(); // selects Bad: speed 3, forward and back
-    ASSERT_TRUE(done.wait(10000));
-    EXPECT_EQ(fx.form.clipCheckResult.caption(), u"4 Probleme gefunden"_s);
-    EXPECT_TRUE(fx.form.clipCheckResult.toolTip().startsWith(u"f002.jpg: Frame nicht lesbar"_s));
-    EXPECT_EQ(fx.form.videoLength.caption(), u"Länge: 3.0 s"_s);
-
+    fx.start();                       // selects Bad
     fx.form.clipList.setListIndex(1); // Good: 3 frames, no Clip.ini, so speed 8 and forward
     ASSERT_TRUE(done.wait(10000));
-    EXPECT_EQ(fx.form.clipCheckResult.caption() + fx.form.videoLength.caption(),
-              u"Clip in OrdnungLänge: 0.4 s"_s);
+    EXPECT_FALSE(done.wait(300)) << "the first check is never shown";
+    EXPECT_EQ(std::tuple(done.size(), fx.form.clipCheckResult.caption() + fx.form.videoLength.caption(),
+                         fx.logic->clipStatus.lastResult().frames),
+              std::tuple(qsizetype(1), u"Clip in OrdnungLänge: 0.4 s"_s, 3));
     fx.form.speedBar.setValue(5);
     fx.form.directionBox.setListIndex(2);
     EXPECT_EQ(fx.form.videoLength.caption(), u"Länge: 1.0 s"_s);
-}
 
-// A check still running when another clip is chosen is cancelled: only the later clip's result shows.
-TEST_F(BadClip, AnotherClipChosenDuringTheCheckShowsOnlyItsOwnResult)
-{
-    fx.logic->startBackgroundWork();
-    QSignalSpy done(&fx.logic->clipStatus, &ClipStatus::checkFinished);
-    fx.start();
-    fx.form.clipList.setListIndex(1);
+    fx.form.clipList.setListIndex(0); // Bad: speed 3, forward and back
     ASSERT_TRUE(done.wait(10000));
-    EXPECT_FALSE(done.wait(300)) << "the first check is never shown";
-    EXPECT_EQ(done.size(), 1);
-    EXPECT_EQ(fx.form.clipCheckResult.caption(), u"Clip in Ordnung"_s);
-    EXPECT_EQ(fx.logic->clipStatus.lastResult().frames, 3);
+    EXPECT_EQ(fx.form.clipCheckResult.caption() + fx.form.videoLength.caption(),
+              u"4 Probleme gefundenLänge: 3.0 s"_s);
+    EXPECT_TRUE(fx.form.clipCheckResult.toolTip().startsWith(u"f002.jpg: Frame nicht lesbar"_s));
 }
 
 class FollowingFolders : public ::testing::Test
