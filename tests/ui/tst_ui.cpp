@@ -255,17 +255,17 @@ TEST(MessageBoxService, EnterAnswersTheDefaultClosingAnswersNo)
         QTimer::singleShot(0, [&] {
             auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
             ASSERT_NE(box, nullptr);
-            EXPECT_EQ(box->text(), u"Frage"_s);
-            EXPECT_EQ(box->icon(), QMessageBox::Question);
-            EXPECT_EQ(box->button(QMessageBox::No)->text(), u"Nein"_s);
-            EXPECT_EQ(box->escapeButton(), box->button(QMessageBox::No));
+            EXPECT_EQ(std::tuple(box->text(), box->icon(), box->button(QMessageBox::No)->text(),
+                                 box->escapeButton()),
+                      std::tuple(u"Frage"_s, QMessageBox::Question, u"Nein"_s, box->button(QMessageBox::No)));
             QTest::keyClick(box, Qt::Key_Return);
         });
         EXPECT_EQ(service.show(u"T"_s, u"Frage"_s, MessageButtons::YesNo, MessageIcon::Question, answer),
                   answer);
     }
-    EXPECT_EQ(MessageBoxService::answerOf(QMessageBox::NoButton, MessageButtons::YesNo), MessageAnswer::No);
-    EXPECT_EQ(MessageBoxService::answerOf(QMessageBox::NoButton, MessageButtons::Ok), MessageAnswer::Ok);
+    EXPECT_EQ(std::pair(MessageBoxService::answerOf(QMessageBox::NoButton, MessageButtons::YesNo),
+                        MessageBoxService::answerOf(QMessageBox::NoButton, MessageButtons::Ok)),
+              std::pair(MessageAnswer::No, MessageAnswer::Ok));
     MainForm form;
     QMessageBox note;
     MessageBoxService::configure(note, form, u"T"_s, u"t"_s, MessageButtons::Ok, MessageIcon::Stop,
