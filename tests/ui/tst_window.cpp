@@ -135,10 +135,10 @@ TEST_P(GrowingPreviewTest, KeepsTheVideosShapeAndItsTextBoxPlace)
     PreviewView *preview = c.preview();
     const QRect clips = c.widget(u"Frame2"_s)->geometry();
     const QRect slider = c.widget(u"slPre"_s)->geometry();
-    EXPECT_GT(preview->width(), MainForm::kPreviewOuterWidth + 100);
-    EXPECT_GT(preview->height(), MainForm::kPreviewOuterHeight + 100);
-    EXPECT_LT(preview->geometry().right(), clips.left()) << "the clip list stays right of it";
-    EXPECT_LT(preview->geometry().bottom(), slider.top()) << "the slider stays below it";
+    EXPECT_TRUE(preview->width() > MainForm::kPreviewOuterWidth + 100 &&
+                preview->height() > MainForm::kPreviewOuterHeight + 100);
+    // The clip list stays right of it, the slider below it.
+    EXPECT_TRUE(preview->geometry().right() < clips.left() && preview->geometry().bottom() < slider.top());
 
     const QRect picture = preview->pictureRect();
     EXPECT_TRUE(picture.width() == preview->contentsRect().width() ||
