@@ -258,9 +258,9 @@ TEST_P(ClipsFolderIsAFile, OrGoneTheVideoFailsInWordsTheOptionsAreStored)
     fx.start();
     EXPECT_TRUE(isFile || QDir(clips).removeRecursively());
     fx.makeVideo();
-    EXPECT_EQ(fx.messages.errors(), QStringList{fx.form.uiText(kUiWriteFailed)});
-    EXPECT_EQ(readFile(clips), isFile ? QByteArray("not a folder") : QByteArray());
-    EXPECT_EQ(QFileInfo(clips).isFile(), isFile);
+    EXPECT_EQ(std::tuple(fx.messages.errors(), readFile(clips), QFileInfo(clips).isFile()),
+              std::tuple(QStringList{fx.form.uiText(kUiWriteFailed)},
+                         isFile ? QByteArray("not a folder") : QByteArray(), isFile));
     EXPECT_TRUE(QFile::exists(fx.clipPath(kClip) + u"Clip.ini"_s) &&
                 QDir(fx.root()).entryList({u"temp*"_s}, QDir::Files).isEmpty() &&
                 fx.form.clipList.isEnabled());
@@ -287,10 +287,9 @@ TEST_P(DeletedFrameWithDataFolder, GoesToItsTrashNeverIntoTheCurrentFolder)
     fx.messages.queueAnswer(MessageAnswer::Yes);
     fx.form.deleteButton.click();
     QDir::setCurrent(oldCurrent);
-    EXPECT_FALSE(QFile::exists(fx.clipPath(kClip) + u"f001.bmp"_s));
-    EXPECT_EQ(fx.form.frameFiles.count(), 2);
-    EXPECT_TRUE(QDir(current).isEmpty());
-    EXPECT_EQ(QFile::exists(data + u"/Trash/files/f001.bmp"_s), haveDataFolder);
+    EXPECT_EQ(std::tuple(QFile::exists(fx.clipPath(kClip) + u"f001.bmp"_s), fx.form.frameFiles.count(),
+                         QDir(current).isEmpty(), QFile::exists(data + u"/Trash/files/f001.bmp"_s)),
+              std::tuple(false, 2, true, haveDataFolder));
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, DeletedFrameWithDataFolder, ::testing::Bool(), yesOrNo);
