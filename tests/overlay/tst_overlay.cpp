@@ -351,10 +351,9 @@ TEST_F(OverlayTest, BoxTickedWhileTheBorderIsTickedShowsTheBoxOnly)
     form.overlayBorder.setValue(1);
     redraws = 0;
     form.overlayBox.click();
-    EXPECT_EQ(form.overlayBorder.value(), 0);
-    EXPECT_EQ(redraws, 2);
-    EXPECT_EQ(previewPixel(11, 10), kBoxColor);
-    EXPECT_EQ(previewPixel(9, 16), kFrameColor) << "where the coloured left bar was";
+    // The frame's colour where the coloured left bar was.
+    EXPECT_EQ(std::tuple(form.overlayBorder.value(), redraws, previewPixel(11, 10), previewPixel(9, 16)),
+              std::tuple(0, 2, kBoxColor, kFrameColor));
 }
 
 } // namespace
