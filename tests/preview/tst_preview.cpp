@@ -205,12 +205,6 @@ INSTANTIATE_TEST_SUITE_P(Files, BrokenFrame,
                                            "big-bmp", "big-jpeg", "bmp-header-only"),
                          fileRowName);
 
-TEST_F(FrameFiles, AMissingFileOrAFolderFails)
-{
-    expectFails(dir.filePath("missing.jpg"));
-    expectFails(dir.path());
-}
-
 // A reused buffer never changes a picture someone still holds.
 TEST_F(FrameFiles, AReusedBufferKeepsHeldPictures)
 {
