@@ -178,27 +178,41 @@ void yuv420FullToVideoRange(const YuvFrame &frame, YuvMatrix matrix, std::uint8_
     const int height = frame.size.height();
     const int chromaWidth = width / 2;
     const int chromaHeight = height / 2;
-    // Per chroma column of the row's nearer and farther chroma rows (weighted 3 and 1): the chroma
-    // part of luma, 4 × 16 fraction bits; along the row the nearer and farther columns weigh 3 and 1
-    // again, 16 in all, hence 20 fraction bits.
-    thread_local std::vector<std::int32_t> part;
-    part.resize(std::size_t(chromaWidth));
+    // The chroma part of luma per chroma column of the row's nearer and farther chroma rows
+    // (weighted 3 and 1), 4 × 16 fraction bits; then per pixel, the nearer and farther columns
+    // weighted 3 and 1 again (the edge columns repeated), 16 in all, hence 20 fraction bits. Plain
+    // loops without a branch, which the compiler turns into vector code. Luma of BT.601 takes no
+    // chroma: its parts stay zero.
+    const bool chromaInLuma = w.yCb != 0 || w.yCr != 0;
+    thread_local std::vector<std::int32_t> part, pixelPart;
+    part.assign(std::size_t(chromaWidth), 0);
+    pixelPart.assign(std::size_t(width), 0);
+    std::int32_t *pp = pixelPart.data();
+    const int scale = w.y * 16;
+    const int offset = (16 << 20) + (1 << 19);
     for (int y = 0; y < height; ++y) {
-        const int near = y / 2;
-        const int far = std::clamp(y % 2 ? near + 1 : near - 1, 0, chromaHeight - 1);
-        const std::uint8_t *cb0 = frame.plane(1) + std::ptrdiff_t(near) * frame.stride(1);
-        const std::uint8_t *cb1 = frame.plane(1) + std::ptrdiff_t(far) * frame.stride(1);
-        const std::uint8_t *cr0 = frame.plane(2) + std::ptrdiff_t(near) * frame.stride(2);
-        const std::uint8_t *cr1 = frame.plane(2) + std::ptrdiff_t(far) * frame.stride(2);
-        for (int i = 0; i < chromaWidth; ++i)
-            part[std::size_t(i)] = w.yCb * (3 * cb0[i] + cb1[i] - 512) + w.yCr * (3 * cr0[i] + cr1[i] - 512);
+        if (chromaInLuma) {
+            const int near = y / 2;
+            const int far = std::clamp(y % 2 ? near + 1 : near - 1, 0, chromaHeight - 1);
+            const std::uint8_t *cb0 = frame.plane(1) + std::ptrdiff_t(near) * frame.stride(1);
+            const std::uint8_t *cb1 = frame.plane(1) + std::ptrdiff_t(far) * frame.stride(1);
+            const std::uint8_t *cr0 = frame.plane(2) + std::ptrdiff_t(near) * frame.stride(2);
+            const std::uint8_t *cr1 = frame.plane(2) + std::ptrdiff_t(far) * frame.stride(2);
+            std::int32_t *p = part.data();
+            for (int i = 0; i < chromaWidth; ++i)
+                p[i] = w.yCb * (3 * cb0[i] + cb1[i] - 512) + w.yCr * (3 * cr0[i] + cr1[i] - 512);
+            pp[0] = 4 * p[0];
+            for (int i = 1; i < chromaWidth; ++i)
+                pp[2 * i] = 3 * p[i] + p[i - 1];
+            for (int i = 0; i + 1 < chromaWidth; ++i)
+                pp[2 * i + 1] = 3 * p[i] + p[i + 1];
+            pp[width - 1] = 4 * p[chromaWidth - 1];
+        }
         const std::uint8_t *in = frame.plane(0) + std::ptrdiff_t(y) * frame.stride(0);
         std::uint8_t *out = planes[0] + std::ptrdiff_t(y) * planeStrides[0];
         for (int x = 0; x < width; ++x) {
-            const int i = x / 2;
-            const int other = std::clamp(x % 2 ? i + 1 : i - 1, 0, chromaWidth - 1);
-            const int chromaPart = 3 * part[std::size_t(i)] + part[std::size_t(other)];
-            out[x] = clampByte((w.y * 16 * in[x] + chromaPart + (16 << 20) + (1 << 19)) >> 20);
+            const int v = (scale * in[x] + pp[x] + offset) >> 20;
+            out[x] = std::uint8_t(std::min(std::max(v, 0), 255));
         }
     }
 }
