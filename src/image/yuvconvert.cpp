@@ -23,15 +23,27 @@ struct RowLoops
                       int, std::uint16_t *);
     void (*pixelChroma)(const std::uint16_t *, int, const YuvWeights &, std::int32_t *, std::int32_t *);
     void (*chromaRow)(const std::int32_t *, const std::int32_t *, int, std::uint8_t *, std::uint8_t *);
+    void (*lumaChromaParts)(const std::uint8_t *, const std::uint8_t *, const std::uint8_t *,
+                            const std::uint8_t *, int, int, int, std::int32_t *, std::int32_t *);
+    void (*videoRangeLuma)(const std::uint8_t *, const std::int32_t *, int, int, std::uint8_t *);
+    void (*videoRangeChroma)(const std::uint8_t *, const std::uint8_t *, int, const int *, std::uint8_t *,
+                             std::uint8_t *);
 };
 
 const RowLoops &rowLoops()
 {
     static constexpr RowLoops plain{
-        [](const std::uint8_t *, int, const YuvWeights &, std::uint8_t *) { return 0; }, weighRows,
-        pixelChroma, chromaRow};
+        [](const std::uint8_t *, int, const YuvWeights &, std::uint8_t *) { return 0; },
+        weighRows,
+        pixelChroma,
+        chromaRow,
+        lumaChromaParts,
+        videoRangeLuma,
+        videoRangeChroma};
 #if defined(TAVELON_AVX2_KERNELS)
-    static constexpr RowLoops vector{avx2::lumaRow, avx2::weighRows, avx2::pixelChroma, avx2::chromaRow};
+    static constexpr RowLoops vector{avx2::lumaRow,         avx2::weighRows,       avx2::pixelChroma,
+                                     avx2::chromaRow,       avx2::lumaChromaParts, avx2::videoRangeLuma,
+                                     avx2::videoRangeChroma};
     if (useAvx2Kernels())
         return vector;
 #endif
@@ -144,26 +156,16 @@ VideoRangeWeights videoRangeWeights(YuvMatrix matrix)
             fixedPoint(fromCr.cb), fixedPoint(fromCb.cr), fixedPoint(fromCr.cr)};
 }
 
-std::uint8_t clampByte(int v)
-{
-    return std::uint8_t(v < 0 ? 0 : v > 255 ? 255 : v);
-}
-
 // Chroma rows: each sample on its own.
-void videoRangeChroma(const YuvFrame &frame, const VideoRangeWeights &w, std::uint8_t *const planes[3],
-                      const int planeStrides[3])
+void videoRangeChromaPlanes(const RowLoops &loops, const YuvFrame &frame, const VideoRangeWeights &w,
+                            std::uint8_t *const planes[3], const int planeStrides[3])
 {
-    const int width = frame.size.width() / 2;
+    const int m[4] = {w.cbCb, w.cbCr, w.crCb, w.crCr};
     for (int j = 0; j < frame.size.height() / 2; ++j) {
-        const std::uint8_t *cb = frame.plane(1) + std::ptrdiff_t(j) * frame.stride(1);
-        const std::uint8_t *cr = frame.plane(2) + std::ptrdiff_t(j) * frame.stride(2);
-        std::uint8_t *outCb = planes[1] + std::ptrdiff_t(j) * planeStrides[1];
-        std::uint8_t *outCr = planes[2] + std::ptrdiff_t(j) * planeStrides[2];
-        for (int i = 0; i < width; ++i) {
-            const int b = cb[i] - 128, r = cr[i] - 128;
-            outCb[i] = clampByte(128 + ((w.cbCb * b + w.cbCr * r + (1 << 15)) >> 16));
-            outCr[i] = clampByte(128 + ((w.crCb * b + w.crCr * r + (1 << 15)) >> 16));
-        }
+        loops.videoRangeChroma(frame.plane(1) + std::ptrdiff_t(j) * frame.stride(1),
+                               frame.plane(2) + std::ptrdiff_t(j) * frame.stride(2), frame.size.width() / 2,
+                               m, planes[1] + std::ptrdiff_t(j) * planeStrides[1],
+                               planes[2] + std::ptrdiff_t(j) * planeStrides[2]);
     }
 }
 
@@ -173,47 +175,29 @@ void yuv420FullToVideoRange(const YuvFrame &frame, YuvMatrix matrix, std::uint8_
                             const int planeStrides[3])
 {
     const VideoRangeWeights w = videoRangeWeights(matrix);
-    videoRangeChroma(frame, w, planes, planeStrides);
+    const RowLoops &loops = rowLoops();
+    videoRangeChromaPlanes(loops, frame, w, planes, planeStrides);
     const int width = frame.size.width();
     const int height = frame.size.height();
     const int chromaWidth = width / 2;
     const int chromaHeight = height / 2;
-    // The chroma part of luma per chroma column of the row's nearer and farther chroma rows
-    // (weighted 3 and 1), 4 × 16 fraction bits; then per pixel, the nearer and farther columns
-    // weighted 3 and 1 again (the edge columns repeated), 16 in all, hence 20 fraction bits. Plain
-    // loops without a branch, which the compiler turns into vector code. Luma of BT.601 takes no
-    // chroma: its parts stay zero.
+    // Luma of BT.601 takes no chroma: its parts stay zero.
     const bool chromaInLuma = w.yCb != 0 || w.yCr != 0;
     thread_local std::vector<std::int32_t> part, pixelPart;
     part.assign(std::size_t(chromaWidth), 0);
     pixelPart.assign(std::size_t(width), 0);
-    std::int32_t *pp = pixelPart.data();
-    const int scale = w.y * 16;
-    const int offset = (16 << 20) + (1 << 19);
     for (int y = 0; y < height; ++y) {
         if (chromaInLuma) {
             const int near = y / 2;
             const int far = std::clamp(y % 2 ? near + 1 : near - 1, 0, chromaHeight - 1);
-            const std::uint8_t *cb0 = frame.plane(1) + std::ptrdiff_t(near) * frame.stride(1);
-            const std::uint8_t *cb1 = frame.plane(1) + std::ptrdiff_t(far) * frame.stride(1);
-            const std::uint8_t *cr0 = frame.plane(2) + std::ptrdiff_t(near) * frame.stride(2);
-            const std::uint8_t *cr1 = frame.plane(2) + std::ptrdiff_t(far) * frame.stride(2);
-            std::int32_t *p = part.data();
-            for (int i = 0; i < chromaWidth; ++i)
-                p[i] = w.yCb * (3 * cb0[i] + cb1[i] - 512) + w.yCr * (3 * cr0[i] + cr1[i] - 512);
-            pp[0] = 4 * p[0];
-            for (int i = 1; i < chromaWidth; ++i)
-                pp[2 * i] = 3 * p[i] + p[i - 1];
-            for (int i = 0; i + 1 < chromaWidth; ++i)
-                pp[2 * i + 1] = 3 * p[i] + p[i + 1];
-            pp[width - 1] = 4 * p[chromaWidth - 1];
+            loops.lumaChromaParts(frame.plane(1) + std::ptrdiff_t(near) * frame.stride(1),
+                                  frame.plane(1) + std::ptrdiff_t(far) * frame.stride(1),
+                                  frame.plane(2) + std::ptrdiff_t(near) * frame.stride(2),
+                                  frame.plane(2) + std::ptrdiff_t(far) * frame.stride(2), chromaWidth, w.yCb,
+                                  w.yCr, part.data(), pixelPart.data());
         }
-        const std::uint8_t *in = frame.plane(0) + std::ptrdiff_t(y) * frame.stride(0);
-        std::uint8_t *out = planes[0] + std::ptrdiff_t(y) * planeStrides[0];
-        for (int x = 0; x < width; ++x) {
-            const int v = (scale * in[x] + pp[x] + offset) >> 20;
-            out[x] = std::uint8_t(std::min(std::max(v, 0), 255));
-        }
+        loops.videoRangeLuma(frame.plane(0) + std::ptrdiff_t(y) * frame.stride(0), pixelPart.data(), width,
+                             w.y * 16, planes[0] + std::ptrdiff_t(y) * planeStrides[0]);
     }
 }
 

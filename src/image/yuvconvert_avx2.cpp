@@ -60,4 +60,22 @@ void chromaRow(const std::int32_t *pu, const std::int32_t *pv, int pairs, std::u
     tavelon::chromaRow(pu, pv, pairs, u, v);
 }
 
+void lumaChromaParts(const std::uint8_t *cb0, const std::uint8_t *cb1, const std::uint8_t *cr0,
+                     const std::uint8_t *cr1, int chromaWidth, int yCb, int yCr, std::int32_t *p,
+                     std::int32_t *pp)
+{
+    tavelon::lumaChromaParts(cb0, cb1, cr0, cr1, chromaWidth, yCb, yCr, p, pp);
+}
+
+void videoRangeLuma(const std::uint8_t *in, const std::int32_t *pp, int width, int scale, std::uint8_t *out)
+{
+    tavelon::videoRangeLuma(in, pp, width, scale, out);
+}
+
+void videoRangeChroma(const std::uint8_t *cb, const std::uint8_t *cr, int count, const int *m,
+                      std::uint8_t *outCb, std::uint8_t *outCr)
+{
+    tavelon::videoRangeChroma(cb, cr, count, m, outCb, outCr);
+}
+
 } // namespace tavelon::avx2

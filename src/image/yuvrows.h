@@ -51,5 +51,49 @@ inline void chromaRow(const std::int32_t *__restrict pu, const std::int32_t *__r
     }
 }
 
+// For the conversion of a JPEG's samples to video range: each pixel's chroma part of luma along
+// one row. The part per chroma column weighs the nearer chroma row 3 and the farther 1, 4 × 16
+// fraction bits; per pixel the nearer and farther columns weigh 3 and 1 again (the edge columns
+// repeated), 16 in all, hence 20 fraction bits.
+inline void lumaChromaParts(const std::uint8_t *__restrict cb0, const std::uint8_t *__restrict cb1,
+                            const std::uint8_t *__restrict cr0, const std::uint8_t *__restrict cr1,
+                            int chromaWidth, int yCb, int yCr, std::int32_t *__restrict p,
+                            std::int32_t *__restrict pp)
+{
+    for (int i = 0; i < chromaWidth; ++i)
+        p[i] = yCb * (3 * cb0[i] + cb1[i] - 512) + yCr * (3 * cr0[i] + cr1[i] - 512);
+    pp[0] = 4 * p[0];
+    for (int i = 1; i < chromaWidth; ++i)
+        pp[2 * i] = 3 * p[i] + p[i - 1];
+    for (int i = 0; i + 1 < chromaWidth; ++i)
+        pp[2 * i + 1] = 3 * p[i] + p[i + 1];
+    pp[2 * chromaWidth - 1] = 4 * p[chromaWidth - 1];
+}
+
+// Video-range luma from full-range luma (times scale, 20 fraction bits) and each pixel's chroma part.
+inline void videoRangeLuma(const std::uint8_t *__restrict in, const std::int32_t *__restrict pp, int width,
+                           int scale, std::uint8_t *__restrict out)
+{
+    for (int x = 0; x < width; ++x) {
+        const int v = (scale * in[x] + pp[x] + (16 << 20) + (1 << 19)) >> 20;
+        out[x] = std::uint8_t(v < 0 ? 0 : v > 255 ? 255 : v);
+    }
+}
+
+// Video-range chroma from full-range chroma, sample by sample: m holds the weights of Cb and Cr in
+// Cb', then in Cr', 16 fraction bits.
+inline void videoRangeChroma(const std::uint8_t *__restrict cb, const std::uint8_t *__restrict cr, int count,
+                             const int *m, std::uint8_t *__restrict outCb, std::uint8_t *__restrict outCr)
+{
+    const int m0 = m[0], m1 = m[1], m2 = m[2], m3 = m[3];
+    for (int i = 0; i < count; ++i) {
+        const int b = cb[i] - 128, r = cr[i] - 128;
+        const int u = 128 + ((m0 * b + m1 * r + (1 << 15)) >> 16);
+        const int v = 128 + ((m2 * b + m3 * r + (1 << 15)) >> 16);
+        outCb[i] = std::uint8_t(u < 0 ? 0 : u > 255 ? 255 : u);
+        outCr[i] = std::uint8_t(v < 0 ? 0 : v > 255 ? 255 : v);
+    }
+}
+
 } // namespace
 } // namespace tavelon
