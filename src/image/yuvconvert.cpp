@@ -65,14 +65,28 @@ int fixedPoint(double v)
     return int(std::lround(v * 65536.0));
 }
 
+// The shares of red and blue in a matrix's luma.
+struct LumaShares
+{
+    double kr, kb;
+};
+
+LumaShares lumaShares(YuvMatrix matrix)
+{
+    return matrix == YuvMatrix::Bt709 ? LumaShares{0.2126, 0.0722} : LumaShares{0.299, 0.114};
+}
+
+// Video range spans 219 steps of luma and 224 of chroma where full range spans 255.
+constexpr double kVideoLumaScale = 219.0 / 255.0;
+constexpr double kVideoChromaScale = 224.0 / 255.0;
+
 } // namespace
 
 YuvWeights yuvWeights(YuvMatrix matrix, bool fullRange)
 {
-    const double kr = matrix == YuvMatrix::Bt709 ? 0.2126 : 0.299;
-    const double kb = matrix == YuvMatrix::Bt709 ? 0.0722 : 0.114;
-    const double lumaScale = fullRange ? 1.0 : 219.0 / 255.0;
-    const double chromaScale = fullRange ? 1.0 : 224.0 / 255.0;
+    const auto [kr, kb] = lumaShares(matrix);
+    const double lumaScale = fullRange ? 1.0 : kVideoLumaScale;
+    const double chromaScale = fullRange ? 1.0 : kVideoChromaScale;
     YuvWeights w{};
     // Green takes what the others leave, so that each row adds up exactly.
     w.yr = fixedPoint(kr * lumaScale);
@@ -136,9 +150,8 @@ VideoRangeWeights videoRangeWeights(YuvMatrix matrix)
 {
     // Through RGB: R = Y + 2(1 − kr)·Cr, B = Y + 2(1 − kb)·Cb, G from the luma equation; then the
     // target matrix, scaled to video range.
-    constexpr double kr = 0.299, kb = 0.114;
-    const double tr = matrix == YuvMatrix::Bt709 ? 0.2126 : kr;
-    const double tb = matrix == YuvMatrix::Bt709 ? 0.0722 : kb;
+    const LumaShares jpeg = lumaShares(YuvMatrix::Bt601), target = lumaShares(matrix);
+    const double kr = jpeg.kr, kb = jpeg.kb, tr = target.kr, tb = target.kb;
     struct Out
     {
         double y, cb, cr;
@@ -148,8 +161,8 @@ VideoRangeWeights videoRangeWeights(YuvMatrix matrix)
         const double b = y + 2 * (1 - kb) * cb;
         const double g = (y - kr * r - kb * b) / (1 - kr - kb);
         const double ty = tr * r + (1 - tr - tb) * g + tb * b;
-        return Out{ty * 219 / 255, (b - ty) / (2 * (1 - tb)) * 224 / 255,
-                   (r - ty) / (2 * (1 - tr)) * 224 / 255};
+        return Out{ty * kVideoLumaScale, (b - ty) / (2 * (1 - tb)) * kVideoChromaScale,
+                   (r - ty) / (2 * (1 - tr)) * kVideoChromaScale};
     };
     const Out fromY = convert(1, 0, 0), fromCb = convert(0, 1, 0), fromCr = convert(0, 0, 1);
     return {fixedPoint(fromY.y),   fixedPoint(fromCb.y),  fixedPoint(fromCr.y), fixedPoint(fromCb.cb),
