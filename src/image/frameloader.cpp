@@ -49,7 +49,8 @@ FrameKind kindOf(const QByteArray &bytes)
 
 // True when an end-of-image marker follows the first scan header. Inside entropy-coded data a
 // 0xFF byte is always followed by 0x00 or a restart marker, so any FF D9 after the scan header ends
-// the picture data; a file cut off (or still being written) has none.
+// the picture data; a file cut off (or still being written) has none. The search runs from the
+// end, where the marker of a whole file sits, rather than through megabytes of picture data.
 bool hasEndMarker(const QByteArray &bytes)
 {
     const auto *p = reinterpret_cast<const uchar *>(bytes.constData());
@@ -71,7 +72,7 @@ bool hasEndMarker(const QByteArray &bytes)
             return false;
         const qsizetype segmentEnd = pos + 2 + qFromBigEndian<quint16>(p + pos + 2);
         if (marker == 0xDA)
-            return bytes.indexOf("\xFF\xD9", segmentEnd) >= 0;
+            return bytes.lastIndexOf("\xFF\xD9") >= segmentEnd;
         pos = segmentEnd;
     }
     return false;
