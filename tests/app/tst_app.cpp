@@ -85,47 +85,39 @@ TEST(CommandLineOverStoredOptions, OverlayAndOutputOptionsChangeOnlyWhatTheyName
     EXPECT_EQ(o.output.audio, QDir::current().absoluteFilePath(u"t.wav"_s));
 }
 
-// A refused command line: which message, filled with which option and value.
+// A refused command line (its arguments separated by blanks): which message, filled with which
+// option and value.
 struct Refusal
 {
-    const char *name;
-    QStringList args;
+    const char *name, *args;
     ShownText text;
-    QStringList values;
+    const char *values;
 };
 using CommandLineRefusal = ::testing::TestWithParam<Refusal>;
 
 TEST_P(CommandLineRefusal, NamesTheMessageAndWhatCausedIt)
 {
     UsageError error;
-    EXPECT_FALSE(parseCommandLine(GetParam().args, &error));
-    EXPECT_EQ(std::tuple(error.text, error.values), std::tuple(GetParam().text, GetParam().values));
+    EXPECT_FALSE(parseCommandLine(QString::fromUtf8(GetParam().args).split(u' '), &error));
+    EXPECT_EQ(std::tuple(error.text, error.values),
+              std::tuple(GetParam().text, QString::fromUtf8(GetParam().values).split(u' ')));
 }
 
 std::vector<Refusal> refusals()
 {
     using enum ShownText;
-    return {{"UnknownOption", {"--bogus"}, CliUnknownOption, {"--bogus"}},
-            {"BatchOptionAlone", {"--format", "DVD PAL"}, CliNeedsMakeVideo, {"--format"}},
-            {"NoClip", {"--make-video"}, CliMissingValue, {"--make-video"}},
-            {"ValueMissing", {"--make-video", "a", "--speed"}, CliMissingValue, {"--speed"}},
-            {"OutOfRange", {"--make-video", "a", "--direction", "3"}, CliInvalidValue, {"3", "--direction"}},
-            {"NoSwatchSeven", {"--make-video", "a", "--color", "7"}, CliInvalidValue, {"7", "--color"}},
-            {"DeflickerOfOneFrame",
-             {"--make-video", "a", "--deflicker", "1"},
-             CliInvalidValue,
-             {"1", "--deflicker"}},
-            {"NotANumber", {"--make-video", "a", "--position", "x"}, CliInvalidValue, {"x", "--position"}},
-            {"TwoModes",
-             {"--list-clips", "--make-video", "a"},
-             CliModesCombined,
-             {"--list-clips", "--make-video"}},
-            {"StrayArgument", {"--make-video", "a", "b"}, CliStrayArgument, {"b"}},
-            {"EmptyRoot", {"--root", ""}, CliInvalidValue, {"", "--root"}},
-            {"UnknownContainer",
-             {"--make-video", "a", "--container", "mkv"},
-             CliInvalidValue,
-             {"mkv", "--container"}}};
+    return {{"UnknownOption", "--bogus", CliUnknownOption, "--bogus"},
+            {"BatchOptionAlone", "--format DVD", CliNeedsMakeVideo, "--format"},
+            {"NoClip", "--make-video", CliMissingValue, "--make-video"},
+            {"ValueMissing", "--make-video a --speed", CliMissingValue, "--speed"},
+            {"OutOfRange", "--make-video a --direction 3", CliInvalidValue, "3 --direction"},
+            {"NoSwatchSeven", "--make-video a --color 7", CliInvalidValue, "7 --color"},
+            {"DeflickerOfOneFrame", "--make-video a --deflicker 1", CliInvalidValue, "1 --deflicker"},
+            {"NotANumber", "--make-video a --position x", CliInvalidValue, "x --position"},
+            {"TwoModes", "--list-clips --make-video a", CliModesCombined, "--list-clips --make-video"},
+            {"StrayArgument", "--make-video a b", CliStrayArgument, "b"},
+            {"EmptyRoot", "--root ", CliInvalidValue, " --root"},
+            {"UnknownContainer", "--make-video a --container mkv", CliInvalidValue, "mkv --container"}};
 }
 INSTANTIATE_TEST_SUITE_P(Rows, CommandLineRefusal, ::testing::ValuesIn(refusals()), rowName);
 
@@ -455,52 +447,53 @@ TEST_F(LanguageTest, BuiltInTextsThenALanguageFileReplacesTheTable)
     EXPECT_EQ(form.uiTextList.count(), 0) << "a file without the classic table stays short";
 }
 
-// A language named in Halvane.ini with no file to load (none, a folder of that name, no name at
-// all) leaves the built-in texts.
-using UnusableLanguage = WithRows<LanguageTest, const char *>;
-
-TEST_P(UnusableLanguage, LeavesTheBuiltInTexts)
-{
-    ASSERT_TRUE(QDir().mkpath(form.state.LanguagePath + u"Folder3.lng"_s));
-    configure(QByteArray("[Orrin's Halvane]\r\nLanguage=") + GetParam(), {"#0", "lstComments", "-1", "One"});
-    FillLanguageList(form);
-    EXPECT_EQ(form.uiTextList.items(), builtInUiTexts());
-    EXPECT_EQ(form.state.LanguageName, QString::fromUtf8(GetParam()));
-}
-
-INSTANTIATE_TEST_SUITE_P(Rows, UnusableLanguage, ::testing::Values("Francais", "Folder", ""),
-                         [](const auto &row) { return *row.param ? std::string(row.param) : "NoName"; });
-
-// --language ("": the key of Halvane.ini); entry 0 of the program folder's English3.lng and of the
-// installed one ("": no file); entry 0 after FillLanguageList ("": the built-in text).
+// Which language is used: the key of Halvane.ini, --language and the desktop's language ("": none);
+// entry 0 of the program folder's English3.lng and of the installed one ("": no file); the language
+// and entry 0 after FillLanguageList ("": the built-in texts). --language comes before the key, the
+// key before the desktop's language, the program folder's file before the installed one; a name
+// with no file to load (none, a folder of that name) leaves the built-in texts.
 struct ChoiceRow
 {
-    const char *name, *choice, *inProgramFolder, *installed, *shown;
+    const char *name, *key, *choice, *desktop, *inProgramFolder, *installed, *language, *shown;
 };
 using LanguageChoice = WithRows<LanguageTest, ChoiceRow>;
 
-TEST_P(LanguageChoice, FindsTheProgramFoldersFileBeforeTheInstalledOne)
+TEST_P(LanguageChoice, FindsTheFileOfTheLanguageNamedFirst)
 {
     const ChoiceRow &row = GetParam();
     QTemporaryDir installed;
     form.state.LanguageChoice = QString::fromUtf8(row.choice);
+    form.state.DesktopLanguage = QString::fromUtf8(row.desktop);
     form.state.LanguageFallbackPath = installed.path() + u'/';
-    configure("[Orrin's Halvane]\r\nLanguage=English\r\n", {"#1", "lstComments", "-1", row.inProgramFolder});
+    configure(QByteArray("[Orrin's Halvane]\r\nLanguage=") + row.key,
+              {"#1", "lstComments", "-1", row.inProgramFolder});
+    ASSERT_TRUE(QDir().mkpath(form.state.LanguagePath + u"Folder3.lng"_s));
     ASSERT_TRUE(*row.inProgramFolder || QFile::remove(form.state.LanguagePath + u"English3.lng"_s));
     ASSERT_TRUE(!*row.installed || writeFile(installed.filePath(u"English3.lng"_s),
                                              QByteArray("#1\r\nlstComments\r\n-1\r\n") + row.installed));
     FillLanguageList(form);
-    EXPECT_EQ(form.uiText(0), *row.shown ? QString::fromUtf8(row.shown) : builtInUiTexts().at(0));
+    EXPECT_EQ(form.state.LanguageName, QString::fromUtf8(row.language));
+    if (*row.shown) {
+        EXPECT_EQ(form.uiText(0), QString::fromUtf8(row.shown));
+    } else {
+        EXPECT_EQ(form.uiTextList.items(), builtInUiTexts());
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, LanguageChoice,
-                         ::testing::Values(ChoiceRow{"KeyFindsOwnFile", "", "own", "", "own"},
-                                           ChoiceRow{"ChoiceWinsOverTheKey", "Francais", "own", "", ""},
-                                           ChoiceRow{"ChoiceFindsInstalledFile", "English", "", "inst",
-                                                     "inst"},
-                                           ChoiceRow{"OwnFileWins", "English", "own", "inst", "own"},
-                                           ChoiceRow{"KeyFindsInstalledFile", "", "", "inst", "inst"}),
-                         rowName);
+std::vector<ChoiceRow> choices()
+{
+    return {{"KeyFindsOwnFile", "English", "", "", "own", "", "English", "own"},
+            {"KeyFindsInstalledFile", "English", "", "", "", "inst", "English", "inst"},
+            {"OwnFileWins", "English", "English", "", "own", "inst", "English", "own"},
+            {"ChoiceWinsOverTheKey", "English", "Francais", "", "own", "", "Francais", ""},
+            {"ChoiceFindsInstalledFile", "English", "English", "", "", "inst", "English", "inst"},
+            {"KeyWithoutFile", "Francais", "", "", "own", "", "Francais", ""},
+            {"KeyNamingAFolder", "Folder", "", "", "own", "", "Folder", ""},
+            {"NothingNamed", "", "", "", "own", "", "", ""},
+            {"DesktopWhenNothingElseNamesOne", "", "", "English", "own", "", "English", "own"},
+            {"KeyBeforeDesktop", "Deutsch", "", "English", "own", "", "Deutsch", ""}};
+}
+INSTANTIATE_TEST_SUITE_P(Rows, LanguageChoice, ::testing::ValuesIn(choices()), rowName);
 
 // The languages the window and --language offer: the built-in one first, the program folder's
 // files before the installed ones, each name once; odd names in the folders are not languages.
@@ -538,18 +531,6 @@ INSTANTIATE_TEST_SUITE_P(Rows, LocaleLanguage,
                                            LocaleRow{"English", "en_US.UTF-8", "English"},
                                            LocaleRow{"UnknownName", "xx_YY", "English"}),
                          rowName);
-
-// The desktop's language is the last word: the key of Halvane.ini and --language come first.
-TEST_F(LanguageTest, DesktopLanguageOnlyWhenNothingElseNamesOne)
-{
-    configure("", {"#1", "lstComments", "-1", "Loaded"});
-    form.state.DesktopLanguage = u"English"_s;
-    FillLanguageList(form);
-    EXPECT_EQ(std::tuple(form.state.LanguageName, form.uiText(0)), std::tuple(u"English"_s, u"Loaded"_s));
-    configure("[Orrin's Halvane]\r\nLanguage=Deutsch\r\n", {"#1", "lstComments", "-1", "Loaded"});
-    FillLanguageList(form);
-    EXPECT_EQ(form.uiText(0), builtInUiTexts().at(0));
-}
 
 // Counts of one take the singular in both languages; a text without a "|" serves every count.
 TEST_F(LanguageTest, SingularAndPluralInBothLanguages)

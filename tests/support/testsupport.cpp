@@ -162,11 +162,6 @@ void FormFixture::makeVideo()
 bool FormFixture::runCommand(int timeoutMs)
 {
     logic->command.Command1_Click(0);
-    return waitForCommand(timeoutMs);
-}
-
-bool FormFixture::waitForCommand(int timeoutMs)
-{
     if (!logic->command.isRunning())
         return true;
     QEventLoop loop;

@@ -108,8 +108,6 @@ public:
     // The make-video command as the form stands, run to its end (the event loop runs meanwhile);
     // false when it did not end in time.
     bool runCommand(int timeoutMs = 120000);
-    // Runs the event loop until a command under way has ended.
-    bool waitForCommand(int timeoutMs = 120000);
 
     MainForm form;
     ScriptedMessages messages;

@@ -11,7 +11,6 @@ extern "C" {
 #include "image/cdib.h"
 #include "image/kernelset.h"
 #include "image/yuvconvert.h"
-#include "image/yuvframe.h"
 #include "testsupport.h"
 #include "video/avifile.h"
 #include "video/avirepair.h"
@@ -291,53 +290,6 @@ QString codecSampleAspect(const QString &path, const QString &codecName)
                                                          : u"(copy failed)"_s;
 }
 
-// name, container, compressor, size, the pixel shape
-using ShapeRow = std::tuple<const char *, Container, const char *, QSize, const char *>;
-
-using PixelShapeTest = VideoFileTest<ShapeRow>;
-
-// The pixel shape of the disc sizes, in the video's header and in the codec's own field; MP4 pads odd
-// sides and puts its index before the frames.
-TEST_P(PixelShapeTest, IsInTheHeaderAndTheCodecsField)
-{
-    const auto &[name, container, codec, size, aspect] = GetParam();
-    if (!findCompressor(QLatin1String(codec)))
-        GTEST_SKIP() << "no " << codec << " in this libavcodec";
-    const QString video = path(u"v."_s + containerName(container));
-    const CompressOptions options{.codec = QLatin1String(codec), .container = container};
-    ASSERT_EQ(writeAvi(video, path("temp.bmp"), options, twoColourFrames(size.width(), size.height(), 3), 10),
-              0);
-    const Probe p = probe(video);
-    EXPECT_EQ(p.frames, 3);
-    const bool square = aspect == "1:1"_L1;
-    EXPECT_EQ(QStringList({"", "0:1"}).contains(p.sampleAspect) ? u"1:1"_s : p.sampleAspect,
-              QLatin1String(aspect));
-    if (!square && options.codec != u"uncompressed"_s) {
-        EXPECT_EQ(codecSampleAspect(video, p.codecName), QLatin1String(aspect));
-    }
-    const QByteArray bytes = readFile(video);
-    if (container == Container::Avi) {
-        EXPECT_EQ(bytes.contains("vprp"), !square);
-    } else {
-        EXPECT_EQ(std::tuple(p.pixelFormat, QSize(p.width, p.height)),
-                  std::tuple(u"yuv420p"_s, size == QSize(63, 47) ? QSize(64, 48) : size));
-        EXPECT_GT(bytes.indexOf("moov"), 0);
-        EXPECT_LT(bytes.indexOf("moov"), bytes.indexOf("mdat")) << "the index before the frames";
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, PixelShapeTest,
-    ::testing::Values(ShapeRow{"UncompressedDvdPalAvi", Container::Avi, "uncompressed", {720, 576}, "16:15"},
-                      ShapeRow{"Mpeg4VcdNtscAvi", Container::Avi, "mpeg4", {352, 240}, "10:11"},
-                      ShapeRow{"H264SvcdNtscAvi", Container::Avi, "h264", {480, 480}, "4:3"},
-                      ShapeRow{"MjpegVcdPalAvi", Container::Avi, "mjpeg", {352, 288}, "12:11"},
-                      ShapeRow{"H264OtherSizeAviIsSquare", Container::Avi, "h264", {64, 48}, "1:1"},
-                      ShapeRow{"H264DvdNtscMp4", Container::Mp4, "h264", {720, 480}, "8:9"},
-                      ShapeRow{"Mpeg4SvcdPalMp4", Container::Mp4, "mpeg4", {480, 576}, "8:5"},
-                      ShapeRow{"H264OddSidesMp4IsSquare", Container::Mp4, "h264", {63, 47}, "1:1"}),
-    rowName);
-
 // Calls out of order or with arguments that cannot work fail with their own result; a file released
 // before its stream reports the first failure, and the frames written so far play.
 TEST_F(AviTest, CallsThatCannotWorkAreRejected)
@@ -399,47 +351,75 @@ TEST_F(AviTest, CutFileKeepsItsWholeFrames)
     EXPECT_EQ(readFile(path("cut.avi")), patched(cut.left(144), {{4, 136}, {112, 28}, {48, 2}, {104, 2}}));
 }
 
-// ---- Colours ------------------------------------------------------------------------------------
+// ---- Pixel shape and colours -------------------------------------------------------------------
 
-// name, container, compressor, size, Probe::colourTags ("-" where the file says nothing)
-using ColourCase = std::tuple<const char *, Container, const char *, QSize, const char *>;
-
-using ColourTest = VideoFileTest<ColourCase>;
-
-// A video decoded as its colour description says (ffmpeg honours it) shows the frames' colour, and
-// the description is the standard of the video's size.
-TEST_P(ColourTest, DecodedByItsTagsAVideoShowsTheFramesColour)
+// A video of a size, its container and compressor: the pixel shape ("1:1" for square pixels) and
+// Probe::colourTags ("-" where the file says nothing) the file states.
+struct SizeRow
 {
-    const auto &[name, container, codec, size, tags] = GetParam();
-    if (!findCompressor(QLatin1String(codec)))
-        GTEST_SKIP() << "no " << codec << " in this libavcodec";
+    const char *name;
+    Container container;
+    const char *codec;
+    QSize size;
+    const char *aspect, *colourTags;
+};
+using VideoOfASize = VideoFileTest<SizeRow>;
+
+// The pixel shape of the disc sizes is in the video's header and in the codec's own field, the
+// colour description is the standard of the video's size, and a video decoded as that description
+// says (ffmpeg honours it) shows the frames' colour. MP4 pads odd sides and puts its index before
+// the frames.
+TEST_P(VideoOfASize, StatesItsPixelShapeAndColours)
+{
+    const SizeRow &row = GetParam();
+    if (!findCompressor(QLatin1String(row.codec)))
+        GTEST_SKIP() << "no " << row.codec << " in this libavcodec";
     const QColor red(219, 60, 30);
-    const QImage frame = filled(size, red);
-    const QString video = path(u"colour."_s + containerName(container));
-    const CompressOptions options{.codec = QLatin1String(codec), .quality = 100, .container = container};
-    ASSERT_EQ(writeAvi(video, path("temp.bmp"), options, {frame, frame}, 10), 0);
+    const QString video = path(u"v."_s + containerName(row.container));
+    const CompressOptions options{
+        .codec = QLatin1String(row.codec), .quality = 100, .container = row.container};
+    ASSERT_EQ(writeAvi(video, path("temp.bmp"), options, QList<QImage>(3, filled(row.size, red)), 10), 0);
     const Probe p = probe(video);
-    EXPECT_EQ(p.colourTags, QString::fromLatin1(tags));
     EXPECT_TRUE(p.ok) << p.errors.toStdString();
+    EXPECT_EQ(std::tuple(p.frames, p.colourTags), std::tuple(3, QLatin1String(row.colourTags)));
     EXPECT_LE(colourDistance(decodeRgb24(video), p.width, p.height, 1, p.width / 2, p.height / 2, red), 3);
+    const bool square = row.aspect == "1:1"_L1;
+    EXPECT_EQ(QStringList({"", "0:1"}).contains(p.sampleAspect) ? u"1:1"_s : p.sampleAspect,
+              QLatin1String(row.aspect));
+    if (!square && QStringList({"h264", "mpeg4", "mjpeg"}).contains(options.codec)) {
+        EXPECT_EQ(codecSampleAspect(video, p.codecName), QLatin1String(row.aspect));
+    }
+    const QByteArray bytes = readFile(video);
+    if (row.container == Container::Avi) {
+        EXPECT_EQ(bytes.contains("vprp"), !square);
+    } else {
+        EXPECT_EQ(std::tuple(p.pixelFormat, QSize(p.width, p.height)),
+                  std::tuple(u"yuv420p"_s, row.size == QSize(63, 47) ? QSize(64, 48) : row.size));
+        EXPECT_GT(bytes.indexOf("moov"), 0);
+        EXPECT_LT(bytes.indexOf("moov"), bytes.indexOf("mdat")) << "the index before the frames";
+    }
 }
 
+const char *const kHd = "bt709 bt709 bt709 tv", *const kNtsc = "smpte170m smpte170m smpte170m tv",
+                  *const kOtherSd = "bt470bg bt470bg smpte170m tv";
 INSTANTIATE_TEST_SUITE_P(
-    Sizes, ColourTest,
+    Rows, VideoOfASize,
     ::testing::Values(
-        ColourCase{"H264Mp4Hd", Container::Mp4, "h264", {1280, 720}, "bt709 bt709 bt709 tv"},
-        ColourCase{"H264AviDvdNtsc", Container::Avi, "h264", {720, 480}, "smpte170m smpte170m smpte170m tv"},
-        ColourCase{"H264Mp4DvdPal", Container::Mp4, "h264", {720, 576}, "bt470bg bt470bg smpte170m tv"},
-        ColourCase{"H264Mp4OtherSd", Container::Mp4, "h264", {640, 480}, "bt470bg bt470bg smpte170m tv"},
-        ColourCase{"H265Mp4Hd", Container::Mp4, "h265", {1280, 720}, "bt709 bt709 bt709 tv"},
-        ColourCase{"Av1Mp4DvdNtsc", Container::Mp4, "av1", {720, 480}, "smpte170m smpte170m smpte170m tv"},
-        ColourCase{"Mpeg4Mp4Hd", Container::Mp4, "mpeg4", {1280, 720}, "bt709 bt709 bt709 tv"},
-        ColourCase{
-            "Mpeg4AviVcdNtsc", Container::Avi, "mpeg4", {352, 240}, "smpte170m smpte170m smpte170m tv"},
-        ColourCase{"Mpeg4Mp4SvcdPal", Container::Mp4, "mpeg4", {480, 576}, "bt470bg bt470bg smpte170m tv"},
+        SizeRow{"UncompressedDvdPalAvi", Container::Avi, "uncompressed", {720, 576}, "16:15", "- - - -"},
+        SizeRow{"Mpeg4VcdNtscAvi", Container::Avi, "mpeg4", {352, 240}, "10:11", kNtsc},
+        SizeRow{"H264SvcdNtscAvi", Container::Avi, "h264", {480, 480}, "4:3", kNtsc},
         // JPEG's YCbCr is BT.601 in full range at every size; the file has no place for the rest.
-        ColourCase{"MjpegAviHd", Container::Avi, "mjpeg", {1280, 720}, "bt470bg - - pc"},
-        ColourCase{"UncompressedHdUntouched", Container::Avi, "uncompressed", {1280, 720}, "- - - -"}),
+        SizeRow{"MjpegVcdPalAvi", Container::Avi, "mjpeg", {352, 288}, "12:11", "bt470bg - - pc"},
+        SizeRow{"MjpegHdAvi", Container::Avi, "mjpeg", {1280, 720}, "1:1", "bt470bg - - pc"},
+        SizeRow{"H264DvdNtscMp4", Container::Mp4, "h264", {720, 480}, "8:9", kNtsc},
+        SizeRow{"H264DvdPalMp4", Container::Mp4, "h264", {720, 576}, "16:15", kOtherSd},
+        SizeRow{"H264OtherSdMp4", Container::Mp4, "h264", {640, 480}, "1:1", kOtherSd},
+        SizeRow{"H264OddSidesMp4", Container::Mp4, "h264", {63, 47}, "1:1", kOtherSd},
+        SizeRow{"H264HdMp4", Container::Mp4, "h264", {1280, 720}, "1:1", kHd},
+        SizeRow{"H265HdMp4", Container::Mp4, "h265", {1280, 720}, "1:1", kHd},
+        SizeRow{"Av1DvdNtscMp4", Container::Mp4, "av1", {720, 480}, "8:9", kNtsc},
+        SizeRow{"Mpeg4HdMp4", Container::Mp4, "mpeg4", {1280, 720}, "1:1", kHd},
+        SizeRow{"Mpeg4SvcdPalMp4", Container::Mp4, "mpeg4", {480, 576}, "8:5", kOtherSd}),
     rowName);
 
 using Plane = std::vector<std::uint8_t>;
@@ -565,18 +545,6 @@ INSTANTIATE_TEST_SUITE_P(Rows, YuvConvertTest,
                                                       false}),
                          rowName);
 
-// Every width up to 41 runs the vector loop and the plain tail in all proportions.
-TEST(YuvConvert, EveryNarrowWidthMatchesSwscale)
-{
-    QList<int> offWidths;
-    for (int width = 1; width <= 41; ++width) {
-        const QList<int> diffs = swscaleDifference("noise", width, 8);
-        if (*std::max_element(diffs.begin(), diffs.end()) > 1)
-            offWidths << width;
-    }
-    EXPECT_EQ(offWidths, QList<int>());
-}
-
 // Odd sides: the last column and row average with themselves, so a solid colour stays exact; white,
 // black and pure blue (whose U lies half a step above 255) land on their limits.
 TEST(YuvConvert, SolidColoursOfOddSidesAreExact)
@@ -593,65 +561,6 @@ TEST(YuvConvert, SolidColoursOfOddSidesAreExact)
     EXPECT_EQ((std::vector{solid(255, 255, 255), solid(0, 0, 0), solid(255, 0, 0)}),
               (std::vector{planes(255, 128, 128), planes(0, 128, 128), planes(29, 255, 107)}));
 }
-
-// HD video's BT.709 in video range: white, black and blue at the values the standard tabulates.
-TEST(YuvConvert, VideoRangeKeepsItsHeadroom)
-{
-    const auto solid = [](std::uint8_t b, std::uint8_t g, std::uint8_t r) {
-        const Plane bgr{b, g, r, b, g, r, b, g, r, b, g, r};
-        const Planes p = convert(bgr.data(), 2 * 3, 2, 2, yuvWeights(YuvMatrix::Bt709, false));
-        return std::tuple(p[0][0], p[1][0], p[2][0]);
-    };
-    using Yuv = std::tuple<std::uint8_t, std::uint8_t, std::uint8_t>;
-    EXPECT_EQ((std::vector{solid(255, 255, 255), solid(0, 0, 0), solid(255, 0, 0)}),
-              (std::vector<Yuv>{{235, 128, 128}, {16, 128, 128}, {32, 240, 118}}));
-}
-
-// A JPEG's full-range samples converted to video range as they are give the luma that the way
-// through RGB gives (swscale's smooth chroma, then our converter), within one step, also where
-// chroma changes from sample to sample. (That way smooths chroma once more; the colours
-// themselves are checked end to end.)
-using VideoRangeTest = ::testing::TestWithParam<std::tuple<const char *, YuvMatrix>>;
-
-TEST_P(VideoRangeTest, JpegSamplesConvertAsThroughRgb)
-{
-    const auto &[name, matrix] = GetParam();
-    const int w = 24, h = 16;
-    YuvFrame jpeg;
-    ASSERT_TRUE(jpeg.resize(QSize(w, h)));
-    // Stripes three pixels wide, so that chroma changes inside the samples' pairs, of a green and a
-    // purple whose chroma parts of BT.709 luma add up, and no colour between them leaves the RGB cube.
-    Plane stripes;
-    for (int i = 0; i < w * h; ++i)
-        stripes.insert(stripes.end(), (i % w) / 3 % 2 ? std::initializer_list<std::uint8_t>{60, 160, 60}
-                                                      : std::initializer_list<std::uint8_t>{170, 80, 170});
-    const Planes samples = convert(stripes.data(), w * 3, w, h);
-    for (int i = 0; i < 3; ++i)
-        std::copy(samples[i].begin(), samples[i].end(), jpeg.plane(i));
-
-    Plane rgb(std::size_t(w * h * 3));
-    std::unique_ptr<SwsContext, decltype(&sws_freeContext)> sws(
-        sws_getContext(w, h, AV_PIX_FMT_YUVJ420P, w, h, AV_PIX_FMT_BGR24,
-                       SWS_BILINEAR | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr, nullptr, nullptr),
-        &sws_freeContext);
-    const std::uint8_t *const src[4] = {jpeg.plane(0), jpeg.plane(1), jpeg.plane(2)};
-    const int srcStrides[4] = {w, w / 2, w / 2};
-    std::uint8_t *const dst[4] = {rgb.data()};
-    const int dstStrides[4] = {w * 3};
-    sws_scale(sws.get(), src, srcStrides, 0, h, dst, dstStrides);
-    const Planes throughRgb = convert(rgb.data(), w * 3, w, h, yuvWeights(matrix, false));
-
-    Planes ours = emptyPlanes(w, h);
-    std::uint8_t *const planes[3] = {ours[0].data(), ours[1].data(), ours[2].data()};
-    const int strides[3] = {w, w / 2, w / 2};
-    yuv420FullToVideoRange(jpeg, matrix, planes, strides);
-    EXPECT_LE(maxDiff(ours[0], throughRgb[0]), 1);
-}
-
-INSTANTIATE_TEST_SUITE_P(Matrices, VideoRangeTest,
-                         ::testing::Values(std::tuple("HdBt709", YuvMatrix::Bt709),
-                                           std::tuple("SdBt601", YuvMatrix::Bt601)),
-                         rowName);
 
 TEST(YuvConvert, VectorAndPlainLoopsAgree)
 {
