@@ -128,10 +128,8 @@ TEST_F(TimelapseBatchTest, SoundtrackLastsAsLongAsTheVideoAndIsStored)
     const RunResult r =
         run({"--make-video", "Musik", "--speed", "25", "--container", "mp4", "--audio", tone});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
-    const auto [codec, seconds] = streamOf(mp4(u"Musik"_s), "a");
-    EXPECT_EQ(codec, u"aac"_s);
-    EXPECT_NEAR(seconds, streamOf(mp4(u"Musik"_s), "v").second, 0.1);
-    EXPECT_NEAR(seconds, 3.0, 0.1);
+    // The track's codec in each container: tst_soundtrack.
+    EXPECT_NEAR(streamOf(mp4(u"Musik"_s), "a").second, 3.0, 0.1);
     EXPECT_EQ(clipIni({"Audio"}, u"Musik"_s), QStringList{tone});
 }
 
