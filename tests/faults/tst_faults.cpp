@@ -64,25 +64,26 @@ constexpr int kFrames = 20; // 20 uncompressed 32 × 24 frames: about 52 KB of A
 const QByteArray kOldIni =
     "; written by hand\r\n[ClipSettings]\r\nText=alt\r\nSpeed=12\r\n[Andere]\r\nWert=1\r\n";
 
-class FullDiskTest : public ::testing::TestWithParam<qint64>
+// Bytes left free, and the answer to the question whether the old video is to be replaced.
+class FullDiskTest : public ::testing::TestWithParam<std::tuple<qint64, MessageAnswer>>
 {
 protected:
     FormFixture fx;
-    // The clip, its old Clip.ini and an old video of it on a disk with GetParam() bytes free; the
-    // answer No keeps the old video, Yes asks to replace it. Returns what the program folder held before,
+    qint64 freeBytes() const { return std::get<0>(GetParam()); }
+    // The clip, its old Clip.ini and an old video of it on a disk with freeBytes() free; the answer
+    // No keeps the old video, Yes asks to replace it. Returns what the program folder held before,
     // except.
-    QMap<QString, QByteArray> runOnFullDisk(const QString &filler, const QStringList &except,
-                                            MessageAnswer replace = MessageAnswer::No)
+    QMap<QString, QByteArray> runOnFullDisk(const QString &filler, const QStringList &except)
     {
         fx.makeClip(kClip, kFrames, QSize(32, 24));
         EXPECT_TRUE(writeFile(fx.clipPath(kClip) + u"Clip.ini"_s, kOldIni));
         QDir().mkpath(fx.root() + u"Clips"_s);
         EXPECT_TRUE(writeFile(fx.video(kClip), "RIFF old video"));
-        EXPECT_TRUE(fillUp(filler, GetParam()));
+        EXPECT_TRUE(fillUp(filler, freeBytes()));
         const auto before = snapshot(fx.root(), except);
         fx.start();
         fx.form.overlayText.setText(u"Neu"_s);
-        fx.messages.queueAnswer(replace);
+        fx.messages.queueAnswer(std::get<1>(GetParam()));
         fx.makeVideo();
         return before;
     }
@@ -97,33 +98,23 @@ protected:
         EXPECT_GE(p.frames, atLeast);
         EXPECT_LE(p.frames, kFrames);
     }
-    // The clips folder is full: the writer fails part-way, reports it once, and what it wrote plays
-    // under the next free name. The old video and the frames are untouched, no bitmap or scratch file
-    // is left, the options are stored.
-    void expectAFullClipsFolderSpoilsNothing(MessageAnswer replace)
-    {
-        TmpfsMount disk(fx.root() + u"Clips"_s, 1024);
-        if (!disk.mounted)
-            GTEST_SKIP() << "cannot mount a tmpfs (needs root or CAP_SYS_ADMIN)";
-        const QStringList except = {"Clip.ini", "Clips/Garten_2.avi"};
-        const auto before = runOnFullDisk(fx.root() + u"Clips/filler"_s, except, replace);
-        EXPECT_EQ(fx.messages.errors(), QStringList{fx.form.uiText(kUiWriteFailed)});
-        EXPECT_EQ(snapshot(fx.root(), except), before);
-        expectPlayable(GetParam() >= 16384 ? 1 : 0); // from four free pages on, a frame fits
-        EXPECT_FALSE(fx.form.state.MakingVideo);
-        EXPECT_TRUE(fx.form.clipList.isEnabled());
-    }
 };
 
+// The clips folder is full: the writer fails part-way, reports it once, and what it wrote plays
+// under the next free name. The old video and the frames are untouched, no bitmap or scratch file
+// is left, the options are stored.
 TEST_P(FullDiskTest, ClipsFolderFull)
 {
-    expectAFullClipsFolderSpoilsNothing(MessageAnswer::No);
-}
-
-// Replacing the old video: the old video keeps its bytes.
-TEST_P(FullDiskTest, ClipsFolderFullWhileReplacing)
-{
-    expectAFullClipsFolderSpoilsNothing(MessageAnswer::Yes);
+    TmpfsMount disk(fx.root() + u"Clips"_s, 1024);
+    if (!disk.mounted)
+        GTEST_SKIP() << "cannot mount a tmpfs (needs root or CAP_SYS_ADMIN)";
+    const QStringList except = {"Clip.ini", "Clips/Garten_2.avi"};
+    const auto before = runOnFullDisk(fx.root() + u"Clips/filler"_s, except);
+    EXPECT_EQ(fx.messages.errors(), QStringList{fx.form.uiText(kUiWriteFailed)});
+    EXPECT_EQ(snapshot(fx.root(), except), before);
+    expectPlayable(freeBytes() >= 16384 ? 1 : 0); // from four free pages on, a frame fits
+    EXPECT_FALSE(fx.form.state.MakingVideo);
+    EXPECT_TRUE(fx.form.clipList.isEnabled());
 }
 
 // The whole program folder is full: the bitmap file, the AVI and Clip.ini share the little room left.
@@ -133,7 +124,7 @@ TEST_P(FullDiskTest, ProgramFolderFull)
     TmpfsMount disk(fx.root(), 1024);
     if (!disk.mounted)
         GTEST_SKIP() << "cannot mount a tmpfs (needs root or CAP_SYS_ADMIN)";
-    const qint64 leave = GetParam();
+    const qint64 leave = freeBytes();
     const QStringList except = leave > 0 ? QStringList{"Clips/Garten_2.avi", "Frames/Garten/Clip.ini"}
                                          : QStringList{"Clips/Garten_2.avi"};
     const auto before = runOnFullDisk(fx.root() + u"filler"_s, except);
@@ -154,8 +145,13 @@ TEST_P(FullDiskTest, ProgramFolderFull)
         << ini.toStdString();
 }
 
-INSTANTIATE_TEST_SUITE_P(FreeBytes, FullDiskTest, ::testing::Values(0, 4096, 8192, 16384, 36864),
-                         [](const auto &row) { return "free" + std::to_string(row.param); });
+INSTANTIATE_TEST_SUITE_P(FreeBytes, FullDiskTest,
+                         ::testing::Combine(::testing::Values(0, 4096, 8192, 16384, 36864),
+                                            ::testing::Values(MessageAnswer::No, MessageAnswer::Yes)),
+                         [](const auto &row) {
+                             return "free" + std::to_string(std::get<0>(row.param)) +
+                                    (std::get<1>(row.param) == MessageAnswer::Yes ? "Replacing" : "");
+                         });
 
 // ---- A frame changes while the video is written -------------------------------------------------
 
