@@ -27,8 +27,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         for (const QString &item : list->items())
             sum += std::size_t(item.size());
     }
-    sum += std::size_t(form.showOverlay.caption().size() + form.frameNumberCaption.caption().size() +
-                       form.firstButton.toolTip().size() + form.textColorSwatch(3)->toolTip().size());
     consume(sum);
 
     require(readFile(path) == bytesOf(data, size));

@@ -42,6 +42,11 @@ TEST(CommandLine, ModesAndOptionsInAnyOrderLastValueWinsUsageErrors)
               std::tuple(std::optional(5), std::optional(2), std::optional(100),
                          std::optional(Container::Mp4), std::optional(Fit::Pad)));
     EXPECT_TRUE(cl->batch.box && !cl->batch.border && !cl->batch.compressor);
+    // A refused command line is still told in the language it asks for, wherever --root and
+    // --language stand; the clip after --make-video is a name even when it looks like an option.
+    const CommandLine refused = rootAndLanguage(
+        {"--bogus", "--root=/r", "--make-video", "--language", "--language", "English", "--speed"});
+    EXPECT_EQ(std::tuple(refused.root, refused.language), std::tuple(u"/r"_s, u"English"_s));
 }
 
 // The options of "--make-video a" and args over the clip's stored ones.
@@ -144,15 +149,6 @@ INSTANTIATE_TEST_SUITE_P(
                       BoxTextRow{"Exponent", VideoBox::Width, "1e3", std::nullopt},
                       BoxTextRow{"PointAlone", VideoBox::Height, ".", std::nullopt}),
     rowName);
-
-// A refused command line is still told in the language it asks for, wherever --root and
-// --language stand; the clip after --make-video is a name even when it looks like an option.
-TEST(CommandLine, RootAndLanguageAreFoundBesideAnError)
-{
-    const CommandLine cl = rootAndLanguage(
-        {"--bogus", "--root=/r", "--make-video", "--language", "--language", "English", "--speed"});
-    EXPECT_EQ(std::tuple(cl.root, cl.language), std::tuple(u"/r"_s, u"English"_s));
-}
 
 TEST(ShownTexts, BatchProgressBarThenTheLanguagesWordsNumbersWhereTheTextPutsThem)
 {

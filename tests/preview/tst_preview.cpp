@@ -416,6 +416,16 @@ INSTANTIATE_TEST_SUITE_P(
         return std::to_string(row.param.width()) + "x" + std::to_string(row.param.height());
     });
 
+// A stretch into a part of a 24-bit picture draws that part only.
+TEST(FrameScaler, DrawsOnlyThePartAskedFor)
+{
+    QImage dst = filled({20, 10}, Qt::black).convertToFormat(QImage::Format_RGB888);
+    stretchInto(filled({8, 8}, Qt::red), dst, QRect(5, 0, 10, 10), ScaleThreads::Single);
+    EXPECT_EQ(
+        (QList{dst.pixelColor(4, 5), dst.pixelColor(5, 5), dst.pixelColor(14, 9), dst.pixelColor(15, 5)}),
+        (QList<QColor>{Qt::black, Qt::red, Qt::red, Qt::black}));
+}
+
 // The frame's place in a video of another shape (the pixel shapes are read back from real files in
 // tst_video).
 TEST(VideoShape, AFrameOfAnotherShapeGetsBars)
