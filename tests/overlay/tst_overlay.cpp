@@ -130,15 +130,15 @@ protected:
 };
 using OverlayTest = OverlayFixture<>;
 
-// name, format, height box, then the video text's points and margin
-using LabelSizeRow = std::tuple<const char *, const char *, const char *, int, int>;
+// name, format, height box, then the video text's points, margin and shadow offset
+using LabelSizeRow = std::tuple<const char *, const char *, const char *, int, int, int>;
 using LabelSizeTest = OverlayFixture<LabelSizeRow>;
 
 // The video text follows the format whichever came before (a free format without a height as if
 // 288 rows high), the preview text keeps its size.
 TEST_P(LabelSizeTest, VideoTextFollowsTheFormatPreviewTextKeepsItsSize)
 {
-    const auto &[name, format, height, points, margin] = GetParam();
+    const auto &[name, format, height, points, margin, shadow] = GetParam();
     form.overlaySize.setText(u"Gross"_s);
     overlay->SetLabelSize();
     const QSize block = previewBlock();
@@ -146,15 +146,16 @@ TEST_P(LabelSizeTest, VideoTextFollowsTheFormatPreviewTextKeepsItsSize)
     form.heightBox.setText(QLatin1String(height));
     overlay->SetLabelSize();
     EXPECT_EQ(std::tuple(form.previewTextLabel.font().pointSize(), previewBlock(),
-                         form.videoTextLabel.font().pointSize(), form.state.OverlayMargin),
-              std::tuple(12, block, points, margin));
+                         form.videoTextLabel.font().pointSize(), form.state.OverlayMargin,
+                         form.state.OverlayShadow),
+              std::tuple(12, block, points, margin, shadow));
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, LabelSizeTest,
-                         ::testing::Values(LabelSizeRow{"FullHd", "Full-HD 16:9", "1080", 45, 26},
-                                           LabelSizeRow{"VcdPal", "VCD PAL", "288", 12, 7},
-                                           LabelSizeRow{"SvcdNtsc", "SVCD NTSC", "480", 24, 14},
-                                           LabelSizeRow{"FreeFormatWithoutHeight", "Eigenes", "0", 12, 7}),
+                         ::testing::Values(LabelSizeRow{"FullHd", "Full-HD 16:9", "1080", 45, 26, 3},
+                                           LabelSizeRow{"VcdPal", "VCD PAL", "288", 12, 7, 1},
+                                           LabelSizeRow{"SvcdNtsc", "SVCD NTSC", "480", 24, 14, 2},
+                                           LabelSizeRow{"FreeFormatWithoutHeight", "Eigenes", "0", 12, 7, 1}),
                          rowName);
 
 // An unknown size text keeps the size; a height box without a positive number keeps the text's size
@@ -240,31 +241,9 @@ TEST_F(OverlayTest, VideoDvdTopLeftWithBoxAndBorderAlsoFromAStyleOnAnotherThread
     EXPECT_EQ(byThread, form.videoFrame.image());
 }
 
-// name, format, the video frame's size, the shadow's offset
-using ShadowRow = std::tuple<const char *, const char *, QSize, int>;
-using ShadowTest = OverlayFixture<ShadowRow>;
-
-TEST_P(ShadowTest, OffsetFollowsTheVideoFrame)
-{
-    const auto &[name, format, size, shadow] = GetParam();
-    form.overlayText.setText(u"I"_s);
-    setVideoFrame(format, size.width(), size.height());
-    overlay->PrintCopyrightAVI();
-    const QRect text = boundsWhere(form.videoFrame.image(), isWhiteInk);
-    ASSERT_FALSE(text.isNull());
-    EXPECT_EQ(boundsWhere(form.videoFrame.image(), isShadowInk).bottomRight() - text.bottomRight(),
-              QPoint(shadow, shadow));
-}
-
-INSTANTIATE_TEST_SUITE_P(Rows, ShadowTest,
-                         ::testing::Values(ShadowRow{"VcdPal", "VCD PAL", {352, 288}, 1},
-                                           ShadowRow{"DvdPal", "DVD PAL", {720, 576}, 2},
-                                           ShadowRow{"FullHd", "Full-HD 16:9", {1920, 1080}, 3}),
-                         rowName);
-
-// The preview's shadow is one pixel off. The height box stays editable while a video is written:
-// the text in an HD frame follows the frame being drawn, not the box. Frames that cannot be painted
-// on are left alone.
+// The preview's shadow is one pixel off, the video's by the frame's size. The height box stays editable while
+// a video is written: the text in an HD frame follows the frame being drawn, not the box. Frames that cannot
+// be painted on are left alone.
 TEST_F(OverlayTest, PreviewShadowAndTextSizeFollowTheFrameNotTheBox)
 {
     form.overlayText.setText(u"I"_s);
@@ -275,6 +254,10 @@ TEST_F(OverlayTest, PreviewShadowAndTextSizeFollowTheFrameNotTheBox)
     setVideoFrame("HD 16:9", 1280, 720);
     overlay->PrintCopyrightAVI();
     const QImage expected = form.videoFrame.image();
+    EXPECT_EQ(boundsWhere(expected, isShadowInk).bottomRight() -
+                  boundsWhere(expected, isWhiteInk).bottomRight(),
+              QPoint(2, 2))
+        << "the video's shadow is as far off as its frame's size asks";
     for (const char *typed : {"2000", "288", ""}) {
         setVideoFrame("HD 16:9", 1280, 720);
         form.heightBox.setText(QString::fromLatin1(typed));

@@ -1,10 +1,9 @@
-// The main window (widgets and model in step, keys, the connected window), the message boxes, the
-// compression dialog, and English3.lng replacing every German text the program shows or writes.
+// The main window (widgets and model in step, keys), the message boxes, the compression dialog, and
+// English3.lng replacing every German text the program shows or writes.
 #include <QtTest>
 #include <QtWidgets>
 
 #include "app/batchjob.h"
-#include "app/windowconnections.h"
 #include "form/showntexts.h"
 #include "form/uitext.h"
 #include "services/stderrmessages.h"
@@ -150,78 +149,6 @@ TEST_F(MainWindowTest, KeysActAsPlayerButtonsUnlessAControlNeedsThemNoneChangeTh
     EXPECT_NE(QApplication::focusWidget(), combo);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
     EXPECT_EQ(QApplication::focusWidget(), combo);
-}
-
-// While a clip of 24-megapixel frames is written, the window's event loop stays free: a click on
-// Stop, due a few milliseconds after a frame is reported, is acted on within 100 ms of being due
-// (a writer on the window's thread would let it wait for the next frame). The run then ends early
-// and its file plays.
-TEST(ConnectedWindow, StopIsActedOnWithin100msWhileLargeFramesAreWritten)
-{
-    FormFixture fx;
-    for (int i = 0; i < 4; ++i)
-        ASSERT_TRUE(
-            fx.addFrame(u"gross"_s, u"f%1.jpg"_s.arg(i), filled({6000, 4000}, FormFixture::frameColor(i))));
-    fx.start();
-    fx.form.directionBox.setListIndex(2); // 7 frames
-    MainWindow window(fx.form);
-    connectWindow(window, *fx.logic);
-    window.show();
-    auto *stop = window.findChild<QAbstractButton *>(u"cmdStop"_s);
-    ASSERT_NE(stop, nullptr);
-    constexpr int kDueMs = 10;
-    QElapsedTimer clock;
-    qint64 actedAt = -1;
-    QObject::connect(&fx.form.stopButton, &CommandButton::clicked, [&] {
-        if (fx.logic->writer.wasAborted())
-            actedAt = clock.elapsed();
-    });
-    QObject::connect(&fx.logic->writer, &VideoWriter::progress, [&](int i, int) {
-        if (i != 1)
-            return;
-        clock.start();
-        QTimer::singleShot(kDueMs, Qt::PreciseTimer, stop, [&] { QTest::mouseClick(stop, Qt::LeftButton); });
-    });
-    fx.setVideoSize(1920, 1080);
-    ASSERT_TRUE(fx.runCommand());
-    ASSERT_GE(actedAt, kDueMs) << "Stop was not acted on while the video was written";
-    EXPECT_LT(actedAt - kDueMs, 100) << "ms from the click being due to Stop acted on";
-    const Probe p = probe(fx.root() + u"Clips/gross.avi"_s);
-    EXPECT_TRUE(p.ok);
-    EXPECT_LT(p.frames, 7);
-    EXPECT_TRUE(fx.logic->writer.lastRun().cancelled);
-}
-
-// The window as main.cpp connects it: busy, on top and with a progress line in the language's
-// words while a video is written; closing it stops a repeating playback.
-TEST(ConnectedWindow, ShowsTheRunAndClosingEndsPlayback)
-{
-    FormFixture fx;
-    fx.makeClip(u"clip"_s, 3);
-    fx.start();
-    MainWindow window(fx.form);
-    connectWindow(window, *fx.logic);
-    window.show();
-    fx.form.findControl(u"lblProgress"_s, -1)->setCaption(u"Bild %1 von %2"_s);
-    QStringList seen;
-    QObject::connect(&fx.logic->command.writer(), &VideoWriter::progress, [&] {
-        if (QApplication::overrideCursor() && window.isTopMost())
-            seen << window.progressText();
-    });
-    fx.makeVideo();
-    EXPECT_EQ(seen.last(), u"Bild 3 von 3"_s);
-    EXPECT_FALSE(QApplication::overrideCursor() || window.isTopMost() ||
-                 window.findChild<QLabel *>(u"lblProgress"_s)->isVisible());
-
-    fx.form.repeatBox.setValue(1);
-    fx.form.speedBar.setValue(25);
-    QTimer::singleShot(150, &window, [&] { window.close(); });
-    fx.form.playButton.click();
-    QEventLoop loop;
-    QObject::connect(&fx.logic->player, &Player::stopRequested, &loop, &QEventLoop::quit);
-    QTimer::singleShot(10'000, &loop, &QEventLoop::quit);
-    loop.exec();
-    EXPECT_TRUE(!window.isVisible() && fx.logic->player.isStopRequested());
 }
 
 // The box shows what was asked with the form's button texts; Enter answers the default button,

@@ -1,7 +1,7 @@
 // The window's size: the classic layout as its smallest size, a preview that grows with it in the
 // video's shape with the text box where the video has it, the full-screen preview, and the window's
-// place kept across starts. The guidance a new user gets: where clips go, folders dropped as clips,
-// the finish notice.
+// place kept across starts. The guidance a new user gets: where clips go, folders dropped as clips.
+// The window while a video is written, and the finish notice.
 #include <QtTest>
 #include <QtWidgets>
 
@@ -110,26 +110,20 @@ QRectF placeOf(const QImage &img, const QRect &area, const QColor &c)
             r.height() / area.height()};
 }
 
-struct GrowingCase
-{
-    const char *name;
-    QSize window;
-    QSize video;
-    double shownShape; // the video's width to height as a player shows it
-};
-
+// name, window size, video size, the video's width to height as a player shows it
+using GrowingCase = std::tuple<const char *, QSize, QSize, double>;
 using GrowingPreviewTest = ::testing::TestWithParam<GrowingCase>;
 
 // A larger window gives the preview the room; the frame keeps the video's shape, is decoded for the
 // pixels shown, and the text box sits where the video has it.
 TEST_P(GrowingPreviewTest, KeepsTheVideosShapeAndItsTextBoxPlace)
 {
-    const GrowingCase row = GetParam();
+    const auto &[name, windowSize, videoSize, shownShape] = GetParam();
     ShownClip c(filled(QSize(1600, 1200), QColor(200, 30, 30)));
-    c.setVideoSize(row.video.width(), row.video.height());
+    c.setVideoSize(videoSize.width(), videoSize.height());
     c.showBoxOverlay();
-    c.window->resize(row.window);
-    ASSERT_EQ(c.window->size(), row.window);
+    c.window->resize(windowSize);
+    ASSERT_EQ(c.window->size(), windowSize);
     QCoreApplication::processEvents();
 
     PreviewView *preview = c.preview();
@@ -143,10 +137,10 @@ TEST_P(GrowingPreviewTest, KeepsTheVideosShapeAndItsTextBoxPlace)
     const QRect picture = preview->pictureRect();
     EXPECT_TRUE(picture.width() == preview->contentsRect().width() ||
                 picture.height() == preview->contentsRect().height());
-    EXPECT_NEAR(double(picture.width()) / picture.height(), row.shownShape, 0.01);
+    EXPECT_NEAR(double(picture.width()) / picture.height(), shownShape, 0.01);
     EXPECT_GE(c.form.sourceFrame.image().width(), picture.width()) << "decoded for the pixels shown";
 
-    QImage video = filled(row.video, Qt::black);
+    QImage video = filled(videoSize, Qt::black);
     VideoOverlay overlay;
     overlay.setStyle(c.logic->overlay.style(), c.logic->overlay.fontFamily());
     overlay.draw(video);
@@ -190,8 +184,8 @@ TEST(GrowingWindow, ThePreviewFollowsAChangedFit)
 }
 
 // The classic layout is the smallest size; F11 or a double click shows the preview alone on the full
-// screen, Escape brings the window back as it was.
-TEST(GrowingWindow, ClassicSizeIsTheSmallestAndThePreviewGoesFullScreen)
+// screen, Escape brings the window back as it was; the next window opens where this one closed.
+TEST(GrowingWindow, ClassicSizeIsTheSmallestThePreviewGoesFullScreenThePlaceIsKept)
 {
     ShownClip c;
     c.window->resize(400, 300);
@@ -215,12 +209,8 @@ TEST(GrowingWindow, ClassicSizeIsTheSmallestAndThePreviewGoesFullScreen)
     EXPECT_TRUE(c.window->isPreviewFullScreen());
     QTest::mouseDClick(c.preview(), Qt::LeftButton);
     EXPECT_FALSE(c.window->isPreviewFullScreen());
-}
 
-// The size and place a window had when it closed are the next window's.
-TEST(GrowingWindow, TheNextWindowOpensAtTheStoredSizeAndPlace)
-{
-    ShownClip c;
+    // The size and place a window had when it closed are the next window's.
     const QString ini = c.form.state.IniFile;
     // Larger than the smallest window, inside the 800 pixels wide screen newer Qt's offscreen
     // platform has: a stored place outside the screen is moved onto it.
@@ -289,13 +279,57 @@ TEST(Guidance, ADroppedFolderBecomesAClip)
     EXPECT_TRUE(w.messages.messages.last().text.contains(QDir::toNativeSeparators(other)));
 }
 
-// The notice after a video names the file and opens its folder or plays it with the desktop's programs.
-TEST(Guidance, TheFinishNoticeNamesTheVideoAndOpensItOrItsFolder)
+// While a clip of 24-megapixel frames is written, the window's event loop stays free: a click on
+// Stop, due a few milliseconds after a frame is reported, is acted on within 100 ms of being due
+// (a writer on the window's thread would let it wait for the next frame). What a stopped run leaves:
+// tst_clips.
+TEST(ConnectedWindow, StopIsActedOnWithin100msWhileLargeFramesAreWritten)
+{
+    ShownWindow w;
+    for (int i = 0; i < 4; ++i)
+        ASSERT_TRUE(
+            w.addFrame(u"gross"_s, u"f%1.jpg"_s.arg(i), filled({6000, 4000}, FormFixture::frameColor(i))));
+    w.show();
+    w.form.directionBox.setListIndex(2); // 7 frames
+    auto *stop = w.widget<QAbstractButton>(u"cmdStop"_s);
+    ASSERT_NE(stop, nullptr);
+    constexpr int kDueMs = 10;
+    QElapsedTimer clock;
+    qint64 actedAt = -1;
+    QObject::connect(&w.form.stopButton, &CommandButton::clicked, [&] {
+        if (w.logic->writer.wasAborted())
+            actedAt = clock.elapsed();
+    });
+    QObject::connect(&w.logic->writer, &VideoWriter::progress, [&](int i, int) {
+        if (i != 1)
+            return;
+        clock.start();
+        QTimer::singleShot(kDueMs, Qt::PreciseTimer, stop, [&] { QTest::mouseClick(stop, Qt::LeftButton); });
+    });
+    w.setVideoSize(1920, 1080);
+    ASSERT_TRUE(w.runCommand());
+    ASSERT_GE(actedAt, kDueMs) << "Stop was not acted on while the video was written";
+    EXPECT_LT(actedAt - kDueMs, 100) << "ms from the click being due to Stop acted on";
+}
+
+// The window as main.cpp connects it: busy, on top and with a progress line in the language's words
+// while a video is written; then a notice that names the file and opens its folder or plays it with
+// the desktop's programs. Closing the window stops a repeating playback.
+TEST(ConnectedWindow, ShowsTheRunThenTheFinishNoticeClosingEndsPlayback)
 {
     ShownWindow w;
     w.makeClip(u"clip"_s, 3);
     w.show();
+    w.form.findControl(u"lblProgress"_s, -1)->setCaption(u"Bild %1 von %2"_s);
+    QStringList seen;
+    QObject::connect(&w.logic->command.writer(), &VideoWriter::progress, [&] {
+        if (QApplication::overrideCursor() && w.window->isTopMost())
+            seen << w.window->progressText();
+    });
     w.makeVideo();
+    EXPECT_EQ(seen.last(), u"Bild 3 von 3"_s);
+    EXPECT_FALSE(QApplication::overrideCursor() || w.window->isTopMost() ||
+                 w.widget<QLabel>(u"lblProgress"_s)->isVisible());
     QTRY_VERIFY(w.widget<QMessageBox>(u"finishNotice"_s));
     auto *notice = w.widget<QMessageBox>(u"finishNotice"_s);
     EXPECT_TRUE(notice->text().contains(QDir::toNativeSeparators(w.video(u"clip"_s))))
@@ -307,6 +341,16 @@ TEST(Guidance, TheFinishNoticeNamesTheVideoAndOpensItOrItsFolder)
     w.widget<QPushButton>(u"openVideoFolder"_s)->click();
     EXPECT_EQ(w.opened, (QList<QUrl>{QUrl::fromLocalFile(w.video(u"clip"_s)),
                                      QUrl::fromLocalFile(QFileInfo(w.video(u"clip"_s)).absolutePath())}));
+
+    w.form.repeatBox.setValue(1);
+    w.form.speedBar.setValue(25);
+    QTimer::singleShot(150, w.window.get(), [&] { w.window->close(); });
+    w.form.playButton.click();
+    QEventLoop loop;
+    QObject::connect(&w.logic->player, &Player::stopRequested, &loop, &QEventLoop::quit);
+    QTimer::singleShot(10'000, &loop, &QEventLoop::quit);
+    loop.exec();
+    EXPECT_TRUE(!w.window->isVisible() && w.logic->player.isStopRequested());
 }
 
 // The window's language choice changes the texts at once, lists keep their choice, and the choice
