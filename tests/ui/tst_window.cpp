@@ -151,10 +151,10 @@ TEST_P(GrowingPreviewTest, KeepsTheVideosShapeAndItsTextBoxPlace)
     EXPECT_TRUE(std::abs(centre.red() - 200) < 8 && centre.green() < 40) << "the frame is shown";
     const QRectF inPreview = placeOf(shot, picture, box);
     ASSERT_FALSE(inVideo.isEmpty());
-    for (const auto &[shown, written] :
-         {std::pair{inPreview.left(), inVideo.left()}, std::pair{inPreview.top(), inVideo.top()},
-          std::pair{inPreview.right(), inVideo.right()}, std::pair{inPreview.bottom(), inVideo.bottom()}})
-        EXPECT_NEAR(shown, written, 0.01);
+    // Each edge within a hundredth of the picture.
+    EXPECT_LT(std::max((inPreview.topLeft() - inVideo.topLeft()).manhattanLength(),
+                       (inPreview.bottomRight() - inVideo.bottomRight()).manhattanLength()),
+              0.01);
 }
 
 INSTANTIATE_TEST_SUITE_P(
