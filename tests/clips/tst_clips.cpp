@@ -128,8 +128,9 @@ TEST(ClipSelection, FormatChangeLimitsTheSpeed)
     EXPECT_EQ(speed(), std::pair(20, 25));
 }
 
-// Options far from every default, so a field that apply() or options() leaves out shows.
-ClipOptions unusualOptions()
+// Options far from every default, so that a field left out shows: applied to the form and read
+// back, and stored in Clip.ini and read back over any base.
+TEST(ClipOptions, ComeBackWholeFromTheFormAndFromClipIni)
 {
     ClipOptions o;
     o.setFormat(formatPresets().at(5));
@@ -138,27 +139,16 @@ ClipOptions unusualOptions()
     o.direction = PlayingDirection::ForwardAndBack;
     o.overlay = {true, false, true, u"Sommer"_s, 1, 3, QColor(255, 0, 0), QColor(0, 0, 255)};
     o.output = {Container::Mp4, Fit::Crop, 5, u"song.mp3"_s};
-    return o;
-}
-
-TEST(ClipOptionsOnTheForm, ApplyThenReadGivesTheSameOptions)
-{
     FormFixture fx;
     fx.makeClip(u"a"_s, 1);
     fx.start();
-    const ClipOptions o = unusualOptions();
     ASSERT_NE(fx.form.options(), o);
     fx.form.apply(o);
     EXPECT_EQ(fx.form.options(), o);
     EXPECT_EQ(fx.form.state.PlayDirection, PlayingDirection::ForwardAndBack) << "the direction's handler ran";
     EXPECT_EQ(fx.form.overlayCorner.text(), u"Rechts oben"_s);
-}
 
-TEST(ClipOptionsInClipIni, StoredOptionsReadBackOverAnyBase)
-{
-    QTemporaryDir dir;
-    const QString clip = dir.path() + u'/';
-    const ClipOptions o = unusualOptions();
+    const QString clip = fx.clipPath(u"a"_s);
     ASSERT_TRUE(ClipSettings(clip).write(o, u"a"_s));
     // Whether the text box is shown is stored, never restored; the colours are not stored.
     ClipOptions base;
@@ -166,7 +156,6 @@ TEST(ClipOptionsInClipIni, StoredOptionsReadBackOverAnyBase)
     base.overlay.textColor = o.overlay.textColor;
     base.overlay.boxColor = o.overlay.boxColor;
     EXPECT_EQ(ClipSettings(clip).options(base), o);
-
     // A number that cannot stand for an option keeps the base's (what missing and empty keys give:
     // the clip restore tests above).
     ASSERT_TRUE(writeFile(clip + u"Clip.ini"_s, "[ClipSettings]\r\nSpeed=70000\r\n"));

@@ -109,8 +109,6 @@ TEST_F(TimelapseBatchTest, DeflickerEvensOutAlternatingBrightness)
     const QList<double> before = frameBrightness(fx.video(u"Licht"_s));
     ASSERT_EQ(run(args + QStringList{"--deflicker", "9"}).code, 0);
     const QList<double> after = frameBrightness(fx.video(u"Licht"_s));
-    ASSERT_EQ(std::pair(before.size(), after.size()), std::pair(qsizetype(30), qsizetype(30)));
-    EXPECT_NEAR(spread(before), 30, 1);
     EXPECT_GT(spread(before), 5 * spread(after));
     EXPECT_NEAR(average(after), average(before), 0.2);
     EXPECT_EQ(clipIni({"Deflicker"}, u"Licht"_s), QStringList{u"9"_s});

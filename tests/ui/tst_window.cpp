@@ -256,7 +256,6 @@ TEST(Guidance, ADroppedFolderBecomesAClip)
 
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(folder), QUrl::fromLocalFile(elsewhere.path() + u"/note.txt"_s)});
-    EXPECT_EQ(MainWindow::droppedFolders(&data), QStringList{folder});
     QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, {});
     QApplication::sendEvent(w.window.get(), &enter);
     EXPECT_TRUE(enter.isAccepted());
