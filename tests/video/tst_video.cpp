@@ -11,6 +11,7 @@ extern "C" {
 #include "image/cdib.h"
 #include "image/kernelset.h"
 #include "image/yuvconvert.h"
+#include "image/yuvframe.h"
 #include "testsupport.h"
 #include "video/avifile.h"
 #include "video/avirepair.h"
@@ -527,6 +528,42 @@ TEST(YuvConvert, SolidColoursOfOddSidesAreExact)
     };
     EXPECT_EQ((std::vector{solid(255, 255, 255), solid(0, 0, 0), solid(255, 0, 0)}),
               (std::vector{planes(255, 128, 128), planes(0, 128, 128), planes(29, 255, 107)}));
+}
+
+// A JPEG's own samples taken to BT.709's video range give the luma a way through RGB gives, also
+// where chroma changes inside the samples' pairs (luma takes chroma interpolated at its place).
+TEST(YuvConvert, JpegSamplesGoToVideoRangeAsThroughRgb)
+{
+    const int w = 24, h = 16;
+    YuvFrame jpeg;
+    ASSERT_TRUE(jpeg.resize(QSize(w, h)));
+    // Stripes three pixels wide of a green and a purple whose chroma parts of BT.709 luma add up;
+    // no colour between them leaves the RGB cube.
+    Plane stripes;
+    for (int i = 0; i < w * h; ++i)
+        stripes.insert(stripes.end(), (i % w) / 3 % 2 ? std::initializer_list<std::uint8_t>{60, 160, 60}
+                                                      : std::initializer_list<std::uint8_t>{170, 80, 170});
+    const Planes samples = convert(stripes.data(), w * 3, w, h);
+    for (int i = 0; i < 3; ++i)
+        std::copy(samples[i].begin(), samples[i].end(), jpeg.plane(i));
+
+    Plane rgb(std::size_t(w * h * 3));
+    std::unique_ptr<SwsContext, decltype(&sws_freeContext)> sws(
+        sws_getContext(w, h, AV_PIX_FMT_YUVJ420P, w, h, AV_PIX_FMT_BGR24,
+                       SWS_BILINEAR | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr, nullptr, nullptr),
+        &sws_freeContext);
+    const std::uint8_t *const src[4] = {jpeg.plane(0), jpeg.plane(1), jpeg.plane(2)};
+    const int srcStrides[4] = {w, w / 2, w / 2};
+    std::uint8_t *const dst[4] = {rgb.data()};
+    const int dstStrides[4] = {w * 3};
+    sws_scale(sws.get(), src, srcStrides, 0, h, dst, dstStrides);
+    const Planes throughRgb = convert(rgb.data(), w * 3, w, h, yuvWeights(YuvMatrix::Bt709, false));
+
+    Planes ours = emptyPlanes(w, h);
+    std::uint8_t *const planes[3] = {ours[0].data(), ours[1].data(), ours[2].data()};
+    const int strides[3] = {w, w / 2, w / 2};
+    yuv420FullToVideoRange(jpeg, YuvMatrix::Bt709, planes, strides);
+    EXPECT_LE(maxDiff(ours[0], throughRgb[0]), 1);
 }
 
 TEST(YuvConvert, VectorAndPlainLoopsAgree)
