@@ -117,6 +117,23 @@ TEST_P(FullDiskTest, ClipsFolderFull)
     EXPECT_TRUE(fx.form.clipList.isEnabled());
 }
 
+// In batch mode the same failure is a failed run: exit status 1 and no path on stdout, although
+// what was written is kept.
+TEST(FullDisk, BatchRunFailsAndPrintsNoVideo)
+{
+    FormFixture fx;
+    TmpfsMount disk(fx.root() + u"Clips"_s, 1024);
+    if (!disk.mounted)
+        GTEST_SKIP() << "cannot mount a tmpfs (needs root or CAP_SYS_ADMIN)";
+    fx.makeClip(kClip, kFrames, QSize(32, 24));
+    ASSERT_TRUE(fillUp(fx.root() + u"Clips/filler"_s, 16384));
+    const RunResult r =
+        runProgram(QStringLiteral(TAVELON_BIN),
+                   {u"--root"_s, fx.root(), u"--make-video"_s, kClip, u"--compressor"_s, u"uncompressed"_s});
+    EXPECT_EQ(std::pair(r.code, r.out), std::pair(1, QByteArray())) << r.err.toStdString();
+    EXPECT_TRUE(QFile::exists(fx.video(kClip)));
+}
+
 // The whole program folder is full: the bitmap file, the AVI and Clip.ini share the little room left.
 // Nothing else changes.
 TEST_P(FullDiskTest, ProgramFolderFull)
