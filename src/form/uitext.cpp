@@ -58,7 +58,8 @@ const QStringList &builtInUiTexts()
         QStringLiteral("%1 Frame, nicht lesbar: daraus entsteht kein Video|"
                        "%1 Frames, keiner davon lesbar: daraus entsteht kein Video"),
         QStringLiteral("Der Clip '%1' hat keinen lesbaren Frame: es wurde kein Video erstellt."),
-        QStringLiteral("%1 Frames konnten nicht gelesen werden, an ihrer Stelle steht ein anderer: %2"),
+        QStringLiteral("%1 Frame konnte nicht gelesen werden, an seiner Stelle steht ein anderer: %2|"
+                       "%1 Frames konnten nicht gelesen werden, an ihrer Stelle steht ein anderer: %2"),
         QStringLiteral(
             "Noch keine Clips. Jeder Clip ist ein Ordner mit BMP- oder JPEG-Frames in diesem Ordner "
             "(oder ziehen Sie einen solchen Ordner auf das Fenster):"),

@@ -56,7 +56,7 @@ enum UiTextEntry : int {
     kUiSoundtrackNoAudio,    // %1 the audio file
     kUiCheckNoReadableFrame, // %1 frames, none of them readable
     kUiClipWithoutFrames,    // %1 clip: no frame could be read, no video made
-    kUiFramesRepeated,       // %1 frames not read and repeated, %2 the first few files
+    kUiFramesRepeated,       // %1 frames not read and repeated, %2 the first few files; singular|plural
     kUiNoClips,              // where clips go (the frames folder's path follows)
     kUiOpenFolder,           // the button that opens a folder in the file manager
     kUiClipNameTaken,        // %1 frames folder, %2 the name a dropped folder's clip would have

@@ -9,6 +9,7 @@
 #include "services/messages.h"
 #include "form/clipsettings.h"
 #include "form/videoboxes.h"
+#include "form/showntexts.h"
 #include "form/uitext.h"
 #include "making/videowriter.h"
 #include "video/compressionchooser.h"
@@ -30,7 +31,7 @@ QString repeatedFramesText(const MainForm &form, const VideoRunResult &run)
     QString files = run.repeatedFiles.join(QStringLiteral(", "));
     if (run.repeated > run.repeatedFiles.size())
         files += QStringLiteral(", …");
-    return form.uiText(kUiFramesRepeated).arg(QString::number(run.repeated), files);
+    return pluralForm(form.uiText(kUiFramesRepeated), run.repeated).arg(QString::number(run.repeated), files);
 }
 
 QString VideoCommand::nextFreeName(const QString &clipsPath, const QString &clip, const QString &extension)

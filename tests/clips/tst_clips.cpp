@@ -584,10 +584,9 @@ TEST_F(BatchTest, UnreadableFramesAreReportedOnStderr)
     QFile cut(fx.clipPath(u"Garten"_s) + u"f001.bmp"_s);
     ASSERT_TRUE(cut.resize(cut.size() / 2));
     const RunResult replaced = run({"--make-video", "Garten"});
-    EXPECT_EQ(
-        std::tuple(replaced.code, replaced.err.trimmed()),
-        std::tuple(0,
-                   u"1 Frames konnten nicht gelesen werden, an ihrer Stelle steht ein anderer: f001.bmp"_s));
+    EXPECT_EQ(std::tuple(replaced.code, replaced.err.trimmed()),
+              std::tuple(
+                  0, u"1 Frame konnte nicht gelesen werden, an seiner Stelle steht ein anderer: f001.bmp"_s));
     EXPECT_EQ(probe(fx.video(u"Garten"_s)).frames, 3);
 
     QDir().mkpath(fx.clipPath(u"Leer"_s));
