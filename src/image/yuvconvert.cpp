@@ -135,17 +135,6 @@ void bgr24ToYuv420p(const std::uint8_t *bgr, std::ptrdiff_t stride, int width, i
     }
 }
 
-namespace {
-
-// Full-range BT.601 YCbCr to video-range YCbCr of another matrix, in 16-bit fixed point, on values
-// centred on zero: Y' = 16 + y·Y + yCb·Cb + yCr·Cr, Cb' = 128 + cbCb·Cb + cbCr·Cr, Cr' likewise.
-struct VideoRangeWeights
-{
-    int y, yCb, yCr;
-    int cbCb, cbCr;
-    int crCb, crCr;
-};
-
 VideoRangeWeights videoRangeWeights(YuvMatrix matrix)
 {
     // Through RGB: R = Y + 2(1 − kr)·Cr, B = Y + 2(1 − kb)·Cb, G from the luma equation; then the
@@ -169,6 +158,8 @@ VideoRangeWeights videoRangeWeights(YuvMatrix matrix)
             fixedPoint(fromCr.cb), fixedPoint(fromCb.cr), fixedPoint(fromCr.cr)};
 }
 
+namespace {
+
 // Chroma rows: each sample on its own.
 void videoRangeChromaPlanes(const RowLoops &loops, const YuvFrame &frame, const VideoRangeWeights &w,
                             std::uint8_t *const planes[3], const int planeStrides[3])
@@ -184,10 +175,9 @@ void videoRangeChromaPlanes(const RowLoops &loops, const YuvFrame &frame, const 
 
 } // namespace
 
-void yuv420FullToVideoRange(const YuvFrame &frame, YuvMatrix matrix, std::uint8_t *const planes[3],
+void yuv420FullToVideoRange(const YuvFrame &frame, const VideoRangeWeights &w, std::uint8_t *const planes[3],
                             const int planeStrides[3])
 {
-    const VideoRangeWeights w = videoRangeWeights(matrix);
     const RowLoops &loops = rowLoops();
     videoRangeChromaPlanes(loops, frame, w, planes, planeStrides);
     const int width = frame.size.width();

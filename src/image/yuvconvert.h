@@ -30,11 +30,23 @@ void bgr24ToYuv420p(const std::uint8_t *bgr, std::ptrdiff_t stride, int width, i
 
 struct YuvFrame;
 
-// A JPEG's full-range BT.601 4:2:0 samples (frame) as video-range samples of matrix, 4:2:0 of the
+// Full-range BT.601 YCbCr to video-range YCbCr of another matrix, in 16-bit fixed point, on values
+// centred on zero: Y' = 16 + y·Y + yCb·Cb + yCr·Cr, Cb' = 128 + cbCb·Cb + cbCr·Cr, Cr' likewise.
+struct VideoRangeWeights
+{
+    int y, yCb, yCr;
+    int cbCb, cbCr;
+    int crCb, crCr;
+};
+
+// The weights that take a JPEG's samples to matrix's video range, worked out once per video.
+VideoRangeWeights videoRangeWeights(YuvMatrix matrix);
+
+// A JPEG's full-range BT.601 4:2:0 samples (frame) as video-range samples (weights), 4:2:0 of the
 // same size, into planes. Each chroma sample converts on its own; a luma sample also takes the
 // chroma at its place, interpolated 9:3:3:1 from the four nearest chroma samples as a JPEG
 // decoder's smooth upsampling does, so that it equals converting through RGB.
-void yuv420FullToVideoRange(const YuvFrame &frame, YuvMatrix matrix, std::uint8_t *const planes[3],
-                            const int planeStrides[3]);
+void yuv420FullToVideoRange(const YuvFrame &frame, const VideoRangeWeights &weights,
+                            std::uint8_t *const planes[3], const int planeStrides[3]);
 
 } // namespace tavelon

@@ -131,8 +131,8 @@ struct FramePipeline::Codec
     AVCodecContextPtr context; // null: frames are stored as they are
     SwsContextPtr sws;         // null when bgr24ToYuv420p() converts
     YuvWeights weights{};      // its weights
-    // The matrix a JPEG's full-range samples are converted to for a video-range video.
-    std::optional<YuvMatrix> videoRange;
+    // The weights that convert a JPEG's full-range samples for a video-range video.
+    std::optional<VideoRangeWeights> videoRange;
     // Encoders with frame threads keep references to frames they were given; a small ring lets
     // the next frame be converted without waiting or copying.
     std::array<AVFramePtr, 3> frames;
@@ -333,7 +333,7 @@ bool FramePipeline::chooseConverter()
     const YuvMatrix matrix = e->colorspace == AVCOL_SPC_BT709 ? YuvMatrix::Bt709 : YuvMatrix::Bt601;
     m_codec->weights = yuvWeights(matrix, fullRange);
     if (!fullRange)
-        m_codec->videoRange = matrix;
+        m_codec->videoRange = videoRangeWeights(matrix);
     // Frames that need no padding are converted as they are handed over, straight from the
     // caller's rows.
     m_convertOnWrite = ownConverter && !m_padRight && !m_padBottom;

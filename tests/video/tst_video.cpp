@@ -562,7 +562,7 @@ TEST(YuvConvert, JpegSamplesGoToVideoRangeAsThroughRgb)
     Planes ours = emptyPlanes(w, h);
     std::uint8_t *const planes[3] = {ours[0].data(), ours[1].data(), ours[2].data()};
     const int strides[3] = {w, w / 2, w / 2};
-    yuv420FullToVideoRange(jpeg, YuvMatrix::Bt709, planes, strides);
+    yuv420FullToVideoRange(jpeg, videoRangeWeights(YuvMatrix::Bt709), planes, strides);
     EXPECT_LE(maxDiff(ours[0], throughRgb[0]), 1);
 }
 
