@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStringDecoder>
 
 #include <optional>
 #include <vector>
@@ -86,8 +87,10 @@ QString decodeText(QByteArrayView bytes)
     if (body.startsWith("\xEF\xBB\xBF"))
         body = body.sliced(3);
     // Strict: overlong forms, surrogates, values above U+10FFFF and cut sequences are not UTF-8.
+    // QString::fromUtf8() would drop a second byte order mark too, which the writer keeps as text:
+    // a file starting with two would lose one at each save and read other lines than were written.
     if (body.isValidUtf8())
-        return QString::fromUtf8(body);
+        return QStringDecoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom)(body);
     return decode1252(bytes);
 }
 

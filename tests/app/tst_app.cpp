@@ -388,6 +388,13 @@ TEST_F(IniFile, TextIsUtf8OnlyWhenStrictlyValidAndRoundTrips)
 
     put(path("bom.ini"), "\xEF\xBB\xBF[Labels]\r\nHeight=H\xC3\xB6he\r\n");
     EXPECT_EQ(GetIniString("Labels", "Height", path("bom.ini"), ""), u"Höhe"_s);
+    // Only the first of two marks is one: the line after the second is no section header, so the
+    // key goes into a section of its own and reads back from there.
+    put(path("bom2.ini"), "\xEF\xBB\xBF\xEF\xBB\xBF[Labels]\r\nHeight=x\r\n");
+    ASSERT_TRUE(WriteIniString("Labels", "Width", u"W\u00F6"_s, path("bom2.ini")));
+    EXPECT_EQ(readFile(path("bom2.ini")),
+              "\xEF\xBB\xBF\xEF\xBB\xBF[Labels]\r\nHeight=x\r\n[Labels]\r\nWidth=W\xC3\xB6\r\n");
+    EXPECT_EQ(GetIniString("Labels", "Width", path("bom2.ini"), ""), u"Wö"_s);
 }
 
 class LanguageTest : public ::testing::Test
