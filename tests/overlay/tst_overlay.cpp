@@ -158,26 +158,6 @@ INSTANTIATE_TEST_SUITE_P(Rows, LabelSizeTest,
                                            LabelSizeRow{"FreeFormatWithoutHeight", "Eigenes", "0", 12, 7, 1}),
                          rowName);
 
-// An unknown size text keeps the size; a height box without a positive number keeps the text's size
-// in the picture the video keeps; a smaller size is measured again.
-TEST_F(OverlayTest, LabelSizesKeepWhatCannotBeRead)
-{
-    form.overlaySize.setText(u"Unbekannt"_s);
-    overlay->SetLabelSize();
-    EXPECT_EQ(form.previewTextLabel.font().pointSize(), 12);
-    form.overlaySize.setText(u"Gross"_s);
-    overlay->SetLabelSize();
-    const QSize block = previewBlock();
-    form.videoFrame.image() = QImage(1920, 1080, QImage::Format_RGB32);
-    form.formatBox.setText(u"Full-HD 16:9"_s);
-    form.heightBox.setText(u"-5"_s);
-    overlay->SetLabelSize();
-    EXPECT_EQ(form.videoTextLabel.font().pointSize(), 45);
-    form.overlaySize.setText(u"Klein"_s);
-    overlay->SetLabelSize();
-    EXPECT_LT(previewBlock().height(), block.height()) << "the same text in a smaller size is measured again";
-}
-
 // The box runs from (11, 10) to (11 + lw, 10 + lh) inclusive; an empty text draws a two-space box.
 // The line's top is at Y = 11: capitals start one ascent less the cap height below it.
 TEST_F(OverlayTest, PreviewTopLeftWithBox)

@@ -396,24 +396,4 @@ TEST(RunningWindowTest, SecondStartReachesTheWindowOfItsFolderOnly)
     EXPECT_TRUE(next.listen());
 }
 
-// The program itself: the second start of the window ends at once and the first one goes on.
-TEST(RunningWindowTest, SecondWindowStartEndsAndTheFirstRuns)
-{
-    QTemporaryDir folder;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
-    QProcess first;
-    first.setProcessEnvironment(env);
-    first.start(QStringLiteral(TAVELON_BIN), {u"--root"_s, folder.path()});
-    ASSERT_TRUE(first.waitForStarted());
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return RunningWindow::bringToFront(folder.path()) || first.state() == QProcess::NotRunning; },
-        10000));
-    const RunResult second = runProgram(QStringLiteral(TAVELON_BIN), {u"--root"_s, folder.path()}, env);
-    EXPECT_EQ(second.code, 0);
-    EXPECT_EQ(first.state(), QProcess::Running);
-    first.kill();
-    first.waitForFinished();
-}
-
 } // namespace
