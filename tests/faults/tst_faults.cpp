@@ -215,7 +215,6 @@ TEST_P(VanishingFrameTest, PreviousFrameIsRepeated)
     fx.logic->writer.setFrameSize(QSize(32, 24));
     // The run on this thread: the files are damaged while it runs, right after frame 0 is written.
     bool damaged = false;
-    QImage shown;
     VideoRunHooks hooks;
     hooks.progress = [&](int i, int) {
         if (i == 1) {
@@ -223,7 +222,6 @@ TEST_P(VanishingFrameTest, PreviousFrameIsRepeated)
             damaged = c.damage(first) && c.damage(second);
         }
     };
-    hooks.show = [&](const QImage &frame) { shown = frame; };
     const VideoRunResult run =
         writeVideo(fx.logic->writer.jobFromForm(fx.video(kClip), 8, *fx.chooser.choice), hooks);
     ASSERT_TRUE(damaged);
@@ -233,8 +231,6 @@ TEST_P(VanishingFrameTest, PreviousFrameIsRepeated)
     EXPECT_EQ(frameColours(fx.video(kClip)), expected);
     EXPECT_EQ(run.repeated, c.direction == 0 ? 2 : 4);
     EXPECT_TRUE(probe(fx.video(kClip)).ok);
-    // The preview is shown the frame written last.
-    EXPECT_LE(colourDistance(shown.pixelColor(170, 140), FormFixture::frameColor(expected.last())), 4);
 }
 
 INSTANTIATE_TEST_SUITE_P(Frames, VanishingFrameTest,

@@ -197,16 +197,17 @@ RunResult runProgram(const QString &program, const QStringList &args, const QPro
 Probe probe(const QString &path)
 {
     QProcess p;
-    p.start(u"ffprobe"_s,
-            {"-v", "error", "-select_streams", "v:0", "-count_frames", "-show_entries",
-             "stream=codec_name,width,height,r_frame_rate,nb_read_frames,codec_tag_string,has_b_frames,"
-             "sample_aspect_ratio,pix_fmt,color_space,color_primaries,color_transfer,color_range",
-             "-of", "json", path});
+    p.start(
+        u"ffprobe"_s,
+        {"-v", "error", "-select_streams", "v:0", "-count_frames", "-show_entries",
+         "stream=codec_name,width,height,r_frame_rate,nb_read_frames,codec_tag_string,has_b_frames,"
+         "sample_aspect_ratio,pix_fmt,color_space,color_primaries,color_transfer,color_range:packet=flags",
+         "-of", "json", path});
     const bool finished = p.waitForFinished(30000);
     Probe r;
     r.errors = QString::fromLocal8Bit(p.readAllStandardError()).trimmed();
-    const QJsonArray streams =
-        QJsonDocument::fromJson(p.readAllStandardOutput()).object().value("streams").toArray();
+    const QJsonObject json = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+    const QJsonArray streams = json.value("streams").toArray(), packets = json.value("packets").toArray();
     if (!finished || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0 || streams.isEmpty())
         return r;
     const QJsonObject s = streams.first().toObject();
@@ -224,6 +225,9 @@ Probe probe(const QString &path)
     for (const char *key : {"color_space", "color_primaries", "color_transfer", "color_range"})
         tags << s.value(QLatin1String(key)).toString(u"-"_s);
     r.colourTags = tags.join(u' ');
+    for (int i = 0; i < packets.size(); ++i)
+        if (packets[i].toObject().value("flags").toString().startsWith(u'K'))
+            r.keyFrames << i;
     return r;
 }
 

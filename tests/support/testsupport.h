@@ -148,7 +148,8 @@ struct Probe
     int hasBFrames = 0;
     QString sampleAspect; // "16:15"; "1:1", "0:1" or empty for square pixels
     QString pixelFormat;
-    QString colourTags; // matrix, primaries, transfer and range, "-" where the file says nothing
+    QString colourTags;   // matrix, primaries, transfer and range, "-" where the file says nothing
+    QList<int> keyFrames; // the numbers of the packets that are key frames
 };
 Probe probe(const QString &path);
 // The codec and the duration in seconds ffprobe gives the first stream of a kind ("v" or "a").

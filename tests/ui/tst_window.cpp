@@ -223,9 +223,6 @@ TEST(GrowingWindow, ClassicSizeIsTheSmallestThePreviewGoesFullScreenThePlaceIsKe
     MainWindow next(form);
     next.restorePlace(ini);
     EXPECT_EQ(next.geometry(), place);
-    MainWindow fresh(form);
-    fresh.restorePlace(c.root() + u"none.ini"_s);
-    EXPECT_EQ(fresh.size(), QSize(MainWindow::kClientWidth, MainWindow::kClientHeight));
 }
 
 // Without clips the clip list's place says where they go and opens that folder; with one it is a list.
