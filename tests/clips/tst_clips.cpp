@@ -8,10 +8,8 @@
 #include "form/uitext.h"
 #include "batchfixture.h"
 #include "image/clipcheck.h"
-#include "services/inifile.h"
 #include "services/instancelock.h"
 #include "services/numbertext.h"
-#include "testsupport.h"
 
 using namespace tavelon::test;
 

@@ -1,11 +1,8 @@
 // The overlay: its layout as pure functions, its sizes, and its pixels in the preview and in the
 // video frames, with the option events that redraw it.
-#include <QtGui>
 
 #include <thread>
-#include <gtest/gtest.h>
 
-#include "form/mainform.h"
 #include "form/uitext.h"
 #include "overlay/overlay.h"
 #include "overlay/overlaylayout.h"

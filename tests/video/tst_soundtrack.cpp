@@ -5,7 +5,6 @@
 
 #include "testsupport.h"
 #include "video/avifile.h"
-#include "video/compressors.h"
 #include "video/soundtrack.h"
 
 using namespace tavelon::test;

@@ -15,7 +15,6 @@ extern "C" {
 #include "testsupport.h"
 #include "video/avifile.h"
 #include "video/avirepair.h"
-#include "video/compressors.h"
 
 using namespace tavelon::test;
 
@@ -150,6 +149,9 @@ TEST_F(CDibTest, BmpWriterReportsFailuresAndZeroesThePadding)
     ASSERT_TRUE(writeBmp24(filled({64, 64}, Qt::white), overwritten) &&
                 writeBmp24(filled({5, 3}, Qt::black), overwritten));
     EXPECT_EQ(readFile(overwritten).mid(54), QByteArray(16 * 3, '\0'));
+    // A packed bitmap (no file header) of 24 bits gets the file header it lacks.
+    ASSERT_TRUE(dib.CreateFromPackedDIBPointer(bmp(5, 3, 24).mid(14).constData()));
+    EXPECT_EQ(std::pair(dib.SizeFileHeader(), dib.BitOffset()), std::pair(48 + 54, 54));
 }
 
 // ---- AVI files ----------------------------------------------------------------------------------
