@@ -131,7 +131,6 @@ TEST_F(TimelapseBatchTest, SoundtrackLastsAsLongAsTheVideoAndIsStored)
     EXPECT_EQ(clipIni({"Audio"}, u"Musik"_s), QStringList{tone});
 }
 
-// name, Audio= in Clip.ini (empty: --audio of a missing file instead)
 // A Clip.ini from someone else's clip folder never makes the program open a URL or another
 // protocol: exit status 2, one line, no video begun.
 TEST_F(TimelapseBatchTest, StoredAudioUrlIsAUsageErrorBeforeAnythingIsWritten)
