@@ -392,6 +392,7 @@ TEST(RunningWindowTest, SecondStartOfTheProgramEndsAndTheFirstRuns)
     const RunResult second =
         runProgram(QStringLiteral(TAVELON_BIN), {u"--root"_s, folder.path() + u"/./"_s}, env);
     EXPECT_EQ(std::pair(second.code, first.state()), std::pair(0, QProcess::Running));
+    EXPECT_FALSE(front.wait(200)) << "the second start asked the other folder's window";
     first.kill();
     first.waitForFinished();
 }
